@@ -41,7 +41,35 @@ public:
     // last command.
     const SRB_ExecSCSICmd& Request() const { return *srbPointer_; }
 
+    // Whether the last TestUnitReady completed with CHECK CONDITION, sense key
+    // NOT READY (no cartridge). Waits for that request to complete first.
+    bool LastTestUnitReadyNotReady();
+
 private:
+    // Every command fills all the fields it relies on; bytes 6 to 15 of the
+    // CDB and the sense area are left alone.
+    void Fill(BYTE flags, BYTE adapter, BYTE target, BYTE lun, DWORD dataLength, BYTE* data,
+              BYTE c0, BYTE c1, BYTE c2, BYTE c3, BYTE c4, BYTE c5);
+    // Submits the record and polls its status byte until ASPI is done with it.
+    BYTE RunOnce();
+    // Runs once; on failure pauses 500 ms and submits the unchanged record again.
+    BYTE RunWithRetry();
+    void WaitForCompletion();
+    // A TestUnitReady leaves its request in flight; the record may be reused
+    // (or destroyed) only after ASPI has finished with it.
+    void AwaitPendingTestUnitReady();
+    // The device type guard: only sequential-access devices take tape commands.
+    bool IsTapeDevice(BYTE adapter, BYTE target, BYTE lun);
+    // The block length of a fixed-block transfer, from a fresh mode sense; -1
+    // (and the diagnostic line) when the drive does not answer.
+    int CurrentBlockLength(BYTE adapter, BYTE target, BYTE lun);
+    int Transfer(BYTE opcode, BYTE flags, BYTE* buffer, int count, BYTE adapter, BYTE target, BYTE lun);
+
     SRB_ExecSCSICmd srb_;
     SRB_ExecSCSICmd* srbPointer_;
+    bool testUnitReadyPending_ = false;
+    bool testUnitReadyNotReady_ = false;
+    // Never transferred (data length 0), but a TestUnitReady may still be in
+    // flight after the call returns, so its pointer must outlive the call.
+    BYTE testUnitReadyScratch_[4] = {};
 };
