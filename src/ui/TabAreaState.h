@@ -1,0 +1,11 @@
+#pragma once
+// What the tab area shows: a notice while no usable drive is selected, the
+// controls of the selected tab once one is.
+
+#include <string>
+
+enum class TabAreaState { Starting, NoTapeDevice, NotSupported, Ready };
+
+inline constexpr const char* kStartingNotice = "-- select a tape device --";
+inline constexpr const char* kNoTapeDeviceNotice = "- no tape device selected -";
+inline constexpr const char* kNotSupportedNotice = "- device not supported, must have block size >0 and <2048 -";

@@ -1,0 +1,6 @@
+#include "ui/WindowState.h"
+
+ControlState WindowState::Control(int id) const {
+    const auto found = controls.find(id);
+    return found == controls.end() ? ControlState{} : found->second;
+}
