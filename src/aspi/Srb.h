@@ -31,6 +31,12 @@ inline constexpr BYTE SRB_DIR_OUT = 0x10;
 inline constexpr BYTE HASTAT_OK = 0x00;
 inline constexpr BYTE HASTAT_TIMEOUT = 0x09;
 inline constexpr BYTE HASTAT_SEL_TO = 0x11;
+inline constexpr BYTE HASTAT_COMMAND_TIMEOUT = 0x0B;
+inline constexpr BYTE HASTAT_BUS_RESET = 0x0E;
+inline constexpr BYTE HASTAT_PARITY_ERROR = 0x0F;
+inline constexpr BYTE HASTAT_DO_DU = 0x12;
+inline constexpr BYTE HASTAT_BUS_FREE = 0x13;
+inline constexpr BYTE HASTAT_PHASE_ERR = 0x14;
 
 // Target status
 inline constexpr BYTE STATUS_GOOD = 0x00;

@@ -1,0 +1,132 @@
+#include "aspi/iscsi/IscsiHostAdapter.h"
+
+#include <chrono>
+#include <cstring>
+
+#include "aspi/ScsiExec.h"
+#include "aspi/iscsi/ReadDataCount.h"
+
+namespace {
+
+constexpr std::uint8_t kInquiryCdb[6] = {0x12, 0, 0, 0, 36, 0};
+constexpr int kAttentionRounds = 4;
+// Discovery asks every target of every adapter; an unreachable portal is
+// tried again only after this pause.
+constexpr std::int64_t kRetryOpenAfterMs = 2000;
+
+std::int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+bool IsLoginAttention(const IscsiOutcome& outcome) {
+    return outcome.kind == IscsiOutcome::Kind::CheckCondition && outcome.senseLength >= 13 &&
+           (outcome.sense[2] & 0x0f) == 0x06 && outcome.sense[12] == 0x29;
+}
+
+}  // namespace
+
+IscsiHostAdapter::IscsiHostAdapter(IscsiPortalUrl url, int commandTimeoutSeconds, int loginTimeoutSeconds)
+    : session_(url, commandTimeoutSeconds, loginTimeoutSeconds), identifier_(("iSCSI " + url.host).substr(0, 16)) {
+    types_.fill(-1);
+}
+
+std::string IscsiHostAdapter::Identifier() const { return identifier_; }
+
+bool IscsiHostAdapter::OpenSession() {
+    if (session_.IsOpen()) return true;
+    if (session_.Open() == IscsiOutcome::Kind::Good) {
+        lastFailedOpen_ = 0;
+        return true;
+    }
+    lastFailedOpen_ = NowMs();
+    return false;
+}
+
+IscsiOutcome IscsiHostAdapter::Run(int lun, const CdbTransfer& transfer, std::uint8_t* data) {
+    IscsiOutcome outcome = session_.Run(lun, transfer, data);
+    if (session_.Generation() != attentionsCleared_[lun]) {
+        // INQUIRY passes a pending attention by; anything else meets it.
+        const bool inquiry = transfer.cdb[0] == 0x12;
+        for (int round = 0; round < kAttentionRounds && IsLoginAttention(outcome); ++round)
+            outcome = session_.Run(lun, transfer, data);
+        if (!inquiry && session_.IsOpen()) attentionsCleared_[lun] = session_.Generation();
+    }
+    return outcome;
+}
+
+int IscsiHostAdapter::DeviceType(int target) {
+    if (target < 0 || target >= kLuns) return -1;
+    if (session_.IsOpen() && typesGeneration_ == session_.Generation() && typeKnown_[target]) return types_[target];
+    if (!session_.IsOpen()) {
+        const bool recentlyFailed = lastFailedOpen_ != 0 && NowMs() - lastFailedOpen_ < kRetryOpenAfterMs;
+        // An unreachable portal keeps the type last seen, so commands reach
+        // Execute and fail there with a transport error.
+        if (recentlyFailed || !OpenSession()) return types_[target];
+    }
+    if (typesGeneration_ != session_.Generation()) {
+        typeKnown_.fill(false);
+        typesGeneration_ = session_.Generation();
+    }
+    const CdbTransfer transfer = CdbTransfer::Shape(kInquiryCdb, DataDirection::In, kInquiryCdb[4]);
+    inquiry_.fill(0);
+    const IscsiOutcome outcome = Run(target, transfer, inquiry_.data());
+    switch (outcome.kind) {
+    case IscsiOutcome::Kind::Good: {
+        // Qualifier 1 (not connected) and 3 (no such LUN) mean no device.
+        const int qualifier = inquiry_[0] >> 5;
+        types_[target] = (qualifier == 1 || qualifier == 3) ? -1 : (inquiry_[0] & 0x1f);
+        typeKnown_[target] = true;
+        break;
+    }
+    case IscsiOutcome::Kind::CheckCondition:
+    case IscsiOutcome::Kind::TargetStatus:
+        types_[target] = -1;
+        typeKnown_[target] = true;
+        break;
+    default:
+        // The session broke; ask again when it is back.
+        break;
+    }
+    return types_[target];
+}
+
+void IscsiHostAdapter::Execute(int target, ScsiExec& exec) {
+    if (!OpenSession()) {
+        exec.FinishTransportError(HASTAT_SEL_TO);
+        return;
+    }
+    const std::span<std::uint8_t> data = exec.Data();
+    const CdbTransfer transfer = CdbTransfer::Shape(exec.Cdb(), exec.Direction(), data.size());
+    const IscsiOutcome outcome = Run(target, transfer, data.data());
+    if (outcome.kind == IscsiOutcome::Kind::CheckCondition && transfer.direction == DataDirection::In) {
+        // The target may send stale bytes beyond what it really read; only
+        // the count the sense data gives is data.
+        const std::size_t valid = ReadDataCount::ValidBytes(transfer, outcome.sense.data(), outcome.senseLength);
+        if (valid < transfer.dataLength) std::memset(data.data() + valid, 0, transfer.dataLength - valid);
+    }
+    Finish(outcome, exec);
+}
+
+void IscsiHostAdapter::Finish(const IscsiOutcome& outcome, ScsiExec& exec) {
+    switch (outcome.kind) {
+    case IscsiOutcome::Kind::Good:
+        exec.FinishGood();
+        return;
+    case IscsiOutcome::Kind::CheckCondition:
+        exec.FinishCheckCondition({outcome.sense.data(), outcome.senseLength});
+        return;
+    case IscsiOutcome::Kind::TargetStatus:
+        exec.FinishTargetStatus(outcome.targetStatus);
+        return;
+    case IscsiOutcome::Kind::NoConnection:
+        exec.FinishTransportError(HASTAT_SEL_TO);
+        return;
+    case IscsiOutcome::Kind::TimedOut:
+        exec.FinishTransportError(HASTAT_TIMEOUT);
+        return;
+    case IscsiOutcome::Kind::Failed:
+        exec.FinishTransportError(HASTAT_BUS_FREE);
+        return;
+    }
+}

@@ -1,0 +1,47 @@
+#pragma once
+// One iSCSI login to one target, opened on demand and dropped after any
+// transport failure so that the next command logs in afresh. Commands run
+// one at a time through libiscsi's asynchronous interface with our own poll
+// loop, because only that lets every wait end at a deadline: a portal that
+// stops answering must not block the program for ever.
+
+#include <chrono>
+#include <cstdint>
+
+#include "aspi/CdbTransfer.h"
+#include "aspi/iscsi/IscsiOutcome.h"
+#include "aspi/iscsi/IscsiPortalUrl.h"
+
+struct iscsi_context;
+
+class IscsiSession {
+public:
+    IscsiSession(IscsiPortalUrl url, int commandTimeoutSeconds, int loginTimeoutSeconds);
+    ~IscsiSession();
+    IscsiSession(const IscsiSession&) = delete;
+    IscsiSession& operator=(const IscsiSession&) = delete;
+
+    // Logs in unless a session is open. NoConnection or TimedOut on failure.
+    IscsiOutcome::Kind Open();
+    bool IsOpen() const { return context_ != nullptr; }
+    void Close();
+    // Counts successful logins, so callers can tell a new session (and the
+    // unit attentions that come with it) from the old one.
+    unsigned Generation() const { return generation_; }
+
+    // Runs one command on lun; data is read into or written from `data`
+    // (transfer.dataLength bytes). Opens the session first if needed.
+    IscsiOutcome Run(int lun, const CdbTransfer& transfer, std::uint8_t* data);
+
+    const IscsiPortalUrl& Url() const { return url_; }
+
+private:
+    enum class WaitResult { Finished, TimedOut, Broken };
+    WaitResult WaitFor(const bool& finished, std::chrono::steady_clock::time_point deadline);
+
+    IscsiPortalUrl url_;
+    int commandTimeoutSeconds_;
+    int loginTimeoutSeconds_;
+    iscsi_context* context_ = nullptr;
+    unsigned generation_ = 0;
+};
