@@ -1,0 +1,178 @@
+#include "catalog/DirFile.h"
+
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "catalog/DirFileFormat.h"
+#include "tape/DateText.h"
+#include "tape/Field.h"
+#include "tape/JoinPath.h"
+#include "tape/PlainName.h"
+#include "tape/ProgramVersion.h"
+#include "tape/TransferPlan.h"
+
+namespace DF = DirFileFormat;
+namespace TF = TapeFormat;
+
+namespace {
+
+// A new directory entry must survive a crash of the machine too.
+int SyncFolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    const int result = ::fsync(fd);
+    return (::close(fd) == 0 && result == 0) ? 0 : -1;
+}
+
+}  // namespace
+
+DirFile::DirFile(MessageSink& messages) : messages_(messages), magic_(TF::kMagic) {}
+
+DirFile::~DirFile() = default;
+
+bool DirFile::Exists(const std::string& path) {
+    LocalFile file;
+    return file.OpenForReading(path, false) == 0;
+}
+
+int DirFile::WriteHeader(const std::string& path, const std::string& tapeName, const std::string& date,
+                         const std::string& version) {
+    // A text that does not fit its field with its NUL would be cut or spill
+    // into the next field.
+    if (tapeName.size() >= TF::kTapeNameWidth || date.size() >= TF::kDateWidth ||
+        version.size() >= TF::kVersionWidth)
+        return -1;
+    std::uint8_t header[DF::kHeaderSize];
+    Field::PutTextPadded(header, TF::kMagicOffset, TF::kMagicWidth, magic_);
+    Field::PutTextPadded(header, TF::kTapeNameOffset, TF::kTapeNameWidth, tapeName);
+    Field::PutTextPadded(header, TF::kFormatDateOffset, TF::kDateWidth, date);
+    Field::PutTextPadded(header, TF::kVersionOffset, TF::kVersionWidth, version);
+    LocalFile file;
+    if (file.CreateForWriting(path, false) != 0) return -1;
+    if (file.Write(header, sizeof header) != 0 || file.Sync() != 0) {
+        file.Close();
+        return -1;
+    }
+    if (file.Close() != 0) return -1;
+    return SyncFolderOf(path);
+}
+
+int DirFile::CreateForNewTape(const std::string& tapeName, const std::string& path) {
+    return WriteHeader(path, tapeName, TodayText(), kProgramVersion);
+}
+
+int DirFile::CreateFromIdent(const std::string& tapeName, const std::string& path, const std::string& date,
+                             const std::string& version) {
+    return WriteHeader(path, tapeName, date, version);
+}
+
+int DirFile::ReadIdent(const std::string& path, std::string& tapeName, std::string& date, std::string& version) {
+    LocalFile file;
+    if (file.OpenForReading(path, false) != 0) return -2;
+    // Fields cut short by the end of the file read as far as they go.
+    std::uint8_t header[DF::kHeaderSize] = {};
+    const std::int64_t magicRead = file.Read(header, TF::kMagicWidth);
+    if (magicRead <= 0) return -1;
+    std::string magic;
+    Field::GetText(header, TF::kMagicOffset, static_cast<std::size_t>(magicRead), magic);
+    if (magic != magic_) return -1;
+    if (file.Read(header + TF::kMagicWidth, DF::kHeaderSize - TF::kMagicWidth) < 0) return -1;
+    Field::GetText(header, TF::kTapeNameOffset, TF::kTapeNameWidth, tapeName);
+    Field::GetText(header, TF::kFormatDateOffset, TF::kDateWidth, date);
+    Field::GetText(header, TF::kVersionOffset, TF::kVersionWidth, version);
+    return 0;
+}
+
+int DirFile::OpenForReading(const std::string& path) { return file_.OpenForReading(path, false); }
+
+int DirFile::SkipIdent() { return file_.IsOpen() && file_.Seek(DF::kHeaderSize) == 0 ? 0 : -1; }
+
+int DirFile::ReadNextEntry(std::string& name, std::string& fileDate, std::string& backupDate, std::int32_t& size,
+                           std::int32_t& blockCount) {
+    if (!file_.IsOpen()) return -1;
+    std::uint8_t entry[DF::kEntrySize];
+    // Nothing after a type byte that ends the list is read.
+    if (file_.Read(entry, 1) != 1) return -1;
+    if (entry[DF::kTypeOffset] != DF::kEntry && entry[DF::kTypeOffset] != DF::kEntryAlt) return -1;
+    if (file_.Read(entry + 1, DF::kEntrySize - 1) != static_cast<std::int64_t>(DF::kEntrySize - 1)) return -1;
+    Field::GetText(entry, DF::kNameOffset, DF::kNameWidth, name);
+    Field::GetText(entry, DF::kFileDateOffset, DF::kDateWidth, fileDate);
+    Field::GetText(entry, DF::kBackupDateOffset, DF::kDateWidth, backupDate);
+    size = Field::GetInt32(entry, DF::kSizeOffset);
+    blockCount = Field::GetInt32(entry, DF::kBlockCountOffset);
+    return 0;
+}
+
+int DirFile::Close() {
+    file_.Close();
+    return 0;
+}
+
+int DirFile::CountEntries(const std::string& path) {
+    LocalFile file;
+    if (file.OpenForReading(path, false) != 0) return -1;
+    if (file.Seek(DF::kHeaderSize) != 0) return 0;
+    std::uint8_t entry[DF::kEntrySize];
+    int count = 0;
+    while (count < DF::kMaxEntries) {
+        if (file.Read(entry, 1) != 1) break;
+        if (entry[DF::kTypeOffset] != DF::kEntry && entry[DF::kTypeOffset] != DF::kEntryAlt) break;
+        if (file.Read(entry + 1, DF::kEntrySize - 1) != static_cast<std::int64_t>(DF::kEntrySize - 1)) break;
+        ++count;
+    }
+    return count;
+}
+
+int DirFile::AppendBackedUpFile(const std::string& path, const std::string& fileName, const std::string& directory,
+                                int blockSize) {
+    if (blockSize <= 0) return -1;
+    std::string fileDate;
+    std::int64_t size = 0;
+    std::string full;
+    JoinPath(directory, fileName, full);
+    struct stat st {};
+    if (::stat(full.c_str(), &st) == 0) {
+        fileDate = DateText(st.st_mtime);
+        size = st.st_size;
+    }
+    // Such a file cannot have been written to tape.
+    if (size > TF::kMaxFileSize) return -1;
+    return AppendEntry(path, fileName, fileDate, TodayText(), static_cast<std::int32_t>(size),
+                       TransferPlan::BlockCount(size, blockSize));
+}
+
+int DirFile::AppendEntry(const std::string& path, const std::string& name, const std::string& fileDate,
+                         const std::string& backupDate, std::int32_t size, std::int32_t blockCount) {
+    if (name.size() > DF::kMaxNameLength || fileDate.size() >= DF::kDateWidth || backupDate.size() >= DF::kDateWidth)
+        return -1;
+    std::uint8_t entry[DF::kEntrySize];
+    entry[DF::kTypeOffset] = DF::kEntry;
+    Field::PutTextPadded(entry, DF::kNameOffset, DF::kNameWidth, name);
+    Field::PutTextPadded(entry, DF::kFileDateOffset, DF::kDateWidth, fileDate);
+    Field::PutTextPadded(entry, DF::kBackupDateOffset, DF::kDateWidth, backupDate);
+    Field::PutInt32(entry, DF::kSizeOffset, size);
+    Field::PutInt32(entry, DF::kBlockCountOffset, blockCount);
+
+    LocalFile file;
+    if (file.OpenForUpdate(path) != 0) return -1;
+    std::int64_t length = 0;
+    std::time_t modified = 0;
+    if (file.Status(length, modified) != 0 || length < static_cast<std::int64_t>(DF::kHeaderSize)) {
+        file.Close();
+        return -1;
+    }
+    // After the last whole entry: the bytes of an entry cut short by a crash
+    // are overwritten, so that every later entry stays on the 286-byte grid.
+    const std::int64_t whole = (length - static_cast<std::int64_t>(DF::kHeaderSize)) / DF::kEntrySize;
+    const std::int64_t at = static_cast<std::int64_t>(DF::kHeaderSize) + whole * DF::kEntrySize;
+    if (file.WriteAt(entry, sizeof entry, at) != 0 || file.Truncate(at + DF::kEntrySize) != 0 ||
+        file.Sync() != 0) {
+        file.Close();
+        return -1;
+    }
+    return file.Close();
+}

@@ -1,0 +1,64 @@
+#pragma once
+// Reads and writes directory files (layout in DirFileFormat.h). Every
+// operation opens, uses and closes its file, except the read sequence
+// OpenForReading, SkipIdent, ReadNextEntry..., Close, which keeps one file
+// open between calls. Results are return codes only; nothing is shown.
+// Writers put what they wrote on the medium before they return 0.
+
+#include <cstdint>
+#include <string>
+
+#include "report/MessageSink.h"
+#include "tape/LocalFile.h"
+
+class DirFile {
+public:
+    // messages: for the overwrite questions of the copies to and from
+    // removable media.
+    explicit DirFile(MessageSink& messages);
+    virtual ~DirFile();
+    DirFile(const DirFile&) = delete;
+    DirFile& operator=(const DirFile&) = delete;
+
+    // True when the file can be opened for reading.
+    bool Exists(const std::string& path);
+    // Creates (or empties) the file and writes the header with today's date
+    // and this program's version. 0 or -1.
+    int CreateForNewTape(const std::string& tapeName, const std::string& path);
+    // As CreateForNewTape with the date and version of a tape's ident block.
+    int CreateFromIdent(const std::string& tapeName, const std::string& path, const std::string& date,
+                        const std::string& version);
+    // 0 with the three texts set; -2 when the file cannot be opened; -1 when
+    // its first 9 bytes cannot be read or do not hold the magic.
+    int ReadIdent(const std::string& path, std::string& tapeName, std::string& date, std::string& version);
+
+    // The read sequence. Each returns 0, or -1; ReadNextEntry's -1 ends the
+    // list (a type byte other than 1 or 2, or an entry cut short).
+    int OpenForReading(const std::string& path);
+    int SkipIdent();
+    int ReadNextEntry(std::string& name, std::string& fileDate, std::string& backupDate, std::int32_t& size,
+                      std::int32_t& blockCount);
+    int Close();
+
+    // Whole entries from the first, at most 999, stopping at the first entry
+    // cut short or with a type byte other than 1 or 2; -1 when the file
+    // cannot be opened.
+    int CountEntries(const std::string& path);
+    // Appends the entry of directory + "/" + fileName, just written to tape,
+    // from the file's status (a file whose status cannot be read still gets
+    // its entry, with an empty date, size 0 and one block, so that later
+    // entries keep their positions). The file must exist. 0 or -1.
+    int AppendBackedUpFile(const std::string& path, const std::string& fileName, const std::string& directory,
+                           int blockSize);
+    // Appends one entry of type 1 with the given values. 0 or -1.
+    int AppendEntry(const std::string& path, const std::string& name, const std::string& fileDate,
+                    const std::string& backupDate, std::int32_t size, std::int32_t blockCount);
+
+private:
+    int WriteHeader(const std::string& path, const std::string& tapeName, const std::string& date,
+                    const std::string& version);
+
+    MessageSink& messages_;
+    const std::string magic_;
+    LocalFile file_;
+};

@@ -1,0 +1,127 @@
+#include "tape/LocalFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+LocalFile::~LocalFile() { Close(); }
+
+int LocalFile::OpenChecked(const std::string& path, int flags, bool exclusive, bool regularOnly) {
+    Close();
+    // O_NONBLOCK so that a FIFO cannot hang the open; cleared again below.
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0) return -1;
+    struct stat st {};
+    int error = 0;
+    if (::fstat(fd, &st) != 0) {
+        error = errno;
+    } else if (S_ISDIR(st.st_mode) || (regularOnly && !S_ISREG(st.st_mode))) {
+        error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    } else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        error = errno;
+    } else if (exclusive && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    fd_ = fd;
+    return 0;
+}
+
+int LocalFile::OpenForReading(const std::string& path, bool exclusive) {
+    return OpenChecked(path, O_RDONLY, exclusive, true);
+}
+
+int LocalFile::CreateForWriting(const std::string& path, bool exclusive) {
+    // Not O_TRUNC: the content may be dropped only once the lock is ours.
+    if (OpenChecked(path, O_WRONLY | O_CREAT, exclusive, false) != 0) return -1;
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || (S_ISREG(st.st_mode) && ::ftruncate(fd_, 0) != 0)) {
+        const int error = errno;
+        Close();
+        errno = error;
+        return -1;
+    }
+    return 0;
+}
+
+int LocalFile::OpenForUpdate(const std::string& path) { return OpenChecked(path, O_RDWR, false, true); }
+
+int LocalFile::Status(std::int64_t& size, std::time_t& modified) const {
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return -1;
+    size = st.st_size;
+    modified = st.st_mtime;
+    return 0;
+}
+
+std::int64_t LocalFile::Read(void* buffer, std::size_t count) {
+    auto* out = static_cast<char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::read(fd_, out + done, count - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
+int LocalFile::Write(const void* buffer, std::size_t count) {
+    const auto* in = static_cast<const char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::write(fd_, in + done, count - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (n == 0) {
+            errno = ENOSPC;
+            return -1;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+int LocalFile::WriteAt(const void* buffer, std::size_t count, std::int64_t offset) {
+    const auto* in = static_cast<const char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::pwrite(fd_, in + done, count - done, offset + static_cast<off_t>(done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (n == 0) {
+            errno = ENOSPC;
+            return -1;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+int LocalFile::Seek(std::int64_t offset) { return ::lseek(fd_, offset, SEEK_SET) == offset ? 0 : -1; }
+
+int LocalFile::Truncate(std::int64_t length) { return ::ftruncate(fd_, length) == 0 ? 0 : -1; }
+
+int LocalFile::Sync() { return ::fdatasync(fd_) == 0 ? 0 : -1; }
+
+int LocalFile::Close() {
+    if (fd_ < 0) return 0;
+    const int fd = fd_;
+    fd_ = -1;
+    // Closing releases the lock; after a failed close the descriptor is gone
+    // all the same, so no retry.
+    return ::close(fd) == 0 ? 0 : -1;
+}

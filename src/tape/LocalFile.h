@@ -1,0 +1,50 @@
+#pragma once
+// A file on hard drive, open for the length of one operation and closed on
+// every return path. "Exclusive" opens take flock(LOCK_EX | LOCK_NB) on the
+// file: Linux has no share modes, so another process is kept out only when it
+// locks the file too (another instance of this program, or any flock user);
+// a file locked elsewhere counts as one that cannot be opened. Every call
+// reports failure through its result; errno says why.
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+class LocalFile {
+public:
+    LocalFile() = default;
+    ~LocalFile();
+    LocalFile(const LocalFile&) = delete;
+    LocalFile& operator=(const LocalFile&) = delete;
+
+    // An existing regular file, for reading. 0 or -1.
+    int OpenForReading(const std::string& path, bool exclusive);
+    // Creates the file or empties an existing one, for writing. Opening never
+    // blocks (a FIFO without a reader fails). 0 or -1.
+    int CreateForWriting(const std::string& path, bool exclusive);
+    // An existing file, for reading and writing, content kept. 0 or -1.
+    int OpenForUpdate(const std::string& path);
+
+    bool IsOpen() const { return fd_ >= 0; }
+    // Size and last modification time of the open file. 0 or -1.
+    int Status(std::int64_t& size, std::time_t& modified) const;
+
+    // Reads until count bytes or end of file: the bytes read, or -1.
+    std::int64_t Read(void* buffer, std::size_t count);
+    // Writes all count bytes. 0 or -1 (a short write is a failure).
+    int Write(const void* buffer, std::size_t count);
+    int WriteAt(const void* buffer, std::size_t count, std::int64_t offset);
+    int Seek(std::int64_t offset);
+    int Truncate(std::int64_t length);
+    // Puts the data on the medium (fdatasync). 0 or -1.
+    int Sync();
+    // 0, or -1 when the close itself reported an error (a delayed write
+    // failure); closing a closed file gives 0.
+    int Close();
+
+private:
+    int OpenChecked(const std::string& path, int flags, bool exclusive, bool regularOnly);
+
+    int fd_ = -1;
+};

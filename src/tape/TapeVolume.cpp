@@ -1,0 +1,362 @@
+#include "tape/TapeVolume.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "tape/DateText.h"
+#include "tape/Field.h"
+#include "tape/JoinPath.h"
+#include "tape/PlainName.h"
+#include "tape/ProgramVersion.h"
+#include "tape/TapeFormat.h"
+#include "tape/TransferPlan.h"
+
+namespace TF = TapeFormat;
+
+namespace {
+
+// The catalog's name field holds 254 bytes and its NUL; a longer name could
+// be written to tape but never listed, restored or verified.
+constexpr std::size_t kMaxFileNameLength = 254;
+constexpr std::size_t kPathReserve = 4096;
+
+const char* ReadErrorText(int blocks) {
+    return blocks == TF::kBigTransfer   ? "Tape read error {64}"
+           : blocks == TF::kMidTransfer ? "Tape read error {10}"
+                                        : "Tape read error {1}";
+}
+
+const char* WriteErrorText(int blocks) {
+    return blocks == TF::kBigTransfer   ? "Error writing file {64}"
+           : blocks == TF::kMidTransfer ? "Error writing file {10}"
+                                        : "Error writing file {1}";
+}
+
+std::int64_t FirstDifference(const std::uint8_t* a, const std::uint8_t* b, std::size_t count) {
+    if (std::memcmp(a, b, count) == 0) return -1;
+    return std::mismatch(a, a + count, b).first - a;
+}
+
+}  // namespace
+
+TapeVolume::TapeVolume(MessageSink& messages, StatusSink& status, ByteCounters& counters,
+                       const DriveAddress& drive)
+    : messages_(messages),
+      status_(status),
+      counters_(counters),
+      drive_(drive),
+      buffer1_(new std::uint8_t[TF::kBufferSize]),
+      buffer2_(new std::uint8_t[TF::kBufferSize]) {
+    std::memset(buffer1_.get(), 0, TF::kClearedPrefix);
+    for (FileHeader* h : {&header_, &lastWritten_}) {
+        h->name.reserve(TF::kFileNameWidth);
+        h->modificationDate.reserve(TF::kDateWidth);
+        h->backupDate.reserve(TF::kDateWidth);
+    }
+    path_.reserve(kPathReserve);
+    text_.reserve(kPathReserve);
+}
+
+TapeVolume::~TapeVolume() = default;
+
+int TapeVolume::ShowError(const std::string& text) {
+    messages_.ShowMessage(text, Error);
+    return -1;
+}
+
+int TapeVolume::DriveBlockLength() {
+    int mediumType = 0, blockCount = 0, blockLength = 0;
+    if (device_.ModeSense(mediumType, blockCount, blockLength, drive_.adapter, drive_.target, drive_.lun) != 0)
+        return -1;
+    return blockLength;
+}
+
+int TapeVolume::CheckBlockLength(int expected, std::size_t minimum) {
+    const int actual = DriveBlockLength();
+    // A failed mode sense is left to the transfer that follows, which says so
+    // on its diagnostic line.
+    if (actual < 0) return 0;
+    if (actual < static_cast<int>(minimum) || actual > TF::kMaxBlockLength)
+        return ShowError("Error: drive block length " + std::to_string(actual) + " not supported");
+    if (expected > 0 && actual != expected)
+        return ShowError("Error: drive block length " + std::to_string(actual) + " differs from " +
+                         std::to_string(expected));
+    return 0;
+}
+
+int TapeVolume::ReadBlocks(int count) {
+    return device_.Read(buffer1_.get(), count, drive_.adapter, drive_.target, drive_.lun);
+}
+
+// ---- ident block ----
+
+int TapeVolume::ReadIdentBlock(std::string& name, std::string& date, std::string& version) {
+    // The read lands in buffer 1 at the drive's block length; refuse one the
+    // buffer was not made for.
+    const int blockLength = DriveBlockLength();
+    if (blockLength > TF::kMaxBlockLength) return -1;
+    if (device_.Rewind(drive_.adapter, drive_.target, drive_.lun) != 0) return -1;
+    if (ReadBlocks(1) != 0) return -1;
+    const std::uint8_t* block = buffer1_.get();
+    Field::GetText(block, TF::kMagicOffset, TF::kMagicWidth, text_);
+    if (text_ != TF::kMagic) return -2;
+    Field::GetText(block, TF::kTapeNameOffset, TF::kTapeNameWidth, name);
+    Field::GetText(block, TF::kFormatDateOffset, TF::kDateWidth, date);
+    Field::GetText(block, TF::kVersionOffset, TF::kVersionWidth, version);
+    return 0;
+}
+
+int TapeVolume::WriteIdentBlock(const std::string& name) {
+    if (name.size() > TF::kMaxTapeNameLength) {
+        messages_.ShowMessage("Tape name too long!", Attention);
+        return -1;
+    }
+    // The tape name becomes a file name of the catalog.
+    if (!IsPlainName(name)) {
+        messages_.ShowMessage("Invalid tape name!", Attention);
+        return -1;
+    }
+    if (CheckBlockLength(0, TF::kIdentSize) != 0) return -1;
+    if (device_.Rewind(drive_.adapter, drive_.target, drive_.lun) != 0) return -1;
+    std::uint8_t* block = buffer1_.get();
+    Field::PutText(block, TF::kMagicOffset, TF::kMagic);
+    Field::PutText(block, TF::kTapeNameOffset, name);
+    Field::PutText(block, TF::kFormatDateOffset, TodayText());
+    Field::PutText(block, TF::kVersionOffset, kProgramVersion);
+    if (device_.Write(block, 1, drive_.adapter, drive_.target, drive_.lun) != 0) return -1;
+    if (device_.WriteFilemark(drive_.adapter, drive_.target, drive_.lun) != 0)
+        return ShowError("Error writing FileMark");
+    return 0;
+}
+
+// ---- writing a file record ----
+
+int TapeVolume::BackupFile(const std::string& name, const std::string& folder, int blockLength) {
+    if (name.size() > kMaxFileNameLength)
+        return ShowError("Error: file name longer than 254 bytes: " + name);
+    if (!IsPlainName(name)) return ShowError("Error: file name not allowed: '" + name + "'");
+    if (blockLength < static_cast<int>(TF::kHeaderSize) || blockLength > TF::kMaxBlockLength)
+        return ShowError("Error: block length " + std::to_string(blockLength) + " not supported");
+    JoinPath(folder, name, path_);
+
+    // Opened before the header goes to tape, so that a file that cannot be
+    // backed up leaves no stray header behind.
+    std::int64_t size = 0;
+    std::time_t modified = 0;
+    if (file_.OpenForReading(path_, true) != 0 || file_.Status(size, modified) != 0) {
+        file_.Close();
+        return ShowError("Error opening file " + path_);
+    }
+    if (size > TF::kMaxFileSize) {
+        file_.Close();
+        return ShowError("Error: file too large for tape (2 GiB or more): " + path_);
+    }
+    if (CheckBlockLength(blockLength, TF::kHeaderSize) != 0) {
+        file_.Close();
+        return -1;
+    }
+
+    FileHeader& h = header_;
+    h.name = name;
+    h.modificationDate = DateText(modified);
+    h.backupDate = TodayText();
+    h.size = static_cast<std::int32_t>(size);
+    h.blockCount = TransferPlan::BlockCount(size, blockLength);
+
+    std::uint8_t* buffer = buffer1_.get();
+    buffer[TF::kTypeOffset] = TF::kFileRecord;
+    Field::PutText(buffer, TF::kFileNameOffset, h.name);
+    Field::PutText(buffer, TF::kModDateOffset, h.modificationDate);
+    Field::PutText(buffer, TF::kBackupDateOffset, h.backupDate);
+    Field::PutInt32(buffer, TF::kSizeOffset, h.size);
+    Field::PutInt32(buffer, TF::kBlockCountOffset, h.blockCount);
+    if (device_.Write(buffer, 1, drive_.adapter, drive_.target, drive_.lun) != 0) {
+        file_.Close();
+        return -1;
+    }
+
+    std::int64_t remaining = size;
+    // One transfer: read exactly the bytes these blocks must carry, then
+    // write the blocks.
+    auto transfer = [&](int blocks, std::size_t want) -> int {
+        const std::int64_t got = file_.Read(buffer, want);
+        if (got < 0) return ShowError("Error reading file " + path_);
+        if (got < static_cast<std::int64_t>(want))
+            return ShowError("Error: file got shorter during backup: " + path_);
+        if (device_.Write(buffer, blocks, drive_.adapter, drive_.target, drive_.lun) != 0)
+            return ShowError(WriteErrorText(blocks));
+        remaining -= got;
+        counters_.bytesDone += got;
+        status_.ShowProgress(counters_.bytesDone, counters_.bytesTotal);
+        return 0;
+    };
+
+    const TransferPlan plan = TransferPlan::For(size, blockLength);
+    const std::size_t block = static_cast<std::size_t>(blockLength);
+    int result = 0;
+    for (int i = 0; result == 0 && i < plan.count64; ++i) result = transfer(TF::kBigTransfer, TF::kBigTransfer * block);
+    for (int i = 0; result == 0 && i < plan.count10; ++i) result = transfer(TF::kMidTransfer, TF::kMidTransfer * block);
+    for (int i = 0; result == 0 && i < plan.count1; ++i) {
+        const bool last = i == plan.count1 - 1;
+        // The last block carries the remainder, padded with zeros.
+        if (last) std::memset(buffer, 0, block);
+        result = transfer(1, last ? static_cast<std::size_t>(remaining) : block);
+    }
+    if (result == 0 && device_.WriteFilemark(drive_.adapter, drive_.target, drive_.lun) != 0)
+        result = ShowError("Error writing FileMark");
+    file_.Close();
+    if (result != 0) return -1;
+    lastWritten_ = h;
+    return 0;
+}
+
+// ---- reading file records ----
+
+int TapeVolume::ReadFileHeader(std::string& name, std::string& modificationDate, std::string& backupDate,
+                               std::int32_t& size, std::int32_t& blockCount) {
+    if (DriveBlockLength() > TF::kMaxBlockLength) return -1;
+    return ReadHeaderBlock(name, modificationDate, backupDate, size, blockCount);
+}
+
+int TapeVolume::ReadHeaderBlock(std::string& name, std::string& modificationDate, std::string& backupDate,
+                                std::int32_t& size, std::int32_t& blockCount) {
+    if (ReadBlocks(1) != 0) return -1;
+    const std::uint8_t* block = buffer1_.get();
+    const std::uint8_t type = block[TF::kTypeOffset];
+    if (type == TF::kNoRecord) return -1;
+    Field::GetText(block, TF::kFileNameOffset, TF::kFileNameWidth, name);
+    Field::GetText(block, TF::kModDateOffset, TF::kDateWidth, modificationDate);
+    Field::GetText(block, TF::kBackupDateOffset, TF::kDateWidth, backupDate);
+    size = Field::GetInt32(block, TF::kSizeOffset);
+    blockCount = Field::GetInt32(block, TF::kBlockCountOffset);
+    if (type == TF::kFileRecord) return 0;
+    if (type == TF::kFileRecordAlt) return 2;
+    return -1;
+}
+
+int TapeVolume::ReadExpectedHeader(const std::string& expectedName, const std::string& expectedModificationDate,
+                                   std::int32_t expectedSize, std::int32_t expectedBlockCount, bool fullRestore) {
+    FileHeader& h = header_;
+    if (ReadHeaderBlock(h.name, h.modificationDate, h.backupDate, h.size, h.blockCount) < 0) return -1;
+    if (!fullRestore && (h.name != expectedName || h.modificationDate != expectedModificationDate ||
+                         h.size != expectedSize || h.blockCount != expectedBlockCount))
+        return ShowError("Error: file infos do not match");
+    if (!IsPlainName(h.name)) return ShowError("Error: file name on tape not allowed: '" + h.name + "'");
+    if (h.size < 0) return ShowError("Error: file header of '" + h.name + "' is damaged");
+    return 0;
+}
+
+int TapeVolume::RestoreFile(const std::string& expectedName, const std::string& expectedModificationDate,
+                            std::int32_t expectedSize, std::int32_t expectedBlockCount, int blockLength,
+                            const std::string& destinationFolder) {
+    if (CheckBlockLength(blockLength, 1) != 0) return -1;
+    const bool full = expectedName == TF::kFullRestoreMarker;
+    if (ReadExpectedHeader(expectedName, expectedModificationDate, expectedSize, expectedBlockCount, full) != 0)
+        return -1;
+    const FileHeader& h = header_;
+    if (full) {
+        text_.assign("Restoring '").append(h.name).append("'...");
+        status_.ShowStatus(text_);
+        counters_.bytesDone = 0;
+        counters_.bytesTotal = h.size;
+        status_.ShowProgress(counters_.bytesDone, counters_.bytesTotal);
+    }
+    JoinPath(destinationFolder, h.name, path_);
+
+    {
+        LocalFile existing;
+        if (existing.OpenForReading(path_, true) == 0) {
+            // Asked while the file is held, so it cannot change under the question.
+            const int answer = messages_.ShowMessage("File exist: " + path_ + ". Overwrite?", Question);
+            existing.Close();
+            if (answer != kMessageOk) return -1;
+        }
+    }
+    LocalFile out;
+    if (out.CreateForWriting(path_, true) != 0) return ShowError("Error creating file: " + path_);
+
+    std::uint8_t* buffer = buffer1_.get();
+    const std::int64_t block = blockLength;
+    std::int64_t position = 0;
+    auto transfer = [&](int blocks) -> int {
+        if (ReadBlocks(blocks) != 0) return ShowError(ReadErrorText(blocks));
+        position += blocks * block;
+        // Only the last block reaches past the recorded size.
+        const std::int64_t bytes = position > h.size ? h.size - (position - block) : blocks * block;
+        if (out.Write(buffer, static_cast<std::size_t>(bytes)) != 0)
+            return ShowError("Error writing file: " + path_);
+        counters_.bytesDone += bytes;
+        status_.ShowProgress(counters_.bytesDone, counters_.bytesTotal);
+        return 0;
+    };
+
+    const TransferPlan plan = TransferPlan::For(h.size, blockLength);
+    int result = 0;
+    for (int i = 0; result == 0 && i < plan.count64; ++i) result = transfer(TF::kBigTransfer);
+    for (int i = 0; result == 0 && i < plan.count10; ++i) result = transfer(TF::kMidTransfer);
+    for (int i = 0; result == 0 && i < plan.count1; ++i) result = transfer(1);
+    if (out.Close() != 0 && result == 0) result = ShowError("Error writing file: " + path_);
+    return result;
+}
+
+int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& expectedModificationDate,
+                           std::int32_t expectedSize, std::int32_t expectedBlockCount, int blockLength,
+                           const std::string& folder) {
+    if (CheckBlockLength(blockLength, 1) != 0) return kVerifyFailed;
+    if (ReadExpectedHeader(expectedName, expectedModificationDate, expectedSize, expectedBlockCount, false) != 0)
+        return kVerifyFailed;
+    const FileHeader& h = header_;
+    text_.assign("Verifying '").append(h.name).append("'...");
+    status_.ShowStatus(text_);
+    counters_.bytesDone = 0;
+    counters_.bytesTotal = h.size;
+    status_.ShowProgress(counters_.bytesDone, counters_.bytesTotal);
+
+    JoinPath(folder, h.name, path_);
+    LocalFile in;
+    if (in.OpenForReading(path_, true) != 0) return kVerifyCannotOpen;
+
+    const std::uint8_t* tape = buffer1_.get();
+    std::uint8_t* disk = buffer2_.get();
+    const std::int64_t block = blockLength;
+    std::int64_t position = 0;
+    // 0 to go on, 1 when a difference was found (in difference), -1 on error.
+    std::int64_t difference = -1;
+    auto transfer = [&](int blocks) -> int {
+        if (ReadBlocks(blocks) != 0) return ShowError(ReadErrorText(blocks));
+        const std::int64_t start = position;
+        position += blocks * block;
+        const std::int64_t want = position > h.size ? h.size - start : blocks * block;
+        const std::int64_t got = in.Read(disk, static_cast<std::size_t>(want));
+        if (got < 0) return ShowError("Error reading file " + path_);
+        const std::int64_t at = FirstDifference(tape, disk, static_cast<std::size_t>(got));
+        if (at >= 0 || got < want) {
+            // A file that ends early differs at its end.
+            difference = start + (at >= 0 ? at : got);
+            return 1;
+        }
+        counters_.bytesDone += got;
+        status_.ShowProgress(counters_.bytesDone, counters_.bytesTotal);
+        return 0;
+    };
+
+    const TransferPlan plan = TransferPlan::For(h.size, blockLength);
+    int result = 0;
+    for (int i = 0; result == 0 && i < plan.count64; ++i) result = transfer(TF::kBigTransfer);
+    for (int i = 0; result == 0 && i < plan.count10; ++i) result = transfer(TF::kMidTransfer);
+    for (int i = 0; result == 0 && i < plan.count1; ++i) result = transfer(1);
+    in.Close();
+    if (result < 0) return kVerifyFailed;
+    if (result > 0) return difference == 0 ? kVerifyDiffersAtStart : static_cast<int>(difference);
+    return kVerifyIdentical;
+}
+
+// ---- end of data ----
+
+int TapeVolume::MoveToEOD() {
+    const int status = device_.SpaceToEndOfData(drive_.adapter, drive_.target, drive_.lun);
+    if (status == SS_COMP) return 0;
+    if (status == SS_ABORTED) return ShowError("MoveToEOD Error: aborted");
+    if (status == SS_ERR) return ShowError("MoveToEOD Error: completed with error");
+    return ShowError("MoveToEOD Error: " + std::to_string(status));
+}
