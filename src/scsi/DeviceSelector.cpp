@@ -1,0 +1,151 @@
+#include "scsi/DeviceSelector.h"
+
+#include <cstring>
+#include <string>
+
+#include "aspi/Srb.h"
+#include "report/MessageKind.h"
+#include "scsi/DeviceTypeName.h"
+#include "scsi/Sleep.h"
+
+namespace {
+
+constexpr int kTargets = 8;
+constexpr int kSequentialAccess = 1;
+constexpr int kFixedBlockLength = 1024;
+constexpr int kMaxBlockLength = 2048;
+// Host adapter inquiry reports at most 255 adapters, numbered 0 to 254.
+constexpr BYTE kNoAdapter = 0xFF;
+constexpr unsigned kModeSensePauseMs = 3;
+constexpr double kBytesPerMegabyte = 1048576.0;
+
+}  // namespace
+
+DeviceSelector::DeviceSelector(ScsiDevice& device) : device_(device) {}
+
+AdapterListing DeviceSelector::ListAdapters(MessageSink& messages, StatusSink& status) {
+    AdapterListing listing;
+    adapterNumbers_.clear();
+    const int count = device_.GetAdapterCount();
+    if (count < 0) {
+        listing.statusText = "Aspi is not available";
+        return listing;
+    }
+    listing.available = true;
+    for (int h = 0; h < count; ++h) {
+        char identifier[17];
+        if (device_.GetAdapterIdentifier(identifier, h) != 0) continue;
+        // Only the bare name: "ATAPI" padded with blanks is a different adapter.
+        if (std::strcmp(identifier, "ATAPI") == 0) continue;
+        const char digit = static_cast<char>('0' + adapterNumbers_.size());
+        listing.entries.push_back(std::string(1, digit) + " - " + identifier);
+        adapterNumbers_.push_back(h);
+    }
+    listing.devices = SelectAdapter(0, messages, status);
+    return listing;
+}
+
+DeviceListing DeviceSelector::SelectAdapter(int index, MessageSink& messages, StatusSink& status) {
+    const bool known = index >= 0 && index < static_cast<int>(adapterNumbers_.size());
+    const BYTE adapter = known ? static_cast<BYTE>(adapterNumbers_[static_cast<std::size_t>(index)]) : kNoAdapter;
+    selection_.address.adapter = adapter;
+
+    DeviceListing listing;
+    int highestTape = -1;
+    for (int t = 0; t < kTargets; ++t) {
+        std::string entry = std::to_string(t) + " - ";
+        char text[24];
+        if (device_.Inquiry(text, adapter, static_cast<BYTE>(t), 0) != 0) {
+            entry += "no device";
+        } else {
+            const int type = device_.GetDeviceType(adapter, static_cast<BYTE>(t), 0);
+            if (type == kSequentialAccess) highestTape = t;
+            entry += std::string(text) + "   Type: " + DeviceTypeName(type);
+        }
+        listing.entries.push_back(std::move(entry));
+    }
+    listing.chosen = highestTape >= 0 ? highestTape : 0;
+    listing.selection = SelectDevice(listing.chosen, messages, status);
+    return listing;
+}
+
+void DeviceSelector::ShowModeSense(int result, int blockCount, int blockLength, DeviceSelection& out) {
+    if (result != 0) {
+        out.capacity = "n.a.";
+        out.blockSize = "n.a.";
+        return;
+    }
+    if (blockCount == 0) {
+        out.capacity = "n.a.";
+    } else {
+        const double megabytes = static_cast<double>(blockCount) * static_cast<double>(blockLength) / kBytesPerMegabyte;
+        out.capacity = std::to_string(static_cast<long long>(megabytes));
+    }
+    out.blockSize = std::to_string(blockLength);
+}
+
+DeviceSelection DeviceSelector::SelectDevice(int index, MessageSink& messages, StatusSink& status) {
+    DeviceSelection result;
+    if (index < 0 || index >= kTargets) {
+        result.notice = "- no tape device selected -";
+        return result;
+    }
+    DriveSelection& s = selection_;
+    DriveAddress& a = s.address;
+    s.target = index;
+    a.target = static_cast<BYTE>(index);
+
+    // The first answer after a selection may be stale (a pending unit
+    // attention), so only the second one counts.
+    int blockCount = 0;
+    device_.ModeSense(s.mediumType, blockCount, s.blockLength, a.adapter, a.target, a.lun);
+    SleepMs(kModeSensePauseMs);
+    int sensed = device_.ModeSense(s.mediumType, blockCount, s.blockLength, a.adapter, a.target, a.lun);
+    ShowModeSense(sensed, blockCount, s.blockLength, result);
+
+    if (s.blockLength == 0) {
+        // Variable-block mode: every transfer here is in fixed blocks.
+        s.blockLength = kFixedBlockLength;
+        if (device_.ModeSelect(s.mediumType, blockCount, s.blockLength, a.adapter, a.target, a.lun) != 0)
+            messages.ShowMessage("Error: ModeSelect failed", Error);
+    }
+    sensed = device_.ModeSense(s.mediumType, blockCount, s.blockLength, a.adapter, a.target, a.lun);
+    ShowModeSense(sensed, blockCount, s.blockLength, result);
+
+    s.deviceType = device_.GetDeviceType(a.adapter, a.target, 0);
+    if (s.deviceType != kSequentialAccess) {
+        result.outcome = SelectionOutcome::NoTapeDevice;
+        result.notice = "- no tape device selected -";
+    } else if (s.blockLength < 1 || s.blockLength > kMaxBlockLength) {
+        result.outcome = SelectionOutcome::NotSupported;
+        result.notice = "- device not supported, must have block size >0 and <2048 -";
+    } else {
+        result.outcome = SelectionOutcome::Accepted;
+    }
+
+    status.ShowProgress(0, 0);
+    result.status = ReadDriveStatus();
+    return result;
+}
+
+DriveStatus DeviceSelector::ReadDriveStatus() {
+    const DriveAddress& a = selection_.address;
+    const int r = device_.TestUnitReady(a.adapter, a.target, 0);
+    // The submission only says the request was accepted; a drive without a
+    // cartridge says so in the completion, and must not be shown as ready.
+    if (r == SS_PENDING && device_.LastTestUnitReadyNotReady()) return {" Check device condition!", false};
+    switch (r) {
+    case SS_PENDING:
+        if (selection_.mediumType != 0) return {" Ready.", true};
+        if (selection_.deviceType == kSequentialAccess) return {" Drive ready but no tape recognized", false};
+        return {" Ready.", false};
+    case SS_ABORTED:
+        return {" Check device condition!", false};
+    case 8:
+        return {" Device busy...", false};
+    case SS_NO_DEVICE:
+        return {" Selected device not installed", false};
+    default:
+        return {" Aspi returns unknown number: " + std::to_string(r), false};
+    }
+}
