@@ -33,14 +33,11 @@ IscsiHostAdapter::IscsiHostAdapter(IscsiPortalUrl url, int commandTimeoutSeconds
 
 std::string IscsiHostAdapter::Identifier() const { return identifier_; }
 
-bool IscsiHostAdapter::OpenSession() {
-    if (session_.IsOpen()) return true;
-    if (session_.Open() == IscsiOutcome::Kind::Good) {
-        lastFailedOpen_ = 0;
-        return true;
-    }
-    lastFailedOpen_ = NowMs();
-    return false;
+IscsiOutcome::Kind IscsiHostAdapter::OpenSession() {
+    if (session_.IsOpen()) return IscsiOutcome::Kind::Good;
+    const IscsiOutcome::Kind opened = session_.Open();
+    lastFailedOpen_ = opened == IscsiOutcome::Kind::Good ? 0 : NowMs();
+    return opened;
 }
 
 IscsiOutcome IscsiHostAdapter::Run(int lun, const CdbTransfer& transfer, std::uint8_t* data) {
@@ -62,7 +59,7 @@ int IscsiHostAdapter::DeviceType(int target) {
         const bool recentlyFailed = lastFailedOpen_ != 0 && NowMs() - lastFailedOpen_ < kRetryOpenAfterMs;
         // An unreachable portal keeps the type last seen, so commands reach
         // Execute and fail there with a transport error.
-        if (recentlyFailed || !OpenSession()) return types_[target];
+        if (recentlyFailed || OpenSession() != IscsiOutcome::Kind::Good) return types_[target];
     }
     if (typesGeneration_ != session_.Generation()) {
         typeKnown_.fill(false);
@@ -92,8 +89,10 @@ int IscsiHostAdapter::DeviceType(int target) {
 }
 
 void IscsiHostAdapter::Execute(int target, ScsiExec& exec) {
-    if (!OpenSession()) {
-        exec.FinishTransportError(HASTAT_SEL_TO);
+    if (const IscsiOutcome::Kind opened = OpenSession(); opened != IscsiOutcome::Kind::Good) {
+        IscsiOutcome failed;
+        failed.kind = opened;
+        Finish(failed, exec);
         return;
     }
     const std::span<std::uint8_t> data = exec.Data();

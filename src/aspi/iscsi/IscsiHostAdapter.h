@@ -24,7 +24,7 @@ public:
 
 private:
     IscsiOutcome Run(int lun, const CdbTransfer& transfer, std::uint8_t* data);
-    bool OpenSession();
+    IscsiOutcome::Kind OpenSession();
     void Finish(const IscsiOutcome& outcome, ScsiExec& exec);
 
     IscsiSession session_;

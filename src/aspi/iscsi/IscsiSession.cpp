@@ -101,7 +101,6 @@ IscsiOutcome::Kind IscsiSession::Open() {
     // Reconnecting is ours to do: libiscsi's own retries forever and would
     // hang the caller.
     iscsi_set_noautoreconnect(context_, 1);
-    iscsi_set_timeout(context_, commandTimeoutSeconds_);
 
     const auto deadline = After(loginTimeoutSeconds_);
     const std::string portal = url_.Portal();
@@ -125,6 +124,8 @@ IscsiOutcome::Kind IscsiSession::Open() {
         Close();
         return waited == WaitResult::TimedOut ? IscsiOutcome::Kind::TimedOut : IscsiOutcome::Kind::NoConnection;
     }
+    // Set only now: the login has its own, shorter deadline.
+    iscsi_set_timeout(context_, commandTimeoutSeconds_);
     ++generation_;
     return IscsiOutcome::Kind::Good;
 }
