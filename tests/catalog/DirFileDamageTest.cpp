@@ -1,0 +1,197 @@
+// Damaged directory files: cut short, wrong magic, a type byte that ends the
+// list early, more entries than the catalog may hold. Each gives its named
+// result and nothing reads past what is there.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "CatalogTempDir.h"
+#include "HandBuiltDirFile.h"
+
+namespace {
+
+class DirFileDamageTest : public CatalogTempDir {
+protected:
+    // Header plus n entries of type 1.
+    Bytes Catalog(int n) {
+        Bytes file = HandBuilt::Header("Tape", "06.12.2026", "1.6");
+        for (int i = 0; i < n; ++i)
+            HandBuilt::Append(file, HandBuilt::Entry(1, "f" + std::to_string(i), "01.01.2020", "06.12.2026",
+                                                     static_cast<std::uint32_t>(i), 1));
+        return file;
+    }
+
+    // Names yielded by the read sequence.
+    std::vector<std::string> List(const std::string& path) {
+        std::vector<std::string> names;
+        if (dirFile.OpenForReading(path) != 0 || dirFile.SkipIdent() != 0) return names;
+        std::string n, f, b;
+        std::int32_t s = 0, c = 0;
+        while (dirFile.ReadNextEntry(n, f, b, s, c) == 0) names.push_back(n);
+        dirFile.Close();
+        return names;
+    }
+
+    std::string path = PathOf("Tape.twd");
+};
+
+TEST_F(DirFileDamageTest, MissingFileIsNotFound) {
+    std::string n = "keep", d = "keep", v = "keep";
+    EXPECT_EQ(dirFile.ReadIdent(path, n, d, v), -2);
+    EXPECT_EQ(n, "keep");
+    EXPECT_EQ(dirFile.CountEntries(path), -1);
+    EXPECT_EQ(dirFile.OpenForReading(path), -1);
+    EXPECT_EQ(dirFile.SkipIdent(), -1);
+}
+
+TEST_F(DirFileDamageTest, EmptyFileFailsIdent) {
+    WriteBytes(path, {});
+    std::string n, d, v;
+    EXPECT_EQ(dirFile.ReadIdent(path, n, d, v), -1);
+    EXPECT_EQ(dirFile.CountEntries(path), 0);
+}
+
+TEST_F(DirFileDamageTest, CutInsideMagicFailsIdent) {
+    WriteBytes(path, {'T', 'A', 'P', 'E'});
+    std::string n, d, v;
+    EXPECT_EQ(dirFile.ReadIdent(path, n, d, v), -1);
+}
+
+TEST_F(DirFileDamageTest, CutInsideNameStillPassesIdent) {
+    Bytes file = Catalog(0);
+    file.resize(12);  // magic and "Tap"
+    WriteBytes(path, file);
+    std::string n, d = "x", v = "x";
+    ASSERT_EQ(dirFile.ReadIdent(path, n, d, v), 0);
+    EXPECT_EQ(n, "Tap");
+    EXPECT_EQ(d, "");
+    EXPECT_EQ(v, "");
+    EXPECT_EQ(dirFile.CountEntries(path), 0);
+    EXPECT_TRUE(List(path).empty());
+}
+
+TEST_F(DirFileDamageTest, LowerCaseMagicIsRefused) {
+    WriteBytes(path, HandBuilt::Header("Tape", "06.12.2026", "1.6", "tapewren"));
+    std::string n, d, v;
+    EXPECT_EQ(dirFile.ReadIdent(path, n, d, v), -1);
+}
+
+TEST_F(DirFileDamageTest, MagicWithExtraCharacterIsRefused) {
+    Bytes file = Catalog(0);
+    file[8] = 'X';  // no NUL after the magic
+    WriteBytes(path, file);
+    std::string n, d, v;
+    EXPECT_EQ(dirFile.ReadIdent(path, n, d, v), -1);
+}
+
+TEST_F(DirFileDamageTest, NameFieldWithoutNulStopsAtFieldEnd) {
+    Bytes file = HandBuilt::Header(std::string(50, 'N'), "06.12.2026", "1.6");
+    WriteBytes(path, file);
+    std::string n, d, v;
+    ASSERT_EQ(dirFile.ReadIdent(path, n, d, v), 0);
+    EXPECT_EQ(n, std::string(50, 'N'));
+    EXPECT_EQ(d, "06.12.2026");
+}
+
+TEST_F(DirFileDamageTest, EntryCutShortIsNeitherCountedNorListed) {
+    Bytes file = Catalog(3);
+    file.resize(file.size() - 100);
+    WriteBytes(path, file);
+    EXPECT_EQ(dirFile.CountEntries(path), 2);
+    EXPECT_EQ(List(path), (std::vector<std::string>{"f0", "f1"}));
+}
+
+TEST_F(DirFileDamageTest, TypeByteOnlyIsNotAnEntry) {
+    Bytes file = Catalog(1);
+    file.push_back(1);
+    WriteBytes(path, file);
+    EXPECT_EQ(dirFile.CountEntries(path), 1);
+    EXPECT_EQ(List(path).size(), 1u);
+}
+
+TEST_F(DirFileDamageTest, TypeZeroInTheMiddleEndsTheList) {
+    Bytes file = Catalog(5);
+    file[78 + 2 * 286] = 0;
+    WriteBytes(path, file);
+    EXPECT_EQ(dirFile.CountEntries(path), 2);
+    EXPECT_EQ(List(path), (std::vector<std::string>{"f0", "f1"}));
+}
+
+TEST_F(DirFileDamageTest, UnknownTypeByteEndsTheList) {
+    Bytes file = Catalog(3);
+    file[78 + 286] = 7;
+    WriteBytes(path, file);
+    EXPECT_EQ(dirFile.CountEntries(path), 1);
+    EXPECT_EQ(List(path).size(), 1u);
+}
+
+TEST_F(DirFileDamageTest, TypeTwoCountsAsEntry) {
+    Bytes file = Catalog(3);
+    file[78 + 286] = 2;
+    WriteBytes(path, file);
+    EXPECT_EQ(dirFile.CountEntries(path), 3);
+    EXPECT_EQ(List(path).size(), 3u);
+}
+
+TEST_F(DirFileDamageTest, CountStopsAt999) {
+    WriteBytes(path, Catalog(1005));
+    EXPECT_EQ(dirFile.CountEntries(path), 999);
+    // Listing is not limited: a rebuilt catalog may hold more.
+    EXPECT_EQ(List(path).size(), 1005u);
+}
+
+TEST_F(DirFileDamageTest, Exactly999Entries) {
+    WriteBytes(path, Catalog(999));
+    EXPECT_EQ(dirFile.CountEntries(path), 999);
+}
+
+TEST_F(DirFileDamageTest, HeaderCutShortGetsNoAppend) {
+    Bytes file = Catalog(0);
+    file.resize(40);
+    WriteBytes(path, file);
+    EXPECT_EQ(dirFile.AppendEntry(path, "x", "", "", 1, 1), -1);
+    EXPECT_EQ(ReadBytes(path).size(), 40u);
+}
+
+// A crash in the middle of an append leaves part of an entry; the next
+// append must land on the 286-byte grid, not after the stray bytes.
+TEST_F(DirFileDamageTest, AppendAfterTornEntryReplacesIt) {
+    Bytes file = Catalog(2);
+    const Bytes whole = file;
+    file.insert(file.end(), {1, 'h', 'a', 'l', 'f'});
+    WriteBytes(path, file);
+    ASSERT_EQ(dirFile.AppendEntry(path, "next", "02.02.2022", "06.12.2026", 5, 1), 0);
+    Bytes expected = whole;
+    HandBuilt::Append(expected, HandBuilt::Entry(1, "next", "02.02.2022", "06.12.2026", 5, 1));
+    EXPECT_EQ(ReadBytes(path), expected);
+    EXPECT_EQ(dirFile.CountEntries(path), 3);
+}
+
+TEST_F(DirFileDamageTest, ReadSequenceSurvivesCallsAfterEnd) {
+    WriteBytes(path, Catalog(1));
+    ASSERT_EQ(dirFile.OpenForReading(path), 0);
+    ASSERT_EQ(dirFile.SkipIdent(), 0);
+    std::string n, f, b;
+    std::int32_t s = 0, c = 0;
+    EXPECT_EQ(dirFile.ReadNextEntry(n, f, b, s, c), 0);
+    EXPECT_EQ(dirFile.ReadNextEntry(n, f, b, s, c), -1);
+    EXPECT_EQ(dirFile.ReadNextEntry(n, f, b, s, c), -1);
+    EXPECT_EQ(dirFile.Close(), 0);
+    EXPECT_EQ(dirFile.ReadNextEntry(n, f, b, s, c), -1);  // closed
+    EXPECT_EQ(dirFile.Close(), 0);
+}
+
+TEST_F(DirFileDamageTest, FileOf2GiBIsNotEntered) {
+    ASSERT_EQ(dirFile.CreateForNewTape("Tape", path), 0);
+    const std::string big = PathOf("big");
+    const int fd = ::open(big.c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, 0x80000000LL), 0);  // sparse
+    ::close(fd);
+    EXPECT_EQ(dirFile.AppendBackedUpFile(path, "big", dir + "/", 1024), -1);
+    EXPECT_EQ(dirFile.CountEntries(path), 0);
+}
+
+}  // namespace
