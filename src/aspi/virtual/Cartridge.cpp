@@ -1,0 +1,264 @@
+#include "aspi/virtual/Cartridge.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+Cartridge::OpenResult Cartridge::Open(const std::string& path, std::uint64_t capacity, std::uint64_t earlyWarning,
+                                      std::unique_ptr<Cartridge>& loaded) {
+    loaded.reset();
+    std::unique_ptr<TapeImage> image = TapeImage::ForPath(path);
+    if (!image) return OpenResult::Failed;
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return OpenResult::Failed;
+    bool readOnly = (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    int fd = readOnly ? -1 : open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0 && !readOnly && errno != EACCES && errno != EROFS && errno != EPERM) return OpenResult::Failed;
+    if (fd < 0) {
+        readOnly = true;
+        fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return OpenResult::Failed;
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool busy = errno == EWOULDBLOCK;
+        close(fd);
+        return busy ? OpenResult::Locked : OpenResult::Failed;
+    }
+    if (fstat(fd, &info) != 0) {
+        close(fd);
+        return OpenResult::Failed;
+    }
+    loaded.reset(new Cartridge(path, fd, readOnly, std::move(image), static_cast<std::uint64_t>(info.st_size),
+                               capacity, earlyWarning));
+    return OpenResult::Loaded;
+}
+
+Cartridge::Cartridge(const std::string& path, int fd, bool readOnly, std::unique_ptr<TapeImage> image,
+                     std::uint64_t fileSize, std::uint64_t capacity, std::uint64_t earlyWarning)
+    : path_(path),
+      fd_(fd),
+      readOnly_(readOnly),
+      image_(std::move(image)),
+      fileSize_(fileSize),
+      capacity_(capacity),
+      earlyWarning_(std::min(earlyWarning, capacity)) {
+    image_->Scan(fd_, fileSize_, index_);
+}
+
+Cartridge::~Cartridge() {
+    Sync();
+    close(fd_);  // releases the lock
+}
+
+bool Cartridge::Sync() {
+    if (!dirty_) return true;
+    if (fdatasync(fd_) != 0) return false;
+    dirty_ = false;
+    return true;
+}
+
+void Cartridge::Advance(std::uint64_t objects) {
+    position_.index += objects;
+    if (!index_.AtEnd(position_) && position_.index >= index_.Run(position_.run).count) position_ = {position_.run + 1, 0};
+}
+
+bool Cartridge::Previous(std::size_t& run, std::uint64_t& before) const {
+    if (position_.index > 0 && !index_.AtEnd(position_)) {
+        run = position_.run;
+        before = position_.index;
+        return true;
+    }
+    const std::size_t current = std::min(position_.run, index_.RunCount());
+    if (current == 0) return false;
+    run = current - 1;
+    before = index_.Run(run).count;
+    return true;
+}
+
+TapeOutcome Cartridge::Read(std::uint8_t* out, std::uint64_t count, std::uint32_t blockLength) {
+    std::uint64_t done = 0;
+    while (done < count) {
+        if (index_.AtEnd(position_)) return {TapeEvent::EndOfData, done};
+        const TapeRun& run = index_.Run(position_.run);
+        switch (run.kind) {
+        case RunKind::Damage:
+            return {TapeEvent::Damaged, done};
+        case RunKind::Filemark:
+            Advance(1);
+            return {TapeEvent::Filemark, done};
+        case RunKind::BadData:
+            return {TapeEvent::BadRecord, done, run.length};
+        case RunKind::Data:
+            break;
+        }
+        if (run.length != blockLength) {
+            Advance(1);
+            return {TapeEvent::WrongLength, done, run.length};
+        }
+        const std::uint64_t want = std::min(count - done, run.count - position_.index);
+        const long long got = image_->ReadRecords(fd_, run, position_.index, want, out + done * blockLength,
+                                                  blockLength, index_.PreviousSegment(position_));
+        if (got < 0) return {TapeEvent::ReadFailed, done};
+        Advance(static_cast<std::uint64_t>(got));
+        done += static_cast<std::uint64_t>(got);
+        if (static_cast<std::uint64_t>(got) < want) return {TapeEvent::Damaged, done};
+    }
+    return {TapeEvent::Done, done};
+}
+
+TapeOutcome Cartridge::ReadVariable(std::uint8_t* out, std::uint32_t maxLength) {
+    if (index_.AtEnd(position_)) return {TapeEvent::EndOfData, 0};
+    const TapeRun& run = index_.Run(position_.run);
+    switch (run.kind) {
+    case RunKind::Damage:
+        return {TapeEvent::Damaged, 0};
+    case RunKind::Filemark:
+        Advance(1);
+        return {TapeEvent::Filemark, 0};
+    case RunKind::BadData:
+        return {TapeEvent::BadRecord, 0, run.length};
+    case RunKind::Data:
+        break;
+    }
+    const long long got = image_->ReadRecords(fd_, run, position_.index, 1, out, std::min(maxLength, run.length),
+                                              index_.PreviousSegment(position_));
+    if (got < 0) return {TapeEvent::ReadFailed, 0};
+    if (got == 0) return {TapeEvent::Damaged, 0};
+    Advance(1);
+    return {run.length == maxLength ? TapeEvent::Done : TapeEvent::WrongLength, 1, run.length};
+}
+
+bool Cartridge::CutAtPosition() {
+    const std::uint64_t offset = index_.OffsetOf(position_);
+    if (fileSize_ != offset) {
+        if (ftruncate(fd_, static_cast<off_t>(offset)) != 0) return false;
+        fileSize_ = offset;
+        dirty_ = true;
+    }
+    index_.TruncateAt(position_);
+    position_ = index_.End();
+    return true;
+}
+
+void Cartridge::RollBack(std::uint64_t offset) {
+    // Nothing of a failed write may count as recorded.
+    if (ftruncate(fd_, static_cast<off_t>(offset)) == 0) fileSize_ = offset;
+    dirty_ = true;
+}
+
+TapeOutcome Cartridge::Appended(std::uint64_t count, std::uint64_t end) {
+    fileSize_ = end;
+    position_ = index_.End();
+    dirty_ = true;
+    return {end > capacity_ - earlyWarning_ ? TapeEvent::EarlyWarning : TapeEvent::Done, count};
+}
+
+TapeOutcome Cartridge::Write(const std::uint8_t* data, std::uint64_t count, std::uint32_t length) {
+    if (readOnly_) return {TapeEvent::ReadOnly, 0};
+    if (count == 0) return {TapeEvent::Done, 0};
+    const std::uint64_t offset = index_.OffsetOf(position_);
+    const std::uint64_t stride = image_->RecordBytes(length);
+    if (offset > capacity_ || count > (capacity_ - offset) / stride) return {TapeEvent::Overflow, 0};
+    const std::uint32_t previous = index_.PreviousSegment(position_);
+    if (!CutAtPosition()) return {TapeEvent::WriteFailed, 0};
+    if (!image_->WriteRecords(fd_, offset, length, count, data, previous)) {
+        RollBack(offset);
+        return {TapeEvent::WriteFailed, 0};
+    }
+    index_.Append(RunKind::Data, offset, length, image_->WriteSegment(length), stride, count);
+    return Appended(count, offset + count * stride);
+}
+
+TapeOutcome Cartridge::WriteFilemarks(std::uint64_t count) {
+    if (readOnly_) return {TapeEvent::ReadOnly, 0};
+    if (count == 0) return {TapeEvent::Done, 0};
+    const std::uint64_t offset = index_.OffsetOf(position_);
+    const std::uint64_t stride = image_->FilemarkBytes();
+    if (offset > capacity_ || count > (capacity_ - offset) / stride) return {TapeEvent::Overflow, 0};
+    const std::uint32_t previous = index_.PreviousSegment(position_);
+    if (!CutAtPosition()) return {TapeEvent::WriteFailed, 0};
+    if (!image_->WriteFilemarks(fd_, offset, count, previous)) {
+        RollBack(offset);
+        return {TapeEvent::WriteFailed, 0};
+    }
+    index_.Append(RunKind::Filemark, offset, 0, 0, static_cast<std::uint32_t>(stride), count);
+    return Appended(count, offset + count * stride);
+}
+
+TapeOutcome Cartridge::SpaceBlocks(std::int64_t count) {
+    std::uint64_t done = 0;
+    if (count >= 0) {
+        const auto wanted = static_cast<std::uint64_t>(count);
+        while (done < wanted) {
+            if (index_.AtEnd(position_)) return {TapeEvent::EndOfData, done};
+            const TapeRun& run = index_.Run(position_.run);
+            if (run.kind == RunKind::Damage) return {TapeEvent::Damaged, done};
+            if (run.kind == RunKind::Filemark) {
+                Advance(1);
+                return {TapeEvent::Filemark, done};
+            }
+            const std::uint64_t step = std::min(wanted - done, run.count - position_.index);
+            Advance(step);
+            done += step;
+        }
+        return {TapeEvent::Done, done};
+    }
+    const std::uint64_t wanted = 0 - static_cast<std::uint64_t>(count);
+    while (done < wanted) {
+        std::size_t run = 0;
+        std::uint64_t before = 0;
+        if (!Previous(run, before)) return {TapeEvent::BeginningOfTape, done};
+        if (index_.Run(run).kind == RunKind::Filemark) return {TapeEvent::Filemark, done};
+        const std::uint64_t step = std::min(wanted - done, before);
+        position_ = {run, before - step};
+        done += step;
+    }
+    return {TapeEvent::Done, done};
+}
+
+TapeOutcome Cartridge::SpaceFilemarks(std::int64_t count) {
+    std::uint64_t done = 0;
+    if (count >= 0) {
+        const auto wanted = static_cast<std::uint64_t>(count);
+        while (done < wanted) {
+            if (index_.AtEnd(position_)) return {TapeEvent::EndOfData, done};
+            const TapeRun& run = index_.Run(position_.run);
+            if (run.kind == RunKind::Damage) return {TapeEvent::Damaged, done};
+            if (run.kind != RunKind::Filemark) {
+                position_ = {position_.run + 1, 0};
+                continue;
+            }
+            const std::uint64_t step = std::min(wanted - done, run.count - position_.index);
+            Advance(step);
+            done += step;
+        }
+        return {TapeEvent::Done, done};
+    }
+    const std::uint64_t wanted = 0 - static_cast<std::uint64_t>(count);
+    while (done < wanted) {
+        std::size_t run = 0;
+        std::uint64_t before = 0;
+        if (!Previous(run, before)) return {TapeEvent::BeginningOfTape, done};
+        if (index_.Run(run).kind != RunKind::Filemark) {
+            position_ = {run, 0};
+            continue;
+        }
+        const std::uint64_t step = std::min(wanted - done, before);
+        position_ = {run, before - step};
+        done += step;
+    }
+    return {TapeEvent::Done, done};
+}
+
+TapeOutcome Cartridge::SpaceToEnd() {
+    if (index_.HasDamage()) {
+        position_ = {index_.RunCount() - 1, 0};
+        return {TapeEvent::Damaged, 0};
+    }
+    position_ = index_.End();
+    return {TapeEvent::Done, 0};
+}

@@ -1,0 +1,31 @@
+#include "aspi/virtual/FixedSense.h"
+
+FixedSense::FixedSense(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq) {
+    bytes_[0] = 0x70;
+    bytes_[2] = key & 0x0F;
+    bytes_[7] = kLength - 8;
+    bytes_[12] = asc;
+    bytes_[13] = ascq;
+}
+
+FixedSense& FixedSense::Information(std::int64_t value) {
+    const auto word = static_cast<std::uint32_t>(value);
+    bytes_[0] |= 0x80;
+    for (int i = 0; i < 4; ++i) bytes_[3 + i] = static_cast<std::uint8_t>(word >> (24 - 8 * i));
+    return *this;
+}
+
+FixedSense& FixedSense::Filemark() {
+    bytes_[2] |= 0x80;
+    return *this;
+}
+
+FixedSense& FixedSense::EndOfMedium() {
+    bytes_[2] |= 0x40;
+    return *this;
+}
+
+FixedSense& FixedSense::IncorrectLength() {
+    bytes_[2] |= 0x20;
+    return *this;
+}
