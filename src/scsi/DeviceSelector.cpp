@@ -95,8 +95,8 @@ DeviceSelection DeviceSelector::SelectDevice(int index, MessageSink& messages, S
     s.target = index;
     a.target = static_cast<BYTE>(index);
 
-    // The first answer after a selection may be stale (a pending unit
-    // attention), so only the second one counts.
+    // The first command a drive gets after a reset or cartridge change may
+    // only report a unit attention, so the first answer is not trusted.
     int blockCount = 0;
     device_.ModeSense(s.mediumType, blockCount, s.blockLength, a.adapter, a.target, a.lun);
     SleepMs(kModeSensePauseMs);
@@ -131,13 +131,18 @@ DeviceSelection DeviceSelector::SelectDevice(int index, MessageSink& messages, S
 DriveStatus DeviceSelector::ReadDriveStatus() {
     const DriveAddress& a = selection_.address;
     const int r = device_.TestUnitReady(a.adapter, a.target, 0);
+    const bool notReady = r == SS_PENDING && device_.LastTestUnitReadyNotReady();
+    return StatusFor(r, notReady, selection_.mediumType, selection_.deviceType);
+}
+
+DriveStatus DeviceSelector::StatusFor(int submission, bool notReady, int mediumType, int deviceType) {
     // The submission only says the request was accepted; a drive without a
     // cartridge says so in the completion, and must not be shown as ready.
-    if (r == SS_PENDING && device_.LastTestUnitReadyNotReady()) return {" Check device condition!", false};
-    switch (r) {
+    if (submission == SS_PENDING && notReady) return {" Check device condition!", false};
+    switch (submission) {
     case SS_PENDING:
-        if (selection_.mediumType != 0) return {" Ready.", true};
-        if (selection_.deviceType == kSequentialAccess) return {" Drive ready but no tape recognized", false};
+        if (mediumType != 0) return {" Ready.", true};
+        if (deviceType == kSequentialAccess) return {" Drive ready but no tape recognized", false};
         return {" Ready.", false};
     case SS_ABORTED:
         return {" Check device condition!", false};
@@ -146,6 +151,6 @@ DriveStatus DeviceSelector::ReadDriveStatus() {
     case SS_NO_DEVICE:
         return {" Selected device not installed", false};
     default:
-        return {" Aspi returns unknown number: " + std::to_string(r), false};
+        return {" Aspi returns unknown number: " + std::to_string(submission), false};
     }
 }

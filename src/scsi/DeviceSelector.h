@@ -34,6 +34,9 @@ public:
     DeviceSelection SelectDevice(int index, MessageSink& messages, StatusSink& status);
     // The drive's state, from a status query of the selected drive.
     DriveStatus ReadDriveStatus();
+    // The status line for what the status query's submission returned and
+    // whether its completion said NOT READY.
+    static DriveStatus StatusFor(int submission, bool notReady, int mediumType, int deviceType);
 
     const DriveSelection& Selection() const { return selection_; }
     // Lives as long as this object; a new selection shows through it at once.
