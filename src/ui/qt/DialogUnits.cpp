@@ -20,13 +20,15 @@ DialogUnits::DialogUnits(const QFont& font) {
 }
 
 int DialogUnits::MulDiv(int a, int b, int c) {
-    if (c == 0) return -1;  // what MulDiv answers for a zero divisor
+    if (c == 0) return -1;
     const std::int64_t product = static_cast<std::int64_t>(a) * b;
     const std::int64_t half = (c < 0 ? -c : c) / 2;
     const bool negative = (product < 0) != (c < 0);
     const std::int64_t magnitude = (product < 0 ? -product : product) + half;
     const std::int64_t quotient = magnitude / (c < 0 ? -c : c);
-    return static_cast<int>(negative ? -quotient : quotient);
+    const std::int64_t result = negative ? -quotient : quotient;
+    if (result > INT32_MAX || result < INT32_MIN) return -1;  // as MulDiv answers an overflow
+    return static_cast<int>(result);
 }
 
 int DialogUnits::X(int dlu) const { return MulDiv(dlu, baseX_, 4); }
