@@ -1,0 +1,181 @@
+// Blocks built by hand from the documented offsets are read correctly, and
+// what the program writes matches them byte for byte where the layout
+// defines the bytes.
+
+#include <gtest/gtest.h>
+
+#include "HandBuiltBlocks.h"
+#include "TapeFixture.h"
+
+namespace {
+
+class TapeLayoutTest : public TapeFixture {
+protected:
+    // Writes the image by hand and loads it into a fresh drive.
+    void UseImage(const std::vector<TapObject>& objects) {
+        volume.reset();
+        HostAdapterList::Install({});
+        TapImage::Write(image, objects);
+        LoadImage();
+        SetBlockLength(blockLength);
+        volume = std::make_unique<TapeVolume>(messages, status, counters, drive);
+    }
+    static TapObject Block(Bytes data) { return {false, std::move(data)}; }
+    static TapObject Mark() { return {true, {}}; }
+};
+
+TEST_F(TapeLayoutTest, HandBuiltIdentBlockIsRead) {
+    UseImage({Block(HandBuilt::Ident(1024, "Monday", "01.02.2025", "1.2")), Mark()});
+    std::string name, date, version;
+    ASSERT_EQ(volume->ReadIdentBlock(name, date, version), 0);
+    EXPECT_EQ(name, "Monday");
+    EXPECT_EQ(date, "01.02.2025");
+    EXPECT_EQ(version, "1.2");  // another version's tape: returned as found
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(TapeLayoutTest, WrittenIdentBlockMatchesHandBuiltBlock) {
+    ASSERT_EQ(volume->WriteIdentBlock("Monday"), 0);
+    const auto objects = Objects();
+    ASSERT_EQ(objects.size(), 2u);
+    // A fresh volume's buffer is zero, so every byte of the block is defined.
+    EXPECT_EQ(objects[0].data, HandBuilt::Ident(1024, "Monday", TodayText(), "1.6"));
+    EXPECT_TRUE(objects[1].filemark);
+}
+
+TEST_F(TapeLayoutTest, HandBuiltRecordIsReadRestoredAndVerified) {
+    // Junk after each text's NUL: readers must ignore it.
+    Bytes header = HandBuilt::Header(1024, 1, "notes.txt", "03.04.2024", "05.06.2026", 1500, 2, 0xEE);
+    Bytes first(1024), second(1024, 0);
+    const Bytes content = Pattern(1500, 9);
+    std::copy(content.begin(), content.begin() + 1024, first.begin());
+    std::copy(content.begin() + 1024, content.end(), second.begin());
+    UseImage({Block(HandBuilt::Ident(1024, "T", "01.01.2026", "1.6")), Mark(), Block(header), Block(first),
+              Block(second), Mark()});
+
+    std::string name, modified, backedUp;
+    std::int32_t size = 0, blocks = 0;
+    ASSERT_EQ(Space(1), 0);
+    ASSERT_EQ(volume->ReadFileHeader(name, modified, backedUp, size, blocks), 0);
+    EXPECT_EQ(name, "notes.txt");
+    EXPECT_EQ(modified, "03.04.2024");
+    EXPECT_EQ(backedUp, "05.06.2026");
+    EXPECT_EQ(size, 1500);
+    EXPECT_EQ(blocks, 2);
+
+    Rewind();
+    ASSERT_EQ(Space(1), 0);
+    ASSERT_EQ(volume->RestoreFile("notes.txt", "03.04.2024", 1500, 2, 1024, Dst()), 0);
+    EXPECT_EQ(ReadFile(Dst() + "notes.txt"), content);
+    Rewind();
+    ASSERT_EQ(Space(1), 0);
+    EXPECT_EQ(volume->VerifyFile("notes.txt", "03.04.2024", 1500, 2, 1024, Dst()), kVerifyIdentical);
+}
+
+TEST_F(TapeLayoutTest, WrittenHeaderMatchesHandBuiltFieldsAndDataIsZeroPadded) {
+    FormatAndBackUp("a.dat", 1500, 4);
+    const auto objects = Objects();
+    ASSERT_EQ(objects.size(), 6u);  // ident, mark, header, 2 data, mark
+    const Bytes& written = objects[2].data;
+    const Bytes expected = HandBuilt::Header(1024, 1, "a.dat", TodayText(), TodayText(), 1500, 2);
+    // Defined: the type byte, each text with its NUL, the two numbers.
+    auto same = [&](std::size_t from, std::size_t count) {
+        return std::equal(written.begin() + from, written.begin() + from + count, expected.begin() + from);
+    };
+    EXPECT_TRUE(same(0, 1 + 5 + 1));
+    EXPECT_TRUE(same(257, 11));
+    EXPECT_TRUE(same(268, 11));
+    EXPECT_TRUE(same(279, 8));
+    Bytes data = Pattern(1500, 4);
+    data.resize(2048, 0);
+    EXPECT_TRUE(std::equal(data.begin(), data.begin() + 1024, objects[3].data.begin()));
+    EXPECT_TRUE(std::equal(data.begin() + 1024, data.end(), objects[4].data.begin()));
+}
+
+struct HeaderTypeCase {
+    std::uint8_t type;
+    int result;
+    bool fieldsSet;
+};
+
+class HeaderTypeTest : public TapeLayoutTest, public ::testing::WithParamInterface<HeaderTypeCase> {};
+
+TEST_P(HeaderTypeTest, TypeByteDecidesResult) {
+    const auto c = GetParam();
+    UseImage({Block(HandBuilt::Ident(1024, "T", "01.01.2026", "1.6")), Mark(),
+              Block(HandBuilt::Header(1024, c.type, "x", "01.01.2026", "02.01.2026", 5, 1)), Block(Bytes(1024, 0)),
+              Mark()});
+    ASSERT_EQ(Space(1), 0);
+    std::string name = "untouched";
+    std::string modified, backedUp;
+    std::int32_t size = -7, blocks = -7;
+    EXPECT_EQ(volume->ReadFileHeader(name, modified, backedUp, size, blocks), c.result);
+    EXPECT_EQ(name, c.fieldsSet ? "x" : "untouched");
+    EXPECT_EQ(size, c.fieldsSet ? 5 : -7);
+}
+
+INSTANTIATE_TEST_SUITE_P(Types, HeaderTypeTest,
+                         ::testing::Values(HeaderTypeCase{1, 0, true}, HeaderTypeCase{2, 2, true},
+                                           HeaderTypeCase{0, -1, false}, HeaderTypeCase{3, -1, true},
+                                           HeaderTypeCase{0xFF, -1, true}));
+
+TEST_F(TapeLayoutTest, TypeTwoRecordIsRestoredAndVerifiedLikeTypeOne) {
+    const Bytes content = Pattern(10, 2);
+    Bytes block(1024, 0);
+    std::copy(content.begin(), content.end(), block.begin());
+    UseImage({Block(HandBuilt::Ident(1024, "T", "01.01.2026", "1.6")), Mark(),
+              Block(HandBuilt::Header(1024, 2, "two", "01.01.2026", "02.01.2026", 10, 1)), Block(block), Mark()});
+    ASSERT_EQ(Space(1), 0);
+    ASSERT_EQ(volume->RestoreFile("two", "01.01.2026", 10, 1, 1024, Dst()), 0);
+    EXPECT_EQ(ReadFile(Dst() + "two"), content);
+    Rewind();
+    ASSERT_EQ(Space(1), 0);
+    EXPECT_EQ(volume->VerifyFile("two", "01.01.2026", 10, 1, 1024, Dst()), kVerifyIdentical);
+}
+
+// ---- names from tape are never allowed to leave the destination ----
+
+class UnsafeNameTest : public TapeLayoutTest, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(UnsafeNameTest, FullRestoreRefusesNameAndWritesNothing) {
+    const std::string bad = GetParam();
+    UseImage({Block(HandBuilt::Ident(1024, "T", "01.01.2026", "1.6")), Mark(),
+              Block(HandBuilt::Header(1024, 1, bad, "01.01.2026", "02.01.2026", 3, 1)), Block(Bytes(1024, 'A')),
+              Mark()});
+    std::filesystem::create_directories(Dst() + "sub");
+    ASSERT_EQ(Space(1), 0);
+    EXPECT_EQ(volume->RestoreFile("@@full**", "", 0, 0, 1024, Dst() + "sub/"), -1);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, Error);
+    EXPECT_EQ(messages.shown[0].text, "Error: file name on tape not allowed: '" + bad + "'");
+    // Nothing appeared anywhere under the folder's parent.
+    EXPECT_EQ(std::distance(std::filesystem::recursive_directory_iterator(Dst()),
+                            std::filesystem::recursive_directory_iterator()),
+              1);
+}
+
+TEST_P(UnsafeNameTest, VerifyRefusesNameFromCatalogAndTape) {
+    const std::string bad = GetParam();
+    UseImage({Block(HandBuilt::Ident(1024, "T", "01.01.2026", "1.6")), Mark(),
+              Block(HandBuilt::Header(1024, 1, bad, "01.01.2026", "02.01.2026", 3, 1)), Block(Bytes(1024, 'A')),
+              Mark()});
+    ASSERT_EQ(Space(1), 0);
+    EXPECT_EQ(volume->VerifyFile(bad, "01.01.2026", 3, 1, 1024, Dst()), kVerifyFailed);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Error: file name on tape not allowed: '" + bad + "'");
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, UnsafeNameTest, ::testing::Values("", ".", "..", "../escape", "a/b", "/etc/x"));
+
+TEST_F(TapeLayoutTest, NegativeSizeInHeaderIsRefused) {
+    UseImage({Block(HandBuilt::Ident(1024, "T", "01.01.2026", "1.6")), Mark(),
+              Block(HandBuilt::Header(1024, 1, "neg", "01.01.2026", "02.01.2026", 0xFFFFFFF0u, 1)),
+              Block(Bytes(1024, 0)), Mark()});
+    ASSERT_EQ(Space(1), 0);
+    EXPECT_EQ(volume->RestoreFile("@@full**", "", 0, 0, 1024, Dst()), -1);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Error: file header of 'neg' is damaged");
+    EXPECT_FALSE(std::filesystem::exists(Dst() + "neg"));
+}
+
+}  // namespace
