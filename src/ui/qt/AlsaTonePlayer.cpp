@@ -20,7 +20,7 @@ bool AlsaTonePlayer::Open() {
     if (pcm_ != nullptr) return true;
     if (failed_) return false;
     snd_lib_error_set_handler(SilentErrors);
-    if (snd_pcm_open(&pcm_, "default", SND_PCM_STREAM_PLAYBACK, 0) < 0) {
+    if (snd_pcm_open(&pcm_, device_, SND_PCM_STREAM_PLAYBACK, 0) < 0) {
         pcm_ = nullptr;
         failed_ = true;
         return false;
@@ -37,17 +37,19 @@ bool AlsaTonePlayer::Open() {
 }
 
 bool AlsaTonePlayer::Write(const std::int16_t* samples, long count) {
+    int recoveries = 0;
     while (count > 0) {
-        snd_pcm_sframes_t written = snd_pcm_writei(pcm_, samples, static_cast<snd_pcm_uframes_t>(count));
-        if (written == -EAGAIN) continue;
+        const snd_pcm_sframes_t written =
+            snd_pcm_writei(pcm_, samples, static_cast<snd_pcm_uframes_t>(count));
         if (written < 0) {
-            // An underrun or a suspend: recover once and go on; anything else
-            // ends this tone.
-            if (snd_pcm_recover(pcm_, static_cast<int>(written), 1) < 0) return false;
+            // An underrun or a suspend is recovered from; a device that keeps
+            // failing ends the tone rather than looping for ever.
+            if (++recoveries > 3 || snd_pcm_recover(pcm_, static_cast<int>(written), 1) < 0) return false;
             continue;
         }
         samples += written;
         count -= written;
+        samplesWritten_ += written;
     }
     return true;
 }
