@@ -26,7 +26,8 @@ public:
     QRect Rect(int x, int y, int w, int h) const;  // each field on its own
     QSize Size(int w, int h) const;
 
-    // Windows' MulDiv: a * b / c rounded half away from zero, 64-bit product.
+    // a * b / c with a 64-bit product, rounded half away from zero; -1 when
+    // c is 0 or the result does not fit an int.
     static int MulDiv(int a, int b, int c);
 
 private:
