@@ -1,0 +1,73 @@
+#pragma once
+// The program's only top-level window (dialog 102): adapter and device
+// selectors, the tab area, the two lists, progress and status. Draws the
+// MainWindowLogic's state and forwards clicks and keys to it. Controls carry
+// objectName "ctl" + their template number ("ctl1018" is START).
+
+#include <QDialog>
+#include <QHash>
+#include <memory>
+
+#include "scsi/ScsiDevice.h"
+#include "ui/StatusView.h"
+#include "ui/qt/MessageDialog.h"
+
+class DeviceSelector;
+class ListViewBinding;
+class MainWindowLogic;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+class QTreeWidget;
+
+class MainWindow : public QDialog, public StatusView {
+    Q_OBJECT
+public:
+    // Lists the host adapters already installed and selects a drive.
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    MainWindowLogic& Logic() { return *logic_; }
+    // nullptr for an id the window does not have.
+    QWidget* Control(int id) const { return controls_.value(id, nullptr); }
+
+    // Shows the whole state.
+    void Render();
+
+    void StatusChanged() override;
+    void ProgressChanged() override;
+
+    // Opens the About box modally.
+    void ShowAbout();
+
+private:
+    template <typename W>
+    W* Add(int id, int x, int y, int w, int h);
+    QLabel* AddLabel(int id, const char* text, int x, int y, int w, int h);
+    QPushButton* AddButton(int id, const char* text, int x, int y, int w, int h);
+    QLabel* AddPicture(int id, int resource, int x, int y, int w, int h);
+    void BuildControls();
+    void Connect();
+    void RenderDefaultButton(int id);
+    // Before a list handler runs: what the user selected goes into the models.
+    void WriteBackLists();
+
+    MessageDialog messages_;
+    ScsiDevice discoveryDevice_;
+    std::unique_ptr<DeviceSelector> selector_;
+    std::unique_ptr<MainWindowLogic> logic_;
+    QHash<int, QWidget*> controls_;
+    QTabWidget* tabs_ = nullptr;
+    QComboBox* adapters_ = nullptr;
+    QComboBox* devices_ = nullptr;
+    QLineEdit* status_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QLabel* byteLabel_ = nullptr;
+    QTreeWidget* leftList_ = nullptr;
+    QTreeWidget* rightList_ = nullptr;
+    std::unique_ptr<ListViewBinding> leftBinding_;
+    std::unique_ptr<ListViewBinding> rightBinding_;
+};

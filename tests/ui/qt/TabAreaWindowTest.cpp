@@ -1,0 +1,121 @@
+// The ready window: tab switching with its column sets and labels, the
+// default button, Escape and EXIT.
+#include <QProgressBar>
+#include <QSignalSpy>
+
+#include "support/ScriptedDriveAdapter.h"
+#include "WindowTestSupport.h"
+#include "ui/ControlId.h"
+#include "ui/MainWindowLogic.h"
+#include "ui/TabLayout.h"
+
+class TabAreaWindowTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        auto adapter = std::make_unique<ScriptedDriveAdapter>("SCRIPTED HBA");
+        adapter->At(3).type = 1;
+        adapter->At(3).blockLength = 1024;
+        adapter->At(3).blockCount = 1000;
+        std::vector<std::unique_ptr<HostAdapter>> adapters;
+        adapters.push_back(std::move(adapter));
+        Install(std::move(adapters));
+        Open();
+        ASSERT_EQ(TextOf(kStatusLine), " Ready.");
+    }
+    void ExpectShownExactly(int tab) {
+        for (int id : TabLayout::AreaControls())
+            EXPECT_EQ(Shown(id), TabLayout::For(tab).Shows(id)) << "control " << id << " on tab " << tab;
+        EXPECT_FALSE(Shown(kDeviceStateLabel));
+    }
+};
+
+TEST_F(TabAreaWindowTest, BackupTabBrowsesLeftAndShowsTapeCatalogRight) {
+    ExpectShownExactly(kBackupTab);
+    EXPECT_EQ(Columns(Get<QTreeWidget>(kLeftList)), "Filename 99, Size 63 right, FileDate 66");
+    EXPECT_EQ(Columns(Get<QTreeWidget>(kRightList)), "Filename 99, Size 60 right, FileDate 66, BackupDate 80");
+    EXPECT_EQ(TextOf(kLeftListLabel), "/");
+    EXPECT_EQ(TextOf(kRightListLabel), "Tape:");
+    EXPECT_EQ(TextOf(kByteLabel), "0 / 0 Bytes");
+}
+
+TEST_F(TabAreaWindowTest, RestoreTabDropsTheBackupDateColumnOnTheRight) {
+    ClickTab(kRestoreTab);
+    ExpectShownExactly(kRestoreTab);
+    EXPECT_EQ(Columns(Get<QTreeWidget>(kLeftList)), "Filename 99, Size 63 right, FileDate 66, BackupDate 80");
+    EXPECT_EQ(Get<QTreeWidget>(kRightList)->columnCount(), 3);
+    EXPECT_EQ(Columns(Get<QTreeWidget>(kRightList)), "Filename 99, Size 63 right, FileDate 66");
+    EXPECT_EQ(TextOf(kLeftListLabel), "Tape:");
+    EXPECT_EQ(TextOf(kRightListLabel), "/");
+}
+
+TEST_F(TabAreaWindowTest, VerifyTabShowsItsOwnArrow) {
+    ClickTab(kVerifyTab);
+    ExpectShownExactly(kVerifyTab);
+    EXPECT_TRUE(Shown(kVerifyArrow));
+    EXPECT_FALSE(Shown(kRestoreArrow));
+}
+
+TEST_F(TabAreaWindowTest, UtilitiesListsDirectoryFilesAndBlanksTheByteLabel) {
+    ClickTab(kUtilitiesTab);
+    ExpectShownExactly(kUtilitiesTab);
+    EXPECT_EQ(Columns(Get<QTreeWidget>(kRightList)), "Filename 112, Size 63 right, FileDate 66");
+    EXPECT_EQ(TextOf(kRightListLabel), "Tape Directory Files:");
+    EXPECT_EQ(TextOf(kByteLabel), "");
+    EXPECT_EQ(TextOf(kFormatHint), "Before you can use a new tape, format it!");
+    ClickTab(kBackupTab);
+    EXPECT_EQ(TextOf(kByteLabel), "0 / 0 Bytes");
+    EXPECT_EQ(Get<QProgressBar>(kProgressBar)->value(), 0);
+}
+
+TEST_F(TabAreaWindowTest, TabSwitchShowsTheCurrentTapeLabelCutPerSide) {
+    window->Logic().State().currentTapeName = std::string(20, 'T');
+    window->Logic().State().currentDirFilePath = "/nonexistent/" + std::string(20, 'T') + ".twd";
+    ClickTab(kRestoreTab);
+    EXPECT_EQ(TextOf(kLeftListLabel), "Tape: '" + std::string(17, 'T') + "...'");
+    ClickTab(kBackupTab);
+    EXPECT_EQ(TextOf(kRightListLabel), "Tape: '" + std::string(20, 'T') + "'");
+}
+
+TEST_F(TabAreaWindowTest, EnterInTheListPressesStartOnBackupRestoreAndVerify) {
+    QSignalSpy start(Get<QPushButton>(kStart), &QPushButton::clicked);
+    QSignalSpy format(Get<QPushButton>(kFormatTape), &QPushButton::clicked);
+    for (int tab : {kBackupTab, kRestoreTab, kVerifyTab}) {
+        ClickTab(tab);
+        auto* list = Get<QTreeWidget>(kRightList);
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Return);
+    }
+    EXPECT_EQ(start.count(), 3);
+    EXPECT_EQ(format.count(), 0);
+}
+
+TEST_F(TabAreaWindowTest, EnterPressesFormatOnUtilitiesEvenFromTheNameField) {
+    QSignalSpy start(Get<QPushButton>(kStart), &QPushButton::clicked);
+    QSignalSpy format(Get<QPushButton>(kFormatTape), &QPushButton::clicked);
+    ClickTab(kUtilitiesTab);
+    auto* name = Get<QLineEdit>(kTapeNameField);
+    name->setFocus();
+    QTest::keyClicks(name, "Monday");
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_EQ(format.count(), 1);
+    EXPECT_EQ(start.count(), 0);
+    EXPECT_EQ(TextOf(kTapeNameField), "Monday");
+}
+
+TEST_F(TabAreaWindowTest, EscapeEndsTheWindowAsCancel) {
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->result(), QDialog::Rejected);
+}
+
+TEST_F(TabAreaWindowTest, ExitEndsTheWindowWithItsId) {
+    QTest::mouseClick(Get<QPushButton>(kExit), Qt::LeftButton);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->result(), kExit);
+}
+
+TEST_F(TabAreaWindowTest, CloseBoxEndsTheWindow) {
+    window->windowHandle()->close();
+    EXPECT_FALSE(window->isVisible());
+}
