@@ -1,0 +1,46 @@
+#pragma once
+// A tape drive the conformance cases run against, and where it is known to
+// part from what SSC says. The cases assert what the program relies on on
+// every drive, and the exact sense data only where the drive follows SSC.
+
+#include <memory>
+#include <string>
+
+#include "scsi/DriveAddress.h"
+
+struct DriveQuirks {
+    // A READ at end of data answers BLANK CHECK, EOD detected (08/00/05).
+    // tgt 1.0.85 answers MEDIUM ERROR, medium format corrupted (03/31/00).
+    bool readAtEndOfDataIsBlankCheck = true;
+    // SPACE over filemarks that meets end of data answers BLANK CHECK
+    // (08/00/05). tgt answers NO SENSE with ASCQ 05 and no residue.
+    bool spaceAtEndOfDataIsBlankCheck = true;
+    // LOAD/UNLOAD with the load bit clear takes the tape out of the drive.
+    // tgt treats it as START STOP UNIT and does nothing; the tape stays where
+    // it was.
+    bool unloadTakesTapeOut = true;
+    // After an unload the drive loads its next cartridge (an autoloader).
+    bool loadsNextAfterUnload = false;
+};
+
+enum class DriveKind { Virtual, Tgt };
+
+class TestDrive {
+public:
+    virtual ~TestDrive() = default;
+
+    // Installs the stand-in's adapters with a blank tape in a drive that has
+    // just been switched on (block length 0). False with error set when the
+    // drive cannot be had.
+    virtual bool Prepare(bool writeProtected, std::string& error) = 0;
+    virtual DriveAddress Address() const = 0;
+    virtual DriveQuirks Quirks() const = 0;
+    // A target on the same adapter with no device, and one with a device that
+    // is not a tape drive (-1 when the drive has none).
+    virtual int EmptyTarget() const = 0;
+    virtual int OtherDeviceTarget() const = 0;
+
+    static std::unique_ptr<TestDrive> Make(DriveKind kind);
+};
+
+std::string DriveName(DriveKind kind);
