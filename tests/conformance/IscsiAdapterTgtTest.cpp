@@ -1,0 +1,152 @@
+// The iSCSI adapter against tgt: what it adds to a bare initiator (unit
+// attentions of its own logins swallowed, stale data not handed out, a hung
+// target timed out and the session rebuilt).
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "aspi/Aspi.h"
+#include "aspi/HostAdapterList.h"
+#include "aspi/iscsi/IscsiHostAdapter.h"
+#include "aspi/iscsi/IscsiHostAdapters.h"
+#include "conformance/TgtDaemon.h"
+
+namespace {
+
+constexpr int kLun = 2;
+constexpr int kBlock = 512;
+
+class IscsiAdapterTgt : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TgtDaemon& daemon = TgtDaemon::Instance();
+        ASSERT_TRUE(daemon.NewTape(kLun)) << daemon.Error();
+        Install(60);
+    }
+    void TearDown() override { HostAdapterList::Install({}); }
+
+    void Install(int timeoutSeconds) {
+        IscsiPortalUrl url;
+        ASSERT_TRUE(IscsiPortalUrl::Parse(TgtDaemon::Instance().TargetUrl(), url));
+        std::vector<std::unique_ptr<HostAdapter>> adapters;
+        auto adapter = std::make_unique<IscsiHostAdapter>(url, timeoutSeconds, timeoutSeconds);
+        adapter_ = adapter.get();
+        adapters.push_back(std::move(adapter));
+        HostAdapterList::Install(std::move(adapters));
+    }
+
+    // One command straight through the stand-in; the final status.
+    BYTE Send(std::initializer_list<BYTE> cdb, BYTE flags = 0, BYTE* data = nullptr, DWORD length = 0) {
+        srb_ = SRB_ExecSCSICmd{};
+        srb_.SRB_Cmd = SC_EXEC_SCSI_CMD;
+        srb_.SRB_Target = kLun;
+        srb_.SRB_Flags = flags;
+        srb_.SRB_BufPointer = data;
+        srb_.SRB_BufLen = length;
+        srb_.SRB_SenseLen = SENSE_LEN;
+        srb_.SRB_CDBLen = 6;
+        std::copy(cdb.begin(), cdb.end(), srb_.CDBByte);
+        SendASPI32Command(&srb_);
+        return SrbStatus(srb_.SRB_Status);
+    }
+    BYTE SetBlockLength(int length) {
+        BYTE list[12] = {0, 0, 0, 8, 0, 0, 0, 0, 0, static_cast<BYTE>(length >> 16), static_cast<BYTE>(length >> 8),
+                         static_cast<BYTE>(length)};
+        return Send({0x15, 0x10, 0, 0, 12, 0}, SRB_DIR_OUT, list, sizeof list);
+    }
+    BYTE Write(BYTE fill, int blocks) {
+        std::vector<BYTE> data(static_cast<std::size_t>(blocks) * kBlock, fill);
+        return Send({0x0A, 0x01, 0, 0, static_cast<BYTE>(blocks), 0}, SRB_DIR_OUT, data.data(),
+                    static_cast<DWORD>(data.size()));
+    }
+
+    IscsiHostAdapter* adapter_ = nullptr;
+    SRB_ExecSCSICmd srb_{};
+};
+
+TEST_F(IscsiAdapterTgt, LunsAreTargetsWithTheirInquiryTypes) {
+    EXPECT_EQ(adapter_->DeviceType(0), 0x0C) << "tgt's controller LUN";
+    EXPECT_EQ(adapter_->DeviceType(kLun), 1);
+    EXPECT_EQ(adapter_->DeviceType(6), -1);
+    EXPECT_EQ(adapter_->Identifier(), "iSCSI 127.0.0.1");
+}
+
+TEST_F(IscsiAdapterTgt, FirstCommandAfterLoginMeetsNoUnitAttention) {
+    EXPECT_EQ(Send({0x00, 0, 0, 0, 0, 0}), SS_COMP);
+    EXPECT_EQ(srb_.SRB_TargStat, STATUS_GOOD);
+}
+
+TEST_F(IscsiAdapterTgt, ModeSelectListShorterThanTheBufferIsAccepted) {
+    BYTE buffer[32] = {0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0x04, 0x00};
+    EXPECT_EQ(Send({0x15, 0x10, 0, 0, 12, 0}, SRB_DIR_OUT, buffer, sizeof buffer), SS_COMP);
+    BYTE sense[32] = {};
+    EXPECT_EQ(Send({0x1A, 0, 0, 0, 12, 0}, SRB_DIR_IN, sense, sizeof sense), SS_COMP);
+    EXPECT_EQ(sense[10], 0x04);
+}
+
+TEST_F(IscsiAdapterTgt, InquiryAllocationBeyondTheBufferIsCut) {
+    BYTE buffer[40];
+    std::fill(std::begin(buffer), std::end(buffer), 0xEE);
+    EXPECT_EQ(Send({0x12, 0, 0, 0, 0x60, 0}, SRB_DIR_IN, buffer, 32), SS_COMP);
+    EXPECT_EQ(buffer[0] & 0x1f, 1);
+    EXPECT_EQ(buffer[32], 0xEE) << "nothing written past the buffer";
+}
+
+TEST_F(IscsiAdapterTgt, BytesBeyondAFilemarkAreNotStaleData) {
+    ASSERT_EQ(SetBlockLength(kBlock), SS_COMP);
+    ASSERT_EQ(Write(0xA1, 1), SS_COMP);
+    ASSERT_EQ(Send({0x10, 0, 0, 0, 1, 0}), SS_COMP);
+    ASSERT_EQ(Write(0xB2, 3), SS_COMP);
+    ASSERT_EQ(Send({0x10, 0, 0, 0, 1, 0}), SS_COMP);
+    ASSERT_EQ(Send({0x01, 0, 0, 0, 0, 0}), SS_COMP);
+    // Leave the second record's bytes in the target's buffer.
+    ASSERT_EQ(Send({0x11, 0x01, 0, 0, 1, 0}), SS_COMP);
+    std::vector<BYTE> data(3 * kBlock);
+    ASSERT_EQ(Send({0x08, 0x01, 0, 0, 3, 0}, SRB_DIR_IN, data.data(), static_cast<DWORD>(data.size())), SS_COMP);
+    ASSERT_EQ(Send({0x01, 0, 0, 0, 0, 0}), SS_COMP);
+
+    std::fill(data.begin(), data.end(), 0xEE);
+    EXPECT_EQ(Send({0x08, 0x01, 0, 0, 3, 0}, SRB_DIR_IN, data.data(), static_cast<DWORD>(data.size())), SS_ERR);
+    EXPECT_EQ(srb_.SenseArea[2] & 0x80, 0x80) << "filemark";
+    EXPECT_TRUE(std::all_of(data.begin(), data.begin() + kBlock, [](BYTE b) { return b == 0xA1; }));
+    EXPECT_TRUE(std::all_of(data.begin() + kBlock, data.end(), [](BYTE b) { return b == 0; }))
+        << "the part the drive did not read is cleared, not left with another record's bytes";
+}
+
+// Resumes tgtd however the test ends.
+class Resume {
+public:
+    explicit Resume(pid_t pid) : pid_(pid) {}
+    ~Resume() { kill(pid_, SIGCONT); }
+
+private:
+    pid_t pid_;
+};
+
+TEST_F(IscsiAdapterTgt, HungTargetTimesOutAndTheNextCommandLogsInAgain) {
+    Install(2);
+    ASSERT_EQ(Send({0x00, 0, 0, 0, 0, 0}), SS_COMP);
+    {
+        const pid_t pid = TgtDaemon::Instance().Pid();
+        ASSERT_GT(pid, 0);
+        Resume resume(pid);
+        ASSERT_EQ(kill(pid, SIGSTOP), 0);
+        EXPECT_EQ(Send({0x00, 0, 0, 0, 0, 0}), SS_ERR);
+        EXPECT_EQ(srb_.SRB_HaStat, HASTAT_TIMEOUT);
+    }
+    EXPECT_EQ(Send({0x00, 0, 0, 0, 0, 0}), SS_COMP);
+    EXPECT_EQ(adapter_->DeviceType(kLun), 1);
+}
+
+TEST_F(IscsiAdapterTgt, EnvironmentListMakesOneAdapterPerUrl) {
+    const std::string list = TgtDaemon::Instance().TargetUrl() + ", " + TgtDaemon::Instance().TargetUrl();
+    auto adapters = CreateIscsiHostAdapters(list.c_str(), "30");
+    ASSERT_EQ(adapters.size(), 2u);
+    EXPECT_EQ(adapters[1]->DeviceType(kLun), 1);
+}
+
+}  // namespace
