@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 
 #include "aspi/HostAdapter.h"
 #include "aspi/ScsiExec.h"
@@ -27,6 +28,7 @@ public:
     void Execute(int target, ScsiExec& exec) override {
         const std::uint8_t opcode = exec.Cdb().empty() ? 0xff : exec.Cdb()[0];
         if (beforeCommand) beforeCommand(opcode);
+        if (beforeCdb) beforeCdb(exec.Cdb());
         if (opcode == failOpcode && ++seen_ >= failFrom) {
             if (how == How::Aborted) {
                 exec.FinishTransportError(HASTAT_TIMEOUT, SS_ABORTED);
@@ -49,6 +51,7 @@ public:
     // Peripheral device type to report instead of the drive's; -1 keeps it.
     int deviceType = -1;
     std::function<void(std::uint8_t opcode)> beforeCommand;
+    std::function<void(std::span<const std::uint8_t> cdb)> beforeCdb;
 
 private:
     std::unique_ptr<HostAdapter> inner_;
