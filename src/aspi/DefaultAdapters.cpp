@@ -2,12 +2,17 @@
 #include <vector>
 
 #include "aspi/HostAdapterList.h"
+#include "aspi/iscsi/IscsiHostAdapters.h"
+#include "aspi/sg/SgHostScan.h"
 #include "aspi/virtual/VirtualHostAdapter.h"
 
 namespace HostAdapterList {
 
 void InstallDefault() {
-    std::vector<std::unique_ptr<HostAdapter>> adapters;
+    // SCSI hosts that carry a tape drive, then the iSCSI targets of
+    // TAPEWREN_ISCSI, then the virtual drive.
+    std::vector<std::unique_ptr<HostAdapter>> adapters = CreateSgHostAdapters("/sys", SgHostFilter::TapeDrive);
+    for (auto& adapter : CreateIscsiHostAdapters()) adapters.push_back(std::move(adapter));
     // The virtual drive comes last so that a real drive, when there is one,
     // is the adapter the program picks first.
     adapters.push_back(CreateVirtualHostAdapter());

@@ -7,6 +7,7 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <vector>
 
 #include "aspi/Aspi.h"
@@ -147,6 +148,22 @@ TEST_F(IscsiAdapterTgt, EnvironmentListMakesOneAdapterPerUrl) {
     auto adapters = CreateIscsiHostAdapters(list.c_str(), "30");
     ASSERT_EQ(adapters.size(), 2u);
     EXPECT_EQ(adapters[1]->DeviceType(kLun), 1);
+}
+
+TEST_F(IscsiAdapterTgt, DefaultListPutsIscsiBeforeTheVirtualDrive) {
+    char folder[] = "/tmp/tw-default-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    setenv("TAPEWREN_VTAPE", folder, 1);
+    setenv("TAPEWREN_ISCSI", TgtDaemon::Instance().TargetUrl().c_str(), 1);
+    HostAdapterList::InstallDefault();
+    unsetenv("TAPEWREN_ISCSI");
+    const int count = HostAdapterList::Count();
+    ASSERT_GE(count, 2);
+    EXPECT_EQ(HostAdapterList::At(count - 1)->Identifier(), "VIRTUAL TAPE");
+    EXPECT_EQ(HostAdapterList::At(count - 2)->Identifier(), "iSCSI 127.0.0.1");
+    EXPECT_EQ(HostAdapterList::At(count - 2)->DeviceType(kLun), 1);
+    HostAdapterList::Install({});
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
