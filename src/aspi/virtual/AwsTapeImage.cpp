@@ -56,7 +56,19 @@ void AwsTapeImage::Scan(int fd, std::uint64_t fileSize, TapeIndex& index) {
         if (got == ScanWindow::Result::PastEnd) break;  // clean end, or a header cut short
         if (got == ScanWindow::Result::IoError) return index.AppendDamage(pos);
         SegmentHeader h = Decode(bytes);
-        if (h.previous != previous || h.flags2 != 0) return index.AppendDamage(pos);
+        if (h.previous != previous) {
+            // prev_len is all that ties a block to the header after it (AWS
+            // has no trailing length); when they disagree, the block itself
+            // may be short, so it is not delivered.
+            if (index.RunCount() > 0 && index.Run(index.RunCount() - 1).IsRecord()) {
+                const TapeRun& last = index.Run(index.RunCount() - 1);
+                const std::uint64_t at = last.offset + (last.count - 1) * last.stride;
+                index.TruncateAt({index.RunCount() - 1, last.count - 1});
+                return index.AppendDamage(at);
+            }
+            return index.AppendDamage(pos);
+        }
+        if (h.flags2 != 0) return index.AppendDamage(pos);
         if (h.flags1 == kTapemark) {
             if (h.current != 0) return index.AppendDamage(pos);
             index.Append(RunKind::Filemark, pos, 0, 0, kHeader);

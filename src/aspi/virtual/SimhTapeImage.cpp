@@ -57,7 +57,10 @@ void SimhTapeImage::Scan(int fd, std::uint64_t fileSize, TapeIndex& index) {
         const std::uint32_t length = Value(word);
         if (length > kMaxRecord) return index.AppendDamage(pos);
         const std::uint64_t stride = 8 + length + (length & 1);
-        if (stride > fileSize - pos) break;  // the last record was cut short
+        // The last record was cut short by a crash. A corrupted length word
+        // that happens to point past the end of the file looks the same and
+        // is taken for it too.
+        if (stride > fileSize - pos) break;
         const auto trail = window.Read(pos + stride - 4, bytes, 4);
         if (trail != ScanWindow::Result::Ok || LittleEndian::Load32(bytes) != word) return index.AppendDamage(pos);
         if (Class(word) == 0) {
