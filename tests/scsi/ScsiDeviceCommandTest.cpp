@@ -80,21 +80,22 @@ TEST_P(ScsiDeviceCommand, FillsEveryFieldOfTheRecord) {
     ASSERT_EQ(c.run(device, buffer.data()), 0);
     (void)device.LastTestUnitReadyNotReady();
 
-    const SRB_ExecSCSICmd& r = device.Request();
+    // Copied out: the record is byte-packed, so its wider fields are misaligned.
+    const SRB_ExecSCSICmd r = device.Request();
     EXPECT_EQ(r.SRB_Cmd, SC_EXEC_SCSI_CMD);
     EXPECT_EQ(r.SRB_Status, SS_COMP);
     EXPECT_EQ(r.SRB_HaId, 0);
     EXPECT_EQ(r.SRB_Flags, c.flags);
-    EXPECT_EQ(r.SRB_Hdr_Rsvd, 0u);
+    EXPECT_EQ(DWORD{r.SRB_Hdr_Rsvd}, 0u);
     EXPECT_EQ(r.SRB_Target, kTape);
     EXPECT_EQ(r.SRB_Lun, 0);
-    EXPECT_EQ(r.SRB_Rsvd1, 0);
-    EXPECT_EQ(r.SRB_BufLen, c.dataLength);
-    EXPECT_NE(r.SRB_BufPointer, nullptr);
+    EXPECT_EQ(WORD{r.SRB_Rsvd1}, 0);
+    EXPECT_EQ(DWORD{r.SRB_BufLen}, c.dataLength);
+    EXPECT_NE(static_cast<BYTE*>(r.SRB_BufPointer), nullptr);
     EXPECT_EQ(r.SRB_SenseLen, 14);
     EXPECT_EQ(r.SRB_CDBLen, 6);
-    EXPECT_EQ(r.SRB_PostProc, nullptr);
-    EXPECT_EQ(r.SRB_Rsvd2, nullptr);
+    EXPECT_EQ(static_cast<void*>(r.SRB_PostProc), nullptr);
+    EXPECT_EQ(static_cast<void*>(r.SRB_Rsvd2), nullptr);
     for (BYTE b : r.SRB_Rsvd3) EXPECT_EQ(b, 0);
 }
 
@@ -129,9 +130,9 @@ TEST_F(ScsiDeviceData, TransfersUseTheCallersBufferAndAskForTheBlockLengthFirst)
     tape().blockLength = 1024;
 
     ASSERT_EQ(device.Write(buffer.data(), 4, 0, kTape, 0), 0);
-    EXPECT_EQ(device.Request().SRB_BufPointer, buffer.data());
+    EXPECT_EQ(static_cast<BYTE*>(device.Request().SRB_BufPointer), buffer.data());
     ASSERT_EQ(device.Read(buffer.data(), 2, 0, kTape, 0), 0);
-    EXPECT_EQ(device.Request().SRB_BufPointer, buffer.data());
+    EXPECT_EQ(static_cast<BYTE*>(device.Request().SRB_BufPointer), buffer.data());
     ASSERT_EQ(device.WriteFilemark(0, kTape, 0), 0);
 
     EXPECT_EQ(Opcodes(), (std::vector<int>{0x1A, 0x0A, 0x1A, 0x08, 0x1A, 0x10}));
