@@ -1,0 +1,210 @@
+// Format, back up, restore and verify at the level of the tape format, with
+// a directory file as the program keeps it, once per drive; tgt must give the
+// very results the virtual drive gives.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "catalog/DirFile.h"
+#include "conformance/TestDrive.h"
+#include "scsi/Sleep.h"
+#include "support/RecordingStatus.h"
+#include "support/ScriptedMessages.h"
+#include "tape/TapeFormat.h"
+#include "tape/TapeVolume.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kBlockLength = 1024;
+constexpr char kTapeName[] = "RoundTrip";
+
+std::vector<char> Pattern(std::size_t size, unsigned seed) {
+    std::vector<char> bytes(size);
+    unsigned x = seed * 2654435761u + 1;
+    for (char& c : bytes) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        c = static_cast<char>(x);
+    }
+    return bytes;
+}
+
+std::vector<char> Contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct CatalogEntry {
+    std::string name, fileDate, backupDate;
+    std::int32_t size = 0, blockCount = 0;
+};
+
+// One pass over one drive; every outcome goes into a line of the log so
+// that two drives can be compared as a whole.
+class RoundTrip {
+public:
+    explicit RoundTrip(DriveKind kind) : kind_(kind) {}
+    ~RoundTrip() {
+        volume_.reset();
+        drive_.reset();
+        std::error_code ec;
+        if (!dir_.empty()) fs::remove_all(dir_, ec);
+    }
+
+    std::string Run() {
+        char pattern[] = "/tmp/tw-roundtrip-XXXXXX";
+        if (mkdtemp(pattern) == nullptr) return "no temporary folder";
+        dir_ = pattern;
+        fs::create_directories(dir_ + "/src");
+        fs::create_directories(dir_ + "/dst");
+        fs::create_directories(dir_ + "/full");
+        drive_ = TestDrive::Make(kind_);
+        std::string error;
+        if (!drive_->Prepare(false, error)) return "drive: " + error;
+        address_ = drive_->Address();
+        int medium = 0, count = 0, length = kBlockLength;
+        Log("select", device_.ModeSelect(medium, count, length, address_.adapter, address_.target, 0));
+        volume_ = std::make_unique<TapeVolume>(messages_, status_, counters_, address_);
+
+        const std::vector<std::size_t> sizes = {0, 1, 1023, 1024, 65 * 1024, 74 * 1024 + 5, 300001};
+        Log("format", volume_->WriteIdentBlock(kTapeName));
+        const std::string catalog = dir_ + "/" + kTapeName + ".twd";
+        Log("catalog", catalog_.CreateForNewTape(kTapeName, catalog));
+        BackUp(sizes, 0, catalog);
+        // A second session appends at end of data, as the backup job does.
+        BackUp({4096, 2}, sizes.size(), catalog);
+
+        std::vector<CatalogEntry> entries;
+        ReadCatalog(catalog, entries);
+        Log("entries", static_cast<int>(entries.size()));
+        RestoreByCatalog(entries);
+        VerifyByCatalog(entries);
+        FullRestore(entries);
+        Log("messages", static_cast<int>(messages_.shown.size()));
+        return log_.str();
+    }
+
+private:
+    void Log(const std::string& what, long long value) { log_ << what << ' ' << value << '\n'; }
+
+    void BackUp(const std::vector<std::size_t>& sizes, std::size_t first, const std::string& catalog) {
+        Log("eod", volume_->MoveToEOD());
+        for (std::size_t i = 0; i < sizes.size(); ++i) {
+            const std::string name = "file" + std::to_string(first + i) + ".bin";
+            const std::vector<char> bytes = Pattern(sizes[i], static_cast<unsigned>(first + i + 3));
+            std::ofstream(dir_ + "/src/" + name, std::ios::binary).write(bytes.data(),
+                                                                         static_cast<std::streamsize>(bytes.size()));
+            Log("backup " + name, volume_->BackupFile(name, dir_ + "/src", kBlockLength));
+            Log("append " + name, catalog_.AppendBackedUpFile(catalog, name, dir_ + "/src", kBlockLength));
+        }
+    }
+
+    void ReadCatalog(const std::string& catalog, std::vector<CatalogEntry>& entries) {
+        Log("open", catalog_.OpenForReading(catalog));
+        Log("skip", catalog_.SkipIdent());
+        CatalogEntry e;
+        while (catalog_.ReadNextEntry(e.name, e.fileDate, e.backupDate, e.size, e.blockCount) == 0) {
+            entries.push_back(e);
+            log_ << "entry " << e.name << ' ' << e.size << ' ' << e.blockCount << '\n';
+        }
+        catalog_.Close();
+    }
+
+    bool Same(const std::string& name, const std::string& folder) {
+        return Contents(dir_ + "/src/" + name) == Contents(dir_ + "/" + folder + "/" + name);
+    }
+
+    // Entry k is the record after the k-th filemark: from the ident block,
+    // one filemark forward per entry.
+    void RestoreByCatalog(const std::vector<CatalogEntry>& entries) {
+        std::string name, date, version;
+        Log("ident", volume_->ReadIdentBlock(name, date, version));
+        log_ << "tape " << name << ' ' << version << '\n';
+        for (const CatalogEntry& e : entries) {
+            Log("space", device_.SpaceFilemarks(1, address_.adapter, address_.target, 0));
+            Log("restore " + e.name,
+                volume_->RestoreFile(e.name, e.fileDate, e.size, e.blockCount, kBlockLength, dir_ + "/dst"));
+            Log("same " + e.name, Same(e.name, "dst"));
+        }
+    }
+
+    void VerifyByCatalog(const std::vector<CatalogEntry>& entries) {
+        std::string name, date, version;
+        Log("ident", volume_->ReadIdentBlock(name, date, version));
+        for (const CatalogEntry& e : entries) {
+            Log("space", device_.SpaceFilemarks(1, address_.adapter, address_.target, 0));
+            Log("verify " + e.name,
+                volume_->VerifyFile(e.name, e.fileDate, e.size, e.blockCount, kBlockLength, dir_ + "/src"));
+        }
+    }
+
+    void FullRestore(const std::vector<CatalogEntry>& entries) {
+        std::string name, date, version;
+        Log("ident", volume_->ReadIdentBlock(name, date, version));
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            Log("space", device_.SpaceFilemarks(1, address_.adapter, address_.target, 0));
+            Log("full " + entries[i].name, volume_->RestoreFile(TapeFormat::kFullRestoreMarker, "", 0, 0, kBlockLength, dir_ + "/full"));
+            Log("same " + entries[i].name, Same(entries[i].name, "full"));
+        }
+        // Past the last record's filemark there is nothing more to read.
+        Log("space", device_.SpaceFilemarks(1, address_.adapter, address_.target, 0));
+        std::string n, m, b;
+        std::int32_t size = 0, blocks = 0;
+        Log("header at end fails", volume_->ReadFileHeader(n, m, b, size, blocks) == -1);
+    }
+
+    DriveKind kind_;
+    std::string dir_;
+    std::unique_ptr<TestDrive> drive_;
+    DriveAddress address_;
+    ScsiDevice device_;
+    ScriptedMessages messages_;
+    RecordingStatus status_;
+    ByteCounters counters_;
+    DirFile catalog_{messages_};
+    std::unique_ptr<TapeVolume> volume_;
+    std::ostringstream log_;
+};
+
+void NoSleep(unsigned) {}
+
+class TapeFormatRoundTrip : public ::testing::Test {
+protected:
+    void SetUp() override { SetSleepFunction(NoSleep); }
+    void TearDown() override { SetSleepFunction(nullptr); }
+};
+
+TEST_F(TapeFormatRoundTrip, VirtualDriveRestoresAndVerifiesEveryFile) {
+    const std::string log = RoundTrip(DriveKind::Virtual).Run();
+    std::istringstream lines(log);
+    int same = 0;
+    for (std::string line; std::getline(lines, line);) {
+        const std::string value = line.substr(line.rfind(' ') + 1);
+        const bool flag = line.compare(0, 5, "same ") == 0 || line.find(" fails") != std::string::npos;
+        if (flag) {
+            EXPECT_EQ(value, "1") << line;
+            same += line.compare(0, 5, "same ") == 0;
+        } else if (line.compare(0, 6, "entry ") != 0 && line.compare(0, 5, "tape ") != 0 &&
+                   line.compare(0, 8, "entries ") != 0) {
+            EXPECT_EQ(value, "0") << line;
+        }
+    }
+    EXPECT_EQ(same, 18) << "nine files restored twice";
+    EXPECT_NE(log.find("entries 9\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("tape RoundTrip 1.6\n"), std::string::npos) << log;
+}
+
+TEST_F(TapeFormatRoundTrip, TgtGivesTheSameResultsAsTheVirtualDrive) {
+    const std::string virtualLog = RoundTrip(DriveKind::Virtual).Run();
+    const std::string tgtLog = RoundTrip(DriveKind::Tgt).Run();
+    EXPECT_EQ(tgtLog, virtualLog);
+}
+
+}  // namespace
