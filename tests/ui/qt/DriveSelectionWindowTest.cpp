@@ -1,6 +1,7 @@
 // Start-up and device choice as the user sees them: what the combos list,
 // which drive is chosen, the fields, the notice and the status line.
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 #include "support/ScriptedDriveAdapter.h"
 #include "WindowTestSupport.h"
@@ -86,6 +87,29 @@ TEST_F(DriveSelectionWindowTest, HighestTapeTargetIsChosenAndVariableModeBecomes
     EXPECT_TRUE(Get<QTabWidget>(kTabControl)->isEnabled());
     EXPECT_FALSE(Shown(kDeviceStateLabel));
     EXPECT_TRUE(Shown(kStart));
+}
+
+TEST_F(DriveSelectionWindowTest, VirtualDriveIsSwitchedTo1024ByteBlocksAndReady) {
+    QTemporaryDir cartridges;
+    ASSERT_TRUE(cartridges.isValid());
+    qputenv("TAPEWREN_VTAPE", cartridges.path().toUtf8());
+    qunsetenv("TAPEWREN_VTAPE_CAPACITY_MB");
+    qunsetenv("TAPEWREN_ISCSI");
+    HostAdapterList::InstallDefault();
+    Open();
+    qunsetenv("TAPEWREN_VTAPE");
+
+    EXPECT_EQ(ComboTexts(Get<QComboBox>(kAdapterCombo)), std::vector<std::string>{"0 - VIRTUAL TAPE    "});
+    auto* devices = Get<QComboBox>(kDeviceCombo);
+    ASSERT_EQ(devices->count(), 8);
+    EXPECT_EQ(devices->currentIndex(), 0);
+    EXPECT_NE(devices->itemText(0).toStdString().find("Type: Tape"), std::string::npos);
+    EXPECT_EQ(TextOf(kBlockSizeField), "1024");
+    EXPECT_EQ(TextOf(kCapacityField), "4096");
+    EXPECT_EQ(TextOf(kStatusLine), " Ready.");
+    EXPECT_TRUE(Get<QTabWidget>(kTabControl)->isEnabled());
+    EXPECT_TRUE(Shown(kStart));
+    EXPECT_FALSE(Shown(kDeviceStateLabel));
 }
 
 TEST_F(DriveSelectionWindowTest, NonTapeTargetShowsNoTapeDeviceNotice) {
