@@ -1,0 +1,65 @@
+#!/bin/bash
+# Backs up, restores and verifies the same files through TapeVolume on the
+# virtual drive and with GNU tar (-b 128: 64 KiB records, about the size of
+# one 64-block transfer), and prints MB/s for each.
+#   bench/tape_vs_tar.sh BUILD_DIR [BLOCK_LENGTH]
+# Needs about 5 GiB in ${TMPDIR:-/tmp}. Page cache is dropped before every
+# phase when run as root, so reads come from disk as far as the machine
+# allows.
+set -euo pipefail
+
+build=${1:?usage: $0 BUILD_DIR [BLOCK_LENGTH]}
+block=${2:-2048}
+bench="$build/bench/tape_volume_bench"
+[ -x "$bench" ] || { echo "build the target tape_volume_bench first" >&2; exit 1; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tw-bench-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+drop() { sync; [ "$(id -u)" = 0 ] && echo 3 > /proc/sys/vm/drop_caches 2>/dev/null || true; }
+rate() { awk -v b="$1" -v t0="$2" -v t1="$3" 'BEGIN { s = t1 - t0; printf "%7.2f s %8.1f MB/s", s, b / 1e6 / s }'; }
+now() { date +%s.%N; }
+
+make_big() {  # 64 files of 16 MiB
+    mkdir -p "$1"
+    for i in $(seq -w 1 64); do head -c $((16 << 20)) /dev/urandom > "$1/big$i.bin"; done
+}
+
+make_mixed() {  # 900 files, sizes spread over 0 B .. 4 MiB (log scale)
+    mkdir -p "$1"
+    awk 'BEGIN { srand(7); for (i = 1; i <= 900; i++) printf "%d\n", int(exp(rand() * log(4194304))) - 1 }' |
+        nl -w3 -n rz | while read -r n size; do head -c "$size" /dev/urandom > "$1/m$n.dat"; done
+}
+
+run_set() {
+    local label=$1 src=$2
+    local bytes
+    bytes=$(find "$src" -type f -printf '%s\n' | awk '{ s += $1 } END { print s }')
+    echo "== $label: $(find "$src" -type f | wc -l) files, $bytes bytes, block length $block"
+
+    rm -rf "$work/restore" "$work/tape.tap"; mkdir -p "$work/restore"
+    drop
+    TAPEWREN_VTAPE="$work/tape.tap" TAPEWREN_VTAPE_CAPACITY_MB=8192 "$bench" "$src" "$work/restore" "$block" | tail -3
+    cmp -s <(cd "$src" && cat $(ls)) <(cd "$work/restore" && cat $(ls)) || { echo "restored files differ" >&2; exit 1; }
+
+    rm -rf "$work/x.tar" "$work/untar"; mkdir -p "$work/untar"
+    drop; t0=$(now)
+    (cd "$src" && tar -c -b 128 -f "$work/x.tar" .)
+    sync "$work/x.tar"; t1=$(now)
+    echo "tar -c           $(rate "$bytes" "$t0" "$t1")"
+    drop; t0=$(now)
+    (cd "$work/untar" && tar -x -b 128 -f "$work/x.tar")
+    t1=$(now)
+    echo "tar -x           $(rate "$bytes" "$t0" "$t1")"
+    drop; t0=$(now)
+    (cd "$src" && tar -d -b 128 -f "$work/x.tar" > /dev/null)
+    t1=$(now)
+    echo "tar -d           $(rate "$bytes" "$t0" "$t1")"
+    rm -rf "$work/x.tar" "$work/untar" "$work/restore" "$work/tape.tap"
+}
+
+make_big "$work/big"
+run_set "1 GiB in 16 MiB files" "$work/big"
+rm -rf "$work/big"
+make_mixed "$work/mixed"
+run_set "900 files of mixed sizes" "$work/mixed"
