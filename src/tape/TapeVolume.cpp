@@ -249,6 +249,7 @@ int TapeVolume::ReadExpectedHeader(const std::string& expectedName, const std::s
 int TapeVolume::RestoreFile(const std::string& expectedName, const std::string& expectedModificationDate,
                             std::int32_t expectedSize, std::int32_t expectedBlockCount, int blockLength,
                             const std::string& destinationFolder) {
+    restoreDiskFailed_ = false;
     if (CheckBlockLength(blockLength, 1) != 0) return -1;
     const bool full = expectedName == TF::kFullRestoreMarker;
     if (ReadExpectedHeader(expectedName, expectedModificationDate, expectedSize, expectedBlockCount, full) != 0)
@@ -273,7 +274,10 @@ int TapeVolume::RestoreFile(const std::string& expectedName, const std::string& 
         }
     }
     LocalFile out;
-    if (out.CreateForWriting(path_, true) != 0) return ShowError("Error creating file: " + path_);
+    if (out.CreateForWriting(path_, true) != 0) {
+        restoreDiskFailed_ = true;
+        return ShowError("Error creating file: " + path_);
+    }
 
     std::uint8_t* buffer = buffer1_.get();
     const std::int64_t block = blockLength;
@@ -283,8 +287,10 @@ int TapeVolume::RestoreFile(const std::string& expectedName, const std::string& 
         position += blocks * block;
         // Only the last block reaches past the recorded size.
         const std::int64_t bytes = position > h.size ? h.size - (position - block) : blocks * block;
-        if (out.Write(buffer, static_cast<std::size_t>(bytes)) != 0)
+        if (out.Write(buffer, static_cast<std::size_t>(bytes)) != 0) {
+            restoreDiskFailed_ = true;
             return ShowError("Error writing file: " + path_);
+        }
         counters_.bytesDone += bytes;
         status_.ShowProgress(counters_.bytesDone, counters_.bytesTotal);
         return 0;
@@ -295,7 +301,10 @@ int TapeVolume::RestoreFile(const std::string& expectedName, const std::string& 
     for (int i = 0; result == 0 && i < plan.count64; ++i) result = transfer(TF::kBigTransfer);
     for (int i = 0; result == 0 && i < plan.count10; ++i) result = transfer(TF::kMidTransfer);
     for (int i = 0; result == 0 && i < plan.count1; ++i) result = transfer(1);
-    if (out.Close() != 0 && result == 0) result = ShowError("Error writing file: " + path_);
+    if (out.Close() != 0 && result == 0) {
+        restoreDiskFailed_ = true;
+        result = ShowError("Error writing file: " + path_);
+    }
     return result;
 }
 

@@ -63,6 +63,10 @@ public:
     int RestoreFile(const std::string& expectedName, const std::string& expectedModificationDate,
                     std::int32_t expectedSize, std::int32_t expectedBlockCount, int blockLength,
                     const std::string& destinationFolder);
+    // Whether the last RestoreFile failed because its file could not be
+    // created or written whole (a full disk), as opposed to the tape or the
+    // user's answer.
+    bool LastRestoreDiskFailed() const { return restoreDiskFailed_; }
     // Compares the record at the current position with folder + "/" + name.
     // Results: see kVerify* above.
     int VerifyFile(const std::string& expectedName, const std::string& expectedModificationDate,
@@ -99,4 +103,5 @@ private:
     FileHeader lastWritten_;
     std::string path_;
     std::string text_;
+    bool restoreDiskFailed_ = false;
 };

@@ -1,0 +1,33 @@
+#pragma once
+// Appends the files marked in the hard-drive browser to the end of the tape,
+// zip archives first, one file record each, and after each record its entry
+// to the tape's catalog, so entry k keeps describing the record after the
+// k-th filemark. Every failure ends the run at once; nothing is undone.
+
+#include <string>
+
+#include "jobs/JobContext.h"
+#include "jobs/TapeCheck.h"
+
+class BackupJob {
+public:
+    explicit BackupJob(JobContext& context);
+    void RunBackup();
+
+private:
+    // Refuses, before the tape is touched, a file the formats cannot hold:
+    // a name that is not a plain name or longer than 254 bytes, a size of
+    // 2 GiB or more. 0 when every marked file fits.
+    int CheckMarkedFiles();
+    int CheckFile(int image, int k);
+    // Writes the marked rows with this image; 0, or -1 after the messages.
+    int WriteMarked(int image, std::int64_t& transferSeconds);
+    void Fail(const char* message);
+
+    JobContext& c_;
+    TapeCheck check_;
+    std::string name_;
+    std::string folder_;
+    std::string path_;
+    std::string text_;
+};

@@ -1,0 +1,24 @@
+#pragma once
+// The three jobs behind START, chosen by the selected tab.
+
+#include "jobs/BackupJob.h"
+#include "jobs/JobContext.h"
+#include "jobs/RestoreJob.h"
+#include "jobs/VerifyJob.h"
+
+inline constexpr int kBackupJobTab = 0;
+inline constexpr int kRestoreJobTab = 1;
+inline constexpr int kVerifyJobTab = 2;
+
+class JobCommands {
+public:
+    JobCommands(JobContext& context, VerifyResults& results, VerifyResultsView& view);
+
+    // Backup on tab 0, restore on 1, verify on 2; nothing on any other.
+    void StartCommand(int tab);
+
+private:
+    BackupJob backup_;
+    RestoreJob restore_;
+    VerifyJob verify_;
+};

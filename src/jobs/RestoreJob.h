@@ -1,0 +1,37 @@
+#pragma once
+// Copies files from the tape into the browsed folder: the rows marked in the
+// tape's catalog, each found by counting filemarks (row i is the record
+// after filemark i + 1), or, with nothing marked and the user's consent,
+// every record on the tape without the catalog.
+
+#include <cstdint>
+#include <string>
+
+#include "jobs/JobContext.h"
+#include "jobs/TapeCheck.h"
+
+class RestoreJob {
+public:
+    static constexpr const char* kFullRestoreQuestion =
+        "No files selected. Do you want to make a full restore of the tape?";
+
+    explicit RestoreJob(JobContext& context);
+    void RunRestore();
+
+private:
+    void FullRestore();
+    void SelectiveRestore();
+    // Message, drive state and, when the catalog is open, its Close.
+    void Fail(const char* message, bool close);
+    void ShowSummary(std::int64_t bytes, std::int64_t start);
+
+    JobContext& c_;
+    TapeCheck check_;
+    std::int64_t transferSeconds_ = 0;
+    std::string name_;
+    std::string fileDate_;
+    std::string backupDate_;
+    std::string version_;
+    std::string folder_;
+    std::string text_;
+};

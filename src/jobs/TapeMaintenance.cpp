@@ -1,0 +1,81 @@
+#include "jobs/TapeMaintenance.h"
+
+#include "catalog/DirFile.h"
+#include "catalog/DirFileFormat.h"
+#include "jobs/MaintenanceHost.h"
+#include "scsi/ScsiDevice.h"
+#include "tape/JoinPath.h"
+#include "tape/PlainName.h"
+#include "tape/TapeVolume.h"
+
+TapeMaintenance::TapeMaintenance(MessageSink& messages, StatusSink& status, MaintenanceHost& host, TapeVolume& tape,
+                                 DirFile& dirFile, ScsiDevice& device, const DriveAddress& drive)
+    : messages_(messages), status_(status), host_(host), tape_(tape), dirFile_(dirFile), device_(device),
+      drive_(drive) {}
+
+void TapeMaintenance::FormatTape(const std::string& newName, CurrentTape current) {
+    const std::string previousPath = current.dirFilePath;
+    const std::string previousName = current.tapeName;
+    current.tapeName = newName;
+    if (newName.empty()) {
+        messages_.ShowMessage("No tape name specified", Error);
+        host_.ShowDriveStatus();
+        return;
+    }
+    // The name becomes a file name in the start directory.
+    if (!IsPlainName(newName)) {
+        current.tapeName = previousName;
+        messages_.ShowMessage("Tape name not allowed: it must not contain \"/\" and must not be \".\" or \"..\"",
+                              Attention);
+        host_.ShowDriveStatus();
+        return;
+    }
+    JoinPath(current.startDirectory, newName, current.dirFilePath);
+    current.dirFilePath += DirFileFormat::kExtension;
+
+    if (dirFile_.Exists(current.dirFilePath) &&
+        messages_.ShowMessage("A tape with that name exists already. Overwrite?", Question) != kMessageOk) {
+        host_.ShowDriveStatus();
+        current.dirFilePath = previousPath;
+        return;
+    }
+    if (messages_.ShowMessage("Do you really want to format the tape and erase everything on it?", Question) ==
+        kMessageOk) {
+        status_.ShowStatus(" Formatting tape...");
+        if (tape_.WriteIdentBlock(current.tapeName) < 0) {
+            messages_.ShowMessage("Error writing IdentBlock on Tape", Error);
+            host_.ShowDriveStatus();
+            return;
+        }
+        if (dirFile_.CreateForNewTape(current.tapeName, current.dirFilePath) != 0) {
+            messages_.ShowMessage("Error writing IdentBlock on hard drive", Error);
+            host_.ShowDriveStatus();
+            return;
+        }
+    } else {
+        current.dirFilePath = previousPath;
+    }
+    host_.ShowDirectoryFiles();
+    host_.ShowDriveStatus();
+}
+
+void TapeMaintenance::CheckTape() {
+    status_.ShowStatus(" Checking tape...");
+    std::string name, date, version;
+    if (tape_.ReadIdentBlock(name, date, version) < 0) {
+        messages_.ShowMessage("Error reading IdentBlock from tape", Error);
+        host_.ShowDriveStatus();
+        return;
+    }
+    host_.ShowDriveStatus();
+    messages_.ShowMessage(
+        "Tape name: " + name + "\nDate of formatting: " + date + "\nFormatted with Tapewren version: " + version,
+        Info);
+}
+
+void TapeMaintenance::EjectTape() {
+    status_.ShowStatus(" Ejecting tape...");
+    // A failure shows in the drive's state that follows.
+    device_.Eject(drive_.adapter, drive_.target, drive_.lun);
+    host_.ShowDriveStatus();
+}

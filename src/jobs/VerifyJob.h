@@ -1,0 +1,32 @@
+#pragma once
+// Compares the files marked in the tape's catalog with the files of the same
+// names in the browsed folder, finding each record by counting filemarks as
+// the selective restore does; one result row per file.
+
+#include <string>
+
+#include "jobs/JobContext.h"
+#include "jobs/TapeCheck.h"
+#include "jobs/VerifyResults.h"
+#include "jobs/VerifyResultsView.h"
+
+class VerifyJob {
+public:
+    VerifyJob(JobContext& context, VerifyResults& results, VerifyResultsView& view);
+    void RunVerify();
+
+private:
+    void Fail(const char* message, bool close);
+    // The row for VerifyFile's result; false when the run must end.
+    bool AddResult(int result);
+
+    JobContext& c_;
+    VerifyResults& results_;
+    VerifyResultsView& view_;
+    TapeCheck check_;
+    std::string name_;
+    std::string fileDate_;
+    std::string backupDate_;
+    std::string folder_;
+    std::string text_;
+};
