@@ -7,6 +7,8 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <filesystem>
 #include <vector>
 
@@ -138,7 +140,12 @@ TEST_F(IscsiAdapterTgt, HungTargetTimesOutAndTheNextCommandLogsInAgain) {
         ASSERT_EQ(kill(pid, SIGSTOP), 0);
         EXPECT_EQ(Send({0x00, 0, 0, 0, 0, 0}), SS_ERR);
         EXPECT_EQ(srb_.SRB_HaStat, HASTAT_TIMEOUT);
+        // While no session can be had the drive is not there, so the drive
+        // status reads "not installed" rather than ready.
+        EXPECT_EQ(Send({0x00, 0, 0, 0, 0, 0}), SS_NO_DEVICE);
     }
+    // A portal that failed is tried again only after a pause.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
     EXPECT_EQ(Send({0x00, 0, 0, 0, 0, 0}), SS_COMP);
     EXPECT_EQ(adapter_->DeviceType(kLun), 1);
 }

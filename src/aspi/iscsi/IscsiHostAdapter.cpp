@@ -57,9 +57,10 @@ int IscsiHostAdapter::DeviceType(int target) {
     if (session_.IsOpen() && typesGeneration_ == session_.Generation() && typeKnown_[target]) return types_[target];
     if (!session_.IsOpen()) {
         const bool recentlyFailed = lastFailedOpen_ != 0 && NowMs() - lastFailedOpen_ < kRetryOpenAfterMs;
-        // An unreachable portal keeps the type last seen, so commands reach
-        // Execute and fail there with a transport error.
-        if (recentlyFailed || OpenSession() != IscsiOutcome::Kind::Good) return types_[target];
+        // No device while the portal cannot be reached: requests are then
+        // refused at once with SS_NO_DEVICE, and the drive status shows the
+        // drive as not installed instead of ready.
+        if (recentlyFailed || OpenSession() != IscsiOutcome::Kind::Good) return -1;
     }
     if (typesGeneration_ != session_.Generation()) {
         typeKnown_.fill(false);
@@ -83,7 +84,7 @@ int IscsiHostAdapter::DeviceType(int target) {
         break;
     default:
         // The session broke; ask again when it is back.
-        break;
+        return -1;
     }
     return types_[target];
 }

@@ -31,7 +31,7 @@ private:
     std::string identifier_;
     unsigned typesGeneration_ = 0;    // session the cached types belong to
     std::array<bool, kLuns> typeKnown_{};
-    std::array<int, kLuns> types_{};  // last answer, kept across a lost session
+    std::array<int, kLuns> types_{};
     std::array<unsigned, kLuns> attentionsCleared_{};  // session generation
     std::array<std::uint8_t, 96> inquiry_{};
     std::int64_t lastFailedOpen_ = 0;  // steady clock, ms; 0 = none
