@@ -1,0 +1,34 @@
+#pragma once
+// What clicks in the two lists and the "All" and "None" buttons do:
+// marking in the left list (bytesTotal stays the sum of the marked sizes),
+// browsing the hard drive by double click, and on the Utilities tab the
+// view of one directory file's contents and the way back. The window writes
+// the user's selection and focus into the models before each call.
+
+class DirFileLister;
+class DriveBrowser;
+class MainWindowLogic;
+
+class ListHandlers {
+public:
+    ListHandlers(MainWindowLogic& window, DriveBrowser& browser, DirFileLister& lister);
+
+    void ClickLeft();
+    // Browses on the Backup tab only, where the left list is the browser.
+    void DoubleClickLeft();
+    // The right list carries no marks: a click changes nothing, so the
+    // total of the left list's marks stays in place.
+    void ClickRight() {}
+    void DoubleClickRight();
+    void MarkAll();
+    void MarkNone();
+
+private:
+    // Enters the folder or drive of the focused row; false when the row is
+    // neither (or the list has no focus).
+    bool Browse(bool left);
+
+    MainWindowLogic& window_;
+    DriveBrowser& browser_;
+    DirFileLister& lister_;
+};
