@@ -32,11 +32,11 @@ protected:
     }
     void TearDown() override { HostAdapterList::Install({}); }
 
-    void Install(int timeoutSeconds) {
+    void Install(int timeoutSeconds, IscsiSession::Liveness liveness = {}) {
         IscsiPortalUrl url;
         ASSERT_TRUE(IscsiPortalUrl::Parse(TgtDaemon::Instance().TargetUrl(), url));
         std::vector<std::unique_ptr<HostAdapter>> adapters;
-        auto adapter = std::make_unique<IscsiHostAdapter>(url, timeoutSeconds, timeoutSeconds);
+        auto adapter = std::make_unique<IscsiHostAdapter>(url, timeoutSeconds, timeoutSeconds, liveness);
         adapter_ = adapter.get();
         adapters.push_back(std::move(adapter));
         HostAdapterList::Install(std::move(adapters));
@@ -148,6 +148,37 @@ TEST_F(IscsiAdapterTgt, HungTargetTimesOutAndTheNextCommandLogsInAgain) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2100));
     EXPECT_EQ(Send({0x00, 0, 0, 0, 0, 0}), SS_COMP);
     EXPECT_EQ(adapter_->DeviceType(kLun), 1);
+}
+
+TEST_F(IscsiAdapterTgt, HungTargetIsNoticedByUnansweredPingsBeforeTheCommandTimeOut) {
+    // A command time-out of ten minutes; the pings give up after three seconds.
+    Install(600, IscsiSession::Liveness{1, 2});
+    ASSERT_EQ(Send({0x00, 0, 0, 0, 0, 0}), SS_COMP);
+    const pid_t pid = TgtDaemon::Instance().Pid();
+    ASSERT_GT(pid, 0);
+    Resume resume(pid);
+    ASSERT_EQ(kill(pid, SIGSTOP), 0);
+    EXPECT_EQ(Send({0x00, 0, 0, 0, 0, 0}), SS_ERR);
+    EXPECT_EQ(srb_.SRB_HaStat, HASTAT_TIMEOUT);
+}
+
+TEST_F(IscsiAdapterTgt, TargetThatStallsButAnswersKeepsItsSession) {
+    Install(600, IscsiSession::Liveness{1, 3});
+    ASSERT_EQ(Send({0x00, 0, 0, 0, 0, 0}), SS_COMP);
+    const pid_t pid = TgtDaemon::Instance().Pid();
+    ASSERT_GT(pid, 0);
+    Resume resume(pid);
+    ASSERT_EQ(kill(pid, SIGSTOP), 0);
+    // Stalled past the first ping, back before the ping is given up.
+    std::thread wake([pid] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1800));
+        kill(pid, SIGCONT);
+    });
+    EXPECT_EQ(Send({0x01, 0, 0, 0, 0, 0}), SS_COMP);
+    wake.join();
+    // Idle longer than the ping window, then on with the same session.
+    std::this_thread::sleep_for(std::chrono::milliseconds(3500));
+    EXPECT_EQ(Send({0x00, 0, 0, 0, 0, 0}), SS_COMP);
 }
 
 TEST_F(IscsiAdapterTgt, EnvironmentListMakesOneAdapterPerUrl) {

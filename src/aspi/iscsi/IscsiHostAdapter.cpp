@@ -26,8 +26,9 @@ bool IsLoginAttention(const IscsiOutcome& outcome) {
 
 }  // namespace
 
-IscsiHostAdapter::IscsiHostAdapter(IscsiPortalUrl url, int commandTimeoutSeconds, int loginTimeoutSeconds)
-    : session_(url, commandTimeoutSeconds, loginTimeoutSeconds), identifier_(("iSCSI " + url.host).substr(0, 16)) {
+IscsiHostAdapter::IscsiHostAdapter(IscsiPortalUrl url, int commandTimeoutSeconds, int loginTimeoutSeconds,
+                                   IscsiSession::Liveness liveness)
+    : session_(url, commandTimeoutSeconds, loginTimeoutSeconds, liveness), identifier_(("iSCSI " + url.host).substr(0, 16)) {
     types_.fill(-1);
 }
 

@@ -14,7 +14,8 @@
 
 class IscsiHostAdapter : public HostAdapter {
 public:
-    IscsiHostAdapter(IscsiPortalUrl url, int commandTimeoutSeconds, int loginTimeoutSeconds);
+    IscsiHostAdapter(IscsiPortalUrl url, int commandTimeoutSeconds, int loginTimeoutSeconds,
+                     IscsiSession::Liveness liveness = {});
 
     std::string Identifier() const override;
     int DeviceType(int target) override;

@@ -3,7 +3,8 @@
 // TAPEWREN_ISCSI. Every command has a time-out, TAPEWREN_ISCSI_TIMEOUT
 // seconds (default one hour, long enough for a full-length SPACE or REWIND
 // of a slow drive); logging in gives up after 15 seconds or that time-out,
-// whichever is shorter.
+// whichever is shorter. A target that stops answering its pings during a
+// command is given up after about half a minute (IscsiSession::Liveness).
 
 #include <memory>
 #include <vector>

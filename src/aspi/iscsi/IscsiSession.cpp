@@ -46,9 +46,19 @@ int ToLibiscsiDirection(DataDirection direction) {
 }  // namespace
 
 IscsiSession::IscsiSession(IscsiPortalUrl url, int commandTimeoutSeconds, int loginTimeoutSeconds)
+    : IscsiSession(std::move(url), commandTimeoutSeconds, loginTimeoutSeconds, Liveness{}) {}
+
+IscsiSession::IscsiSession(IscsiPortalUrl url, int commandTimeoutSeconds, int loginTimeoutSeconds, Liveness liveness)
     : url_(std::move(url)),
       commandTimeoutSeconds_(std::max(1, commandTimeoutSeconds)),
-      loginTimeoutSeconds_(std::max(1, loginTimeoutSeconds)) {}
+      loginTimeoutSeconds_(std::max(1, loginTimeoutSeconds)),
+      liveness_(liveness) {}
+
+void IscsiSession::PingAnswered(iscsi_context*, int status, void*, void* session) {
+    auto* self = static_cast<IscsiSession*>(session);
+    self->pingOutstanding_ = false;
+    if (status == SCSI_STATUS_GOOD) self->lastHeard_ = std::chrono::steady_clock::now();
+}
 
 IscsiSession::~IscsiSession() {
     if (context_ == nullptr) return;
@@ -67,10 +77,20 @@ void IscsiSession::Close() {
     context_ = nullptr;
 }
 
-IscsiSession::WaitResult IscsiSession::WaitFor(const bool& finished, std::chrono::steady_clock::time_point deadline) {
+IscsiSession::WaitResult IscsiSession::WaitFor(const bool& finished, std::chrono::steady_clock::time_point deadline,
+                                               bool ping) {
     while (!finished) {
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline) return WaitResult::TimedOut;
+        if (ping) {
+            if (pingOutstanding_ && now - pingSent_ >= std::chrono::seconds(liveness_.answerSeconds))
+                return WaitResult::TimedOut;
+            if (!pingOutstanding_ && now - lastHeard_ >= std::chrono::seconds(liveness_.quietSeconds) &&
+                iscsi_nop_out_async(context_, PingAnswered, nullptr, 0, this) == 0) {
+                pingOutstanding_ = true;
+                pingSent_ = now;
+            }
+        }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
         // Wake at least once a second: libiscsi expires its own PDUs only
         // while it is being serviced.
@@ -126,6 +146,7 @@ IscsiOutcome::Kind IscsiSession::Open() {
     }
     // Set only now: the login has its own, shorter deadline.
     iscsi_set_timeout(context_, commandTimeoutSeconds_);
+    pingOutstanding_ = false;
     ++generation_;
     return IscsiOutcome::Kind::Good;
 }
@@ -159,7 +180,11 @@ IscsiOutcome IscsiSession::Run(int lun, const CdbTransfer& transfer, std::uint8_
         Close();
         return outcome;
     }
-    const WaitResult waited = WaitFor(completion.finished, After(commandTimeoutSeconds_));
+    lastHeard_ = std::chrono::steady_clock::now();
+    // A ping from an earlier command may still be answered now that the
+    // socket is serviced again; it gets a fresh window.
+    if (pingOutstanding_) pingSent_ = lastHeard_;
+    const WaitResult waited = WaitFor(completion.finished, After(commandTimeoutSeconds_), true);
     if (waited != WaitResult::Finished) {
         Close();
         scsi_free_scsi_task(task);

@@ -3,7 +3,10 @@
 // transport failure so that the next command logs in afresh. Commands run
 // one at a time through libiscsi's asynchronous interface with our own poll
 // loop, because only that lets every wait end at a deadline: a portal that
-// stops answering must not block the program for ever.
+// stops answering must not block the program for ever. While a command runs
+// long (a SPACE to end of data may take an hour), the target is pinged with
+// NOP-Out; one that does not answer counts as hung well before the
+// command's own time-out.
 
 #include <chrono>
 #include <cstdint>
@@ -16,7 +19,13 @@ struct iscsi_context;
 
 class IscsiSession {
 public:
+    struct Liveness {
+        int quietSeconds = 10;   // ping after this long without an answer
+        int answerSeconds = 20;  // a ping unanswered this long: hung
+    };
+
     IscsiSession(IscsiPortalUrl url, int commandTimeoutSeconds, int loginTimeoutSeconds);
+    IscsiSession(IscsiPortalUrl url, int commandTimeoutSeconds, int loginTimeoutSeconds, Liveness liveness);
     ~IscsiSession();
     IscsiSession(const IscsiSession&) = delete;
     IscsiSession& operator=(const IscsiSession&) = delete;
@@ -37,11 +46,17 @@ public:
 
 private:
     enum class WaitResult { Finished, TimedOut, Broken };
-    WaitResult WaitFor(const bool& finished, std::chrono::steady_clock::time_point deadline);
+    // ping: check the target's liveness while waiting.
+    WaitResult WaitFor(const bool& finished, std::chrono::steady_clock::time_point deadline, bool ping = false);
+    static void PingAnswered(iscsi_context*, int status, void*, void* session);
 
     IscsiPortalUrl url_;
     int commandTimeoutSeconds_;
     int loginTimeoutSeconds_;
     iscsi_context* context_ = nullptr;
     unsigned generation_ = 0;
+    Liveness liveness_;
+    bool pingOutstanding_ = false;
+    std::chrono::steady_clock::time_point lastHeard_{};
+    std::chrono::steady_clock::time_point pingSent_{};
 };
