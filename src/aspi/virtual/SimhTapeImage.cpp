@@ -78,6 +78,7 @@ void SimhTapeImage::Scan(int fd, std::uint64_t fileSize, TapeIndex& index) {
 long long SimhTapeImage::ReadRecords(int fd, const TapeRun& run, std::uint64_t first, std::uint64_t count,
                                      std::uint8_t* out, std::uint32_t take, std::uint32_t) {
     const std::uint32_t expected = (run.kind == RunKind::BadData ? kClassBad << 28 : 0) | run.length;
+    framedLength_ = kNoLength;
     const std::uint32_t pad = run.length & 1;
     std::uint64_t done = 0;
     while (done < count) {
@@ -116,10 +117,15 @@ bool SimhTapeImage::WriteRecords(int fd, std::uint64_t offset, std::uint32_t len
                                  const std::uint8_t* data, std::uint32_t) {
     const std::uint32_t pad = length & 1;
     const std::uint64_t stride = RecordBytes(length);
-    for (std::size_t i = 0; i < kBatch; ++i) {
-        LittleEndian::Store32(heads_[i].data(), length);
-        tails_[i][0] = 0;
-        LittleEndian::Store32(tails_[i].data() + pad, length);
+    // Framing words are the same for every record of a length: refill them
+    // only when the length changes (reads overwrite them).
+    if (framedLength_ != length) {
+        for (std::size_t i = 0; i < kBatch; ++i) {
+            LittleEndian::Store32(heads_[i].data(), length);
+            tails_[i][0] = 0;
+            LittleEndian::Store32(tails_[i].data() + pad, length);
+        }
+        framedLength_ = length;
     }
     std::uint64_t done = 0;
     while (done < count) {

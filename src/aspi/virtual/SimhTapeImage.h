@@ -36,4 +36,6 @@ private:
     std::array<iovec, kMaxIov> iov_{};
     std::vector<std::uint8_t> discard_;
     std::array<std::uint8_t, 4096> zeros_{};
+    static constexpr std::uint32_t kNoLength = 0xFFFFFFFF;
+    std::uint32_t framedLength_ = kNoLength;  // the length heads_ and tails_ hold for writing
 };
