@@ -1,10 +1,13 @@
-// Backs up, restores and verifies every file of a folder through TapeVolume
-// on the virtual drive, one phase after the other, and prints the rate of
-// each phase. Driven by tape_vs_tar.sh, which sets TAPEWREN_VTAPE to a fresh
-// image and compares with tar on the same files.
+// One phase of a backup, restore or verify of every file of a folder
+// through TapeVolume on the virtual drive, with the drive over the image
+// that TAPEWREN_VTAPE names; prints the phase's time and rate. Driven by
+// tape_vs_tar.sh, which drops the page cache between phases and compares
+// with tar on the same files.
 //
-//   tape_volume_bench SOURCE_FOLDER RESTORE_FOLDER BLOCK_LENGTH
-
+//   tape_volume_bench backup|restore|verify SOURCE_FOLDER RESTORE_FOLDER BLOCK_LENGTH
+//
+// Restore and verify take the expected header values from the source files,
+// as the catalog would hold them.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -12,6 +15,8 @@
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 #include "aspi/HostAdapterList.h"
 #include "aspi/virtual/VirtualHostAdapter.h"
@@ -54,20 +59,23 @@ double Seconds(std::chrono::steady_clock::time_point since) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s SOURCE_FOLDER RESTORE_FOLDER BLOCK_LENGTH\n", argv[0]);
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: %s backup|restore|verify SOURCE_FOLDER RESTORE_FOLDER BLOCK_LENGTH\n", argv[0]);
         return 2;
     }
-    const std::string source = argv[1];
-    const std::string restore = argv[2];
-    const int blockLength = std::atoi(argv[3]);
+    const std::string phase = argv[1];
+    const std::string source = argv[2];
+    const std::string restore = argv[3];
+    const int blockLength = std::atoi(argv[4]);
 
     std::vector<Entry> files;
     std::int64_t total = 0;
     for (const auto& item : std::filesystem::directory_iterator(source)) {
         if (!item.is_regular_file()) continue;
         const auto size = static_cast<std::int32_t>(item.file_size());
-        files.push_back({item.path().filename().string(), "", size});
+        struct stat st {};
+        if (::stat(item.path().c_str(), &st) != 0) return 1;
+        files.push_back({item.path().filename().string(), DateText(st.st_mtime), size});
         total += size;
     }
     std::sort(files.begin(), files.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
@@ -88,37 +96,31 @@ int main(int argc, char** argv) {
     SilentStatus status;
     ByteCounters counters;
     TapeVolume volume(messages, status, counters, drive);
-    if (volume.WriteIdentBlock("Bench") != 0) return 1;
-
-    const double mb = static_cast<double>(total) / 1e6;
-    auto start = std::chrono::steady_clock::now();
-    for (auto& f : files) {
-        if (volume.BackupFile(f.name, source, blockLength) != 0) return 1;
-        f.date = volume.LastWrittenHeader().modificationDate;
-    }
-    const double backup = Seconds(start);
-
     std::string name, date, version;
-    start = std::chrono::steady_clock::now();
-    if (volume.ReadIdentBlock(name, date, version) != 0) return 1;
-    for (const auto& f : files) {
-        if (device.SpaceFilemarks(1, drive.adapter, drive.target, drive.lun) != 0) return 1;
-        if (volume.RestoreFile(f.name, f.date, f.size, f.size / blockLength + 1, blockLength, restore) != 0) return 1;
+    int failed = 0;
+    const auto start = std::chrono::steady_clock::now();
+    if (phase == "backup") {
+        failed = volume.WriteIdentBlock("Bench");
+        for (const auto& f : files)
+            if (failed == 0) failed = volume.BackupFile(f.name, source, blockLength);
+    } else {
+        failed = volume.ReadIdentBlock(name, date, version);
+        for (const auto& f : files) {
+            if (failed != 0) break;
+            failed = device.SpaceFilemarks(1, drive.adapter, drive.target, drive.lun);
+            if (failed != 0) break;
+            const std::int32_t blocks = f.size / blockLength + 1;
+            failed = phase == "restore" ? volume.RestoreFile(f.name, f.date, f.size, blocks, blockLength, restore)
+                                        : volume.VerifyFile(f.name, f.date, f.size, blocks, blockLength, source);
+        }
     }
-    const double restoreTime = Seconds(start);
-
-    start = std::chrono::steady_clock::now();
-    if (volume.ReadIdentBlock(name, date, version) != 0) return 1;
-    for (const auto& f : files) {
-        if (device.SpaceFilemarks(1, drive.adapter, drive.target, drive.lun) != 0) return 1;
-        if (volume.VerifyFile(f.name, f.date, f.size, f.size / blockLength + 1, blockLength, source) != 0) return 1;
-    }
-    const double verify = Seconds(start);
-
-    std::printf("files %zu, %.1f MB, block length %d\n", files.size(), mb, blockLength);
-    std::printf("tapewren backup  %7.2f s %8.1f MB/s\n", backup, mb / backup);
-    std::printf("tapewren restore %7.2f s %8.1f MB/s\n", restoreTime, mb / restoreTime);
-    std::printf("tapewren verify  %7.2f s %8.1f MB/s\n", verify, mb / verify);
+    const double seconds = Seconds(start);
     HostAdapterList::Install({});
-    return messages.count == 0 ? 0 : 1;
+    if (failed != 0 || messages.count != 0) {
+        std::fprintf(stderr, "%s failed\n", phase.c_str());
+        return 1;
+    }
+    const double mb = static_cast<double>(total) / 1e6;
+    std::printf("tapewren %-8s %7.2f s %8.1f MB/s\n", phase.c_str(), seconds, mb / seconds);
+    return 0;
 }

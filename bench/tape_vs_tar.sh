@@ -38,8 +38,10 @@ run_set() {
     echo "== $label: $(find "$src" -type f | wc -l) files, $bytes bytes, block length $block"
 
     rm -rf "$work/restore" "$work/tape.tap"; mkdir -p "$work/restore"
-    drop
-    TAPEWREN_VTAPE="$work/tape.tap" TAPEWREN_VTAPE_CAPACITY_MB=8192 "$bench" "$src" "$work/restore" "$block" | tail -3
+    for phase in backup restore verify; do
+        drop
+        TAPEWREN_VTAPE="$work/tape.tap" TAPEWREN_VTAPE_CAPACITY_MB=8192 "$bench" "$phase" "$src" "$work/restore" "$block"
+    done
     cmp -s <(cd "$src" && cat $(ls)) <(cd "$work/restore" && cat $(ls)) || { echo "restored files differ" >&2; exit 1; }
 
     rm -rf "$work/x.tar" "$work/untar"; mkdir -p "$work/untar"
