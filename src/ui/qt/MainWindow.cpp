@@ -15,6 +15,7 @@
 #include "ui/ControlId.h"
 #include "ui/MainWindowLogic.h"
 #include "ui/TabLayout.h"
+#include "ui/WindowCommands.h"
 #include "ui/qt/AboutBox.h"
 #include "ui/qt/Artwork.h"
 #include "ui/qt/ClickBox.h"
@@ -45,6 +46,10 @@ MainWindow::MainWindow(QWidget* parent)
     leftBinding_ = std::make_unique<ListViewBinding>(*leftList_, Artwork::ImageStrip());
     rightBinding_ = std::make_unique<ListViewBinding>(*rightList_, Artwork::ImageStrip());
     Connect();
+    commands_ = std::make_unique<WindowCommands>(*logic_, messages_, browserMessages_, selector_->Address(),
+                                                 discoveryDevice_);
+    logic_->SetListFiller(commands_.get());
+    ConnectCommands();
     logic_->SetView(this);
     logic_->Initialise(static_cast<std::uint32_t>(std::time(nullptr)));
     Render();
@@ -158,19 +163,51 @@ void MainWindow::Connect() {
     auto* about = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(about, &QShortcut::activated, this, [this] { ShowAbout(); });
 
-    connect(adapters_, &QComboBox::activated, this, [this](int index) {
-        logic_->ChooseAdapter(index);
-        Render();
-    });
-    connect(devices_, &QComboBox::activated, this, [this](int index) {
-        logic_->ChooseDevice(index);
-        Render();
-    });
-    connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
-        WriteBackLists();
-        logic_->ChooseTab(index);
-        Render();
-    });
+    connect(adapters_, &QComboBox::activated, this,
+            [this](int index) { Handle([this, index] { logic_->ChooseAdapter(index); }); });
+    connect(devices_, &QComboBox::activated, this,
+            [this](int index) { Handle([this, index] { logic_->ChooseDevice(index); }); });
+    connect(tabs_, &QTabWidget::currentChanged, this,
+            [this](int index) { Handle([this, index] { logic_->ChooseTab(index); }); });
+}
+
+template <typename F>
+void MainWindow::Handle(F handler) {
+    WriteBackLists();
+    handler();
+    Render();
+}
+
+void MainWindow::ConnectCommands() {
+    // Each handler sees the user's selection and focus, and the window shows
+    // what it changed.
+    auto run = [this](auto command) {
+        return [this, command] {
+            WriteBackLists();
+            command();
+            Render();
+        };
+    };
+    auto clicked = [this](int id, auto handler) {
+        connect(static_cast<QPushButton*>(Control(id)), &QPushButton::clicked, this, handler);
+    };
+    WindowCommands& commands = *commands_;
+    clicked(kLeftDirTape, run([&commands] { commands.DirTapeLeft(); }));
+    clicked(kRightDirTape, run([&commands] { commands.DirTapeRight(); }));
+    clicked(kFormatTape, run([this, &commands] {
+        commands.FormatTape(static_cast<QLineEdit*>(Control(kTapeNameField))->text().toStdString());
+    }));
+    clicked(kCheckTape, run([&commands] { commands.CheckTape(); }));
+    clicked(kEjectTape, run([&commands] { commands.EjectTape(); }));
+    clicked(kMarkAll, run([&commands] { commands.Lists().MarkAll(); }));
+    clicked(kMarkNone, run([&commands] { commands.Lists().MarkNone(); }));
+    connect(leftList_, &QTreeWidget::itemClicked, this, run([&commands] { commands.Lists().ClickLeft(); }));
+    connect(rightList_, &QTreeWidget::itemClicked, this, run([&commands] { commands.Lists().ClickRight(); }));
+    // Queued: the refill deletes the item the view is still handling.
+    connect(leftList_, &QTreeWidget::itemDoubleClicked, this,
+            run([&commands] { commands.Lists().DoubleClickLeft(); }), Qt::QueuedConnection);
+    connect(rightList_, &QTreeWidget::itemDoubleClicked, this,
+            run([&commands] { commands.Lists().DoubleClickRight(); }), Qt::QueuedConnection);
 }
 
 void MainWindow::ShowAbout() {

@@ -15,6 +15,7 @@
 class DeviceSelector;
 class ListViewBinding;
 class MainWindowLogic;
+class WindowCommands;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -31,6 +32,7 @@ public:
     ~MainWindow() override;
 
     MainWindowLogic& Logic() { return *logic_; }
+    WindowCommands& Commands() { return *commands_; }
     // nullptr for an id the window does not have.
     QWidget* Control(int id) const { return controls_.value(id, nullptr); }
 
@@ -51,14 +53,21 @@ private:
     QLabel* AddPicture(int id, int resource, int x, int y, int w, int h);
     void BuildControls();
     void Connect();
+    // Buttons and lists of the tab area.
+    void ConnectCommands();
     void RenderDefaultButton(int id);
-    // Before a list handler runs: what the user selected goes into the models.
+    // Every handler: the lists' selection into the models, the logic, then
+    // the new state on screen.
+    template <typename F>
+    void Handle(F handler);
     void WriteBackLists();
 
     MessageDialog messages_;
+    MessageDialog browserMessages_;
     ScsiDevice discoveryDevice_;
     std::unique_ptr<DeviceSelector> selector_;
     std::unique_ptr<MainWindowLogic> logic_;
+    std::unique_ptr<WindowCommands> commands_;
     QHash<int, QWidget*> controls_;
     QTabWidget* tabs_ = nullptr;
     QComboBox* adapters_ = nullptr;
