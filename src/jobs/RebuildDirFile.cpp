@@ -5,6 +5,7 @@
 #include "catalog/DirFile.h"
 #include "catalog/DirFileFormat.h"
 #include "catalog/DirFilePath.h"
+#include "jobs/MaintenanceHost.h"
 #include "scsi/ScsiDevice.h"
 #include "tape/PlainName.h"
 #include "tape/TapeVolume.h"
@@ -23,14 +24,13 @@ RebuildDirFile::RebuildDirFile(MessageSink& messages, StatusSink& status, ScsiDe
                                const DriveAddress& drive, TapeVolume& volume, DirFile& dirFile)
     : messages_(messages), status_(status), device_(device), drive_(drive), volume_(volume), dirFile_(dirFile) {}
 
-int RebuildDirFile::Fail(const std::string& text, const std::function<void()>& showDriveStatus) {
+int RebuildDirFile::Fail(const std::string& text, MaintenanceHost& host) {
     messages_.ShowMessage(text, Error);
-    showDriveStatus();
+    host.ShowDriveStatus();
     return kFailed;
 }
 
-int RebuildDirFile::Run(const std::string& startDirectory, const std::function<void()>& showDriveStatus,
-                        const std::function<void()>& refillDirFiles) {
+int RebuildDirFile::Run(const std::string& startDirectory, MaintenanceHost& host) {
     path_.clear();
     if (messages_.ShowMessage("This function will take a while.\n(You can do a full restore without the Directory "
                               "file.)\n\nCreate the Directory File anyway?",
@@ -39,22 +39,22 @@ int RebuildDirFile::Run(const std::string& startDirectory, const std::function<v
 
     status_.ShowStatus(" Rewinding tape ...");
     if (device_.Rewind(drive_.adapter, drive_.target, drive_.lun) != 0)
-        return Fail("Rewind tape error", showDriveStatus);
+        return Fail("Rewind tape error", host);
 
     status_.ShowStatus(" Reading tape ...");
     std::string tapeName, formatDate, version;
     if (volume_.ReadIdentBlock(tapeName, formatDate, version) < 0)
-        return Fail("Error reading IdentBlock from tape", showDriveStatus);
+        return Fail("Error reading IdentBlock from tape", host);
     if (DirFilePath(startDirectory, tapeName, path_) != 0)
-        return Fail("Error: the tape name '" + tapeName + "' cannot be used as a file name", showDriveStatus);
+        return Fail("Error: the tape name '" + tapeName + "' cannot be used as a file name", host);
 
     if (dirFile_.Exists(path_) &&
         messages_.ShowMessage("A tape with that name exists already. Overwrite?", Question) != kMessageOk) {
-        showDriveStatus();
+        host.ShowDriveStatus();
         return kDeclined;
     }
     if (dirFile_.CreateFromIdent(tapeName, path_, formatDate, version) != 0)
-        return Fail("Error writing to Ident block to disk", showDriveStatus);
+        return Fail("Error writing to Ident block to disk", host);
 
     std::string name, fileDate, backupDate;
     std::int32_t size = 0, blockCount = 0;
@@ -62,18 +62,18 @@ int RebuildDirFile::Run(const std::string& startDirectory, const std::function<v
         if (device_.SpaceFilemarks(1, drive_.adapter, drive_.target, drive_.lun) != 0) break;
         if (volume_.ReadFileHeader(name, fileDate, backupDate, size, blockCount) < 0) break;
         if (!UsableName(name))
-            return Fail("Error: file record " + std::to_string(record) + " on tape has a name that cannot be used: '" +
-                            name + "'\nThe Directory File keeps the " + std::to_string(record - 1) +
-                            " entries before it.",
-                        showDriveStatus);
+            return Fail("Error: the name of file record " + std::to_string(record) +
+                            " on tape cannot be used as a file name: '" + name +
+                            "'\nThe Directory File was written up to record " + std::to_string(record - 1) + ".",
+                        host);
         status_.ShowStatus(" Reading File Info: " + name + " ...");
         if (dirFile_.AppendEntry(path_, name, fileDate, backupDate, size, blockCount) != 0)
-            return Fail("Error writing file header info to disk", showDriveStatus);
+            return Fail("Error writing file header info to disk", host);
     }
 
     status_.ShowStatus("Finished.");
-    refillDirFiles();
+    host.ShowDirectoryFiles();
     messages_.ShowMessage("Finished creating Directory File", Success);
-    showDriveStatus();
+    host.ShowDriveStatus();
     return kFinished;
 }

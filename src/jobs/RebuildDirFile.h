@@ -6,7 +6,6 @@
 // tape's contents is wherever spacing or reading a header first fails. No
 // limit on the number of entries.
 
-#include <functional>
 #include <string>
 
 #include "report/MessageSink.h"
@@ -14,6 +13,7 @@
 #include "scsi/DriveAddress.h"
 
 class DirFile;
+class MaintenanceHost;
 class ScsiDevice;
 class TapeVolume;
 
@@ -28,16 +28,15 @@ public:
     RebuildDirFile(MessageSink& messages, StatusSink& status, ScsiDevice& device, const DriveAddress& drive,
                    TapeVolume& volume, DirFile& dirFile);
 
-    // showDriveStatus puts the drive's state into the status line;
-    // refillDirFiles lists the start directory's directory files again.
-    int Run(const std::string& startDirectory, const std::function<void()>& showDriveStatus,
-            const std::function<void()>& refillDirFiles);
+    // host: the drive's state after the run, the list of directory files
+    // shown again after a finished one.
+    int Run(const std::string& startDirectory, MaintenanceHost& host);
 
     // The path of the directory file the last run wrote or meant to write.
     const std::string& Path() const { return path_; }
 
 private:
-    int Fail(const std::string& text, const std::function<void()>& showDriveStatus);
+    int Fail(const std::string& text, MaintenanceHost& host);
 
     MessageSink& messages_;
     StatusSink& status_;

@@ -1,0 +1,314 @@
+// Rebuilding a directory file from the tape in the virtual drive: after real
+// backups the rebuilt catalog equals the lost one; hand-built tapes give the
+// edge cases (ident block only, more than 999 records, type-2 headers, names
+// that must not reach a catalog); every question answered both ways.
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+
+#include "catalog/DirFile.h"
+#include "jobs/MaintenanceHost.h"
+#include "jobs/RebuildDirFile.h"
+#include "tape/HandBuiltBlocks.h"
+#include "tape/TapeFixture.h"
+
+namespace {
+
+const std::string kQuestion =
+    "This function will take a while.\n(You can do a full restore without the Directory file.)\n\nCreate the "
+    "Directory File anyway?";
+const std::string kOverwrite = "A tape with that name exists already. Overwrite?";
+
+// Records the host calls in one sequence with the messages shown, so that
+// their order can be checked.
+class RecordingHost : public MaintenanceHost {
+public:
+    explicit RecordingHost(std::vector<std::string>& log) : log_(log) {}
+    void ShowDriveStatus() override { log_.push_back("drive status"); }
+    void ShowDirectoryFiles() override { log_.push_back("directory files"); }
+
+private:
+    std::vector<std::string>& log_;
+};
+
+class LoggingMessages : public ScriptedMessages {
+public:
+    explicit LoggingMessages(std::vector<std::string>& log) : log_(log) {}
+    int ShowMessage(const std::string& text, int kind) override {
+        log_.push_back("message " + std::to_string(kind) + ": " + text);
+        return ScriptedMessages::ShowMessage(text, kind);
+    }
+
+private:
+    std::vector<std::string>& log_;
+};
+
+class RebuildDirFileTest : public TapeFixture {
+protected:
+    void SetUp() override {
+        TapeFixture::SetUp();
+        start = dir + "/start";
+        std::filesystem::create_directories(start);
+    }
+    void TearDown() override {
+        if (!memoryFolder.empty()) std::filesystem::remove_all(memoryFolder);
+        TapeFixture::TearDown();
+    }
+
+    int Rebuild() {
+        RebuildDirFile rebuild(window, status, device, drive, *volume, dirFile);
+        return rebuild.Run(start, host);
+    }
+
+    // Writes the image by hand (ident block, filemark, then each record's
+    // blocks and a filemark) and loads it as a fresh cartridge.
+    void HandBuiltTape(const std::vector<std::vector<Bytes>>& records, const std::string& name = "Hand",
+                       const std::string& date = "01.02.2003", const std::string& version = "1.4") {
+        std::vector<TapObject> objects;
+        objects.push_back({false, HandBuilt::Ident(static_cast<std::size_t>(blockLength), name, date, version)});
+        objects.push_back({true, {}});
+        for (const auto& blocks : records) {
+            for (const auto& block : blocks) objects.push_back({false, block});
+            objects.push_back({true, {}});
+        }
+        volume.reset();
+        HostAdapterList::Install({});
+        TapImage::Write(image, objects);
+        LoadImage();
+        SetBlockLength(blockLength);
+        volume = std::make_unique<TapeVolume>(messages, status, counters, drive);
+    }
+
+    // A record of one header and one zero data block.
+    std::vector<Bytes> Record(const std::string& name, std::uint8_t type = 1, std::uint32_t size = 10) {
+        const auto length = static_cast<std::size_t>(blockLength);
+        return {HandBuilt::Header(length, type, name, "03.04.2005", "06.07.2008", size, 1), Bytes(length, 0)};
+    }
+
+    struct Entry {
+        std::string name, fileDate, backupDate;
+        std::int32_t size, blocks;
+    };
+    std::vector<Entry> Entries(const std::string& path) {
+        std::vector<Entry> entries;
+        if (dirFile.OpenForReading(path) != 0 || dirFile.SkipIdent() != 0) return entries;
+        Entry e;
+        while (dirFile.ReadNextEntry(e.name, e.fileDate, e.backupDate, e.size, e.blocks) == 0) entries.push_back(e);
+        dirFile.Close();
+        return entries;
+    }
+
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const auto& m : window.shown) texts.push_back(m.text);
+        return texts;
+    }
+
+    std::string start;
+    std::string memoryFolder;
+    std::vector<std::string> log;
+    LoggingMessages window{log};
+    RecordingHost host{log};
+    ScriptedMessages dirFileMessages;
+    DirFile dirFile{dirFileMessages};
+};
+
+TEST_F(RebuildDirFileTest, LostCatalogComesBackByteForByte) {
+    const std::string today = TodayText();
+    const std::string path = start + "/Weekly.twd";
+    ASSERT_EQ(volume->WriteIdentBlock("Weekly"), 0);
+    ASSERT_EQ(dirFile.CreateForNewTape("Weekly", path), 0);
+    const std::vector<std::pair<std::string, std::size_t>> files = {
+        {"empty.txt", 0}, {"one-block.bin", 1024}, {"report.zip", 70000}, {"notes.txt", 5}};
+    std::uint32_t seed = 1;
+    for (const auto& [name, size] : files) {
+        WriteFile(Src() + name, Pattern(size, seed++));
+        ASSERT_EQ(volume->BackupFile(name, Src(), blockLength), 0) << name;
+        ASSERT_EQ(dirFile.AppendBackedUpFile(path, name, Src(), blockLength), 0) << name;
+    }
+    const Bytes lost = ReadFile(path);
+    ASSERT_EQ(lost.size(), 78u + 4u * 286u);
+    std::filesystem::remove(path);
+
+    EXPECT_EQ(Rebuild(), RebuildDirFile::kFinished);
+    if (TodayText() != today) GTEST_SKIP() << "ran across midnight: the backup dates differ legitimately";
+    EXPECT_EQ(ReadFile(path), lost);
+    EXPECT_EQ(dirFile.CountEntries(path), 4);
+    EXPECT_EQ(status.statuses,
+              (std::vector<std::string>{" Rewinding tape ...", " Reading tape ...",
+                                        " Reading File Info: empty.txt ...", " Reading File Info: one-block.bin ...",
+                                        " Reading File Info: report.zip ...", " Reading File Info: notes.txt ...",
+                                        "Finished."}));
+    EXPECT_EQ(log, (std::vector<std::string>{"message 1: " + kQuestion, "directory files",
+                                             "message 5: Finished creating Directory File", "drive status"}));
+}
+
+TEST_F(RebuildDirFileTest, TapeWithOnlyAnIdentBlockGivesBareHeaderWithTheTapesDateAndVersion) {
+    HandBuiltTape({}, "Bare", "29.02.2000", "1.2");
+    EXPECT_EQ(Rebuild(), RebuildDirFile::kFinished);
+    const std::string path = start + "/Bare.twd";
+    ASSERT_EQ(std::filesystem::file_size(path), 78u);
+    std::string name, date, version;
+    ASSERT_EQ(dirFile.ReadIdent(path, name, date, version), 0);
+    EXPECT_EQ(name, "Bare");
+    EXPECT_EQ(date, "29.02.2000");
+    EXPECT_EQ(version, "1.2");
+    EXPECT_EQ(Texts(), (std::vector<std::string>{kQuestion, "Finished creating Directory File"}));
+}
+
+TEST_F(RebuildDirFileTest, EntriesKeepTapeOrderAndEveryHeaderField) {
+    const auto length = static_cast<std::size_t>(blockLength);
+    HandBuiltTape({{HandBuilt::Header(length, 1, "b.txt", "01.01.2001", "02.02.2002", 2048, 3), Bytes(length),
+                    Bytes(length), Bytes(length)},
+                   {HandBuilt::Header(length, 2, "A.ZIP", "03.03.2003", "04.04.2004", -5, 7)}});
+    ASSERT_EQ(Rebuild(), RebuildDirFile::kFinished);
+    const auto entries = Entries(start + "/Hand.twd");
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].name, "b.txt");
+    EXPECT_EQ(entries[0].fileDate, "01.01.2001");
+    EXPECT_EQ(entries[0].backupDate, "02.02.2002");
+    EXPECT_EQ(entries[0].size, 2048);
+    EXPECT_EQ(entries[0].blocks, 3);
+    EXPECT_EQ(entries[1].name, "A.ZIP");
+    EXPECT_EQ(entries[1].size, -5);
+    EXPECT_EQ(entries[1].blocks, 7);
+    // A type-2 header is written back as an ordinary entry of type 1.
+    const Bytes bytes = ReadFile(start + "/Hand.twd");
+    ASSERT_EQ(bytes.size(), 78u + 2u * 286u);
+    EXPECT_EQ(bytes[78 + 286], 1);
+}
+
+TEST_F(RebuildDirFileTest, MoreThan999RecordsAreAllWritten) {
+    SetBlockLength(512);
+    std::vector<std::vector<Bytes>> records;
+    for (int i = 0; i < 1001; ++i) records.push_back(Record("f" + std::to_string(i)));
+    HandBuiltTape(records);
+    // Each entry is synced to its disk; memory-backed folders keep that quick.
+    char pattern[] = "/dev/shm/tw-rebuild-XXXXXX";
+    if (std::filesystem::is_directory("/dev/shm") && mkdtemp(pattern) != nullptr) start = memoryFolder = pattern;
+    ASSERT_EQ(Rebuild(), RebuildDirFile::kFinished);
+    const std::string path = start + "/Hand.twd";
+    EXPECT_EQ(std::filesystem::file_size(path), 78u + 1001u * 286u);
+    const auto entries = Entries(path);
+    ASSERT_EQ(entries.size(), 1001u);
+    EXPECT_EQ(entries[999].name, "f999");
+    EXPECT_EQ(entries[1000].name, "f1000");
+}
+
+TEST_F(RebuildDirFileTest, BlockThatIsNoHeaderEndsTheListAsFinished) {
+    const auto length = static_cast<std::size_t>(blockLength);
+    HandBuiltTape({Record("one"), Record("two"), {Bytes(length, 0)}, Record("four")});
+    ASSERT_EQ(Rebuild(), RebuildDirFile::kFinished);
+    const auto entries = Entries(start + "/Hand.twd");
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[1].name, "two");
+    EXPECT_EQ(Texts().back(), "Finished creating Directory File");
+}
+
+TEST_F(RebuildDirFileTest, DecliningTheFirstQuestionDoesNothing) {
+    HandBuiltTape({Record("one")});
+    window.answers = {kMessageCancel};
+    EXPECT_EQ(Rebuild(), RebuildDirFile::kDeclined);
+    EXPECT_FALSE(std::filesystem::exists(start + "/Hand.twd"));
+    EXPECT_TRUE(status.statuses.empty());
+    EXPECT_EQ(log, (std::vector<std::string>{"message 1: " + kQuestion}));
+}
+
+TEST_F(RebuildDirFileTest, DecliningTheOverwriteKeepsTheOldFileByteForByte) {
+    HandBuiltTape({Record("one")});
+    const Bytes old = {'o', 'l', 'd', 0, 1, 2, 3};
+    WriteFile(start + "/Hand.twd", old);
+    window.answers = {kMessageOk, kMessageCancel};
+    EXPECT_EQ(Rebuild(), RebuildDirFile::kDeclined);
+    EXPECT_EQ(ReadFile(start + "/Hand.twd"), old);
+    EXPECT_EQ(log, (std::vector<std::string>{"message 1: " + kQuestion, "message 1: " + kOverwrite, "drive status"}));
+}
+
+TEST_F(RebuildDirFileTest, ConfirmedOverwriteReplacesTheOldFileWhole) {
+    HandBuiltTape({Record("one")});
+    WriteFile(start + "/Hand.twd", Bytes(5000, 0x55));
+    window.answers = {kMessageOk, kMessageOk};
+    EXPECT_EQ(Rebuild(), RebuildDirFile::kFinished);
+    EXPECT_EQ(std::filesystem::file_size(start + "/Hand.twd"), 78u + 286u);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{kQuestion, kOverwrite, "Finished creating Directory File"}));
+}
+
+TEST_F(RebuildDirFileTest, BlankTapeIsAnIdentBlockErrorAndWritesNothing) {
+    SetUpDrive(1024);  // a fresh, empty cartridge
+    EXPECT_EQ(Rebuild(), RebuildDirFile::kFailed);
+    EXPECT_TRUE(std::filesystem::is_empty(start));
+    EXPECT_EQ(log, (std::vector<std::string>{"message 1: " + kQuestion,
+                                             "message 3: Error reading IdentBlock from tape", "drive status"}));
+}
+
+TEST_F(RebuildDirFileTest, FailedRewindIsReportedAndWritesNothing) {
+    HandBuiltTape({Record("one")});
+    faults->failOpcode = 0x01;  // REWIND
+    EXPECT_EQ(Rebuild(), RebuildDirFile::kFailed);
+    EXPECT_TRUE(std::filesystem::is_empty(start));
+    EXPECT_EQ(log, (std::vector<std::string>{"message 1: " + kQuestion, "message 3: Rewind tape error",
+                                             "drive status"}));
+}
+
+TEST_F(RebuildDirFileTest, TapeNameThatWouldLeaveTheStartDirectoryIsRefused) {
+    HandBuiltTape({Record("one")}, "..");
+    EXPECT_EQ(Rebuild(), RebuildDirFile::kFailed);
+    EXPECT_TRUE(std::filesystem::is_empty(start));
+    EXPECT_FALSE(std::filesystem::exists(dir + "/...twd"));
+    EXPECT_EQ(Texts().back(), "Error: the tape name '..' cannot be used as a file name");
+}
+
+// A disk that fills up after the first entry.
+TEST_F(RebuildDirFileTest, FailedEntryWriteStopsAndKeepsTheEntriesBefore) {
+    HandBuiltTape({Record("one"), Record("two"), Record("three")});
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 78 + 286;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const int result = Rebuild();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+
+    EXPECT_EQ(result, RebuildDirFile::kFailed);
+    const auto entries = Entries(start + "/Hand.twd");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "one");
+    EXPECT_EQ(log.back(), "drive status");
+    EXPECT_EQ(Texts().back(), "Error writing file header info to disk");
+}
+
+// Names read from tape that must not become catalog entries: they would
+// leave the restore folder or not fit the entry's 254-byte name field.
+class RebuildUnsafeNameTest : public RebuildDirFileTest, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(RebuildUnsafeNameTest, StopsWithTheRecordNumberAndKeepsTheEntriesBefore) {
+    HandBuiltTape({Record("first.txt"), Record("second.txt"), Record(GetParam()), Record("after.txt")});
+    EXPECT_EQ(Rebuild(), RebuildDirFile::kFailed);
+    const auto entries = Entries(start + "/Hand.twd");
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[1].name, "second.txt");
+    EXPECT_EQ(Texts().back(), "Error: the name of file record 3 on tape cannot be used as a file name: '" +
+                                  GetParam() + "'\nThe Directory File was written up to record 2.");
+    EXPECT_EQ(window.shown.back().kind, Error);
+    EXPECT_EQ(log.back(), "drive status");
+    EXPECT_EQ(std::find(log.begin(), log.end(), "directory files"), log.end());
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, RebuildUnsafeNameTest,
+                         ::testing::Values("", ".", "..", "../escape.txt", "sub/file.txt", "/etc/passwd",
+                                           std::string(255, 'n'), std::string(256, 'n')));
+
+TEST_F(RebuildDirFileTest, NameOf254BytesIsTheLongestKept) {
+    HandBuiltTape({Record(std::string(254, 'n'))});
+    ASSERT_EQ(Rebuild(), RebuildDirFile::kFinished);
+    const auto entries = Entries(start + "/Hand.twd");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, std::string(254, 'n'));
+}
+
+}  // namespace
