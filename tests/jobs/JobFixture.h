@@ -1,0 +1,216 @@
+#pragma once
+// The jobs on the virtual drive: a TapeVolume over a fresh image, a catalog
+// in a temporary start directory, a fake window holding the left list's rows
+// and a clock the test sets. Records every CDB the drive receives.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "FakeJobWindow.h"
+#include "catalog/DirFile.h"
+#include "jobs/JobCommands.h"
+#include "jobs/JobContext.h"
+#include "tape/TapeFixture.h"
+
+struct CatalogEntry {
+    std::string name, fileDate, backupDate;
+    std::int32_t size = 0, blockCount = 0;
+};
+
+class JobFixture : public TapeFixture {
+protected:
+    // The clock the jobs read: each call returns the next second of a run
+    // that starts at 1000, unless a test scripts the times.
+    static inline std::int64_t clockNow = 1000;
+    static inline std::int64_t clockStep = 0;
+    static std::int64_t FakeClock() {
+        const std::int64_t now = clockNow;
+        clockNow += clockStep;
+        return now;
+    }
+
+    void SetUp() override {
+        TapeFixture::SetUp();
+        startDirectory = dir;
+        window.folder = Src();
+        selection.address = drive;
+        selection.blockLength = blockLength;
+        clockNow = 1000;
+        clockStep = 0;
+        context = std::make_unique<JobContext>(JobContext{*volume, device, dirFile, selection, messages, status,
+                                                          counters, window, startDirectory, tapeName, dirPath,
+                                                          &JobFixture::FakeClock});
+        jobs = std::make_unique<JobCommands>(*context, results, window);
+        faults->beforeCdb = [this](std::span<const std::uint8_t> cdb) { cdbs.emplace_back(cdb.begin(), cdb.end()); };
+    }
+
+    void TearDown() override {
+        jobs.reset();
+        context.reset();
+        TapeFixture::TearDown();
+    }
+
+    std::string CatalogPath(const std::string& name) const { return startDirectory + "/" + name + ".twd"; }
+
+    // A formatted tape with an empty catalog, as FORMAT Tape leaves them.
+    void Format(const std::string& name = "Daily") {
+        ASSERT_EQ(volume->WriteIdentBlock(name), 0);
+        ASSERT_EQ(dirFile.CreateForNewTape(name, CatalogPath(name)), 0);
+        cdbs.clear();
+    }
+
+    // Adds count entries of one-byte files to the catalog in one write.
+    void AddEntries(const std::string& path, int count) {
+        Bytes catalog = ReadFile(path);
+        for (int i = 0; i < count; ++i) {
+            Bytes entry(286, 0);
+            entry[0] = 1;
+            const std::string name = "f" + std::to_string(i);
+            std::copy(name.begin(), name.end(), entry.begin() + 1);
+            entry[278] = 1;
+            entry[282] = 1;
+            catalog.insert(catalog.end(), entry.begin(), entry.end());
+        }
+        WriteFile(path, catalog);
+    }
+
+    Bytes MakeFile(const std::string& name, std::size_t size, std::uint32_t seed) {
+        Bytes data = Pattern(size, seed);
+        WriteFile(Src() + name, data);
+        return data;
+    }
+
+    void Mark(const std::vector<FakeJobWindow::Row>& rows) { window.rows = rows; }
+
+    // Marks these files of src/ for backup (".zip" names as archives) and
+    // runs the backup; the summary is answered OK.
+    void BackUp(const std::vector<std::string>& names) {
+        window.rows.clear();
+        for (const auto& name : names)
+            window.rows.push_back({name, name.ends_with("zip") ? 16 : 12});
+        window.folder = Src();
+        jobs->StartCommand(kBackupJobTab);
+    }
+
+    // The catalog as the jobs would list it: rows with image 10 or 14.
+    std::vector<CatalogEntry> Entries(const std::string& path) {
+        std::vector<CatalogEntry> entries;
+        EXPECT_EQ(dirFile.OpenForReading(path), 0);
+        EXPECT_EQ(dirFile.SkipIdent(), 0);
+        CatalogEntry e;
+        while (dirFile.ReadNextEntry(e.name, e.fileDate, e.backupDate, e.size, e.blockCount) == 0)
+            entries.push_back(e);
+        dirFile.Close();
+        return entries;
+    }
+    void ListCatalog(const std::string& path) {
+        window.rows.clear();
+        for (const auto& e : Entries(path)) window.rows.push_back({e.name, e.name.ends_with("zip") ? 14 : 10});
+    }
+    void MarkRows(const std::vector<int>& rows, int file, int archive) {
+        for (int i : rows) {
+            auto& row = window.rows[static_cast<std::size_t>(i)];
+            row.image = row.image == 14 ? archive : file;
+        }
+    }
+
+    // Counts of the SPACE-over-filemarks commands the drive received.
+    std::vector<int> Spacings() const {
+        std::vector<int> counts;
+        for (const auto& cdb : cdbs)
+            if (cdb.size() >= 5 && cdb[0] == 0x11 && cdb[1] == 0x01) counts.push_back(cdb[2] << 16 | cdb[3] << 8 | cdb[4]);
+        return counts;
+    }
+    bool Sent(std::uint8_t opcode) const {
+        for (const auto& cdb : cdbs)
+            if (!cdb.empty() && cdb[0] == opcode) return true;
+        return false;
+    }
+    std::size_t Count(std::uint8_t opcode) const {
+        std::size_t n = 0;
+        for (const auto& cdb : cdbs) n += !cdb.empty() && cdb[0] == opcode;
+        return n;
+    }
+
+    // Records per tape file as mtdump (simh) reads a copy of the image.
+    std::vector<std::vector<std::size_t>> MtDumpFiles() {
+        const std::string copy = dir + "/copy.tap";
+        std::filesystem::copy_file(image, copy, std::filesystem::copy_options::overwrite_existing);
+        std::string output;
+        FILE* pipe = popen(("mtdump " + copy + " 2>&1").c_str(), "r");
+        EXPECT_NE(pipe, nullptr);
+        if (pipe == nullptr) return {};
+        std::array<char, 4096> chunk;
+        std::size_t n;
+        while ((n = fread(chunk.data(), 1, chunk.size(), pipe)) > 0) output.append(chunk.data(), n);
+        EXPECT_EQ(pclose(pipe), 0) << output;
+        std::vector<std::vector<std::size_t>> files(1);
+        std::istringstream lines(output);
+        const std::regex record(R"(record \d+, length = (\d+))");
+        const std::regex mark(R"(end of tape file)");
+        std::string line;
+        std::smatch m;
+        while (std::getline(lines, line)) {
+            if (std::regex_search(line, m, record))
+                files.back().push_back(std::stoul(m[1]));
+            else if (std::regex_search(line, mark))
+                files.emplace_back();
+        }
+        if (files.back().empty()) files.pop_back();
+        return files;
+    }
+
+    // Entry k of the catalog describes the record after the k-th filemark:
+    // mtdump sees the ident block, then per entry one tape file of a header
+    // and blockCount data blocks; the header holds the entry's fields.
+    void ExpectTapeMatchesCatalog(const std::string& path) {
+        const auto entries = Entries(path);
+        const auto files = MtDumpFiles();
+        ASSERT_EQ(files.size(), entries.size() + 1) << "tape files (ident block first) against catalog entries";
+        EXPECT_EQ(files[0], std::vector<std::size_t>{static_cast<std::size_t>(blockLength)});
+        bool ok = false;
+        const auto objects = TapImage::Parse(image, ok);
+        ASSERT_TRUE(ok);
+        std::size_t at = 0, filemarks = 0;
+        for (std::size_t k = 0; k < entries.size(); ++k) {
+            const auto& e = entries[k];
+            EXPECT_EQ(files[k + 1], std::vector<std::size_t>(static_cast<std::size_t>(e.blockCount) + 1,
+                                                             static_cast<std::size_t>(blockLength)))
+                << "records of tape file " << k + 1;
+            while (at < objects.size() && filemarks < k + 1) filemarks += objects[at++].filemark;
+            ASSERT_LT(at, objects.size());
+            const auto& h = objects[at].data;
+            ASSERT_GE(h.size(), 287u);
+            EXPECT_EQ(h[0], 1);
+            EXPECT_EQ(std::string(reinterpret_cast<const char*>(&h[1])), e.name);
+            EXPECT_EQ(std::string(reinterpret_cast<const char*>(&h[257])), e.fileDate);
+            EXPECT_EQ(std::string(reinterpret_cast<const char*>(&h[268])), e.backupDate);
+            EXPECT_EQ(static_cast<std::int32_t>(TapImage::Word(h, 279)), e.size);
+            EXPECT_EQ(static_cast<std::int32_t>(TapImage::Word(h, 283)), e.blockCount);
+        }
+    }
+
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const auto& m : messages.shown) texts.push_back(m.text);
+        return texts;
+    }
+
+    DirFile dirFile{messages};
+    DriveSelection selection;
+    FakeJobWindow window;
+    VerifyResults results;
+    std::string startDirectory;
+    std::string tapeName;
+    std::string dirPath;
+    std::unique_ptr<JobContext> context;
+    std::unique_ptr<JobCommands> jobs;
+    std::vector<std::vector<std::uint8_t>> cdbs;
+};
