@@ -14,6 +14,11 @@ namespace {
 
 class DirFileDamageTest : public CatalogTempDir {
 protected:
+    void SetUp() override {
+        CatalogTempDir::SetUp();
+        path = PathOf("Tape.twd");
+    }
+
     // Header plus n entries of type 1.
     Bytes Catalog(int n) {
         Bytes file = HandBuilt::Header("Tape", "06.12.2026", "1.6");
@@ -34,7 +39,7 @@ protected:
         return names;
     }
 
-    std::string path = PathOf("Tape.twd");
+    std::string path;
 };
 
 TEST_F(DirFileDamageTest, MissingFileIsNotFound) {
