@@ -11,14 +11,17 @@
 #include <QTreeWidget>
 #include <ctime>
 
+#include "catalog/FloppyFolder.h"
 #include "scsi/DeviceSelector.h"
 #include "ui/ControlId.h"
 #include "ui/MainWindowLogic.h"
 #include "ui/TabLayout.h"
+#include "ui/UtilityCommands.h"
 #include "ui/WindowCommands.h"
 #include "ui/qt/AboutBox.h"
 #include "ui/qt/Artwork.h"
 #include "ui/qt/ClickBox.h"
+#include "ui/qt/CopyFromFloppyDialog.h"
 #include "ui/qt/DialogUnits.h"
 #include "ui/qt/ListViewBinding.h"
 
@@ -49,6 +52,8 @@ MainWindow::MainWindow(QWidget* parent)
     commands_ = std::make_unique<WindowCommands>(*logic_, messages_, browserMessages_, selector_->Address(),
                                                  discoveryDevice_);
     logic_->SetListFiller(commands_.get());
+    utilities_ = std::make_unique<UtilityCommands>(*logic_, *commands_, messages_, discoveryDevice_,
+                                                   selector_->Address());
     ConnectCommands();
     logic_->SetView(this);
     logic_->Initialise(static_cast<std::uint32_t>(std::time(nullptr)));
@@ -208,6 +213,14 @@ void MainWindow::ConnectCommands() {
             run([&commands] { commands.Lists().DoubleClickLeft(); }), Qt::QueuedConnection);
     connect(rightList_, &QTreeWidget::itemDoubleClicked, this,
             run([&commands] { commands.Lists().DoubleClickRight(); }), Qt::QueuedConnection);
+    UtilityCommands& utilities = *utilities_;
+    clicked(kCreateDirFile, run([&utilities] { utilities.CreateDirFileFromTape(); }));
+    clicked(kExportToFloppy, run([&utilities] { utilities.ExportToFloppy(); }));
+    clicked(kImportFromFloppy, run([this, &utilities] {
+        CopyFromFloppyDialog dialog(logic_->State().startDirectory, FloppyFolder(), this);
+        dialog.Run();
+        utilities.ImportFinished();
+    }));
 }
 
 void MainWindow::ShowAbout() {

@@ -15,6 +15,7 @@
 class DeviceSelector;
 class ListViewBinding;
 class MainWindowLogic;
+class UtilityCommands;
 class WindowCommands;
 class QComboBox;
 class QLabel;
@@ -68,6 +69,7 @@ private:
     std::unique_ptr<DeviceSelector> selector_;
     std::unique_ptr<MainWindowLogic> logic_;
     std::unique_ptr<WindowCommands> commands_;
+    std::unique_ptr<UtilityCommands> utilities_;
     QHash<int, QWidget*> controls_;
     QTabWidget* tabs_ = nullptr;
     QComboBox* adapters_ = nullptr;
