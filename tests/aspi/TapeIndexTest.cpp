@@ -1,0 +1,68 @@
+// The run index on its own: merging, cutting inside a run, and the AWS
+// prev_len it derives for the header written at a position.
+
+#include <gtest/gtest.h>
+
+#include "aspi/virtual/TapeIndex.h"
+
+namespace {
+
+class TapeIndexTest : public ::testing::Test {
+protected:
+    // Records of 100000 bytes (two AWS segments), a filemark, small records.
+    void SetUp() override {
+        index.Append(RunKind::Data, 0, 100000, 65535, 100012, 3);
+        index.Append(RunKind::Filemark, 300036, 0, 0, 6);
+        index.Append(RunKind::Data, 300042, 10, 10, 16);
+        index.Append(RunKind::Data, 300058, 10, 10, 16);
+    }
+    TapeIndex index;
+};
+
+TEST_F(TapeIndexTest, ContiguousEqualRecordsMergeIntoOneRun) {
+    ASSERT_EQ(index.RunCount(), 3u);
+    EXPECT_EQ(index.Run(2).count, 2u);
+    EXPECT_EQ(index.EndOffset(), 300074u);
+    // A gap in the file (a skipped object) starts a new run.
+    index.Append(RunKind::Data, 300080, 10, 10, 16);
+    EXPECT_EQ(index.RunCount(), 4u);
+}
+
+TEST_F(TapeIndexTest, OffsetsAreArithmeticWithinARun) {
+    EXPECT_EQ(index.OffsetOf({0, 2}), 200024u);
+    EXPECT_EQ(index.OffsetOf({2, 1}), 300058u);
+    EXPECT_EQ(index.OffsetOf(index.End()), 300074u);
+}
+
+TEST_F(TapeIndexTest, CuttingInsideARunKeepsWhatLiesBefore) {
+    index.TruncateAt({0, 1});
+    ASSERT_EQ(index.RunCount(), 1u);
+    EXPECT_EQ(index.Run(0).count, 1u);
+    EXPECT_EQ(index.EndOffset(), 100012u);
+    index.TruncateAt({0, 0});
+    EXPECT_EQ(index.RunCount(), 0u);
+    EXPECT_EQ(index.EndOffset(), 0u);
+}
+
+TEST_F(TapeIndexTest, PreviousSegmentFollowsTheObjectBefore) {
+    EXPECT_EQ(index.PreviousSegment({0, 0}), 0u) << "load point";
+    EXPECT_EQ(index.PreviousSegment({0, 1}), 100000u - 65535u) << "last segment of a split block";
+    EXPECT_EQ(index.PreviousSegment({1, 0}), 100000u - 65535u);
+    EXPECT_EQ(index.PreviousSegment({2, 0}), 0u) << "after a filemark";
+    EXPECT_EQ(index.PreviousSegment(index.End()), 10u);
+}
+
+TEST_F(TapeIndexTest, LastSegmentOfExactMultipleIsAFullSegment) {
+    TapeRun run;
+    run.length = 2 * 65535;
+    run.segment = 65535;
+    EXPECT_EQ(TapeIndex::LastSegment(run), 65535u);
+}
+
+TEST_F(TapeIndexTest, DamageEndsTheIndex) {
+    index.AppendDamage(300074);
+    EXPECT_TRUE(index.HasDamage());
+    EXPECT_EQ(index.EndOffset(), 300074u);
+}
+
+}  // namespace
