@@ -2,6 +2,8 @@
 // loads with its last whole record as end of data; damage in the middle
 // gives MEDIUM ERROR at the damaged record, with the position held there.
 
+#include <fcntl.h>
+
 #include "ImageBuilder.h"
 #include "VtapeHarness.h"
 
@@ -179,6 +181,26 @@ TEST_P(VtapeDamage, DamagedBlockInsideAFixedRunStopsTheTransferThere) {
     const int good = Simh() ? 40 : 39;
     EXPECT_EQ(r.Information(), 64 - good);
     EXPECT_TRUE(std::equal(in.begin(), in.begin() + good * 32, Blocks(good, 32).begin()));
+}
+
+TEST_P(VtapeDamage, FramingBrokenAfterLoadIsCaughtWhenRead) {
+    Install(Config(Image()));
+    ASSERT_TRUE(SetBlockLength(32).Good());
+    ASSERT_TRUE(WriteFixed(Blocks(64, 32), 64).Good());
+    ASSERT_TRUE(Rewind().Good());
+    // Another program scribbles over block 10's framing behind the drive's back.
+    const std::size_t stride = Simh() ? 40 : 38;
+    const int fd = open(Image().c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    const BYTE junk = 0x5A;
+    ASSERT_EQ(pwrite(fd, &junk, 1, off_t(10 * stride + (Simh() ? stride - 4 : 0))), 1);
+    close(fd);
+    std::vector<BYTE> in(64 * 32);
+    const auto r = ReadFixed(in, 64);
+    EXPECT_EQ(r.Triple(), "03/31/00");
+    EXPECT_EQ(r.Information(), 54);
+    EXPECT_TRUE(std::equal(in.begin(), in.begin() + 10 * 32, Blocks(10, 32).begin()));
+    EXPECT_EQ(ReadFixed(in, 1).Key(), 3) << "position stays at the damaged block";
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, VtapeDamage, ::testing::Values("tap", "aws"));
