@@ -18,12 +18,14 @@
 #include "ui/TabLayout.h"
 #include "ui/UtilityCommands.h"
 #include "ui/WindowCommands.h"
+#include "ui/WindowJobs.h"
 #include "ui/qt/AboutBox.h"
 #include "ui/qt/Artwork.h"
 #include "ui/qt/ClickBox.h"
 #include "ui/qt/CopyFromFloppyDialog.h"
 #include "ui/qt/DialogUnits.h"
 #include "ui/qt/ListViewBinding.h"
+#include "ui/qt/VerifyResultsDialog.h"
 
 namespace {
 
@@ -55,6 +57,11 @@ MainWindow::MainWindow(QWidget* parent)
     utilities_ = std::make_unique<UtilityCommands>(*logic_, *commands_, messages_, discoveryDevice_,
                                                    selector_->Address());
     ConnectCommands();
+    // Hidden until a verify run shows it.
+    verifyResults_ = std::make_unique<VerifyResultsDialog>(this, logic_->State().startDirectory);
+    jobs_ = std::make_unique<WindowJobs>(*logic_, *commands_, messages_, discoveryDevice_, selector_->Selection(),
+                                         verifyResults_->Results(), *verifyResults_);
+    ConnectJobs();
     logic_->SetView(this);
     logic_->Initialise(static_cast<std::uint32_t>(std::time(nullptr)));
     Render();
@@ -221,6 +228,15 @@ void MainWindow::ConnectCommands() {
         dialog.Run();
         utilities.ImportFinished();
     }));
+}
+
+void MainWindow::ConnectJobs() {
+    jobs_->SetListRepaint([this] {
+        rightBinding_->Render(logic_->State().rightList);
+        rightList_->repaint();
+    });
+    connect(static_cast<QPushButton*>(Control(kStart)), &QPushButton::clicked, this,
+            [this] { Handle([this] { jobs_->StartCommand(); }); });
 }
 
 void MainWindow::ShowAbout() {

@@ -16,7 +16,9 @@ class DeviceSelector;
 class ListViewBinding;
 class MainWindowLogic;
 class UtilityCommands;
+class VerifyResultsDialog;
 class WindowCommands;
+class WindowJobs;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -34,6 +36,8 @@ public:
 
     MainWindowLogic& Logic() { return *logic_; }
     WindowCommands& Commands() { return *commands_; }
+    WindowJobs& Jobs() { return *jobs_; }
+    VerifyResultsDialog& ResultsWindow() { return *verifyResults_; }
     // nullptr for an id the window does not have.
     QWidget* Control(int id) const { return controls_.value(id, nullptr); }
 
@@ -56,6 +60,8 @@ private:
     void Connect();
     // Buttons and lists of the tab area.
     void ConnectCommands();
+    // START and the results window.
+    void ConnectJobs();
     void RenderDefaultButton(int id);
     // Every handler: the lists' selection into the models, the logic, then
     // the new state on screen.
@@ -69,6 +75,8 @@ private:
     std::unique_ptr<DeviceSelector> selector_;
     std::unique_ptr<MainWindowLogic> logic_;
     std::unique_ptr<WindowCommands> commands_;
+    std::unique_ptr<VerifyResultsDialog> verifyResults_;
+    std::unique_ptr<WindowJobs> jobs_;
     std::unique_ptr<UtilityCommands> utilities_;
     QHash<int, QWidget*> controls_;
     QTabWidget* tabs_ = nullptr;
