@@ -369,3 +369,11 @@ int TapeVolume::MoveToEOD() {
     if (status == SS_ERR) return ShowError("MoveToEOD Error: completed with error");
     return ShowError("MoveToEOD Error: " + std::to_string(status));
 }
+
+int TapeVolume::MoveToAppendPoint(int recordCount) {
+    if (recordCount < 0) return -1;
+    if (device_.Rewind(drive_.adapter, drive_.target, drive_.lun) != 0) return -1;
+    if (device_.SpaceFilemarks(recordCount + 1, drive_.adapter, drive_.target, drive_.lun) != 0)
+        return ShowError("Error: fewer file records on tape than entries in DirFile");
+    return 0;
+}

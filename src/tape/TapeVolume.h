@@ -74,6 +74,12 @@ public:
                    const std::string& folder);
     // Spaces to end of data, where the next record is appended.
     int MoveToEOD();
+    // Rewinds and spaces over the ident block's filemark and those of the
+    // catalog's recordCount records: where the next record belongs. Unlike
+    // end of data, this skips a record that a failed or interrupted backup
+    // left without its filemark (the next write truncates the tape there),
+    // so that entry k keeps describing the record after the k-th filemark.
+    int MoveToAppendPoint(int recordCount);
 
 private:
     // Mode sense; the drive's block length must lie within 1..2048 and, when

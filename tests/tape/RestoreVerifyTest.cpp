@@ -304,4 +304,33 @@ TEST_F(MoveToEODTest, NotATapeDriveGivesTheGuardsValue) {
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"MoveToEOD Error: -1", Error}}));
 }
 
+// ---- where the next record goes after a backup that failed half-way ----
+
+TEST_F(MoveToEODTest, AppendPointDropsUnterminatedRecord) {
+    FormatAndBackUp("a", 3000, 1);
+    WriteFile(Src() + "b", Pattern(3000, 2));
+    faults->failOpcode = 0x10;  // the filemark of b fails: b stays unterminated
+    ASSERT_EQ(volume->BackupFile("b", Src(), 1024), -1);
+    faults->failOpcode = -1;
+    messages.shown.clear();
+
+    // The catalog holds one entry (a); c must become record 2.
+    ASSERT_EQ(volume->MoveToAppendPoint(1), 0);
+    WriteFile(Src() + "c", Pattern(3000, 3));
+    ASSERT_EQ(volume->BackupFile("c", Src(), 1024), 0);
+    Rewind();
+    ASSERT_EQ(Space(2), 0);
+    EXPECT_EQ(volume->VerifyFile("c", TodayText(), 3000, 3, 1024, Src()), kVerifyIdentical);
+    // ident+mark, a (header, 3 blocks, mark), c (header, 3 blocks, mark): b is gone.
+    EXPECT_EQ(Objects().size(), 2u + 5 + 5);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(MoveToEODTest, AppendPointBeyondTheTapesRecordsIsReported) {
+    FormatAndBackUp("a", 3000, 1);
+    EXPECT_EQ(volume->MoveToAppendPoint(2), -1);
+    EXPECT_EQ(messages.shown,
+              (std::vector<RecordedMessage>{{"Error: fewer file records on tape than entries in DirFile", Error}}));
+}
+
 }  // namespace
