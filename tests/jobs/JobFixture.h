@@ -5,15 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <memory>
-#include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "FakeJobWindow.h"
+#include "TapeStructure.h"
 #include "catalog/DirFile.h"
 #include "jobs/JobCommands.h"
 #include "jobs/JobContext.h"
@@ -139,62 +136,8 @@ protected:
         return n;
     }
 
-    // Records per tape file as mtdump (simh) reads a copy of the image.
-    std::vector<std::vector<std::size_t>> MtDumpFiles() {
-        const std::string copy = dir + "/copy.tap";
-        std::filesystem::copy_file(image, copy, std::filesystem::copy_options::overwrite_existing);
-        std::string output;
-        FILE* pipe = popen(("mtdump " + copy + " 2>&1").c_str(), "r");
-        EXPECT_NE(pipe, nullptr);
-        if (pipe == nullptr) return {};
-        std::array<char, 4096> chunk;
-        std::size_t n;
-        while ((n = fread(chunk.data(), 1, chunk.size(), pipe)) > 0) output.append(chunk.data(), n);
-        EXPECT_EQ(pclose(pipe), 0) << output;
-        std::vector<std::vector<std::size_t>> files(1);
-        std::istringstream lines(output);
-        const std::regex record(R"(record \d+, length = (\d+))");
-        const std::regex mark(R"(end of tape file)");
-        std::string line;
-        std::smatch m;
-        while (std::getline(lines, line)) {
-            if (std::regex_search(line, m, record))
-                files.back().push_back(std::stoul(m[1]));
-            else if (std::regex_search(line, mark))
-                files.emplace_back();
-        }
-        if (files.back().empty()) files.pop_back();
-        return files;
-    }
-
-    // Entry k of the catalog describes the record after the k-th filemark:
-    // mtdump sees the ident block, then per entry one tape file of a header
-    // and blockCount data blocks; the header holds the entry's fields.
     void ExpectTapeMatchesCatalog(const std::string& path) {
-        const auto entries = Entries(path);
-        const auto files = MtDumpFiles();
-        ASSERT_EQ(files.size(), entries.size() + 1) << "tape files (ident block first) against catalog entries";
-        EXPECT_EQ(files[0], std::vector<std::size_t>{static_cast<std::size_t>(blockLength)});
-        bool ok = false;
-        const auto objects = TapImage::Parse(image, ok);
-        ASSERT_TRUE(ok);
-        std::size_t at = 0, filemarks = 0;
-        for (std::size_t k = 0; k < entries.size(); ++k) {
-            const auto& e = entries[k];
-            EXPECT_EQ(files[k + 1], std::vector<std::size_t>(static_cast<std::size_t>(e.blockCount) + 1,
-                                                             static_cast<std::size_t>(blockLength)))
-                << "records of tape file " << k + 1;
-            while (at < objects.size() && filemarks < k + 1) filemarks += objects[at++].filemark;
-            ASSERT_LT(at, objects.size());
-            const auto& h = objects[at].data;
-            ASSERT_GE(h.size(), 287u);
-            EXPECT_EQ(h[0], 1);
-            EXPECT_EQ(std::string(reinterpret_cast<const char*>(&h[1])), e.name);
-            EXPECT_EQ(std::string(reinterpret_cast<const char*>(&h[257])), e.fileDate);
-            EXPECT_EQ(std::string(reinterpret_cast<const char*>(&h[268])), e.backupDate);
-            EXPECT_EQ(static_cast<std::int32_t>(TapImage::Word(h, 279)), e.size);
-            EXPECT_EQ(static_cast<std::int32_t>(TapImage::Word(h, 283)), e.blockCount);
-        }
+        TapeStructure::ExpectMatches(image, path, blockLength, dir);
     }
 
     std::vector<std::string> Texts() const {
