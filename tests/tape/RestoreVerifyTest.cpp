@@ -170,6 +170,26 @@ TEST_F(RestoreVerifyTest, DiskFullWhileRestoringIsReported) {
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"Error writing file: " + Dst() + "f.bin", Error}}));
 }
 
+TEST_F(RestoreVerifyTest, OnlyCreateAndWriteFailuresCountAsDiskFailures) {
+    std::filesystem::create_symlink("/dev/full", Dst() + "f.bin");
+    EXPECT_EQ(Restore(Dst()), -1);
+    EXPECT_TRUE(volume->LastRestoreDiskFailed());
+    ToRecord();
+    EXPECT_EQ(Restore(dir + "/absent/"), -1);
+    EXPECT_TRUE(volume->LastRestoreDiskFailed());
+    std::filesystem::remove(Dst() + "f.bin");
+    ToRecord();
+    ASSERT_EQ(Restore(Dst()), 0);
+    EXPECT_FALSE(volume->LastRestoreDiskFailed());
+    ToRecord();
+    messages.answers = {kMessageCancel};
+    EXPECT_EQ(Restore(Dst()), -1);
+    EXPECT_FALSE(volume->LastRestoreDiskFailed());
+    ASSERT_EQ(volume->MoveToEOD(), 0);
+    EXPECT_EQ(Restore(Dst()), -1);  // no header: the end of the tape
+    EXPECT_FALSE(volume->LastRestoreDiskFailed());
+}
+
 TEST_F(RestoreVerifyTest, VerifyOfDeletedFileIsMinusTwoSilently) {
     std::filesystem::remove(Src() + "f.bin");
     EXPECT_EQ(Verify(Src()), kVerifyCannotOpen);
