@@ -132,16 +132,20 @@ DriveStatus DeviceSelector::ReadDriveStatus() {
     const DriveAddress& a = selection_.address;
     const int r = device_.TestUnitReady(a.adapter, a.target, 0);
     const bool notReady = r == SS_PENDING && device_.LastTestUnitReadyNotReady();
-    return StatusFor(r, notReady, selection_.mediumType, selection_.deviceType);
+    const bool good = r == SS_PENDING && device_.LastTestUnitReadyGood();
+    return StatusFor(r, notReady, good, selection_.mediumType, selection_.deviceType);
 }
 
-DriveStatus DeviceSelector::StatusFor(int submission, bool notReady, int mediumType, int deviceType) {
+DriveStatus DeviceSelector::StatusFor(int submission, bool notReady, bool good, int mediumType, int deviceType) {
     // The submission only says the request was accepted; a drive without a
     // cartridge says so in the completion, and must not be shown as ready.
     if (submission == SS_PENDING && notReady) return {" Check device condition!", false};
     switch (submission) {
     case SS_PENDING:
         if (mediumType != 0) return {" Ready.", true};
+        // Many tape drives report medium type 0 for every data cartridge; a
+        // tape drive that answered the query with GOOD has its tape loaded.
+        if (good && deviceType == kSequentialAccess) return {" Ready.", true};
         if (deviceType == kSequentialAccess) return {" Drive ready but no tape recognized", false};
         return {" Ready.", false};
     case SS_ABORTED:

@@ -36,7 +36,7 @@ public:
     DriveStatus ReadDriveStatus();
     // The status line for what the status query's submission returned and
     // whether its completion said NOT READY.
-    static DriveStatus StatusFor(int submission, bool notReady, int mediumType, int deviceType);
+    static DriveStatus StatusFor(int submission, bool notReady, bool good, int mediumType, int deviceType);
 
     const DriveSelection& Selection() const { return selection_; }
     // Lives as long as this object; a new selection shows through it at once.

@@ -10,6 +10,7 @@ namespace {
 
 constexpr BYTE kSequentialAccess = 1;
 constexpr BYTE kSenseKeyNotReady = 2;
+constexpr BYTE kSenseKeyUnitAttention = 6;
 constexpr int kInquiryDataLength = 32;
 constexpr int kInquiryTextOffset = 8;
 constexpr int kInquiryTextLength = 23;
@@ -93,6 +94,27 @@ void ScsiDevice::AwaitPendingTestUnitReady() {
     const SRB_ExecSCSICmd& r = *srbPointer_;
     testUnitReadyNotReady_ =
         r.SRB_TargStat == STATUS_CHKCOND && (r.SenseArea[2] & 0x0F) == kSenseKeyNotReady;
+    testUnitReadyGood_ = SrbStatus(r.SRB_Status) == SS_COMP;
+}
+
+bool ScsiDevice::LastTestUnitReadyGood() {
+    AwaitPendingTestUnitReady();
+    return testUnitReadyGood_;
+}
+
+bool ScsiDevice::FailureKeptPosition() const {
+    const SRB_ExecSCSICmd& r = *srbPointer_;
+    // A failure without sense data (busy, a transport error) is sent again as
+    // always. With sense data, only a drive that was not ready or reported a
+    // unit attention is known not to have moved: after a filemark, end of
+    // data, end of medium or a medium error, the same READ would return the
+    // next record's blocks as this one's, and the same WRITE would store its
+    // blocks twice.
+    if (r.SRB_TargStat != STATUS_CHKCOND) return true;
+    const BYTE flagsAndKey = r.SenseArea[2];
+    const bool positionFlags = (flagsAndKey & 0xE0) != 0;  // filemark, end of medium, wrong length
+    const BYTE key = flagsAndKey & 0x0F;
+    return !positionFlags && (key == kSenseKeyNotReady || key == kSenseKeyUnitAttention);
 }
 
 bool ScsiDevice::LastTestUnitReadyNotReady() {
@@ -152,6 +174,7 @@ int ScsiDevice::TestUnitReady(BYTE adapter, BYTE target, BYTE lun) {
     AwaitPendingTestUnitReady();
     Fill(SRB_DIR_IN, adapter, target, lun, 0, testUnitReadyScratch_, 0x00, 0, 0, 0, 0, 0);
     testUnitReadyNotReady_ = false;
+    testUnitReadyGood_ = false;
     const DWORD submitted = SendASPI32Command(srbPointer_);
     // Anything but SS_PENDING was answered at once and left nothing in flight.
     testUnitReadyPending_ = submitted == SS_PENDING;
@@ -244,8 +267,13 @@ int ScsiDevice::Transfer(BYTE opcode, BYTE flags, BYTE* buffer, int count, BYTE 
     if (count < 0 || count > kMaxCount || blockLength > kMaxBlockLength) return -1;
     const DWORD dataLength = static_cast<DWORD>(count) * static_cast<DWORD>(blockLength);
     Fill(flags, adapter, target, lun, dataLength, buffer, opcode, 0x01, Byte2(count), Byte1(count), Byte0(count), 0);
-    // A failed first attempt of a write is simply sent again in full.
-    const BYTE status = RunWithRetry();
+    // A failed first attempt is sent again in full, unless the drive's answer
+    // shows that the tape moved.
+    BYTE status = RunOnce();
+    if (status != SS_COMP && FailureKeptPosition()) {
+        SleepMs(kRetryPauseMs);
+        status = RunOnce();
+    }
     if (status != SS_COMP) {
         Diagnostic(opcode == 0x08 ? "Read-Fehler: %i\n" : "Write error: %i\n", status);
         return -1;

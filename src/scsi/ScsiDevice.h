@@ -44,6 +44,8 @@ public:
     // Whether the last TestUnitReady completed with CHECK CONDITION, sense key
     // NOT READY (no cartridge). Waits for that request to complete first.
     bool LastTestUnitReadyNotReady();
+    // Whether the last accepted TestUnitReady completed with GOOD status.
+    bool LastTestUnitReadyGood();
 
 private:
     // Every command fills all the fields it relies on; bytes 6 to 15 of the
@@ -64,11 +66,15 @@ private:
     // (and the diagnostic line) when the drive does not answer.
     int CurrentBlockLength(BYTE adapter, BYTE target, BYTE lun);
     int Transfer(BYTE opcode, BYTE flags, BYTE* buffer, int count, BYTE adapter, BYTE target, BYTE lun);
+    // Whether the failed command just run left the tape where it was, so
+    // that sending it again cannot skip or repeat blocks.
+    bool FailureKeptPosition() const;
 
     SRB_ExecSCSICmd srb_;
     SRB_ExecSCSICmd* srbPointer_;
     bool testUnitReadyPending_ = false;
     bool testUnitReadyNotReady_ = false;
+    bool testUnitReadyGood_ = false;
     // Never transferred (data length 0), but a TestUnitReady may still be in
     // flight after the call returns, so its pointer must outlive the call.
     BYTE testUnitReadyScratch_[4] = {};

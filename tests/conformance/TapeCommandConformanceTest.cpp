@@ -131,10 +131,9 @@ TEST_P(TapeCommand, Read_FixedStopsAfterTheFilemarkWithTheResidue) {
     ExpectRecord(2, 1);
 }
 
-// Disabled until ScsiDevice stops retrying a read that the drive ended at a
-// filemark: today the retry reads the next record and the read "succeeds"
-// with another file's data, on every drive.
-TEST_P(TapeCommand, DISABLED_Read_RetryDoesNotReadOnIntoTheNextRecord) {
+// A read that the drive ended at a filemark is not sent again: the retry
+// would read the next record and "succeed" with another file's data.
+TEST_P(TapeCommand, Read_RetryDoesNotReadOnIntoTheNextRecord) {
     UseBlockLength(1024);
     WriteRecord(1, 1);
     WriteRecord(2, 2);

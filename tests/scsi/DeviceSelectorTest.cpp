@@ -253,13 +253,24 @@ TEST_F(Selector, StatusUsesTheMediumTypeOfTheLastSelection) {
     adapter().Model(4).mediumType = 0;
     selector.ListAdapters(messages, status).devices;
     adapter().Model(4).mediumType = 0x40;  // not asked again
+    adapter().Script(4, 0x00, Reply::Check(6, 0x28));
     EXPECT_EQ(selector.ReadDriveStatus().text, " Drive ready but no tape recognized");
+}
+
+TEST_F(Selector, TapeDriveReportingMediumTypeZeroIsReadyWhenItsQueryCompletesGood) {
+    Adapter({4});
+    adapter().Model(4).mediumType = 0;
+    selector.ListAdapters(messages, status).devices;
+    const DriveStatus s = selector.ReadDriveStatus();
+    EXPECT_EQ(s.text, " Ready.");
+    EXPECT_TRUE(s.enableTapeButtons);
 }
 
 struct StatusCase {
     const char* name;
     int submission;
     bool notReady;
+    bool good;
     int mediumType;
     int deviceType;
     const char* text;
@@ -270,23 +281,25 @@ class StatusText : public ::testing::TestWithParam<StatusCase> {};
 
 TEST_P(StatusText, MapsTheSubmissionValue) {
     const StatusCase& c = GetParam();
-    const DriveStatus s = DeviceSelector::StatusFor(c.submission, c.notReady, c.mediumType, c.deviceType);
+    const DriveStatus s = DeviceSelector::StatusFor(c.submission, c.notReady, c.good, c.mediumType, c.deviceType);
     EXPECT_EQ(s.text, c.text);
     EXPECT_EQ(s.enableTapeButtons, c.enable);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     EveryText, StatusText,
-    ::testing::Values(StatusCase{"ReadyWithTape", 0, false, 0x40, 1, " Ready.", true},
-                      StatusCase{"ReadyNoTape", 0, false, 0, 1, " Drive ready but no tape recognized", false},
-                      StatusCase{"ReadyNotTapeDevice", 0, false, 0, 0, " Ready.", false},
-                      StatusCase{"NotReadyCompletion", 0, true, 0x40, 1, " Check device condition!", false},
-                      StatusCase{"Aborted", 2, false, 0x40, 1, " Check device condition!", false},
-                      StatusCase{"Busy", 8, false, 0x40, 1, " Device busy...", false},
-                      StatusCase{"NotInstalled", 130, false, 0x40, 1, " Selected device not installed", false},
-                      StatusCase{"InvalidAdapter", 129, false, 0x40, 1, " Aspi returns unknown number: 129", false},
-                      StatusCase{"Completed", 1, false, 0x40, 1, " Aspi returns unknown number: 1", false},
-                      StatusCase{"Error", 4, true, 0x40, 1, " Aspi returns unknown number: 4", false}),
+    ::testing::Values(StatusCase{"ReadyWithTape", 0, false, false, 0x40, 1, " Ready.", true},
+                      StatusCase{"ReadyNoTape", 0, false, false, 0, 1, " Drive ready but no tape recognized", false},
+                      StatusCase{"ReadyMediumTypeZeroGood", 0, false, true, 0, 1, " Ready.", true},
+                      StatusCase{"ReadyNotTapeDeviceGood", 0, false, true, 0, 0, " Ready.", false},
+                      StatusCase{"ReadyNotTapeDevice", 0, false, false, 0, 0, " Ready.", false},
+                      StatusCase{"NotReadyCompletion", 0, true, false, 0x40, 1, " Check device condition!", false},
+                      StatusCase{"Aborted", 2, false, false, 0x40, 1, " Check device condition!", false},
+                      StatusCase{"Busy", 8, false, false, 0x40, 1, " Device busy...", false},
+                      StatusCase{"NotInstalled", 130, false, false, 0x40, 1, " Selected device not installed", false},
+                      StatusCase{"InvalidAdapter", 129, false, false, 0x40, 1, " Aspi returns unknown number: 129", false},
+                      StatusCase{"Completed", 1, false, false, 0x40, 1, " Aspi returns unknown number: 1", false},
+                      StatusCase{"Error", 4, true, false, 0x40, 1, " Aspi returns unknown number: 4", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

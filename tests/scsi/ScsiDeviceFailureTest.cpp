@@ -67,7 +67,7 @@ protected:
 
 TEST_P(TapeCommandFailure, ErrorThenSuccessIsRetriedOnlyByTheRetryingCommands) {
     const TapeCommand& c = GetParam();
-    adapter().Script(kTape, c.opcode, Reply::Check(3, 0x11));  // status 4, then GOOD
+    adapter().Script(kTape, c.opcode, Reply::Check(6, 0x29));  // status 4 (reset seen), then GOOD
     std::string out;
     const int result = RunCapturing(kTape, out);
 
@@ -88,9 +88,58 @@ TEST_P(TapeCommandFailure, ErrorThenSuccessIsRetriedOnlyByTheRetryingCommands) {
     }
 }
 
+// A transfer that the drive ended at a filemark, at end of data, at end of
+// medium or on a damaged block has moved the tape: sending it again would
+// read the next record's blocks as this one's or store blocks twice.
+struct MovedTape {
+    const char* name;
+    Reply reply;
+};
+
+class TransferThatMovedTheTape : public ScsiFixture, public ::testing::WithParamInterface<MovedTape> {
+protected:
+    void SetUp() override {
+        ScsiFixture::SetUp();
+        InstallTapeAdapter();
+    }
+    ScsiDevice device;
+};
+
+TEST_P(TransferThatMovedTheTape, IsNotSentAgain) {
+    for (const std::uint8_t opcode : {std::uint8_t{0x08}, std::uint8_t{0x0A}}) {
+        adapter().commands.clear();
+        adapter().Script(kTape, opcode, GetParam().reply);
+        ::testing::internal::CaptureStdout();
+        const int result = opcode == 0x08 ? device.Read(gBuffer, 64, 0, kTape, 0) : device.Write(gBuffer, 64, 0, kTape, 0);
+        const std::string out = ::testing::internal::GetCapturedStdout();
+        EXPECT_EQ(result, -1);
+        int sent = 0;
+        for (const auto& c : adapter().commands) sent += c.cdb[0] == opcode;
+        EXPECT_EQ(sent, 1) << "opcode " << int(opcode);
+        EXPECT_EQ(out, opcode == 0x08 ? "Read-Fehler: 4\n" : "Write error: 4\n");
+    }
+    EXPECT_EQ(Pauses(500), 0);
+}
+
+Reply WithFlags(Reply r, std::uint8_t flags) {
+    r.sense[2] |= flags;
+    return r;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SenseThatShowsMovement, TransferThatMovedTheTape,
+    ::testing::Values(MovedTape{"Filemark", WithFlags(Reply::Check(0), 0x80)},
+                      MovedTape{"EarlyWarning", WithFlags(Reply::Check(0, 0, 2), 0x40)},
+                      MovedTape{"WrongLength", WithFlags(Reply::Check(0), 0x20)},
+                      MovedTape{"BlankCheck", Reply::Check(8, 0, 5)},
+                      MovedTape{"VolumeOverflow", WithFlags(Reply::Check(0x0D, 0, 2), 0x40)},
+                      MovedTape{"MediumError", Reply::Check(3, 0x11)},
+                      MovedTape{"NotReadyWithFilemark", WithFlags(Reply::Check(2, 4, 1), 0x80)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_P(TapeCommandFailure, FailureReportsTheLastStatusOnStdout) {
     const TapeCommand& c = GetParam();
-    adapter().Script(kTape, c.opcode, Reply::Check(3));
+    adapter().Script(kTape, c.opcode, Reply::Check(2, 0x04, 0x01));
     adapter().Script(kTape, c.opcode, Reply::Transport(SS_ABORTED));
     std::string out;
     EXPECT_EQ(RunCapturing(kTape, out), -1);
