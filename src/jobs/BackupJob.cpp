@@ -14,7 +14,8 @@
 
 namespace {
 constexpr std::size_t kTextReserve = 4096;
-}
+const std::string kWritingDirectory = " Writing directory...";
+}  // namespace
 
 BackupJob::BackupJob(JobContext& context) : c_(context), check_(context) {
     for (std::string* s : {&name_, &folder_, &path_, &text_}) s->reserve(kTextReserve);
@@ -26,7 +27,7 @@ void BackupJob::Fail(const char* message) {
 }
 
 int BackupJob::CheckFile(int image, int k) {
-    name_ = c_.window.NthMarkedName(image, k);
+    c_.window.NthMarkedName(image, k, name_);
     if (name_.size() > DirFileFormat::kMaxNameLength) {
         c_.messages.ShowMessage("Error: file name longer than 254 bytes, nothing was backed up:\n" + name_, Error);
         return -1;
@@ -60,9 +61,10 @@ int BackupJob::CheckMarkedFiles() {
 int BackupJob::WriteMarked(int image, std::int64_t& transferSeconds) {
     const int blockLength = c_.drive.blockLength;
     const int m = c_.window.CountMarked(image);
+    // The folder cannot change while the job runs.
+    folder_ = c_.window.CurrentPath();
     for (int k = 1; k <= m; ++k) {
-        name_ = c_.window.NthMarkedName(image, k);
-        folder_ = c_.window.CurrentPath();
+        c_.window.NthMarkedName(image, k, name_);
         text_.assign(" Writing file: ").append(name_);
         c_.status.ShowStatus(text_);
         const std::int64_t t0 = c_.now();
@@ -72,7 +74,7 @@ int BackupJob::WriteMarked(int image, std::int64_t& transferSeconds) {
             Fail("Write file tape error");
             return -1;
         }
-        c_.status.ShowStatus(" Writing directory...");
+        c_.status.ShowStatus(kWritingDirectory);
         // The entry carries exactly what the record's header says, even if
         // the file changed on disk since it was read.
         const FileHeader& h = c_.volume.LastWrittenHeader();

@@ -14,9 +14,10 @@ public:
     virtual int RowCount() = 0;
     // Rows of the left list whose image is `image`.
     virtual int CountMarked(int image) = 0;
-    // Column-0 text of the k-th row (from 1, in list order) with that image;
-    // empty when there are fewer.
-    virtual std::string NthMarkedName(int image, int k) = 0;
+    // Column-0 text of the k-th row (from 1, in list order) with that image
+    // into name; empty when there are fewer. An out-parameter, so that a
+    // job's loop over its files need not allocate.
+    virtual void NthMarkedName(int image, int k, std::string& name) = 0;
     // -1 when row is past the end, else 1 when the row has that image, 0 not.
     virtual int IsMarkedAt(int image, int row) = 0;
     // The browsed folder, ending with "/".

@@ -47,6 +47,7 @@ bool VerifyJob::AddResult(int result) {
 
 void VerifyJob::RunVerify() {
     results_.Clear();
+    view_.RepaintResults();
     const int selected =
         c_.window.CountMarked(JobImages::kVerifyFile) + c_.window.CountMarked(JobImages::kVerifyArchive);
     if (selected == 0) {

@@ -28,8 +28,8 @@ int WindowJobs::RowCount() { return static_cast<int>(window_.State().leftList.Ro
 
 int WindowJobs::CountMarked(int image) { return DriveBrowser::CountMarked(window_.State().leftList, image); }
 
-std::string WindowJobs::NthMarkedName(int image, int k) {
-    return DriveBrowser::NthMarkedName(window_.State().leftList, image, k);
+void WindowJobs::NthMarkedName(int image, int k, std::string& name) {
+    name = DriveBrowser::NthMarkedName(window_.State().leftList, image, k);
 }
 
 int WindowJobs::IsMarkedAt(int image, int row) {

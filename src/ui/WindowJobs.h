@@ -35,7 +35,7 @@ public:
 
     int RowCount() override;
     int CountMarked(int image) override;
-    std::string NthMarkedName(int image, int k) override;
+    void NthMarkedName(int image, int k, std::string& name) override;
     int IsMarkedAt(int image, int row) override;
     std::string CurrentPath() override;
     void ListTapeDirectory(const std::string& path) override;

@@ -23,10 +23,13 @@ public:
         for (const Row& row : rows) n += row.image == image;
         return n;
     }
-    std::string NthMarkedName(int image, int k) override {
+    void NthMarkedName(int image, int k, std::string& name) override {
+        name.clear();
         for (const Row& row : rows)
-            if (row.image == image && --k == 0) return row.name;
-        return {};
+            if (row.image == image && --k == 0) {
+                name = row.name;
+                return;
+            }
     }
     int IsMarkedAt(int image, int row) override {
         if (row < 0 || row >= RowCount()) return -1;

@@ -111,8 +111,8 @@ TEST_F(VerifyJobTest, EveryRowIsRepaintedAsItArrives) {
     MarkRows({0, 1}, 19, 20);
     window.resultRepaints = 0;
     jobs->StartCommand(kVerifyJobTab);
-    // Once when shown, once per row, once when done.
-    EXPECT_EQ(window.resultRepaints, 4);
+    // Emptied, shown, once per row, done.
+    EXPECT_EQ(window.resultRepaints, 5);
 }
 
 // START by tab: 0 backup, 1 restore, 2 verify, 3 nothing. With nothing
