@@ -85,16 +85,6 @@ TEST_F(BackupJobTest, SummaryCountsBytesTimesAndRatesThenResetsTheProgress) {
     EXPECT_GE(window.driveStatus, 1);
 }
 
-TEST_F(BackupJobTest, StatusLineFollowsTheSteps) {
-    Format();
-    MakeFile("a.txt", 10, 1);
-    BackUp({"a.txt"});
-    const std::vector<std::string> expected = {" Rewinding tape ...",        " Checking tape ...",
-                                               " Initializing ...",          " Locating write position ...",
-                                               " Writing file: a.txt",       " Writing directory..."};
-    EXPECT_EQ(status.statuses, expected);
-}
-
 TEST_F(BackupJobTest, RoomCheckReportsWhatIsLeftAndWritesNothing) {
     Format();
     AddEntries(CatalogPath("Daily"), 990);

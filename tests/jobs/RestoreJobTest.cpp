@@ -66,22 +66,6 @@ TEST_F(RestoreJobTest, RowZeroAloneSpacesOverTheIdentBlocksFilemark) {
     ExpectRestored(0);
 }
 
-TEST_F(RestoreJobTest, StatusTextsNameEachStep) {
-    SetUpTape();
-    MarkRows({1}, 11, 15);
-    status.statuses.clear();
-    jobs->StartCommand(kRestoreJobTab);
-    const std::vector<std::string> expected = {" Rewinding tape ...", " Checking tape ...",
-                                               " Reading file information from HD...",
-                                               " Reading file information from HD...", " Locating file: f1.bin",
-                                               " Reading file: f1.bin",
-                                               " Reading file information from HD...",
-                                               " Reading file information from HD...",
-                                               " Reading file information from HD...",
-                                               " Reading file information from HD..."};
-    EXPECT_EQ(status.statuses, expected);
-}
-
 TEST_F(RestoreJobTest, NothingSelectedAndFullRestoreDeclinedLeavesTheTapeAlone) {
     SetUpTape();
     messages.answers = {kMessageCancel};

@@ -106,15 +106,6 @@ TEST_F(VerifyJobTest, TapeCheckFailureAfterShowingLeavesButtonsDisabled) {
     EXPECT_FALSE(window.buttonsEnabled);
 }
 
-TEST_F(VerifyJobTest, EveryRowIsRepaintedAsItArrives) {
-    SetUpTape({"a", "b"});
-    MarkRows({0, 1}, 19, 20);
-    window.resultRepaints = 0;
-    jobs->StartCommand(kVerifyJobTab);
-    // Emptied, shown, once per row, done.
-    EXPECT_EQ(window.resultRepaints, 5);
-}
-
 // START by tab: 0 backup, 1 restore, 2 verify, 3 nothing. With nothing
 // marked, each job says so in its own words.
 struct Dispatch {
