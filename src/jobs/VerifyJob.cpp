@@ -23,24 +23,24 @@ void VerifyJob::Fail(const char* message, bool close) {
 }
 
 bool VerifyJob::AddResult(int result) {
-    VerifyResultRow row{name_, {}, {}, JobImages::kVerifyProblem};
     if (result == kVerifyFailed) return false;
+    const char* status = "Failed";
+    int image = JobImages::kVerifyProblem;
+    std::string difference;
     if (result == kVerifyCannotOpen) {
-        row.status = "File not found";
+        status = "File not found";
     } else if (result == kVerifyIdentical) {
-        row.status = "OK";
-        row.image = JobImages::kVerifyIdentical;
+        status = "OK";
+        image = JobImages::kVerifyIdentical;
     } else if (result == kVerifyDiffersAtStart) {
         // Offset 0 would read as "identical"; the volume reports it apart.
-        row.status = "Failed";
-        row.difference = "0";
+        difference = "0";
     } else if (result > 0) {
-        row.status = "Failed";
-        row.difference = std::to_string(result);
+        difference = std::to_string(result);
     } else {
         return true;
     }
-    results_.Add(std::move(row));
+    results_.Add({name_, status, std::move(difference), image});
     view_.RepaintResults();
     return true;
 }
