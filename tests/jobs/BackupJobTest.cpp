@@ -146,6 +146,31 @@ TEST_F(BackupJobTest, UnformattedTapeIsRefused) {
     EXPECT_EQ(window.driveStatus, 0);
 }
 
+TEST_F(BackupJobTest, TapeNameThatWouldLeaveTheStartDirectoryNamesNoCatalog) {
+    // Labelled elsewhere: its catalog path would lead out of the start
+    // directory.
+    Bytes ident(static_cast<std::size_t>(blockLength), 0);
+    const std::string fields[] = {"TAPEWREN", "../x", "01.02.2026", "1.6"};
+    const std::size_t offsets[] = {0, 9, 59, 70};
+    for (int i = 0; i < 4; ++i) std::copy(fields[i].begin(), fields[i].end(), ident.begin() + offsets[i]);
+    volume.reset();
+    TapImage::Write(image, {{false, ident}, {true, {}}});
+    LoadImage();
+    SetBlockLength(blockLength);
+    volume = std::make_unique<TapeVolume>(messages, status, counters, drive);
+    context = std::make_unique<JobContext>(JobContext{*volume, device, dirFile, selection, messages, status, counters,
+                                                      window, startDirectory, tapeName, dirPath,
+                                                      &JobFixture::FakeClock});
+    jobs = std::make_unique<JobCommands>(*context, results, window);
+    faults->beforeCdb = [this](std::span<const std::uint8_t> cdb) { cdbs.emplace_back(cdb.begin(), cdb.end()); };
+    MakeFile("a.txt", 10, 1);
+    dirPath = "/old.twd";
+    BackUp({"a.txt"});
+    EXPECT_EQ(Texts(), std::vector<std::string>{"Error: tape name not usable as a file name: '../x'"});
+    EXPECT_EQ(dirPath, "");
+    EXPECT_FALSE(Sent(0x0A));
+}
+
 TEST_F(BackupJobTest, RewindFailureEndsWithTheDriveState) {
     Format();
     MakeFile("a.txt", 10, 1);

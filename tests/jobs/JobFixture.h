@@ -140,6 +140,18 @@ protected:
         TapeStructure::ExpectMatches(image, path, blockLength, dir);
     }
 
+    // Whether this process holds the file open (the catalog's read
+    // sequence keeps it open until Close).
+    static bool HeldOpen(const std::string& path) {
+        const auto target = std::filesystem::weakly_canonical(path);
+        for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+            std::error_code error;
+            const auto link = std::filesystem::read_symlink(fd.path(), error);
+            if (!error && link == target) return true;
+        }
+        return false;
+    }
+
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
         for (const auto& m : messages.shown) texts.push_back(m.text);
