@@ -2,6 +2,7 @@
 // which drive is chosen, the fields, the notice and the status line.
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "support/ScriptedDriveAdapter.h"
 #include "WindowTestSupport.h"
@@ -161,4 +162,20 @@ TEST_F(DriveSelectionWindowTest, NoAdapterAtAllListsNoDeviceAndKeepsTheTabContro
     for (int id : TabLayout::AreaControls()) EXPECT_FALSE(Shown(id)) << "control " << id;
     EXPECT_TRUE(Get<QPushButton>(kAbout)->isEnabled());
     EXPECT_TRUE(Get<QPushButton>(kExit)->isEnabled());
+}
+
+TEST_F(DriveSelectionWindowTest, EnterDoesNothingWhileTheChosenDeviceIsUnusable) {
+    Install(One(AdapterWith({{3, Disk()}})));
+    Open();
+    bool dialogOpened = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = QApplication::activeModalWidget(); dialog && dialog != window.get()) {
+            dialogOpened = true;
+            dialog->close();
+        }
+    });
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    QTest::qWait(20);
+    EXPECT_FALSE(dialogOpened);
+    EXPECT_TRUE(window->isVisible());
 }

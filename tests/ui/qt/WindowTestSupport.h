@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QtTest/QTest>
 #include <filesystem>
@@ -21,6 +22,39 @@
 
 #include "aspi/HostAdapterList.h"
 #include "ui/qt/MainWindow.h"
+
+// Cancels every modal dialog other than the main window while it lives, and
+// counts them: a handler that asks or reports blocks until it is answered.
+// Re-arms a fresh single shot each time, since a repeating timer does not
+// fire inside a nested event loop.
+class ModalCanceller {
+public:
+    explicit ModalCanceller(QWidget* mainWindow) : state_(std::make_shared<State>()) {
+        state_->mainWindow = mainWindow;
+        Arm(state_);
+    }
+    ~ModalCanceller() { state_->active = false; }
+    int Cancelled() const { return state_->cancelled; }
+
+private:
+    struct State {
+        QWidget* mainWindow = nullptr;
+        bool active = true;
+        int cancelled = 0;
+    };
+    static void Arm(std::shared_ptr<State> state) {
+        QTimer::singleShot(5, [state] {
+            if (!state->active) return;
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (dialog != nullptr && dialog != state->mainWindow) {
+                ++state->cancelled;
+                dialog->reject();
+            }
+            Arm(state);
+        });
+    }
+    std::shared_ptr<State> state_;
+};
 
 class WindowTest : public testing::Test {
 protected:
