@@ -21,6 +21,7 @@ public:
         int blockCount = 0;
         int mediumType = 0x10;
         bool acceptsModeSelect = true;
+        bool loaded = true;  // false: TEST UNIT READY says NOT READY, no cartridge
     };
 
     explicit ScriptedDriveAdapter(std::string identifier) : identifier_(std::move(identifier)) {}
@@ -39,7 +40,11 @@ public:
         const auto data = exec.Data();
         switch (cdb[0]) {
         case 0x00:  // TEST UNIT READY
-            exec.FinishGood();
+            if (device.loaded) {
+                exec.FinishGood();
+            } else {
+                NotReady(exec);
+            }
             return;
         case 0x12: {  // INQUIRY
             std::fill(data.begin(), data.end(), std::uint8_t{0});
@@ -82,6 +87,14 @@ private:
         p[0] = static_cast<std::uint8_t>(value >> 16);
         p[1] = static_cast<std::uint8_t>(value >> 8);
         p[2] = static_cast<std::uint8_t>(value);
+    }
+    static void NotReady(ScsiExec& exec) {
+        std::array<std::uint8_t, 18> sense{};
+        sense[0] = 0x70;
+        sense[2] = 0x02;
+        sense[7] = 10;
+        sense[12] = 0x3A;
+        exec.FinishCheckCondition(sense);
     }
     static void IllegalRequest(ScsiExec& exec) {
         std::array<std::uint8_t, 18> sense{};

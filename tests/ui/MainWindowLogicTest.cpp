@@ -217,11 +217,11 @@ TEST_F(MainWindowLogicTest, ReadyDriveWithATapeEnablesTheTapeButtons) {
 }
 
 TEST_F(MainWindowLogicTest, DriveWithoutCartridgeLeavesTheTapeButtonsAlone) {
-    drives->At(2).mediumType = 0;
+    drives->At(2).loaded = false;
     Start();
     logic.State().Enable(kStart, false);
     logic.ShowDriveStatus();
-    EXPECT_EQ(logic.State().statusText, " Drive ready but no tape recognized");
+    EXPECT_EQ(logic.State().statusText, " Check device condition!");
     EXPECT_FALSE(logic.State().Control(kStart).enabled);
 }
 
