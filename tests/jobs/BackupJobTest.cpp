@@ -209,6 +209,19 @@ TEST_F(BackupJobTest, FailedCatalogWriteEndsWithItsMessage) {
     EXPECT_TRUE(window.listed.empty());
 }
 
+TEST_F(BackupJobTest, FileThatGrowsOnceOnTapeGetsTheEntryOfItsRecord) {
+    Format();
+    MakeFile("log.txt", 5000, 1);
+    // Someone appends to the file between its record and its entry.
+    faults->beforeCommand = [this](std::uint8_t opcode) {
+        if (opcode == 0x10) std::ofstream(Src() + "log.txt", std::ios::app) << "more";
+    };
+    BackUp({"log.txt"});
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(Entries(CatalogPath("Daily"))[0].size, 5000);
+    ExpectTapeMatchesCatalog(CatalogPath("Daily"));
+}
+
 TEST_F(BackupJobTest, MoveToEodFailureEndsBeforeAnyFile) {
     Format();
     MakeFile("a.txt", 10, 1);
