@@ -9,6 +9,7 @@
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <cstdio>
 #include <ctime>
 
 #include "catalog/FloppyFolder.h"
@@ -63,7 +64,8 @@ MainWindow::MainWindow(QWidget* parent)
                                          verifyResults_->Results(), *verifyResults_);
     ConnectJobs();
     logic_->SetView(this);
-    logic_->Initialise(static_cast<std::uint32_t>(std::time(nullptr)));
+    if (!logic_->Initialise(static_cast<std::uint32_t>(std::time(nullptr))))
+        std::fprintf(stderr, "tapewren: the current directory cannot be read or / cannot be entered\n");
     Render();
 }
 
