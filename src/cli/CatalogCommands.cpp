@@ -1,0 +1,94 @@
+#include "cli/CatalogCommands.h"
+
+#include "catalog/DirFile.h"
+#include "catalog/DirFileCopy.h"
+#include "catalog/DirFileFormat.h"
+#include "catalog/FloppyFolder.h"
+#include "cli/CliSession.h"
+#include "cli/CommandLine.h"
+#include "cli/ExitStatus.h"
+#include "cli/TapeCatalog.h"
+#include "jobs/RebuildDirFile.h"
+#include "report/MessageKind.h"
+#include "ui/CopyFromFloppyLogic.h"
+#include "ui/DriveBrowser.h"
+#include "ui/FloppyExport.h"
+#include "ui/ListImage.h"
+
+namespace {
+
+std::string TapeName(const std::string& name) {
+    const std::string extension = DirFileFormat::kExtension;
+    if (name.size() > extension.size() && name.compare(name.size() - extension.size(), extension.size(), extension) == 0)
+        return name.substr(0, name.size() - extension.size());
+    return name;
+}
+
+}  // namespace
+
+CatalogCommands::CatalogCommands(CliSession& session, const CommandLine& line, std::FILE* out)
+    : session_(session), line_(line), out_(out) {}
+
+int CatalogCommands::Dir() {
+    if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
+    if (TapeCatalog::Load(session_) != 0) return kExitFailed;
+    for (const ListRow& row : session_.Window().Left().Rows())
+        std::fprintf(out_, "%s\t%s\t%s\t%s\n", row.Text(0).c_str(), row.Text(1).c_str(), row.Text(2).c_str(),
+                     row.Text(3).c_str());
+    std::fflush(out_);
+    session_.Window().ShowDriveStatus();
+    return kExitOk;
+}
+
+int CatalogCommands::Rebuild() {
+    if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
+    RebuildDirFile rebuild(session_.Messages(), session_.Status(), session_.Device(), session_.Selector().Address(),
+                           session_.Volume(), session_.Catalog());
+    return rebuild.Run(session_.StartDirectory(), session_.Window()) == RebuildDirFile::kFinished ? kExitOk
+                                                                                                   : kExitFailed;
+}
+
+int CatalogCommands::Export(const std::vector<std::string>& names) {
+    // The list of directory files with the named rows selected, as the user
+    // leaves the Utilities tab before pressing Export.
+    ListModel list;
+    for (const std::string& name : names) {
+        ListRow row{{TapeName(name), "<TapeDir>"}, kImageDirFile, 0};
+        row.selected = true;
+        list.AddRow(std::move(row));
+    }
+    DirFileCopy copy(session_.Messages(), session_.StartDirectory(), FloppyFolder());
+    FloppyExport(session_.Messages(), session_.Status(), copy).Run("Tape Directory Files:", list, session_.Window());
+    return kExitOk;
+}
+
+int CatalogCommands::Import(const std::vector<std::string>& names) {
+    MessageSink& messages = session_.Messages();
+    DriveBrowser browser(messages);
+    DirFile dirFile(messages);
+    DirFileCopy copy(messages, session_.StartDirectory(), FloppyFolder());
+    CopyFromFloppyLogic dialog(messages, browser, dirFile, copy);
+    // No disk: "Change Dir Error!" has been shown.
+    if (!dialog.Initialise()) return kExitFailed;
+
+    ListModel& list = dialog.List();
+    std::vector<bool> selected(list.RowCount(), false);
+    for (const std::string& name : names) {
+        const std::string wanted = TapeName(name);
+        bool found = false;
+        for (std::size_t i = 0; i < list.RowCount(); ++i) {
+            if (list.Row(i).image == kImageDirFile && list.Row(i).Text(0) == wanted) {
+                selected[i] = true;
+                found = true;
+            }
+        }
+        if (!found) {
+            messages.ShowMessage("Error: Directory File '" + wanted + DirFileFormat::kExtension +
+                                     "' not found on floppy, nothing was copied",
+                                 Error);
+            return kExitFailed;
+        }
+    }
+    list.SetSelection(selected, -1);
+    return dialog.Accept() ? kExitOk : kExitFailed;
+}

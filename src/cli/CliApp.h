@@ -1,0 +1,34 @@
+#pragma once
+// One run of tapewren-cli: the parsed command line to the command that
+// carries it out, and the exit status from what it reported.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+class CliApp {
+public:
+    struct Streams {
+        std::FILE* out;    // listings and results
+        std::FILE* err;    // messages and usage errors
+        int statusFd;      // the status display
+        std::FILE* in;     // answers typed on the terminal
+        bool inIsTerminal;
+        bool statusIsTerminal;
+        int columns;
+    };
+    // Sets up the host adapters; run once the command line is known to be
+    // good (help and usage errors touch no drive).
+    using AdapterSetup = void (*)();
+
+    CliApp(Streams streams, AdapterSetup setup) : streams_(streams), setup_(setup) {}
+
+
+    // arguments: without the program name. The start directory is the
+    // current directory.
+    int Run(const std::vector<std::string>& arguments);
+
+private:
+    Streams streams_;
+    AdapterSetup setup_;
+};

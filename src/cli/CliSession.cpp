@@ -1,0 +1,34 @@
+#include "cli/CliSession.h"
+
+#include "report/MessageKind.h"
+#include "scsi/AdapterListing.h"
+
+CliSession::CliSession(MessageSink& messages, StatusSink& status, std::string startDirectory)
+    : messages_(messages),
+      status_(status),
+      startDirectory_(std::move(startDirectory)),
+      dirFile_(messages),
+      volume_(messages, status, counters_, selector_.Address()),
+      window_(selector_, status),
+      context_{volume_,  device_,  dirFile_,         selector_.Selection(), messages_,  status_,
+               counters_, window_, startDirectory_, tapeName_,             dirFilePath_} {}
+
+AdapterListing CliSession::ListAdapters() { return selector_.ListAdapters(messages_, status_); }
+
+int CliSession::SelectDrive(int adapter, int target) {
+    const AdapterListing listing = ListAdapters();
+    if (!listing.available) {
+        messages_.ShowMessage(listing.statusText, Error);
+        return -1;
+    }
+    DeviceSelection selection = listing.devices.selection;
+    if (adapter >= 0) selection = selector_.SelectAdapter(adapter, messages_, status_).selection;
+    if (target >= 0) selection = selector_.SelectDevice(target, messages_, status_);
+    window_.SetDriveSelected(true);
+    if (!selection.status.text.empty()) status_.ShowStatus(selection.status.text);
+    if (selection.outcome != SelectionOutcome::Accepted) {
+        messages_.ShowMessage(selection.notice, Error);
+        return -1;
+    }
+    return 0;
+}

@@ -1,0 +1,63 @@
+#pragma once
+// What one run of tapewren-cli works with, as the main window owns it: the
+// device for discovery, status, rewinding and spacing with its selection
+// state, the tape volume, the catalog object, the byte counters, the texts
+// that name the current tape, and the jobs' view of the window. Directory
+// files live in the start directory, the current directory of the run.
+
+#include <string>
+
+#include "catalog/DirFile.h"
+#include "cli/CliJobWindow.h"
+#include "jobs/JobContext.h"
+#include "report/ByteCounters.h"
+#include "report/MessageSink.h"
+#include "report/StatusSink.h"
+#include "scsi/DeviceSelector.h"
+#include "scsi/ScsiDevice.h"
+#include "tape/TapeVolume.h"
+
+struct AdapterListing;
+
+class CliSession {
+public:
+    CliSession(MessageSink& messages, StatusSink& status, std::string startDirectory);
+    CliSession(const CliSession&) = delete;
+    CliSession& operator=(const CliSession&) = delete;
+
+    // Lists the adapters and chooses a drive as the window does at start:
+    // the first adapter entry and its highest tape drive; adapter (an entry
+    // index) and target (an ID) choose others, -1 keeps the default. 0 when
+    // the drive may be used for the tape functions; -1 after an Error
+    // message naming why not.
+    int SelectDrive(int adapter, int target);
+    // The adapter listing of the last SelectDrive or ListAdapters.
+    AdapterListing ListAdapters();
+
+    MessageSink& Messages() { return messages_; }
+    StatusSink& Status() { return status_; }
+    ScsiDevice& Device() { return device_; }
+    DeviceSelector& Selector() { return selector_; }
+    TapeVolume& Volume() { return volume_; }
+    DirFile& Catalog() { return dirFile_; }
+    ByteCounters& Counters() { return counters_; }
+    CliJobWindow& Window() { return window_; }
+    JobContext& Context() { return context_; }
+    const std::string& StartDirectory() const { return startDirectory_; }
+    std::string& CurrentTapeName() { return tapeName_; }
+    std::string& CurrentDirFilePath() { return dirFilePath_; }
+
+private:
+    MessageSink& messages_;
+    StatusSink& status_;
+    const std::string startDirectory_;
+    std::string tapeName_;
+    std::string dirFilePath_;
+    ScsiDevice device_;
+    DeviceSelector selector_{device_};
+    ByteCounters counters_;
+    DirFile dirFile_;
+    TapeVolume volume_;
+    CliJobWindow window_;
+    JobContext context_;
+};

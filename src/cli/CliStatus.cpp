@@ -1,0 +1,104 @@
+#include "cli/CliStatus.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "cli/ProgressText.h"
+
+namespace {
+
+constexpr std::size_t kTextReserve = 4096;
+constexpr auto kRedrawPause = std::chrono::milliseconds(100);
+constexpr int kBarWidth = 20;
+constexpr int kMinColumns = 20;
+
+}  // namespace
+
+CliStatus::CliStatus(int fd, bool terminal, int columns)
+    : fd_(fd), terminal_(terminal), columns_(std::max(columns, kMinColumns)) {
+    text_.reserve(kTextReserve);
+}
+
+void CliStatus::Write(const char* text, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd_, text, size);
+        // A status display that cannot be written is not worth failing a job.
+        if (written <= 0) return;
+        text += written;
+        size -= static_cast<std::size_t>(written);
+    }
+}
+
+void CliStatus::ShowStatus(const std::string& text) {
+    if (!terminal_) {
+        // Jobs repeat a text for every catalog row they pass.
+        if (text == text_) return;
+        text_ = text;
+        Write(text_.data(), text_.size());
+        Write("\n", 1);
+        return;
+    }
+    text_ = text;
+    Draw();
+}
+
+void CliStatus::ShowProgress(std::int64_t done, std::int64_t total) {
+    const Clock::time_point now = Clock::now();
+    if (!started_ && done > 0) {
+        started_ = true;
+        first_ = now;
+    }
+    moved_ += done >= done_ ? done - done_ : done;
+    done_ = done;
+    total_ = total;
+    if (!terminal_) return;
+    if (drawn_ && now - lastDraw_ < kRedrawPause && done != total) return;
+    Draw();
+}
+
+void CliStatus::Draw() {
+    const Clock::time_point now = Clock::now();
+    lastDraw_ = now;
+    char progress[256];
+    double rate = 0.0;
+    const double seconds = std::chrono::duration<double>(now - first_).count();
+    if (started_ && seconds > 0.5) rate = static_cast<double>(moved_) / seconds;
+    const std::size_t progressSize = ProgressText::Format(progress, sizeof progress, done_, total_, rate, kBarWidth);
+
+    // The status text gives way to the progress when the line is short.
+    const std::size_t width = static_cast<std::size_t>(columns_ - 1);
+    const std::size_t room = progressSize + 2 < width ? width - progressSize - 2 : 0;
+    const std::size_t textSize = std::min(text_.size(), room);
+
+    char line[1024];
+    std::size_t n = 0;
+    auto put = [&](const char* s, std::size_t size) {
+        size = std::min(size, sizeof line - n);
+        std::memcpy(line + n, s, size);
+        n += size;
+    };
+    put("\r\x1b[K", 4);
+    put(text_.data(), textSize);
+    if (progressSize > 0) {
+        put("  ", 2);
+        put(progress, std::min(progressSize, width));
+    }
+    Write(line, n);
+    drawn_ = true;
+}
+
+void CliStatus::ClearLine() {
+    if (terminal_ && drawn_) {
+        Write("\r\x1b[K", 4);
+        drawn_ = false;
+    }
+}
+
+void CliStatus::Finish() {
+    if (terminal_ && drawn_) {
+        Write("\n", 1);
+        drawn_ = false;
+    }
+}

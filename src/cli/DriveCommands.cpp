@@ -1,0 +1,85 @@
+#include "cli/DriveCommands.h"
+
+#include "cli/CliSession.h"
+#include "cli/CommandLine.h"
+#include "cli/ExitStatus.h"
+#include "jobs/TapeMaintenance.h"
+#include "report/MessageKind.h"
+#include "scsi/AdapterListing.h"
+
+namespace {
+
+void PrintDevices(std::FILE* out, const DeviceListing& devices) {
+    for (std::size_t t = 0; t < devices.entries.size(); ++t)
+        std::fprintf(out, "  %s %s\n", static_cast<int>(t) == devices.chosen ? "*" : " ", devices.entries[t].c_str());
+}
+
+}  // namespace
+
+DriveCommands::DriveCommands(CliSession& session, const CommandLine& line, std::FILE* out)
+    : session_(session), line_(line), out_(out) {}
+
+int DriveCommands::Adapters() {
+    const AdapterListing listing = session_.ListAdapters();
+    if (!listing.available) {
+        session_.Messages().ShowMessage(listing.statusText, Error);
+        return kExitFailed;
+    }
+    // Each adapter with its eight device entries; "*" marks the drive a
+    // command would use on that adapter.
+    for (std::size_t i = 0; i < listing.entries.size(); ++i) {
+        std::fprintf(out_, "%s\n", listing.entries[i].c_str());
+        if (i == 0)
+            PrintDevices(out_, listing.devices);
+        else
+            PrintDevices(out_, session_.Selector().SelectAdapter(static_cast<int>(i), session_.Messages(),
+                                                                 session_.Status()));
+    }
+    std::fflush(out_);
+    return kExitOk;
+}
+
+int DriveCommands::Status() {
+    const AdapterListing listing = session_.ListAdapters();
+    if (!listing.available) {
+        session_.Messages().ShowMessage(listing.statusText, Error);
+        return kExitFailed;
+    }
+    DeviceSelection selection = listing.devices.selection;
+    DeviceSelector& selector = session_.Selector();
+    if (line_.adapter >= 0) selection = selector.SelectAdapter(line_.adapter, session_.Messages(), session_.Status()).selection;
+    if (line_.target >= 0) selection = selector.SelectDevice(line_.target, session_.Messages(), session_.Status());
+
+    const bool accepted = selection.outcome == SelectionOutcome::Accepted;
+    std::fprintf(out_, "%s\n", accepted ? selection.status.text.c_str() : selection.notice.c_str());
+    std::fprintf(out_, "Capacity: %s MB\nBlock Size: %s Bytes\n", selection.capacity.c_str(),
+                 selection.blockSize.c_str());
+    std::fflush(out_);
+    // A script can wait for a usable, loaded drive on the exit status.
+    return accepted && selection.status.enableTapeButtons ? kExitOk : kExitFailed;
+}
+
+int DriveCommands::Format(const std::string& name) {
+    if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
+    TapeMaintenance maintenance(session_.Messages(), session_.Status(), session_.Window(), session_.Volume(),
+                                session_.Catalog(), session_.Device(), session_.Selector().Address());
+    maintenance.FormatTape(name,
+                           {session_.StartDirectory(), session_.CurrentTapeName(), session_.CurrentDirFilePath()});
+    return kExitOk;
+}
+
+int DriveCommands::Check() {
+    if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
+    TapeMaintenance maintenance(session_.Messages(), session_.Status(), session_.Window(), session_.Volume(),
+                                session_.Catalog(), session_.Device(), session_.Selector().Address());
+    maintenance.CheckTape();
+    return kExitOk;
+}
+
+int DriveCommands::Eject() {
+    if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
+    TapeMaintenance maintenance(session_.Messages(), session_.Status(), session_.Window(), session_.Volume(),
+                                session_.Catalog(), session_.Device(), session_.Selector().Address());
+    maintenance.EjectTape();
+    return kExitOk;
+}

@@ -1,0 +1,4 @@
+#pragma once
+// What "tapewren-cli --help" prints.
+
+const char* HelpText();

@@ -1,0 +1,30 @@
+#pragma once
+// The verify results as they come: each new row as one line on the output,
+// "name<TAB>status<TAB>difference". Tells whether the run got to its end
+// (the window enables its buttons only then).
+
+#include <cstddef>
+#include <cstdio>
+
+#include "jobs/VerifyResults.h"
+#include "jobs/VerifyResultsView.h"
+
+class ResultPrinter : public VerifyResultsView {
+public:
+    ResultPrinter(const VerifyResults& results, std::FILE* out);
+
+    void ShowResults() override { completed_ = false; }
+    void HideResults() override {}
+    void EnableButtons(bool enabled) override { completed_ = enabled; }
+    void RepaintResults() override;
+
+    bool Completed() const { return completed_; }
+    // Every row says "OK".
+    bool AllIdentical() const;
+
+private:
+    const VerifyResults& results_;
+    std::FILE* out_;
+    std::size_t printed_ = 0;
+    bool completed_ = false;
+};

@@ -1,0 +1,147 @@
+#include "cli/TransferCommands.h"
+
+#include <sys/stat.h>
+
+#include <climits>
+#include <cstdlib>
+
+#include "cli/CliMessages.h"
+#include "cli/CliSession.h"
+#include "cli/CommandLine.h"
+#include "cli/ExitStatus.h"
+#include "cli/ResultPrinter.h"
+#include "cli/RowMarker.h"
+#include "cli/TapeCatalog.h"
+#include "jobs/BackupJob.h"
+#include "jobs/RestoreJob.h"
+#include "jobs/SaveResults.h"
+#include "jobs/VerifyJob.h"
+#include "jobs/VerifyResults.h"
+#include "report/MessageKind.h"
+#include "ui/DriveBrowser.h"
+#include "ui/TabLayout.h"
+
+namespace {
+
+bool Resolve(const std::string& path, std::string& resolved) {
+    char buffer[PATH_MAX];
+    if (realpath(path.c_str(), buffer) == nullptr) return false;
+    resolved = buffer;
+    return true;
+}
+
+}  // namespace
+
+TransferCommands::TransferCommands(CliSession& session, const CommandLine& line, std::FILE* out)
+    : session_(session), line_(line), out_(out) {}
+
+int TransferCommands::SplitFiles(const std::vector<std::string>& files, std::string& folder,
+                                 std::vector<std::string>& names, std::string& problem) {
+    folder.clear();
+    names.clear();
+    for (const std::string& file : files) {
+        const std::size_t slash = file.rfind('/');
+        const std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
+        std::string parent = slash == std::string::npos ? "." : file.substr(0, slash);
+        if (parent.empty()) parent = "/";
+        std::string resolved;
+        if (!Resolve(parent, resolved)) {
+            problem = "Error: the folder of '" + file + "' cannot be found";
+            return kExitFailed;
+        }
+        if (!folder.empty() && resolved != folder) {
+            problem = "backup: the files must all be in one folder ('" + file + "' is not in " + folder + ")";
+            return kExitUsage;
+        }
+        folder = resolved;
+        names.push_back(name);
+    }
+    return kExitOk;
+}
+
+bool TransferCommands::Folder(const std::string& given, std::string& resolved) {
+    struct stat status {};
+    if (!Resolve(given, resolved) || ::stat(resolved.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+        session_.Messages().ShowMessage("Error: '" + given + "' is not a folder", Error);
+        return false;
+    }
+    return true;
+}
+
+int TransferCommands::Backup(const std::vector<std::string>& files) {
+    std::string folder, problem;
+    std::vector<std::string> names;
+    const int split = SplitFiles(files, folder, names, problem);
+    if (split == kExitUsage) {
+        std::fprintf(stderr, "tapewren-cli: %s\n", problem.c_str());
+        return kExitUsage;
+    }
+    if (split != kExitOk) {
+        session_.Messages().ShowMessage(problem, Error);
+        return kExitFailed;
+    }
+
+    // The folder as the browser lists it, so that files are marked, ordered
+    // and told apart (archives) exactly as in the window.
+    CliJobWindow& window = session_.Window();
+    DriveBrowser browser(session_.Messages());
+    if (browser.Fill(window.Left(), folder, "*.*") != 0) return kExitFailed;
+    std::string missing;
+    const std::int64_t total = RowMarker::MarkFiles(window.Left(), names, missing);
+    if (total < 0) {
+        session_.Messages().ShowMessage(
+            "Error: '" + missing + "' is not a file that can be backed up from " + browser.CurrentPath(), Error);
+        return kExitFailed;
+    }
+    window.SetFolder(browser.CurrentPath());
+
+    if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
+    session_.Counters().bytesTotal = total;
+    BackupJob(session_.Context()).RunBackup();
+    return kExitOk;
+}
+
+int TransferCommands::MarkCatalog(int tab, const std::vector<std::string>& names, bool all) {
+    if (TapeCatalog::Load(session_) != 0) return kExitFailed;
+    ListModel& list = session_.Window().Left();
+    std::int64_t total = 0;
+    if (all) {
+        total = RowMarker::MarkAllEntries(list, tab);
+    } else {
+        std::string missing;
+        total = RowMarker::MarkEntries(list, tab, names, missing);
+        if (total < 0) {
+            session_.Messages().ShowMessage(
+                "Error: '" + missing + "' is not in the directory file of tape '" + session_.CurrentTapeName() + "'",
+                Error);
+            return kExitFailed;
+        }
+    }
+    session_.Counters().bytesTotal = total;
+    return kExitOk;
+}
+
+int TransferCommands::Restore(const std::vector<std::string>& names) {
+    std::string folder;
+    if (!Folder(line_.to, folder)) return kExitFailed;
+    if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
+    if (!names.empty() && MarkCatalog(kRestoreTab, names, false) != kExitOk) return kExitFailed;
+    session_.Window().SetFolder(folder);
+    RestoreJob(session_.Context()).RunRestore();
+    return kExitOk;
+}
+
+int TransferCommands::Verify(const std::vector<std::string>& names) {
+    std::string folder;
+    if (!Folder(line_.in, folder)) return kExitFailed;
+    if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
+    if (MarkCatalog(kVerifyTab, names, names.empty()) != kExitOk) return kExitFailed;
+    session_.Window().SetFolder(folder);
+
+    VerifyResults results;
+    ResultPrinter printer(results, out_);
+    VerifyJob(session_.Context(), results, printer).RunVerify();
+    if (!printer.Completed()) return kExitFailed;
+    if (line_.report && SaveResults(session_.StartDirectory(), results, session_.Messages()) != 0) return kExitFailed;
+    return printer.AllIdentical() ? kExitOk : kExitFailed;
+}

@@ -1,0 +1,41 @@
+#pragma once
+// The three jobs behind START: backup of named files of one folder, restore
+// of named catalog entries (or of every record on tape) into a folder, and
+// verify of named entries (or all) against a folder. Each returns kExitOk,
+// kExitFailed, or kExitUsage for files from different folders; messages
+// tell why.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+class CliSession;
+class CommandLine;
+
+class TransferCommands {
+public:
+    // out: the verify results, for scripts to read.
+    TransferCommands(CliSession& session, const CommandLine& line, std::FILE* out);
+
+    int Backup(const std::vector<std::string>& files);
+    int Restore(const std::vector<std::string>& names);
+    // The rows go to out; with --report also to VerifyResults.txt in the
+    // start directory. Any row but "OK" fails the run.
+    int Verify(const std::vector<std::string>& names);
+
+    // Splits each path into its folder (resolved) and name; all folders must
+    // be the same. kExitOk, kExitUsage for different folders, kExitFailed
+    // for a folder that cannot be found (after an Error message).
+    static int SplitFiles(const std::vector<std::string>& files, std::string& folder,
+                          std::vector<std::string>& names, std::string& problem);
+
+private:
+    // The folder named by --to or --in, resolved; false after an Error message.
+    bool Folder(const std::string& given, std::string& resolved);
+    // The catalog into the left list and the named rows (or all) marked.
+    int MarkCatalog(int tab, const std::vector<std::string>& names, bool all);
+
+    CliSession& session_;
+    const CommandLine& line_;
+    std::FILE* out_;
+};
