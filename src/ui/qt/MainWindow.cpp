@@ -217,11 +217,15 @@ void MainWindow::ConnectCommands() {
     clicked(kMarkNone, run([&commands] { commands.Lists().MarkNone(); }));
     connect(leftList_, &QTreeWidget::itemClicked, this, run([&commands] { commands.Lists().ClickLeft(); }));
     connect(rightList_, &QTreeWidget::itemClicked, this, run([&commands] { commands.Lists().ClickRight(); }));
-    // Queued: the refill deletes the item the view is still handling.
+    // Later, from the event loop: the refill deletes the item the view is
+    // still handling. (The signal's item pointer cannot be queued itself.)
+    auto later = [this](auto handler) {
+        return [this, handler] { QMetaObject::invokeMethod(this, handler, Qt::QueuedConnection); };
+    };
     connect(leftList_, &QTreeWidget::itemDoubleClicked, this,
-            run([&commands] { commands.Lists().DoubleClickLeft(); }), Qt::QueuedConnection);
+            later(run([&commands] { commands.Lists().DoubleClickLeft(); })));
     connect(rightList_, &QTreeWidget::itemDoubleClicked, this,
-            run([&commands] { commands.Lists().DoubleClickRight(); }), Qt::QueuedConnection);
+            later(run([&commands] { commands.Lists().DoubleClickRight(); })));
     UtilityCommands& utilities = *utilities_;
     clicked(kCreateDirFile, run([&utilities] { utilities.CreateDirFileFromTape(); }));
     clicked(kExportToFloppy, run([&utilities] { utilities.ExportToFloppy(); }));
