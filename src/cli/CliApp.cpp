@@ -58,7 +58,6 @@ int CliApp::Run(const std::vector<std::string>& arguments) {
         return kExitFailed;
     }
 
-    if (setup_ != nullptr) setup_();
     CliStatus status(streams_.statusFd, streams_.statusIsTerminal, streams_.columns);
     CliMessages messages(streams_.err, streams_.in, streams_.inIsTerminal, line.answer);
     messages.SetBeforeOutput([&status, this] {
@@ -67,7 +66,7 @@ int CliApp::Run(const std::vector<std::string>& arguments) {
     });
     if (line.all) messages.AnswerYes(RestoreJob::kFullRestoreQuestion, "--all");
 
-    CliSession session(messages, status, start.string());
+    CliSession session(messages, status, start.string(), setup_);
     int result = Dispatch(line, session, streams_.out);
     status.Finish();
     if (result == kExitOk && messages.Failed()) result = kExitFailed;

@@ -17,8 +17,8 @@ public:
         bool statusIsTerminal;
         int columns;
     };
-    // Sets up the host adapters; run once the command line is known to be
-    // good (help and usage errors touch no drive).
+    // Sets up the host adapters; run when a command first needs the drive
+    // (help, usage errors and the floppy copies touch none).
     using AdapterSetup = void (*)();
 
     CliApp(Streams streams, AdapterSetup setup) : streams_(streams), setup_(setup) {}

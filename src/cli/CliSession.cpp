@@ -3,9 +3,10 @@
 #include "report/MessageKind.h"
 #include "scsi/AdapterListing.h"
 
-CliSession::CliSession(MessageSink& messages, StatusSink& status, std::string startDirectory)
+CliSession::CliSession(MessageSink& messages, StatusSink& status, std::string startDirectory, void (*setup)())
     : messages_(messages),
       status_(status),
+      setup_(setup),
       startDirectory_(std::move(startDirectory)),
       dirFile_(messages),
       volume_(messages, status, counters_, selector_.Address()),
@@ -13,7 +14,13 @@ CliSession::CliSession(MessageSink& messages, StatusSink& status, std::string st
       context_{volume_,  device_,  dirFile_,         selector_.Selection(), messages_,  status_,
                counters_, window_, startDirectory_, tapeName_,             dirFilePath_} {}
 
-AdapterListing CliSession::ListAdapters() { return selector_.ListAdapters(messages_, status_); }
+AdapterListing CliSession::ListAdapters() {
+    if (setup_ != nullptr) {
+        setup_();
+        setup_ = nullptr;
+    }
+    return selector_.ListAdapters(messages_, status_);
+}
 
 int CliSession::SelectDrive(int adapter, int target) {
     const AdapterListing listing = ListAdapters();

@@ -21,7 +21,9 @@ struct AdapterListing;
 
 class CliSession {
 public:
-    CliSession(MessageSink& messages, StatusSink& status, std::string startDirectory);
+    // setup: installs the host adapters, run before the first listing, so
+    // that a command that needs no drive touches none.
+    CliSession(MessageSink& messages, StatusSink& status, std::string startDirectory, void (*setup)() = nullptr);
     CliSession(const CliSession&) = delete;
     CliSession& operator=(const CliSession&) = delete;
 
@@ -50,6 +52,7 @@ public:
 private:
     MessageSink& messages_;
     StatusSink& status_;
+    void (*setup_)();
     const std::string startDirectory_;
     std::string tapeName_;
     std::string dirFilePath_;

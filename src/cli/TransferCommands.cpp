@@ -5,7 +5,6 @@
 #include <climits>
 #include <cstdlib>
 
-#include "cli/CliMessages.h"
 #include "cli/CliSession.h"
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"

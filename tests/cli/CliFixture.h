@@ -1,0 +1,83 @@
+#pragma once
+// A scratch tree for runs of tapewren-cli: start/ (the current directory,
+// where directory files live), src/ and dst/, tapes/ (the virtual drive's
+// cartridges) and floppy/. Removed afterwards.
+
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "CliRunner.h"
+
+class CliFixture : public testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/tw-cli-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root = pattern;
+        for (const char* sub : {"start", "src", "dst", "tapes", "floppy", "scratch"})
+            std::filesystem::create_directories(root + "/" + sub);
+        cli = std::make_unique<CliRunner>(Path("start"), Path("tapes"), Path("floppy"), Path("scratch"));
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
+
+    std::string Path(const std::string& relative) const { return root + "/" + relative; }
+    std::string Tape() const { return Path("tapes/tape01.tap"); }
+    std::string Catalog(const std::string& name = "Daily") const { return Path("start/" + name + ".twd"); }
+
+    // Bytes of a made-up pattern, different for every seed.
+    static std::string Pattern(std::size_t size, std::uint32_t seed) {
+        std::string b(size, '\0');
+        std::uint32_t x = seed * 2654435761u + 7;
+        for (char& byte : b) {
+            x ^= x << 13;
+            x ^= x >> 17;
+            x ^= x << 5;
+            byte = static_cast<char>(x);
+        }
+        return b;
+    }
+    void Write(const std::string& relative, const std::string& bytes) const {
+        std::ofstream(Path(relative), std::ios::binary | std::ios::trunc) << bytes;
+    }
+    // Last write time: noon local time of the given day.
+    bool SetDate(const std::string& relative, int day, int month, int year) const {
+        std::tm local{};
+        local.tm_mday = day;
+        local.tm_mon = month - 1;
+        local.tm_year = year - 1900;
+        local.tm_hour = 12;
+        local.tm_isdst = -1;
+        const std::time_t when = std::mktime(&local);
+        timespec times[2] = {{when, 0}, {when, 0}};
+        return utimensat(AT_FDCWD, Path(relative).c_str(), times, 0) == 0;
+    }
+    std::string Read(const std::string& relative) const { return CliRunner::Slurp(Path(relative)); }
+    static std::string Bytes(const std::string& path) { return CliRunner::Slurp(path); }
+
+    // Formats tape "Daily" and backs up src/ files a.txt (3000 bytes),
+    // b.zip (70000) and c.dat (1).
+    void FormatAndBackUp() {
+        Write("src/a.txt", Pattern(3000, 1));
+        Write("src/b.zip", Pattern(70000, 2));
+        Write("src/c.dat", Pattern(1, 3));
+        for (const char* name : {"src/a.txt", "src/b.zip", "src/c.dat"}) ASSERT_TRUE(SetDate(name, 5, 3, 2021));
+        const CliRun format = cli->Run({"format", "Daily", "--yes"});
+        ASSERT_EQ(format.status, 0) << format.err;
+        const CliRun backup = cli->Run({"backup", "../src/a.txt", "../src/b.zip", "../src/c.dat"});
+        ASSERT_EQ(backup.status, 0) << backup.err;
+    }
+
+    std::string root;
+    std::unique_ptr<CliRunner> cli;
+};

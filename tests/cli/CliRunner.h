@@ -1,0 +1,90 @@
+#pragma once
+// Runs the built tapewren-cli as a user's shell would: in a start folder,
+// with the virtual drive and the floppy folder set in its environment,
+// standard input from a file (not a terminal), and its two outputs caught.
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <initializer_list>
+#include <iterator>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+struct CliRun {
+    int status = -1;  // exit status, or -1 when it did not exit normally
+    std::string out;
+    std::string err;
+};
+
+class CliRunner {
+public:
+    // scratch: a folder for the caught outputs.
+    CliRunner(std::string startFolder, std::string tapes, std::string floppy, std::string scratch)
+        : start_(std::move(startFolder)), tapes_(std::move(tapes)), floppy_(std::move(floppy)),
+          scratch_(std::move(scratch)) {}
+
+    // stdinText: what standard input holds.
+    CliRun Run(std::initializer_list<std::string> arguments, const std::string& stdinText = "") const {
+        return Run(std::vector<std::string>(arguments), stdinText);
+    }
+    CliRun Run(const std::vector<std::string>& arguments, const std::string& stdinText = "") const {
+        const std::string in = scratch_ + "/stdin", out = scratch_ + "/stdout", err = scratch_ + "/stderr";
+        std::ofstream(in, std::ios::binary) << stdinText;
+
+        std::vector<std::string> env;
+        for (char** e = environ; *e != nullptr; ++e) {
+            const std::string entry = *e;
+            // No network drive may come before the virtual one.
+            if (entry.rfind("TAPEWREN_", 0) != 0) env.push_back(entry);
+        }
+        env.push_back("TAPEWREN_VTAPE=" + tapes_);
+        env.push_back("TAPEWREN_FLOPPY=" + floppy_);
+        std::vector<char*> envp;
+        for (auto& e : env) envp.push_back(e.data());
+        envp.push_back(nullptr);
+
+        std::vector<std::string> args = {TW_CLI_PATH};
+        args.insert(args.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addchdir_np(&actions, start_.c_str());
+        CliRun run;
+        pid_t pid = 0;
+        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        if (spawned != 0) {
+            run.err = "could not start " + args[0];
+            return run;
+        }
+        int wstatus = 0;
+        if (waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus)) run.status = WEXITSTATUS(wstatus);
+        run.out = Slurp(out);
+        run.err = Slurp(err);
+        return run;
+    }
+
+    static std::string Slurp(const std::string& path) {
+        std::ifstream file(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    }
+
+private:
+    std::string start_;
+    std::string tapes_;
+    std::string floppy_;
+    std::string scratch_;
+};
