@@ -115,7 +115,11 @@ void BackupJob::RunBackup() {
     c_.counters.bytesDone = 0;
     c_.status.ShowProgress(0, c_.counters.bytesTotal);
     c_.status.ShowStatus(" Locating write position ...");
-    if (c_.volume.MoveToEOD() != 0) {
+    // Append right after the catalog's last record rather than at end of
+    // data: a run that failed or crashed half-way leaves an unfinished record
+    // there, and appending after it would shift every later entry off its
+    // record. The next write cuts it off.
+    if (c_.volume.MoveToAppendPoint(entries) != 0) {
         Fail("MoveToEOD error");
         return;
     }

@@ -100,14 +100,17 @@ TEST_F(BackupJobTest, RoomCheckReportsWhatIsLeftAndWritesNothing) {
     EXPECT_EQ(ReadFile(image), before);
     EXPECT_EQ(dirFile.CountEntries(CatalogPath("Daily")), 990);
 
-    // Nine still fit.
+    // Nine pass the room check. The tape does not hold the 990 records this
+    // catalog claims, so the job will not append at a wrong place either.
     names.pop_back();
     messages.shown.clear();
     BackUp(names);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].kind, Success);
-    EXPECT_EQ(dirFile.CountEntries(CatalogPath("Daily")), 999);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Error: fewer file records on tape than entries in DirFile",
+                                                 "MoveToEOD error"}));
+    EXPECT_FALSE(Sent(0x0A)) << "nothing written";
+    EXPECT_EQ(dirFile.CountEntries(CatalogPath("Daily")), 990);
 
+    AddEntries(CatalogPath("Daily"), 9);
     messages.shown.clear();
     BackUp({"0.txt"});
     EXPECT_EQ(messages.shown[0].text, "Sorry, only space for 0 files left on directory");
@@ -222,14 +225,40 @@ TEST_F(BackupJobTest, FileThatGrowsOnceOnTapeGetsTheEntryOfItsRecord) {
     ExpectTapeMatchesCatalog(CatalogPath("Daily"));
 }
 
-TEST_F(BackupJobTest, MoveToEodFailureEndsBeforeAnyFile) {
+TEST_F(BackupJobTest, PositioningFailureEndsBeforeAnyFile) {
     Format();
     MakeFile("a.txt", 10, 1);
     faults->failOpcode = 0x11;
     faults->how = FaultyAdapter::How::Aborted;
     BackUp({"a.txt"});
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"MoveToEOD Error: aborted", "MoveToEOD error"}));
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Error: fewer file records on tape than entries in DirFile",
+                                                 "MoveToEOD error"}));
     EXPECT_EQ(dirFile.CountEntries(CatalogPath("Daily")), 0);
+}
+
+TEST_F(BackupJobTest, RunAfterAFailedOneAppendsAfterTheLastCataloguedRecord) {
+    Format();
+    MakeFile("one.txt", 5000, 1);
+    MakeFile("big.txt", 300000, 2);
+    MakeFile("two.txt", 7000, 3);
+    BackUp({"one.txt"});
+    // The second run dies in the middle of big.txt's data: its header and
+    // some blocks are on tape, without a filemark and without an entry.
+    faults->failOpcode = 0x0A;
+    faults->failFrom = 3;
+    BackUp({"big.txt"});
+    ASSERT_EQ(messages.shown.back().text, "Write file tape error");
+    faults->failOpcode = -1;
+    messages.shown.clear();
+    BackUp({"two.txt"});
+    ASSERT_EQ(messages.shown.size(), 1u) << messages.shown[0].text;
+    EXPECT_EQ(messages.shown[0].kind, Success);
+    const auto entries = Entries(CatalogPath("Daily"));
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[1].name, "two.txt");
+    // Entry 2 is the record after the second filemark: two.txt, not the
+    // remains of big.txt.
+    ExpectTapeMatchesCatalog(CatalogPath("Daily"));
 }
 
 // Files the tape format cannot hold are refused before the tape is touched,
