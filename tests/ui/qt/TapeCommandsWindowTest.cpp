@@ -5,6 +5,7 @@
 
 #include <QLineEdit>
 #include <algorithm>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
@@ -226,4 +227,22 @@ TEST_F(TapeCommandsWindowTest, UtilitiesShowsOneCatalogAndComesBack) {
     ClickRow(right, "..", true);
     EXPECT_EQ(TextOf(kRightListLabel), "Tape Directory Files:");
     EXPECT_EQ(Rows(right), std::vector<std::string>{"Monday"});
+}
+
+TEST_F(TapeCommandsWindowTest, MarkingAFileFarDownKeepsTheListWhereItWas) {
+    std::filesystem::create_directories(root + "/many");
+    for (int i = 0; i < 200; ++i) std::ofstream(root + "/many/f" + std::to_string(1000 + i) + ".txt") << "x";
+    window->Logic().State().browseDirectory = root + "/many/";
+    ClickTab(kRestoreTab);
+    ClickTab(kBackupTab);
+    auto* left = Get<QTreeWidget>(kLeftList);
+    // The row the user scrolled to stands at the top of the view.
+    left->scrollToItem(Item(left, "f1100.txt"), QAbstractItemView::PositionAtTop);
+    const int scrolled = left->verticalScrollBar()->value();
+    ASSERT_GT(scrolled, 0);
+    QTest::mouseClick(left->viewport(), Qt::LeftButton, {}, left->visualItemRect(Item(left, "f1100.txt")).center());
+    QTest::qWait(50);
+    EXPECT_EQ(ImageOf(window->Logic().State().leftList, "f1100.txt"), kImageFileBackup);
+    EXPECT_EQ(left->verticalScrollBar()->value(), scrolled);
+    EXPECT_TRUE(Item(left, "f1100.txt")->isSelected());
 }
