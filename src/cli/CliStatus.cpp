@@ -67,9 +67,11 @@ void CliStatus::Draw() {
     if (started_ && seconds > 0.5) rate = static_cast<double>(moved_) / seconds;
     const std::size_t progressSize = ProgressText::Format(progress, sizeof progress, done_, total_, rate, kBarWidth);
 
-    // The status text gives way to the progress when the line is short.
+    // The status text gives way to the progress when the line is short; the
+    // line stays within the width so that "\r" returns to its start.
     const std::size_t width = static_cast<std::size_t>(columns_ - 1);
-    const std::size_t room = progressSize + 2 < width ? width - progressSize - 2 : 0;
+    const std::size_t progressShown = std::min(progressSize, width);
+    const std::size_t room = progressShown == 0 ? width : (width > progressShown + 2 ? width - progressShown - 2 : 0);
     const std::size_t textSize = std::min(text_.size(), room);
 
     char line[1024];
@@ -81,9 +83,9 @@ void CliStatus::Draw() {
     };
     put("\r\x1b[K", 4);
     put(text_.data(), textSize);
-    if (progressSize > 0) {
-        put("  ", 2);
-        put(progress, std::min(progressSize, width));
+    if (progressShown > 0) {
+        if (textSize > 0) put("  ", 2);
+        put(progress, progressShown);
     }
     Write(line, n);
     drawn_ = true;
