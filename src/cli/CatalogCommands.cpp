@@ -32,6 +32,7 @@ CatalogCommands::CatalogCommands(CliSession& session, const CommandLine& line, s
 int CatalogCommands::Dir() {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
     if (TapeCatalog::Load(session_) != 0) return kExitFailed;
+    session_.BeforeOutput();
     for (const ListRow& row : session_.Window().Left().Rows())
         std::fprintf(out_, "%s\t%s\t%s\t%s\n", row.Text(0).c_str(), row.Text(1).c_str(), row.Text(2).c_str(),
                      row.Text(3).c_str());

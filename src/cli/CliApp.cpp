@@ -67,6 +67,7 @@ int CliApp::Run(const std::vector<std::string>& arguments) {
     if (line.all) messages.AnswerYes(RestoreJob::kFullRestoreQuestion, "--all");
 
     CliSession session(messages, status, start.string(), setup_);
+    session.SetBeforeOutput([&status] { status.ClearLine(); });
     int result = Dispatch(line, session, streams_.out);
     status.Finish();
     if (result == kExitOk && messages.Failed()) result = kExitFailed;

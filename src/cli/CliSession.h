@@ -5,6 +5,7 @@
 // that name the current tape, and the jobs' view of the window. Directory
 // files live in the start directory, the current directory of the run.
 
+#include <functional>
 #include <string>
 
 #include "catalog/DirFile.h"
@@ -36,6 +37,13 @@ public:
     // The adapter listing of the last SelectDrive or ListAdapters.
     AdapterListing ListAdapters();
 
+    // Runs before a listing or result goes to standard output, so that a
+    // status line on the same terminal makes room.
+    void SetBeforeOutput(std::function<void()> beforeOutput) { beforeOutput_ = std::move(beforeOutput); }
+    void BeforeOutput() {
+        if (beforeOutput_) beforeOutput_();
+    }
+
     MessageSink& Messages() { return messages_; }
     StatusSink& Status() { return status_; }
     ScsiDevice& Device() { return device_; }
@@ -53,6 +61,7 @@ private:
     MessageSink& messages_;
     StatusSink& status_;
     void (*setup_)();
+    std::function<void()> beforeOutput_;
     const std::string startDirectory_;
     std::string tapeName_;
     std::string dirFilePath_;

@@ -64,7 +64,7 @@ void CliStatus::Draw() {
     char progress[256];
     double rate = 0.0;
     const double seconds = std::chrono::duration<double>(now - first_).count();
-    if (started_ && seconds > 0.5) rate = static_cast<double>(moved_) / seconds;
+    if (started_ && seconds > 0.2) rate = static_cast<double>(moved_) / seconds;
     const std::size_t progressSize = ProgressText::Format(progress, sizeof progress, done_, total_, rate, kBarWidth);
 
     // The status text gives way to the progress when the line is short; the
@@ -100,6 +100,10 @@ void CliStatus::ClearLine() {
 
 void CliStatus::Finish() {
     if (terminal_ && drawn_) {
+        // A finished job leaves its bar at zero for the next one; the last
+        // line keeps only the drive's state.
+        total_ = 0;
+        Draw();
         Write("\n", 1);
         drawn_ = false;
     }

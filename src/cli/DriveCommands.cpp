@@ -25,6 +25,7 @@ int DriveCommands::Adapters() {
         session_.Messages().ShowMessage(listing.statusText, Error);
         return kExitFailed;
     }
+    session_.BeforeOutput();
     // Each adapter with its eight device entries; "*" marks the drive a
     // command would use on that adapter.
     for (std::size_t i = 0; i < listing.entries.size(); ++i) {
@@ -50,6 +51,7 @@ int DriveCommands::Status() {
     if (line_.adapter >= 0) selection = selector.SelectAdapter(line_.adapter, session_.Messages(), session_.Status()).selection;
     if (line_.target >= 0) selection = selector.SelectDevice(line_.target, session_.Messages(), session_.Status());
 
+    session_.BeforeOutput();
     const bool accepted = selection.outcome == SelectionOutcome::Accepted;
     std::fprintf(out_, "%s\n", accepted ? selection.status.text.c_str() : selection.notice.c_str());
     std::fprintf(out_, "Capacity: %s MB\nBlock Size: %s Bytes\n", selection.capacity.c_str(),

@@ -53,7 +53,12 @@ std::size_t ProgressText::Format(char* out, std::size_t size, std::int64_t done,
         Duration(left, sizeof left, static_cast<std::int64_t>(static_cast<double>(total - shown) / rate + 0.5));
     else
         std::snprintf(left, sizeof left, "--:--");
-    return Clamp(std::snprintf(out, size, "[%s] %3d%%  %s/%s  %.1f MB/s  %s left", bar, percent, doneText, totalText,
-                               rate / 1e6, left),
+    char rateText[32];
+    if (rate > 0.0)
+        std::snprintf(rateText, sizeof rateText, "%.1f", rate / 1e6);
+    else
+        std::snprintf(rateText, sizeof rateText, "--");
+    return Clamp(std::snprintf(out, size, "[%s] %3d%%  %s/%s  %s MB/s  %s left", bar, percent, doneText, totalText,
+                               rateText, left),
                  size);
 }

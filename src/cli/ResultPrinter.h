@@ -5,13 +5,15 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 
 #include "jobs/VerifyResults.h"
 #include "jobs/VerifyResultsView.h"
 
 class ResultPrinter : public VerifyResultsView {
 public:
-    ResultPrinter(const VerifyResults& results, std::FILE* out);
+    // beforeOutput: runs before rows are written (may be empty).
+    ResultPrinter(const VerifyResults& results, std::FILE* out, std::function<void()> beforeOutput = {});
 
     void ShowResults() override { completed_ = false; }
     void HideResults() override {}
@@ -25,6 +27,7 @@ public:
 private:
     const VerifyResults& results_;
     std::FILE* out_;
+    std::function<void()> beforeOutput_;
     std::size_t printed_ = 0;
     bool completed_ = false;
 };

@@ -138,7 +138,7 @@ int TransferCommands::Verify(const std::vector<std::string>& names) {
     session_.Window().SetFolder(folder);
 
     VerifyResults results;
-    ResultPrinter printer(results, out_);
+    ResultPrinter printer(results, out_, [this] { session_.BeforeOutput(); });
     VerifyJob(session_.Context(), results, printer).RunVerify();
     if (!printer.Completed()) return kExitFailed;
     if (line_.report && SaveResults(session_.StartDirectory(), results, session_.Messages()) != 0) return kExitFailed;
