@@ -54,6 +54,9 @@ void DirTapeCommand::Run(bool leftSide) {
     if (leftSide) {
         state.leftLabel = LabelText::TapeLabel(state.currentTapeName, LabelText::kLeftTapeLabelLimit);
         lister_.ListDirFile(state.leftList, state.currentDirFilePath, false);
+        // The refill dropped the marks, so their total goes with them.
+        window_.Counters().bytesTotal = 0;
+        window_.ShowProgress(0, 0);
     } else {
         state.rightLabel = LabelText::TapeLabel(state.currentTapeName, LabelText::kRightTapeLabelLimit);
         lister_.ListDirFile(state.rightList, state.currentDirFilePath, false);

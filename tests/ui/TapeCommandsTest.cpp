@@ -168,6 +168,19 @@ TEST_F(TapeCommandsTest, DirTapeLeftCutsTheLabelAt25) {
     EXPECT_EQ(State().leftList.RowCount(), 0u);
 }
 
+TEST_F(TapeCommandsTest, DirTapeLeftDropsTheMarksAndTheirTotal) {
+    Format("Daily");
+    AddEntry("Daily");
+    logic.ChooseTab(kRestoreTab);
+    commands->DirTapeLeft();
+    commands->Lists().MarkAll();
+    ASSERT_EQ(logic.Counters().bytesTotal, 5);
+    commands->DirTapeLeft();
+    EXPECT_EQ(State().leftList.Row(0).image, kImageFile);
+    EXPECT_EQ(logic.Counters().bytesTotal, 0);
+    EXPECT_EQ(State().byteLabel, "0 / 0 Bytes");
+}
+
 TEST_F(TapeCommandsTest, DirTapeOfABlankTapeKeepsPathLabelAndStatus) {
     State().currentDirFilePath = "/previous.twd";
     commands->DirTapeRight();
