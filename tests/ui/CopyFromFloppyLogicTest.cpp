@@ -118,44 +118,6 @@ TEST_F(CopyFromFloppyLogicTest, VanishedDirectoryFileLeavesOnlyTheUpRow) {
     EXPECT_EQ(dialogMessages.shown, (std::vector<RecordedMessage>{{"Error opening dir file on hard drive", Error}}));
 }
 
-TEST_F(CopyFromFloppyLogicTest, OkCopiesEverySelectedFileAndCloses) {
-    const auto daily = FloppyFolders::WriteCatalog(folders.floppy, "Daily", {"a.txt", "b.txt"}, 17);
-    FloppyFolders::WriteCatalog(folders.floppy, "Monthly", {});
-    const auto weekly = FloppyFolders::WriteCatalog(folders.floppy, "Weekly", {"c.txt"});
-    ASSERT_TRUE(logic.Initialise());
-    Select({"Daily", "Weekly"});
-    EXPECT_TRUE(logic.Accept());
-    EXPECT_EQ(FloppyFolders::ReadBytes(folders.start + "/Daily.twd"), daily);
-    EXPECT_EQ(FloppyFolders::ReadBytes(folders.start + "/Weekly.twd"), weekly);
-    EXPECT_FALSE(std::filesystem::exists(folders.start + "/Monthly.twd"));
-    EXPECT_TRUE(dialogMessages.shown.empty());
-}
-
-TEST_F(CopyFromFloppyLogicTest, OkWithNothingSelectedSaysSoAndStaysOpen) {
-    FloppyFolders::WriteCatalog(folders.floppy, "Daily", {});
-    ASSERT_TRUE(logic.Initialise());
-    EXPECT_FALSE(logic.Accept());
-    EXPECT_EQ(dialogMessages.shown, (std::vector<RecordedMessage>{{"No Directory File selected", Oops}}));
-    EXPECT_TRUE(std::filesystem::is_empty(folders.start));
-}
-
-TEST_F(CopyFromFloppyLogicTest, EveryOverwriteDeclinedCopiesNothingAndStaysOpen) {
-    FloppyFolders::WriteCatalog(folders.floppy, "Daily", {"new.txt"});
-    FloppyFolders::WriteCatalog(folders.floppy, "Weekly", {"new.txt"});
-    const auto oldDaily = FloppyFolders::WriteCatalog(folders.start, "Daily", {});
-    const auto oldWeekly = FloppyFolders::WriteCatalog(folders.start, "Weekly", {});
-    ASSERT_TRUE(logic.Initialise());
-    Select({"Daily", "Weekly"});
-    copyMessages.answers = {kMessageCancel, kMessageCancel};
-    EXPECT_FALSE(logic.Accept());
-    ASSERT_EQ(copyMessages.shown.size(), 2u);
-    EXPECT_EQ(copyMessages.shown[1].text, "Directory File '" + folders.start.substr(1) +
-                                              "/Weekly.twd' already exists on harddrive. Overwrite?");
-    EXPECT_EQ(FloppyFolders::ReadBytes(folders.start + "/Daily.twd"), oldDaily);
-    EXPECT_EQ(FloppyFolders::ReadBytes(folders.start + "/Weekly.twd"), oldWeekly);
-    EXPECT_TRUE(dialogMessages.shown.empty());
-}
-
 TEST_F(CopyFromFloppyLogicTest, OneConfirmedOverwriteAmongDeclinedOnesCloses) {
     const auto daily = FloppyFolders::WriteCatalog(folders.floppy, "Daily", {"new.txt"});
     FloppyFolders::WriteCatalog(folders.floppy, "Weekly", {"new.txt"});
@@ -181,28 +143,6 @@ TEST_F(CopyFromFloppyLogicTest, UnreadableSourceInFloppyViewStopsWithCapitalF) {
               (std::vector<RecordedMessage>{{"Error reading Directory File from Floppy", Error}}));
     EXPECT_TRUE(std::filesystem::exists(folders.start + "/Alpha.twd"));
     EXPECT_FALSE(std::filesystem::exists(folders.start + "/Gamma.twd"));
-}
-
-TEST_F(CopyFromFloppyLogicTest, UnwritableStartDirectoryIsReportedAndStaysOpen) {
-    FloppyFolders::WriteCatalog(folders.floppy, "Daily", {});
-    ASSERT_TRUE(logic.Initialise());
-    std::filesystem::remove_all(folders.start);
-    Select({"Daily"});
-    EXPECT_FALSE(logic.Accept());
-    EXPECT_EQ(dialogMessages.shown,
-              (std::vector<RecordedMessage>{{"Error writing Directory File to harddrive", Error}}));
-}
-
-TEST_F(CopyFromFloppyLogicTest, OkInContentsViewCopiesTheFileShown) {
-    const auto daily = FloppyFolders::WriteCatalog(folders.floppy, "Daily", {"a.txt"}, 3);
-    FloppyFolders::WriteCatalog(folders.floppy, "Weekly", {});
-    ASSERT_TRUE(logic.Initialise());
-    Focus("Daily");
-    logic.OpenFocused();
-    Select({"a.txt"});
-    EXPECT_TRUE(logic.Accept());
-    EXPECT_EQ(FloppyFolders::ReadBytes(folders.start + "/Daily.twd"), daily);
-    EXPECT_FALSE(std::filesystem::exists(folders.start + "/Weekly.twd"));
 }
 
 TEST_F(CopyFromFloppyLogicTest, ContentsViewWordsItsErrorsWithSmallF) {

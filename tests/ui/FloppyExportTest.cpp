@@ -72,39 +72,6 @@ TEST_F(FloppyExportTest, FirstErrorStopsTheRest) {
     EXPECT_EQ(host.driveStatus, 1);
 }
 
-TEST_F(FloppyExportTest, NoDiskIsAWriteError) {
-    FloppyFolders::WriteCatalog(folders.start, "Alpha", {});
-    FloppyFolders::WriteCatalog(folders.start, "Beta", {});
-    std::filesystem::remove_all(folders.floppy);
-    Rows({"Alpha", "Beta"}, {"Alpha", "Beta"});
-    Run();
-    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"Error writing Directory File to floppy", Error}}));
-    EXPECT_EQ(status.statuses.size(), 1u);
-}
-
-TEST_F(FloppyExportTest, DeclinedOverwriteGoesOnWithTheNextRow) {
-    FloppyFolders::WriteCatalog(folders.start, "Daily", {"new.txt"});
-    const auto weekly = FloppyFolders::WriteCatalog(folders.start, "Weekly", {});
-    const auto old = FloppyFolders::WriteCatalog(folders.floppy, "Daily", {});
-    Rows({"Daily", "Weekly"}, {"Daily", "Weekly"});
-    messages.answers = {kMessageCancel};
-    Run();
-    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{
-                                  {"Directory File 'Daily.twd' already exists on floppy. Overwrite?", Question}}));
-    EXPECT_EQ(FloppyFolders::ReadBytes(Floppy("Daily")), old);
-    EXPECT_EQ(FloppyFolders::ReadBytes(Floppy("Weekly")), weekly);
-}
-
-TEST_F(FloppyExportTest, NothingSelectedSaysSoAndCopiesNothing) {
-    FloppyFolders::WriteCatalog(folders.start, "Daily", {});
-    Rows({"Daily"}, {});
-    Run();
-    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"No Directory File selected", Oops}}));
-    EXPECT_TRUE(std::filesystem::is_empty(folders.floppy));
-    EXPECT_TRUE(status.statuses.empty());
-    EXPECT_EQ(host.driveStatus, 1);
-}
-
 TEST_F(FloppyExportTest, ContentsViewExportsItsFileWhateverIsSelected) {
     const auto daily = FloppyFolders::WriteCatalog(folders.start, "Daily", {"a.txt"});
     FloppyFolders::WriteCatalog(folders.start, "a", {});
