@@ -51,16 +51,17 @@ bool ListHandlers::Browse(bool left) {
     const ListRow& row = list.Row(static_cast<std::size_t>(focused));
     std::string target;
     if (row.image == kImageFolder || row.image == kImageGreenFolder) {
-        // The list shows the browse directory; its folder names are relative
-        // to it.
-        JoinPath(state.browseDirectory, row.Text(0), target);
+        // Only one list at a time is filled by the browser, so its current
+        // path is the folder this list shows (the start directory for the
+        // Utilities tab's catalogs).
+        JoinPath(browser_.CurrentPath(), row.Text(0), target);
     } else if (row.image == kImageDrive) {
         target = row.Text(0);
     } else {
         return false;
     }
     const bool entered = browser_.Fill(list, target, "*.*") == 0;
-    if (entered) state.browseDirectory = browser_.CurrentPath();
+    state.browseDirectory = browser_.CurrentPath();
     (left ? state.leftLabel : state.rightLabel) = LabelText::BrowsePath(state.browseDirectory);
     if (left && entered) {
         // A folder that could not be entered keeps its list and its marks,

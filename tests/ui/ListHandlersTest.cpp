@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "CommandsFixture.h"
 #include "catalog/DirFile.h"
 #include "ui/ListImage.h"
@@ -202,6 +204,17 @@ TEST_F(ListHandlersTest, DoubleClickInTheRightListBrowsesOnRestoreAndKeepsTheLef
     EXPECT_EQ(Total(), 9);
     DoubleClick(Right(), "/", false);
     EXPECT_EQ(State().browseDirectory, "/");
+}
+
+TEST_F(ListHandlersTest, FolderAmongTheCatalogsIsEnteredFromTheStartDirectory) {
+    tree.Folder("start/old.twd");
+    tree.File("start/old.twd/inside.txt", 1);
+    logic.ChooseTab(kUtilitiesTab);
+    DoubleClick(Right(), "old.twd", false);
+    EXPECT_TRUE(browserMessages.shown.empty());
+    EXPECT_EQ(State().browseDirectory, tree.Path("start/old.twd/"));
+    const auto names = Names(Right());
+    EXPECT_NE(std::find(names.begin(), names.end(), "inside.txt"), names.end());
 }
 
 TEST_F(ListHandlersTest, UtilitiesShowsOneCatalogWithAnUpRowAndReturnsToTheList) {
