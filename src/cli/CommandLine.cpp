@@ -81,6 +81,15 @@ int CommandLine::Parse(const std::vector<std::string>& arguments, std::string& e
         if (!optionsEnded && a == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && a.size() > 1 && a[0] == '-') {
+            const std::size_t equals = a.find('=');
+            if (a.rfind("--", 0) == 0 && equals != std::string::npos) {
+                // "--to=DIR" as "--to DIR".
+                const std::vector<std::string> pair = {a.substr(0, equals), a.substr(equals + 1)};
+                std::size_t j = 0;
+                if (Option(pair[0], pair, j, error) != 0) return -1;
+                if (j != 1) return error = pair[0] + " takes no value", -1;
+                continue;
+            }
             if (Option(a, arguments, i, error) != 0) return -1;
         } else if (command.empty()) {
             command = a;

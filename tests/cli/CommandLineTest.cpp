@@ -35,6 +35,14 @@ TEST(CommandLineTest, DoubleDashLetsAFileNameBeginWithADash) {
     EXPECT_EQ(line.answer, Answer::Ask);
 }
 
+TEST(CommandLineTest, ValuesMayBeJoinedWithAnEqualsSign) {
+    const CommandLine line = Parsed({"verify", "--in=/x=y", "--target=2"});
+    EXPECT_EQ(line.in, "/x=y");
+    EXPECT_EQ(line.target, 2);
+    EXPECT_NE(Refused({"dir", "--yes=1"}).find("--yes takes no value"), std::string::npos);
+    EXPECT_NE(Refused({"dir", "--target="}).find("--target takes a number"), std::string::npos);
+}
+
 TEST(CommandLineTest, HelpNeedsNoCommand) { EXPECT_TRUE(Parsed({"--help"}).help); }
 
 TEST(CommandLineTest, TargetAndAdapterTakeOnlyNumbersInRange) {
