@@ -41,8 +41,9 @@ int TransferCommands::SplitFiles(const std::vector<std::string>& files, std::str
     for (const std::string& file : files) {
         const std::size_t slash = file.rfind('/');
         const std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
-        std::string parent = slash == std::string::npos ? "." : file.substr(0, slash);
-        if (parent.empty()) parent = "/";
+        // Built whole: GCC 12 warns (-Wrestrict) on a later assignment.
+        const std::string parent =
+            slash == std::string::npos ? std::string(".") : (slash == 0 ? std::string("/") : file.substr(0, slash));
         std::string resolved;
         if (!Resolve(parent, resolved)) {
             problem = "Error: the folder of '" + file + "' cannot be found";
