@@ -22,16 +22,28 @@ AdapterListing CliSession::ListAdapters() {
     return selector_.ListAdapters(messages_, status_);
 }
 
-int CliSession::SelectDrive(int adapter, int target) {
+DeviceSelection CliSession::ChooseDrive(int adapter, int target, bool& available) {
     const AdapterListing listing = ListAdapters();
-    if (!listing.available) {
-        messages_.ShowMessage(listing.statusText, Error);
-        return -1;
+    available = listing.available;
+    if (!available) {
+        DeviceSelection none;
+        none.notice = listing.statusText;
+        return none;
     }
     DeviceSelection selection = listing.devices.selection;
     if (adapter >= 0) selection = selector_.SelectAdapter(adapter, messages_, status_).selection;
     if (target >= 0) selection = selector_.SelectDevice(target, messages_, status_);
     window_.SetDriveSelected(true);
+    return selection;
+}
+
+int CliSession::SelectDrive(int adapter, int target) {
+    bool available = false;
+    const DeviceSelection selection = ChooseDrive(adapter, target, available);
+    if (!available) {
+        messages_.ShowMessage(selection.notice, Error);
+        return -1;
+    }
     if (!selection.status.text.empty()) status_.ShowStatus(selection.status.text);
     if (selection.outcome != SelectionOutcome::Accepted) {
         messages_.ShowMessage(selection.notice, Error);

@@ -34,6 +34,9 @@ public:
     // the drive may be used for the tape functions; -1 after an Error
     // message naming why not.
     int SelectDrive(int adapter, int target);
+    // The same choice without the message; available is false when the
+    // adapters cannot be listed (the selection then says nothing).
+    DeviceSelection ChooseDrive(int adapter, int target, bool& available);
     // The adapter listing of the last SelectDrive or ListAdapters.
     AdapterListing ListAdapters();
 

@@ -41,15 +41,12 @@ int DriveCommands::Adapters() {
 }
 
 int DriveCommands::Status() {
-    const AdapterListing listing = session_.ListAdapters();
-    if (!listing.available) {
-        session_.Messages().ShowMessage(listing.statusText, Error);
+    bool available = false;
+    const DeviceSelection selection = session_.ChooseDrive(line_.adapter, line_.target, available);
+    if (!available) {
+        session_.Messages().ShowMessage(selection.notice, Error);
         return kExitFailed;
     }
-    DeviceSelection selection = listing.devices.selection;
-    DeviceSelector& selector = session_.Selector();
-    if (line_.adapter >= 0) selection = selector.SelectAdapter(line_.adapter, session_.Messages(), session_.Status()).selection;
-    if (line_.target >= 0) selection = selector.SelectDevice(line_.target, session_.Messages(), session_.Status());
 
     session_.BeforeOutput();
     const bool accepted = selection.outcome == SelectionOutcome::Accepted;
