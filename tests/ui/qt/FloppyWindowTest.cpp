@@ -121,6 +121,7 @@ TEST_F(FloppyWindowTest, ExportOverwriteQuestionsAnsweredBothWays) {
     EXPECT_EQ(script.Texts(), (std::vector<std::string>{
                                   "Directory File 'Alpha.twd' already exists on floppy. Overwrite?",
                                   "Directory File 'Gamma.twd' already exists on floppy. Overwrite?"}));
+    for (const auto& seen : script.Messages()) EXPECT_EQ(seen.title, "Question");
     EXPECT_EQ(FloppyFolders::ReadBytes(Floppy("Alpha")), oldAlpha);
     EXPECT_EQ(FloppyFolders::ReadBytes(Floppy("Gamma")), gamma);
 }
@@ -131,7 +132,7 @@ TEST_F(FloppyWindowTest, ExportWithNothingSelectedSaysSo) {
     script.Message().Start();
     ClickButton(kExportToFloppy);
     ASSERT_TRUE(script.Finished());
-    EXPECT_EQ(script.Texts(), std::vector<std::string>{"No Directory File selected"});
+    EXPECT_EQ(script.Messages(), (std::vector<ModalScript::Seen>{{"Ooops!", "No Directory File selected"}}));
     EXPECT_TRUE(std::filesystem::is_empty(folders.floppy));
 }
 
@@ -156,7 +157,8 @@ TEST_F(FloppyWindowTest, ExportWithoutDiskIsAWriteErrorToFloppy) {
     script.Message().Start();
     ClickButton(kExportToFloppy);
     ASSERT_TRUE(script.Finished());
-    EXPECT_EQ(script.Texts(), std::vector<std::string>{"Error writing Directory File to floppy"});
+    EXPECT_EQ(script.Messages(),
+              (std::vector<ModalScript::Seen>{{"Error", "Error writing Directory File to floppy"}}));
     EXPECT_EQ(TextOf(kStatusLine), " Ready.");
 }
 
@@ -285,7 +287,7 @@ TEST_F(FloppyWindowTest, MissingFloppyFolderClosesTheDialogAtOnceAndRefillsTheLi
     script.Message().Start();
     ClickButton(kImportFromFloppy);
     ASSERT_TRUE(script.Finished()) << (script.Unexpected().empty() ? "" : script.Unexpected()[0]);
-    EXPECT_EQ(script.Texts(), std::vector<std::string>{"Change Dir Error!"});
+    EXPECT_EQ(script.Messages(), (std::vector<ModalScript::Seen>{{"Error", "Change Dir Error!"}}));
     EXPECT_EQ(TextOf(kRightListLabel), "Tape Directory Files:");
     EXPECT_EQ(RowTexts(Get<QTreeWidget>(kRightList)), std::vector<std::string>{"Daily"});
     EXPECT_EQ(TextOf(kStatusLine), " Ready.");
@@ -325,9 +327,10 @@ TEST_F(FloppyWindowTest, EachViewWordsItsOwnMessages) {
         .Start();
     ClickButton(kImportFromFloppy);
     ASSERT_TRUE(script.Finished());
-    EXPECT_EQ(script.Texts(), (std::vector<std::string>{"No Directory File selected",
-                                                        "Error reading Directory File from Floppy",
-                                                        "Error reading Directory File from floppy"}));
+    EXPECT_EQ(script.Messages(), (std::vector<ModalScript::Seen>{
+                                     {"Ooops!", "No Directory File selected"},
+                                     {"Error", "Error reading Directory File from Floppy"},
+                                     {"Error", "Error reading Directory File from floppy"}}));
     EXPECT_EQ(open, (std::vector<bool>{true, true, true}));
     EXPECT_TRUE(std::filesystem::is_empty(folders.start));
 }

@@ -72,7 +72,8 @@ TEST_F(RebuildWindowTest, RebuiltDirectoryFileAppearsInTheList) {
     script.Message().Message().Start();
     ClickRebuild();
     ASSERT_TRUE(script.Finished()) << (script.Unexpected().empty() ? "" : script.Unexpected()[0]);
-    EXPECT_EQ(script.Texts(), (std::vector<std::string>{kQuestion, "Finished creating Directory File"}));
+    EXPECT_EQ(script.Messages(), (std::vector<ModalScript::Seen>{{"Question", kQuestion},
+                                                               {"Yeah!", "Finished creating Directory File"}}));
     EXPECT_EQ(RightRows(), std::vector<std::string>{"Hand"});
     EXPECT_EQ(TextOf(kStatusLine), " Ready.");
     ScriptedMessages quiet;
