@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -14,8 +15,13 @@ namespace {
 class CliMessagesTest : public testing::Test {
 protected:
     void TearDown() override {
+        messages_.reset();
         if (out_ != nullptr) std::fclose(out_);
         if (in_ != nullptr) std::fclose(in_);
+        std::free(buffer_);
+        out_ = in_ = nullptr;
+        buffer_ = nullptr;
+        size_ = 0;
     }
     // typed: what the terminal holds.
     CliMessages& Make(Answer answer, bool terminal, const std::string& typed = "") {
