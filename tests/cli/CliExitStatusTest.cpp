@@ -87,6 +87,12 @@ TEST_F(CliFailureTest, TargetWithoutATapeDriveIsRefused) {
     EXPECT_NE(check.err.find("Error: - no tape device selected -"), std::string::npos) << check.err;
 }
 
+TEST_F(CliFailureTest, AnAdapterThatIsNotListedHasNoTapeDrive) {
+    const CliRun dir = cli->Run({"dir", "--adapter", "9"});
+    EXPECT_EQ(dir.status, 1);
+    EXPECT_NE(dir.err.find("Error: - no tape device selected -"), std::string::npos) << dir.err;
+}
+
 TEST_F(CliFailureTest, StatusExitsZeroOnlyForAReadyDrive) {
     const CliRun ready = cli->Run({"status"});
     EXPECT_EQ(ready.status, 0) << ready.err;

@@ -108,6 +108,9 @@ TEST_F(CliJobsTest, RebuildWritesTheSameCatalogTheBackupsWrote) {
     const CliRun rebuild = cli->Run({"rebuild", "--yes"});
     ASSERT_EQ(rebuild.status, 0) << rebuild.err;
     EXPECT_EQ(Bytes(Catalog()), original);
+    // The read that meets the end of data makes the device layer write its
+    // diagnostic line; it goes with the messages, not into the output.
+    EXPECT_EQ(rebuild.out, "");
 }
 
 TEST_F(CliJobsTest, RebuildAnsweredNoKeepsTheExistingCatalog) {
@@ -127,6 +130,16 @@ TEST_F(CliJobsTest, FormatAnsweredNoChangesNeitherTapeNorCatalog) {
         << format.err;
     EXPECT_EQ(Bytes(Tape()), tape);
     EXPECT_EQ(Bytes(Catalog()), catalog);
+}
+
+TEST_F(CliJobsTest, EjectLoadsTheNextCartridgeWhichIsBlank) {
+    FormatAndBackUp();
+    const CliRun eject = cli->Run({"eject"});
+    ASSERT_EQ(eject.status, 0) << eject.err;
+    EXPECT_NE(eject.err.find(" Ejecting tape..."), std::string::npos);
+    const CliRun check = cli->Run({"check"});
+    EXPECT_EQ(check.status, 1);
+    EXPECT_NE(check.err.find("Error reading IdentBlock from tape"), std::string::npos) << check.err;
 }
 
 TEST_F(CliJobsTest, CheckShowsTheIdentBlock) {
