@@ -82,7 +82,7 @@ class OperandCountTest : public testing::TestWithParam<OperandCase> {};
 TEST_P(OperandCountTest, EachCommandTakesItsNumberOfOperands) {
     const OperandCase c = GetParam();
     std::vector<std::string> arguments = {c.command};
-    for (int i = 0; i < c.count; ++i) arguments.push_back("n" + std::to_string(i));
+    for (int i = 0; i < c.count; ++i) arguments.push_back(std::string(1, static_cast<char>('a' + i)));
     if (std::string(c.command) == "restore") arguments.insert(arguments.end(), {"--to", "x"});
     if (std::string(c.command) == "verify") arguments.insert(arguments.end(), {"--in", "x"});
     CommandLine line;
