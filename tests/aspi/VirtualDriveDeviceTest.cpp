@@ -165,6 +165,25 @@ TEST_F(VtapeDevice, AutoloaderTakesCartridgesInNameOrder) {
     EXPECT_EQ(Drive().Loaded()->Path(), folder + "/tape01.tap");
 }
 
+TEST_F(VtapeDevice, AutoloaderKeepsItsPlaceForTheNextRun) {
+    const std::string folder = Path("magazine");
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    PutFile(folder + "/a.tap", {});
+    PutFile(folder + "/b.tap", {});
+    PutFile(folder + "/c.tap", {});
+    Install(Config(folder));
+    ASSERT_TRUE(Unload().Good());
+    EXPECT_EQ(Drive().Loaded()->Path(), folder + "/b.tap");
+    // A new drive over the same folder, as the next run of the program has.
+    Install(Config(folder));
+    EXPECT_EQ(Drive().Loaded()->Path(), folder + "/b.tap");
+    // A remembered cartridge that was taken out of the magazine is skipped.
+    Install(std::vector<VirtualTapeConfig>{});
+    ASSERT_EQ(unlink((folder + "/b.tap").c_str()), 0);
+    Install(Config(folder));
+    EXPECT_EQ(Drive().Loaded()->Path(), folder + "/a.tap");
+}
+
 TEST_F(VtapeDevice, ImageOwnedByAnotherDriveIsBusyAndUntouched) {
     const std::string image = Path("t.tap");
     PutFile(image, {});

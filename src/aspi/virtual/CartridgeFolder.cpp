@@ -27,6 +27,8 @@ bool MakeFolders(const std::string& path) {
     }
 }
 
+constexpr const char* kLoadedNote = "/.loaded";
+
 std::string BaseName(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -50,6 +52,30 @@ bool CartridgeFolder::List(std::vector<std::string>& names) const {
     closedir(dir);
     std::sort(names.begin(), names.end());
     return true;
+}
+
+void CartridgeFolder::RememberLoaded(const std::string& path) const {
+    const std::string note = source_ + kLoadedNote;
+    const std::string temporary = note + ".new";
+    const std::string text = BaseName(path) + "\n";
+    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return;
+    const bool written = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    if (close(fd) != 0 || !written || rename(temporary.c_str(), note.c_str()) != 0) unlink(temporary.c_str());
+}
+
+std::string CartridgeFolder::RememberedLoaded(const std::vector<std::string>& names) const {
+    char text[256];
+    const int fd = open((source_ + kLoadedNote).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::string();
+    const ssize_t length = read(fd, text, sizeof text - 1);
+    close(fd);
+    if (length <= 0) return std::string();
+    std::string name(text, static_cast<std::size_t>(length));
+    if (name.back() == '\n') name.pop_back();
+    // Only a cartridge that is still in the magazine.
+    if (!std::binary_search(names.begin(), names.end(), name)) return std::string();
+    return name;
 }
 
 std::string CartridgeFolder::MakeBlank(const std::string& after) {
@@ -84,7 +110,8 @@ std::string CartridgeFolder::First() {
     std::vector<std::string> names;
     if (!List(names)) return std::string();
     if (names.empty()) return MakeBlank(std::string());
-    return source_ + "/" + names.front();
+    const std::string remembered = RememberedLoaded(names);
+    return source_ + "/" + (remembered.empty() ? names.front() : remembered);
 }
 
 std::string CartridgeFolder::After(const std::string& current) {
@@ -93,6 +120,8 @@ std::string CartridgeFolder::After(const std::string& current) {
     if (!List(names)) return std::string();
     const std::string name = BaseName(current);
     const auto next = std::upper_bound(names.begin(), names.end(), name);
-    if (next != names.end()) return source_ + "/" + *next;
-    return MakeBlank(names.empty() ? name : std::max(name, names.back()));
+    const std::string path =
+        next != names.end() ? source_ + "/" + *next : MakeBlank(names.empty() ? name : std::max(name, names.back()));
+    if (!path.empty()) RememberLoaded(path);
+    return path;
 }
