@@ -4,17 +4,17 @@
 #include "jobs/JobImages.h"
 #include "jobs/JobSummary.h"
 #include "jobs/JobWindow.h"
+#include "jobs/MarkedRecordWalk.h"
 #include "scsi/ScsiDevice.h"
 #include "tape/TapeFormat.h"
 #include "tape/TapeVolume.h"
 
 namespace {
 constexpr std::size_t kTextReserve = 4096;
-const std::string kReadingEntry = " Reading file information from HD...";
 }  // namespace
 
 RestoreJob::RestoreJob(JobContext& context) : c_(context), check_(context) {
-    for (std::string* s : {&name_, &fileDate_, &backupDate_, &version_, &folder_, &text_}) s->reserve(kTextReserve);
+    for (std::string* s : {&fileDate_, &version_, &folder_}) s->reserve(kTextReserve);
 }
 
 void RestoreJob::Fail(const char* message, bool close) {
@@ -85,48 +85,26 @@ void RestoreJob::FullRestore() {
 }
 
 void RestoreJob::SelectiveRestore() {
-    const DriveAddress& a = c_.drive.address;
     const std::int64_t start = c_.now();
     if (check_.Run(TapeCheck::kReadNotFound) != 0) return;
-    if (c_.dirFile.OpenForReading(c_.currentDirFilePath) != 0) {
-        Fail("Error opening dir file on hard drive", false);
-        return;
-    }
-    if (c_.dirFile.SkipIdent() != 0) {
-        Fail("Error skipping to file info on hard drive", true);
+    MarkedRecordWalk walk(c_, JobImages::kRestoreFile, JobImages::kRestoreArchive);
+    if (!walk.Open()) {
+        Fail(walk.FailureText(), walk.CatalogOpen());
         return;
     }
 
     c_.counters.bytesDone = 0;
     folder_ = c_.window.CurrentPath();
-    int passed = 0;
-    const int rows = c_.window.RowCount();
-    for (int i = 0; i < rows; ++i) {
-        c_.status.ShowStatus(kReadingEntry);
-        std::int32_t size = 0, blockCount = 0;
-        // Every row reads its entry, marked or not, so rows and entries stay
-        // in step.
-        if (c_.dirFile.ReadNextEntry(name_, fileDate_, backupDate_, size, blockCount) != 0) {
-            Fail("Error reading directory file from hard drive", true);
+    for (;;) {
+        const MarkedRecordWalk::Step step = walk.Next();
+        if (step == MarkedRecordWalk::Step::Done) break;
+        if (step == MarkedRecordWalk::Step::Failed) {
+            Fail(walk.FailureText(), true);
             return;
         }
-        if (c_.window.IsMarkedAt(JobImages::kRestoreFile, i) != 1 &&
-            c_.window.IsMarkedAt(JobImages::kRestoreArchive, i) != 1)
-            continue;
-
-        text_.assign(" Locating file: ").append(name_);
-        c_.status.ShowStatus(text_);
-        if (c_.device.SpaceFilemarks(i + 1 - passed, a.adapter, a.target, a.lun) != 0) {
-            Fail("Moveto filemark error", true);
-            return;
-        }
-        passed = i + 1;
-
-        text_.assign(" Reading file: ").append(name_);
-        c_.status.ShowStatus(text_);
         const std::int64_t t0 = c_.now();
-        const int restored =
-            c_.volume.RestoreFile(name_, fileDate_, size, blockCount, c_.drive.blockLength, folder_);
+        const int restored = c_.volume.RestoreFile(walk.Name(), walk.FileDate(), walk.Size(), walk.BlockCount(),
+                                                   c_.drive.blockLength, folder_);
         transferSeconds_ += c_.now() - t0;
         if (restored != 0) {
             Fail("Restore error", true);

@@ -28,10 +28,8 @@ private:
     JobContext& c_;
     TapeCheck check_;
     std::int64_t transferSeconds_ = 0;
-    std::string name_;
+    // The full restore reads the ident block's date and version into these.
     std::string fileDate_;
-    std::string backupDate_;
     std::string version_;
     std::string folder_;
-    std::string text_;
 };

@@ -3,18 +3,12 @@
 #include "catalog/DirFile.h"
 #include "jobs/JobImages.h"
 #include "jobs/JobWindow.h"
+#include "jobs/MarkedRecordWalk.h"
 #include "scsi/ScsiDevice.h"
 #include "tape/TapeVolume.h"
 
-namespace {
-constexpr std::size_t kTextReserve = 4096;
-const std::string kReadingEntry = " Reading file information from HD...";
-}  // namespace
-
 VerifyJob::VerifyJob(JobContext& context, VerifyResults& results, VerifyResultsView& view)
-    : c_(context), results_(results), view_(view), check_(context) {
-    for (std::string* s : {&name_, &fileDate_, &backupDate_, &folder_, &text_}) s->reserve(kTextReserve);
-}
+    : c_(context), results_(results), view_(view), check_(context) {}
 
 void VerifyJob::Fail(const char* message, bool close) {
     c_.messages.ShowMessage(message, Error);
@@ -22,7 +16,7 @@ void VerifyJob::Fail(const char* message, bool close) {
     if (close) c_.dirFile.Close();
 }
 
-bool VerifyJob::AddResult(int result) {
+bool VerifyJob::AddResult(const std::string& name, int result) {
     if (result == kVerifyFailed) return false;
     const char* status = "Failed";
     int image = JobImages::kVerifyProblem;
@@ -40,7 +34,7 @@ bool VerifyJob::AddResult(int result) {
     } else {
         return true;
     }
-    results_.Add({name_, status, std::move(difference), image});
+    results_.Add({name, status, std::move(difference), image});
     view_.RepaintResults();
     return true;
 }
@@ -58,44 +52,25 @@ void VerifyJob::RunVerify() {
     view_.EnableButtons(false);
     view_.RepaintResults();
 
-    const DriveAddress& a = c_.drive.address;
     if (check_.Run(TapeCheck::kReadNotFound) != 0) return;
-    if (c_.dirFile.OpenForReading(c_.currentDirFilePath) != 0) {
-        Fail("Error opening dir file on hard drive", false);
-        return;
-    }
-    if (c_.dirFile.SkipIdent() != 0) {
-        Fail("Error skipping to file info on hard drive", true);
+    MarkedRecordWalk walk(c_, JobImages::kVerifyFile, JobImages::kVerifyArchive);
+    if (!walk.Open()) {
+        Fail(walk.FailureText(), walk.CatalogOpen());
         return;
     }
 
     c_.counters.bytesDone = 0;
     folder_ = c_.window.CurrentPath();
-    int passed = 0;
-    const int rows = c_.window.RowCount();
-    for (int i = 0; i < rows; ++i) {
-        c_.status.ShowStatus(kReadingEntry);
-        std::int32_t size = 0, blockCount = 0;
-        if (c_.dirFile.ReadNextEntry(name_, fileDate_, backupDate_, size, blockCount) != 0) {
-            Fail("Error reading directory file from hard drive", true);
+    for (;;) {
+        const MarkedRecordWalk::Step step = walk.Next();
+        if (step == MarkedRecordWalk::Step::Done) break;
+        if (step == MarkedRecordWalk::Step::Failed) {
+            Fail(walk.FailureText(), true);
             return;
         }
-        if (c_.window.IsMarkedAt(JobImages::kVerifyFile, i) != 1 &&
-            c_.window.IsMarkedAt(JobImages::kVerifyArchive, i) != 1)
-            continue;
-
-        text_.assign(" Locating file: ").append(name_);
-        c_.status.ShowStatus(text_);
-        if (c_.device.SpaceFilemarks(i + 1 - passed, a.adapter, a.target, a.lun) != 0) {
-            Fail("Moveto filemark error", true);
-            return;
-        }
-        passed = i + 1;
-
-        text_.assign(" Reading file: ").append(name_);
-        c_.status.ShowStatus(text_);
-        const int result = c_.volume.VerifyFile(name_, fileDate_, size, blockCount, c_.drive.blockLength, folder_);
-        if (!AddResult(result)) {
+        const int result = c_.volume.VerifyFile(walk.Name(), walk.FileDate(), walk.Size(), walk.BlockCount(),
+                                                c_.drive.blockLength, folder_);
+        if (!AddResult(walk.Name(), result)) {
             // The volume has said what went wrong.
             c_.dirFile.Close();
             view_.HideResults();

@@ -18,15 +18,11 @@ public:
 private:
     void Fail(const char* message, bool close);
     // The row for VerifyFile's result; false when the run must end.
-    bool AddResult(int result);
+    bool AddResult(const std::string& name, int result);
 
     JobContext& c_;
     VerifyResults& results_;
     VerifyResultsView& view_;
     TapeCheck check_;
-    std::string name_;
-    std::string fileDate_;
-    std::string backupDate_;
     std::string folder_;
-    std::string text_;
 };

@@ -1,0 +1,60 @@
+#include "jobs/MarkedRecordWalk.h"
+
+#include "catalog/DirFile.h"
+#include "jobs/JobContext.h"
+#include "jobs/JobWindow.h"
+#include "scsi/ScsiDevice.h"
+
+namespace {
+// Names and dates are read into kept strings, so the walk allocates nothing
+// per file.
+constexpr std::size_t kTextReserve = 4096;
+}  // namespace
+
+MarkedRecordWalk::MarkedRecordWalk(JobContext& context, int fileImage, int archiveImage)
+    : c_(context), fileImage_(fileImage), archiveImage_(archiveImage) {
+    for (std::string* s : {&name_, &fileDate_, &backupDate_, &text_}) s->reserve(kTextReserve);
+}
+
+MarkedRecordWalk::Step MarkedRecordWalk::Fail(const char* text) {
+    failure_ = text;
+    return Step::Failed;
+}
+
+bool MarkedRecordWalk::Open() {
+    row_ = 0;
+    passed_ = 0;
+    rows_ = c_.window.RowCount();
+    if (c_.dirFile.OpenForReading(c_.currentDirFilePath) != 0) {
+        open_ = false;
+        Fail("Error opening dir file on hard drive");
+        return false;
+    }
+    open_ = true;
+    if (c_.dirFile.SkipIdent() != 0) {
+        Fail("Error skipping to file info on hard drive");
+        return false;
+    }
+    return true;
+}
+
+MarkedRecordWalk::Step MarkedRecordWalk::Next() {
+    for (; row_ < rows_; ++row_) {
+        c_.status.ShowStatus(" Reading file information from HD...");
+        if (c_.dirFile.ReadNextEntry(name_, fileDate_, backupDate_, size_, blockCount_) != 0)
+            return Fail("Error reading directory file from hard drive");
+        if (c_.window.IsMarkedAt(fileImage_, row_) != 1 && c_.window.IsMarkedAt(archiveImage_, row_) != 1) continue;
+
+        text_.assign(" Locating file: ").append(name_);
+        c_.status.ShowStatus(text_);
+        const DriveAddress& a = c_.drive.address;
+        if (c_.device.SpaceFilemarks(row_ + 1 - passed_, a.adapter, a.target, a.lun) != 0)
+            return Fail("Moveto filemark error");
+        passed_ = ++row_;
+
+        text_.assign(" Reading file: ").append(name_);
+        c_.status.ShowStatus(text_);
+        return Step::Located;
+    }
+    return Step::Done;
+}
