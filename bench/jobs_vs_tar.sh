@@ -16,43 +16,13 @@ bench="$build/bench/jobs_bench"
 work=$(mktemp -d "${TMPDIR:-/tmp}/tw-jobs-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-drop() { sync; [ "$(id -u)" = 0 ] && echo 3 > /proc/sys/vm/drop_caches 2>/dev/null || true; }
-now() { date +%s.%N; }
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-make_big() {  # 64 files of 16 MiB: 1 GiB
-    mkdir -p "$1"
-    for i in $(seq -w 1 64); do head -c $((16 << 20)) /dev/urandom > "$1/big$i.bin"; done
-}
-
-make_mixed() {  # 900 files, 0 B .. 4 MiB spread on a log scale, some archives
-    mkdir -p "$1"
-    awk 'BEGIN { srand(7); for (i = 1; i <= 900; i++) printf "%d\n", int(exp(rand() * log(4194304))) - 1 }' |
-        nl -w3 -n rz | while read -r n size; do
-            ext=dat; [ $((10#$n % 10)) = 0 ] && ext=zip
-            head -c "$size" /dev/urandom > "$1/m$n.$ext"
-        done
-}
-
-# Runs "$@" and prints "SECONDS PEAK_KIB EXIT_STATUS".
-measure() {
-    local t0 t1 rc=0
-    t0=$(now)
-    /usr/bin/time -o "$work/peak" -f '%M' "$@" > "$work/out" 2> "$work/err" || rc=$?
-    t1=$(now)
-    awk -v t0="$t0" -v t1="$t1" -v p="$(tail -n 1 "$work/peak")" -v rc="$rc" 'BEGIN { printf "%.3f %s %s\n", t1 - t0, p, rc }'
-}
-
-row() {  # label seconds peak bytes [tar-seconds]
-    awk -v l="$1" -v s="$2" -v p="$3" -v b="$4" -v ts="${5:-}" 'BEGIN {
-        r = b / 1e6 / s
-        printf "%-22s %8.2f s %8.1f MB/s  peak %7.1f MiB", l, s, r, p / 1024
-        if (ts != "") printf "   jobs/tar %.2f", ts / s
-        printf "\n" }'
-}
+row() { rate_row 22 jobs/tar "$@"; }
 
 run_set() {
     local label=$1 src=$2 bytes files
-    bytes=$(find "$src" -type f -printf '%s\n' | awk '{ s += $1 } END { print s }')
+    bytes=$(byte_count "$src")
     files=$(find "$src" -type f | wc -l)
     echo "== $label: $files files, $bytes bytes, block length $block"
     rm -rf "$work/restore" "$work/start" "$work/tape.tap"; mkdir -p "$work/restore" "$work/start"
@@ -71,14 +41,7 @@ run_set() {
     done
     diff -r "$src" "$work/restore" > /dev/null || { echo "restored files differ" >&2; exit 1; }
 
-    rm -rf "$work/x.tar" "$work/untar"; mkdir -p "$work/untar"
-    drop
-    read -r ts[backup] tp[backup] rc < <(measure sh -c "cd '$src' && tar -c -b 128 -f '$work/x.tar' . && sync '$work/x.tar'")
-    drop
-    read -r ts[restore] tp[restore] rc < <(measure sh -c "cd '$work/untar' && tar -x -b 128 -f '$work/x.tar' && sync")
-    drop
-    read -r ts[verify] tp[verify] rc < <(measure sh -c "cd '$src' && tar -d -b 128 -f '$work/x.tar'")
-    [ "$rc" = 0 ] || { echo "tar -d found differences" >&2; exit 1; }
+    tar_phases "$src" ts tp
 
     for phase in backup restore verify; do
         row "jobs $phase" "${js[$phase]}" "${jp[$phase]}" "$bytes" "${ts[$phase]}"
@@ -89,8 +52,8 @@ run_set() {
     rm -rf "$work/x.tar" "$work/untar" "$work/restore" "$work/start" "$work/tape.tap"
 }
 
-make_big "$work/big"
+make_big "$work/big" 64 16
 run_set "1 GiB in 16 MiB files" "$work/big"
 rm -rf "$work/big"
-make_mixed "$work/mixed"
+make_mixed "$work/mixed" 900 4194304 3 zip
 run_set "900 files of mixed sizes" "$work/mixed"

@@ -16,25 +16,14 @@ bench="$build/bench/tape_volume_bench"
 work=$(mktemp -d "${TMPDIR:-/tmp}/tw-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-drop() { sync; [ "$(id -u)" = 0 ] && echo 3 > /proc/sys/vm/drop_caches 2>/dev/null || true; }
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
 rate() { awk -v b="$1" -v t0="$2" -v t1="$3" 'BEGIN { s = t1 - t0; printf "%7.2f s %8.1f MB/s", s, b / 1e6 / s }'; }
-now() { date +%s.%N; }
-
-make_big() {  # 64 files of 16 MiB
-    mkdir -p "$1"
-    for i in $(seq -w 1 64); do head -c $((16 << 20)) /dev/urandom > "$1/big$i.bin"; done
-}
-
-make_mixed() {  # 900 files, sizes spread over 0 B .. 4 MiB (log scale)
-    mkdir -p "$1"
-    awk 'BEGIN { srand(7); for (i = 1; i <= 900; i++) printf "%d\n", int(exp(rand() * log(4194304))) - 1 }' |
-        nl -w3 -n rz | while read -r n size; do head -c "$size" /dev/urandom > "$1/m$n.dat"; done
-}
 
 run_set() {
     local label=$1 src=$2
     local bytes
-    bytes=$(find "$src" -type f -printf '%s\n' | awk '{ s += $1 } END { print s }')
+    bytes=$(byte_count "$src")
     echo "== $label: $(find "$src" -type f | wc -l) files, $bytes bytes, block length $block"
 
     rm -rf "$work/restore" "$work/tape.tap"; mkdir -p "$work/restore"
@@ -60,8 +49,8 @@ run_set() {
     rm -rf "$work/x.tar" "$work/untar" "$work/restore" "$work/tape.tap"
 }
 
-make_big "$work/big"
+make_big "$work/big" 64 16
 run_set "1 GiB in 16 MiB files" "$work/big"
 rm -rf "$work/big"
-make_mixed "$work/mixed"
+make_mixed "$work/mixed" 900 4194304 3
 run_set "900 files of mixed sizes" "$work/mixed"
