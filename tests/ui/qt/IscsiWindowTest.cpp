@@ -3,10 +3,13 @@
 // it; and a portal that refuses or never answers, which must leave the
 // window usable with a plain "no device" state instead of hanging it.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <stdlib.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <QTemporaryDir>
 #include <filesystem>
@@ -43,7 +46,9 @@ public:
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
-        if (bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        // Non-blocking, so that taking the waiting connections ends.
+        if (fcntl(fd_, F_SETFL, O_NONBLOCK) != 0 ||
+            bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
             getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
             (listening && listen(fd_, 4) != 0))
             return;
@@ -56,6 +61,16 @@ public:
     LoopbackSocket& operator=(const LoopbackSocket&) = delete;
 
     int Port() const { return port_; }
+    // Connections the kernel completed and nobody took yet; each is closed.
+    int TakeWaitingConnections() {
+        int taken = 0;
+        for (int fd; (fd = accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK)) >= 0 || errno == EINTR;) {
+            if (fd < 0) continue;
+            close(fd);
+            ++taken;
+        }
+        return taken;
+    }
 
 private:
     int fd_ = -1;
@@ -262,6 +277,11 @@ TEST_P(IscsiDeadPortalWindowTest, OpensWithNoDeviceAndTheVirtualDriveStillWorks)
     const HangGuard guard;
     OpenOn("iscsi://127.0.0.1:" + std::to_string(dead.Port()) + "/iqn.2026-12.tapewren.test:none", "1");
     ExpectNoDriveState();
+    // The silent portal was really reached: the program's login waited on
+    // a connection that nobody served.
+    if (listening) {
+        EXPECT_GT(dead.TakeWaitingConnections(), 0);
+    }
 
     auto* adapters = Get<QComboBox>(kAdapterCombo);
     adapters->setFocus();
