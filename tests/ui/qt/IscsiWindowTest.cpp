@@ -302,3 +302,15 @@ INSTANTIATE_TEST_SUITE_P(RefusedOrSilent, IscsiDeadPortalWindowTest, testing::Va
                              return info.param ? std::string("ListenerThatNeverAnswers")
                                                : std::string("NothingListening");
                          });
+
+TEST_F(IscsiWindowTest, DriveThatGoesAwayGivesAnErrorNotATapeName) {
+    Format("Nightly", 1);
+    const HangGuard guard;
+    // The session drops with the daemon; the next command finds no portal.
+    TgtDaemon::Instance().Stop();
+    const auto checked = Click(kCheckTape, 1);
+    ASSERT_EQ(checked.size(), 1u);
+    EXPECT_EQ(checked[0].title, "Error");
+    EXPECT_EQ(checked[0].text, "Error reading IdentBlock from tape");
+    EXPECT_EQ(TextOf(kStatusLine), " Selected device not installed");
+}
