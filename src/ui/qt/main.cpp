@@ -19,10 +19,12 @@ bool Set(const char* name) {
 int main(int argc, char** argv) {
     const auto started = std::chrono::steady_clock::now();
     if (!Set("DISPLAY") && !Set("WAYLAND_DISPLAY") && !Set("QT_QPA_PLATFORM")) {
+        // Name the program as it was started, so the line can be pasted.
         std::fprintf(stderr,
                      "tapewren: no display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
                      "Tapewren is a desktop program. Run it on a desktop, or on a virtual display with:\n"
-                     "    xvfb-run -a tapewren\n");
+                     "    xvfb-run -a %s\n",
+                     argc > 0 && argv[0] && *argv[0] ? argv[0] : "tapewren");
         return 1;
     }
     BackupApp app(argc, argv);
