@@ -29,9 +29,33 @@ BYTE Byte2(int n) { return static_cast<BYTE>((n >> 16) & 0xFF); }
 BYTE Byte1(int n) { return static_cast<BYTE>((n >> 8) & 0xFF); }
 BYTE Byte0(int n) { return static_cast<BYTE>(n & 0xFF); }
 
-void Diagnostic(const char* format, int status) {
-    std::printf(format, status);
+void Put24(BYTE* p, int n) {
+    p[0] = Byte2(n);
+    p[1] = Byte1(n);
+    p[2] = Byte0(n);
+}
+
+// Tape commands print the failing status with their own message.
+int Finished(BYTE status, const char* failureFormat) {
+    if (status == SS_COMP) return 0;
+    std::printf(failureFormat, status);
     std::fflush(stdout);
+    return -1;
+}
+
+// MODE SENSE and MODE SELECT report the same block descriptor, or -1 for
+// both values when the command failed.
+int TakeModeData(BYTE status, const BYTE* data, int& mediumType, int& blockCount, int& blockLength) {
+    if (status != SS_COMP) {
+        blockCount = -1;
+        blockLength = -1;
+        return -1;
+    }
+    // Mode parameter header (4 bytes), then the first block descriptor.
+    mediumType = data[1];
+    blockCount = Get24(&data[5]);
+    blockLength = Get24(&data[9]);
+    return 0;
 }
 
 }  // namespace
@@ -198,16 +222,7 @@ int ScsiDevice::ModeSense(int& mediumType, int& blockCount, int& blockLength, BY
     AwaitPendingTestUnitReady();
     BYTE data[kModeDataLength] = {};
     Fill(SRB_DIR_IN, adapter, target, lun, kModeDataLength, data, 0x1A, 0, 0, 0, kModeParameterListLength, 0);
-    if (RunOnce() != SS_COMP) {
-        blockCount = -1;
-        blockLength = -1;
-        return -1;
-    }
-    // Mode parameter header (4 bytes), then the first block descriptor.
-    mediumType = data[1];
-    blockCount = Get24(&data[5]);
-    blockLength = Get24(&data[9]);
-    return 0;
+    return TakeModeData(RunOnce(), data, mediumType, blockCount, blockLength);
 }
 
 int ScsiDevice::ModeSelect(int& mediumType, int& blockCount, int& blockLength, BYTE adapter, BYTE target,
@@ -215,19 +230,9 @@ int ScsiDevice::ModeSelect(int& mediumType, int& blockCount, int& blockLength, B
     AwaitPendingTestUnitReady();
     BYTE data[kModeDataLength] = {};
     data[3] = 8;  // block descriptor length; density, block count and medium type stay 0
-    data[9] = Byte2(blockLength);
-    data[10] = Byte1(blockLength);
-    data[11] = Byte0(blockLength);
+    Put24(&data[9], blockLength);
     Fill(SRB_DIR_OUT, adapter, target, lun, kModeDataLength, data, 0x15, 0x10, 0, 0, kModeParameterListLength, 0);
-    if (RunOnce() != SS_COMP) {
-        blockCount = -1;
-        blockLength = -1;
-        return -1;
-    }
-    mediumType = data[1];
-    blockCount = Get24(&data[5]);
-    blockLength = Get24(&data[9]);
-    return 0;
+    return TakeModeData(RunOnce(), data, mediumType, blockCount, blockLength);
 }
 
 // ---- tape commands --------------------------------------------------------
@@ -237,12 +242,7 @@ int ScsiDevice::Rewind(BYTE adapter, BYTE target, BYTE lun) {
     if (!IsTapeDevice(adapter, target, lun)) return -1;
     BYTE scratch[4] = {};
     Fill(0, adapter, target, lun, 0, scratch, 0x01, 0, 0, 0, 0, 0);
-    const BYTE status = RunWithRetry();
-    if (status != SS_COMP) {
-        Diagnostic("Rewind-Fehler: %i\n", status);
-        return -1;
-    }
-    return 0;
+    return Finished(RunWithRetry(), "Rewind-Fehler: %i\n");
 }
 
 int ScsiDevice::CurrentBlockLength(BYTE adapter, BYTE target, BYTE lun) {
@@ -274,11 +274,7 @@ int ScsiDevice::Transfer(BYTE opcode, BYTE flags, BYTE* buffer, int count, BYTE 
         SleepMs(kRetryPauseMs);
         status = RunOnce();
     }
-    if (status != SS_COMP) {
-        Diagnostic(opcode == 0x08 ? "Read-Fehler: %i\n" : "Write error: %i\n", status);
-        return -1;
-    }
-    return 0;
+    return Finished(status, opcode == 0x08 ? "Read-Fehler: %i\n" : "Write error: %i\n");
 }
 
 int ScsiDevice::Read(BYTE* buffer, int count, BYTE adapter, BYTE target, BYTE lun) {
@@ -295,12 +291,7 @@ int ScsiDevice::WriteFilemark(BYTE adapter, BYTE target, BYTE lun) {
     if (!IsTapeDevice(adapter, target, lun)) return -1;
     BYTE scratch[4] = {};
     Fill(SRB_DIR_OUT, adapter, target, lun, 0, scratch, 0x10, 0, 0, 0, 1, 0);
-    const BYTE status = RunOnce();
-    if (status != SS_COMP) {
-        Diagnostic("WriteFilemark error: %i\n", status);
-        return -1;
-    }
-    return 0;
+    return Finished(RunOnce(), "WriteFilemark error: %i\n");
 }
 
 int ScsiDevice::SpaceFilemarks(int count, BYTE adapter, BYTE target, BYTE lun) {
@@ -311,12 +302,7 @@ int ScsiDevice::SpaceFilemarks(int count, BYTE adapter, BYTE target, BYTE lun) {
     if (count < 0 || count > kMaxCount) return -1;
     BYTE scratch[4] = {};
     Fill(0, adapter, target, lun, 0, scratch, 0x11, 0x01, Byte2(count), Byte1(count), Byte0(count), 0);
-    const BYTE status = RunOnce();
-    if (status != SS_COMP) {
-        Diagnostic("SpaceFilemarks-Fehler: %i\n", status);
-        return -1;
-    }
-    return 0;
+    return Finished(RunOnce(), "SpaceFilemarks-Fehler: %i\n");
 }
 
 int ScsiDevice::SpaceToEndOfData(BYTE adapter, BYTE target, BYTE lun) {
@@ -332,10 +318,5 @@ int ScsiDevice::Eject(BYTE adapter, BYTE target, BYTE lun) {
     if (!IsTapeDevice(adapter, target, lun)) return -1;
     BYTE scratch[4] = {};
     Fill(0, adapter, target, lun, 0, scratch, 0x1B, 0, 0, 0, 0, 0);
-    const BYTE status = RunWithRetry();
-    if (status != SS_COMP) {
-        Diagnostic("Eject-Fehler: %i\n", status);
-        return -1;
-    }
-    return 0;
+    return Finished(RunWithRetry(), "Eject-Fehler: %i\n");
 }
