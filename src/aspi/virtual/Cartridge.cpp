@@ -150,7 +150,22 @@ void Cartridge::RollBack(std::uint64_t offset) {
     dirty_ = true;
 }
 
-TapeOutcome Cartridge::Appended(std::uint64_t count, std::uint64_t end) {
+// Shared by data and filemarks: checks room for count objects of stride bytes
+// at the position, cuts the tape there and lets store(offset, previous) write
+// them to the image and the index. A failed store leaves the image as it was.
+template <class Store>
+TapeOutcome Cartridge::AppendObjects(std::uint64_t count, std::uint64_t stride, Store store) {
+    if (readOnly_) return {TapeEvent::ReadOnly, 0};
+    if (count == 0) return {TapeEvent::Done, 0};
+    const std::uint64_t offset = index_.OffsetOf(position_);
+    if (offset > capacity_ || count > (capacity_ - offset) / stride) return {TapeEvent::Overflow, 0};
+    const std::uint32_t previous = index_.PreviousSegment(position_);
+    if (!CutAtPosition()) return {TapeEvent::WriteFailed, 0};
+    if (!store(offset, previous)) {
+        RollBack(offset);
+        return {TapeEvent::WriteFailed, 0};
+    }
+    const std::uint64_t end = offset + count * stride;
     fileSize_ = end;
     position_ = index_.End();
     dirty_ = true;
@@ -158,35 +173,21 @@ TapeOutcome Cartridge::Appended(std::uint64_t count, std::uint64_t end) {
 }
 
 TapeOutcome Cartridge::Write(const std::uint8_t* data, std::uint64_t count, std::uint32_t length) {
-    if (readOnly_) return {TapeEvent::ReadOnly, 0};
-    if (count == 0) return {TapeEvent::Done, 0};
-    const std::uint64_t offset = index_.OffsetOf(position_);
     const std::uint64_t stride = image_->RecordBytes(length);
-    if (offset > capacity_ || count > (capacity_ - offset) / stride) return {TapeEvent::Overflow, 0};
-    const std::uint32_t previous = index_.PreviousSegment(position_);
-    if (!CutAtPosition()) return {TapeEvent::WriteFailed, 0};
-    if (!image_->WriteRecords(fd_, offset, length, count, data, previous)) {
-        RollBack(offset);
-        return {TapeEvent::WriteFailed, 0};
-    }
-    index_.Append(RunKind::Data, offset, length, image_->WriteSegment(length), stride, count);
-    return Appended(count, offset + count * stride);
+    return AppendObjects(count, stride, [&](std::uint64_t offset, std::uint32_t previous) {
+        if (!image_->WriteRecords(fd_, offset, length, count, data, previous)) return false;
+        index_.Append(RunKind::Data, offset, length, image_->WriteSegment(length), stride, count);
+        return true;
+    });
 }
 
 TapeOutcome Cartridge::WriteFilemarks(std::uint64_t count) {
-    if (readOnly_) return {TapeEvent::ReadOnly, 0};
-    if (count == 0) return {TapeEvent::Done, 0};
-    const std::uint64_t offset = index_.OffsetOf(position_);
     const std::uint64_t stride = image_->FilemarkBytes();
-    if (offset > capacity_ || count > (capacity_ - offset) / stride) return {TapeEvent::Overflow, 0};
-    const std::uint32_t previous = index_.PreviousSegment(position_);
-    if (!CutAtPosition()) return {TapeEvent::WriteFailed, 0};
-    if (!image_->WriteFilemarks(fd_, offset, count, previous)) {
-        RollBack(offset);
-        return {TapeEvent::WriteFailed, 0};
-    }
-    index_.Append(RunKind::Filemark, offset, 0, 0, static_cast<std::uint32_t>(stride), count);
-    return Appended(count, offset + count * stride);
+    return AppendObjects(count, stride, [&](std::uint64_t offset, std::uint32_t previous) {
+        if (!image_->WriteFilemarks(fd_, offset, count, previous)) return false;
+        index_.Append(RunKind::Filemark, offset, 0, 0, static_cast<std::uint32_t>(stride), count);
+        return true;
+    });
 }
 
 TapeOutcome Cartridge::SpaceBlocks(std::int64_t count) {

@@ -58,7 +58,8 @@ private:
     // Cuts file and index at the position so that new objects can follow.
     bool CutAtPosition();
     void RollBack(std::uint64_t offset);
-    TapeOutcome Appended(std::uint64_t count, std::uint64_t end);
+    template <class Store>
+    TapeOutcome AppendObjects(std::uint64_t count, std::uint64_t stride, Store store);
 
     std::string path_;
     int fd_;
