@@ -6,6 +6,31 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+// Loops until every byte is written: put(from, bytes, done) writes once and
+// returns what write(2) returns. A write that stores nothing is a full disk.
+template <class Put>
+int WriteFully(const void* buffer, std::size_t count, Put put) {
+    const auto* in = static_cast<const char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = put(in + done, count - done, done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (n == 0) {
+            errno = ENOSPC;
+            return -1;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+}  // namespace
+
 LocalFile::~LocalFile() { Close(); }
 
 int LocalFile::OpenChecked(const std::string& path, int flags, bool exclusive, bool regularOnly) {
@@ -76,39 +101,14 @@ std::int64_t LocalFile::Read(void* buffer, std::size_t count) {
 }
 
 int LocalFile::Write(const void* buffer, std::size_t count) {
-    const auto* in = static_cast<const char*>(buffer);
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::write(fd_, in + done, count - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return -1;
-        }
-        if (n == 0) {
-            errno = ENOSPC;
-            return -1;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return 0;
+    return WriteFully(buffer, count,
+                      [this](const char* from, std::size_t bytes, std::size_t) { return ::write(fd_, from, bytes); });
 }
 
 int LocalFile::WriteAt(const void* buffer, std::size_t count, std::int64_t offset) {
-    const auto* in = static_cast<const char*>(buffer);
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::pwrite(fd_, in + done, count - done, offset + static_cast<off_t>(done));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return -1;
-        }
-        if (n == 0) {
-            errno = ENOSPC;
-            return -1;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return 0;
+    return WriteFully(buffer, count, [this, offset](const char* from, std::size_t bytes, std::size_t done) {
+        return ::pwrite(fd_, from, bytes, offset + static_cast<off_t>(done));
+    });
 }
 
 int LocalFile::Seek(std::int64_t offset) { return ::lseek(fd_, offset, SEEK_SET) == offset ? 0 : -1; }
