@@ -32,6 +32,17 @@ const char* WriteErrorText(int blocks) {
                                         : "Error writing file {1}";
 }
 
+// Reads a record's data blocks in the plan's order, stopping at the first
+// transfer that does not return 0, and returns that value.
+template <class Transfer>
+int ReadAllBlocks(const TransferPlan& plan, Transfer&& transfer) {
+    int result = 0;
+    for (int i = 0; result == 0 && i < plan.count64; ++i) result = transfer(TF::kBigTransfer);
+    for (int i = 0; result == 0 && i < plan.count10; ++i) result = transfer(TF::kMidTransfer);
+    for (int i = 0; result == 0 && i < plan.count1; ++i) result = transfer(1);
+    return result;
+}
+
 std::int64_t FirstDifference(const std::uint8_t* a, const std::uint8_t* b, std::size_t count) {
     if (std::memcmp(a, b, count) == 0) return -1;
     return std::mismatch(a, a + count, b).first - a;
@@ -296,11 +307,7 @@ int TapeVolume::RestoreFile(const std::string& expectedName, const std::string& 
         return 0;
     };
 
-    const TransferPlan plan = TransferPlan::For(h.size, blockLength);
-    int result = 0;
-    for (int i = 0; result == 0 && i < plan.count64; ++i) result = transfer(TF::kBigTransfer);
-    for (int i = 0; result == 0 && i < plan.count10; ++i) result = transfer(TF::kMidTransfer);
-    for (int i = 0; result == 0 && i < plan.count1; ++i) result = transfer(1);
+    int result = ReadAllBlocks(TransferPlan::For(h.size, blockLength), transfer);
     if (out.Close() != 0 && result == 0) {
         restoreDiskFailed_ = true;
         result = ShowError("Error writing file: " + path_);
@@ -349,11 +356,7 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
         return 0;
     };
 
-    const TransferPlan plan = TransferPlan::For(h.size, blockLength);
-    int result = 0;
-    for (int i = 0; result == 0 && i < plan.count64; ++i) result = transfer(TF::kBigTransfer);
-    for (int i = 0; result == 0 && i < plan.count10; ++i) result = transfer(TF::kMidTransfer);
-    for (int i = 0; result == 0 && i < plan.count1; ++i) result = transfer(1);
+    int result = ReadAllBlocks(TransferPlan::For(h.size, blockLength), transfer);
     in.Close();
     if (result < 0) return kVerifyFailed;
     if (result > 0) return difference == 0 ? kVerifyDiffersAtStart : static_cast<int>(difference);
