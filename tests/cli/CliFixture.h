@@ -4,17 +4,15 @@
 // cartridges) and floppy/. Removed afterwards.
 
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 
 #include <cstdint>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "CliRunner.h"
+#include "support/NoonDate.h"
 
 class CliFixture : public testing::Test {
 protected:
@@ -52,15 +50,7 @@ protected:
     }
     // Last write time: noon local time of the given day.
     bool SetDate(const std::string& relative, int day, int month, int year) const {
-        std::tm local{};
-        local.tm_mday = day;
-        local.tm_mon = month - 1;
-        local.tm_year = year - 1900;
-        local.tm_hour = 12;
-        local.tm_isdst = -1;
-        const std::time_t when = std::mktime(&local);
-        timespec times[2] = {{when, 0}, {when, 0}};
-        return utimensat(AT_FDCWD, Path(relative).c_str(), times, 0) == 0;
+        return SetNoonDate(Path(relative), day, month, year);
     }
     std::string Read(const std::string& relative) const { return CliRunner::Slurp(Path(relative)); }
     static std::string Bytes(const std::string& path) { return CliRunner::Slurp(path); }

@@ -8,10 +8,11 @@
 #include <unistd.h>
 
 #include <climits>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include "support/NoonDate.h"
 
 class BrowserTree {
 public:
@@ -46,15 +47,7 @@ public:
     }
     // Last write time: noon local time of the given day.
     bool SetDate(const std::string& relative, int day, int month, int year) const {
-        std::tm local{};
-        local.tm_mday = day;
-        local.tm_mon = month - 1;
-        local.tm_year = year - 1900;
-        local.tm_hour = 12;
-        local.tm_isdst = -1;
-        const std::time_t when = std::mktime(&local);
-        timespec times[2] = {{when, 0}, {when, 0}};
-        return utimensat(AT_FDCWD, Path(relative).c_str(), times, 0) == 0;
+        return SetNoonDate(Path(relative), day, month, year);
     }
 
 private:
