@@ -13,6 +13,7 @@
 
 #include "CliRunner.h"
 #include "support/NoonDate.h"
+#include "support/PatternBytes.h"
 
 class CliFixture : public testing::Test {
 protected:
@@ -35,15 +36,7 @@ protected:
 
     // Bytes of a made-up pattern, different for every seed.
     static std::string Pattern(std::size_t size, std::uint32_t seed) {
-        std::string b(size, '\0');
-        std::uint32_t x = seed * 2654435761u + 7;
-        for (char& byte : b) {
-            x ^= x << 13;
-            x ^= x >> 17;
-            x ^= x << 5;
-            byte = static_cast<char>(x);
-        }
-        return b;
+        return PatternBytes<std::string>(size, seed, 7);
     }
     void Write(const std::string& relative, const std::string& bytes) const {
         std::ofstream(Path(relative), std::ios::binary | std::ios::trunc) << bytes;

@@ -12,6 +12,7 @@
 #include "catalog/DirFile.h"
 #include "conformance/TestDrive.h"
 #include "scsi/Sleep.h"
+#include "support/PatternBytes.h"
 #include "support/RecordingStatus.h"
 #include "support/ScriptedMessages.h"
 #include "tape/TapeFormat.h"
@@ -24,17 +25,7 @@ namespace {
 constexpr int kBlockLength = 1024;
 constexpr char kTapeName[] = "RoundTrip";
 
-std::vector<char> Pattern(std::size_t size, unsigned seed) {
-    std::vector<char> bytes(size);
-    unsigned x = seed * 2654435761u + 1;
-    for (char& c : bytes) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        c = static_cast<char>(x);
-    }
-    return bytes;
-}
+std::vector<char> Pattern(std::size_t size, unsigned seed) { return PatternBytes<std::vector<char>>(size, seed, 1); }
 
 std::vector<char> Contents(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -20,6 +20,7 @@
 #include "aspi/virtual/VirtualHostAdapter.h"
 #include "scsi/ScsiDevice.h"
 #include "scsi/Sleep.h"
+#include "support/PatternBytes.h"
 #include "support/RecordingStatus.h"
 #include "support/ScriptedMessages.h"
 #include "tape/DateText.h"
@@ -83,17 +84,7 @@ protected:
     int Space(int filemarks) { return device.SpaceFilemarks(filemarks, drive.adapter, drive.target, drive.lun); }
 
     // Deterministic bytes that differ from file to file and from block to block.
-    static Bytes Pattern(std::size_t size, std::uint32_t seed) {
-        Bytes b(size);
-        std::uint32_t x = seed * 2654435761u + 1;
-        for (auto& byte : b) {
-            x ^= x << 13;
-            x ^= x >> 17;
-            x ^= x << 5;
-            byte = static_cast<std::uint8_t>(x);
-        }
-        return b;
-    }
+    static Bytes Pattern(std::size_t size, std::uint32_t seed) { return PatternBytes<Bytes>(size, seed, 1); }
 
     static void WriteFile(const std::string& path, const Bytes& bytes) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);

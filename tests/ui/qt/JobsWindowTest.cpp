@@ -12,6 +12,7 @@
 #include "WindowTestSupport.h"
 #include "aspi/virtual/VirtualHostAdapter.h"
 #include "jobs/TapeStructure.h"
+#include "support/PatternBytes.h"
 #include "tape/FaultyAdapter.h"
 #include "ui/ControlId.h"
 #include "ui/MainWindowLogic.h"
@@ -23,17 +24,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes Pattern(std::size_t size, std::uint32_t seed) {
-    Bytes b(size);
-    std::uint32_t x = seed * 2654435761u + 7;
-    for (auto& byte : b) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        byte = static_cast<std::uint8_t>(x);
-    }
-    return b;
-}
+Bytes Pattern(std::size_t size, std::uint32_t seed) { return PatternBytes<Bytes>(size, seed, 7); }
 
 Bytes FileBytes(const std::string& path) { return TapImage::FileBytes(path); }
 
