@@ -3,29 +3,15 @@
 // encoding; cmp must find no difference) for .aws. The tools write to their
 // input, so they only ever see copies.
 
-#include <cstdio>
+#include <cstdlib>
 
 #include "VtapeHarness.h"
+#include "support/RunTool.h"
 
 namespace {
 
 bool ToolPresent(const std::string& tool) {
     return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// Standard output of a shell command, and its exit status.
-std::string RunTool(const std::string& command, int& status) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        status = -1;
-        return out;
-    }
-    char buffer[4096];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, got);
-    status = pclose(pipe);
-    return out;
 }
 
 struct Item {

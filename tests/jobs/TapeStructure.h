@@ -7,15 +7,13 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
-#include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/MtDumpRecords.h"
+#include "support/RunTool.h"
 #include "tape/TapImage.h"
 
 namespace TapeStructure {
@@ -47,27 +45,11 @@ inline std::vector<Entry> ReadCatalog(const std::string& path) {
 inline std::vector<std::vector<std::size_t>> MtDump(const std::string& image, const std::string& workDir) {
     const std::string copy = workDir + "/mtdump-copy.tap";
     std::filesystem::copy_file(image, copy, std::filesystem::copy_options::overwrite_existing);
-    std::string output;
-    FILE* pipe = popen(("mtdump " + copy + " 2>&1").c_str(), "r");
-    EXPECT_NE(pipe, nullptr);
-    if (pipe == nullptr) return {};
-    std::array<char, 4096> chunk;
-    std::size_t n;
-    while ((n = fread(chunk.data(), 1, chunk.size(), pipe)) > 0) output.append(chunk.data(), n);
-    EXPECT_EQ(pclose(pipe), 0) << output;
+    int status = 0;
+    const std::string output = RunTool("mtdump " + copy + " 2>&1", status);
+    EXPECT_EQ(status, 0) << output;
     std::filesystem::remove(copy);
-    std::vector<std::vector<std::size_t>> files(1);
-    std::istringstream lines(output);
-    const std::regex record(R"(record \d+, length = (\d+))");
-    const std::regex mark(R"(end of tape file)");
-    std::string line;
-    std::smatch m;
-    while (std::getline(lines, line)) {
-        if (std::regex_search(line, m, record))
-            files.back().push_back(std::stoul(m[1]));
-        else if (std::regex_search(line, mark))
-            files.emplace_back();
-    }
+    auto files = MtDumpRecords(output);
     if (files.back().empty()) files.pop_back();
     return files;
 }

@@ -4,12 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
-#include <regex>
-#include <sstream>
+#include <filesystem>
 
 #include "TapeFixture.h"
+#include "support/MtDumpRecords.h"
+#include "support/RunTool.h"
 
 namespace {
 
@@ -28,14 +27,8 @@ protected:
     std::string MtDump() {
         const std::string copy = dir + "/copy.tap";
         std::filesystem::copy_file(image, copy);
-        std::string output;
-        FILE* pipe = popen(("mtdump " + copy + " 2>&1").c_str(), "r");
-        if (pipe == nullptr) return output;
-        std::array<char, 4096> chunk;
-        std::size_t n;
-        while ((n = fread(chunk.data(), 1, chunk.size(), pipe)) > 0) output.append(chunk.data(), n);
-        pclose(pipe);
-        return output;
+        int status = 0;
+        return RunTool("mtdump " + copy + " 2>&1", status);
     }
 };
 
@@ -141,18 +134,7 @@ TEST_P(TapeRoundTripTest, MtdumpSeesTheSameStructure) {
         ASSERT_EQ(volume->BackupFile(NameOf(i), Src(), blockLength), 0);
     }
     // Per tape file, the record lengths mtdump reports.
-    std::vector<std::vector<std::size_t>> files(1);
-    std::istringstream lines(MtDump());
-    const std::regex record(R"(record \d+, length = (\d+))");
-    const std::regex mark(R"(end of tape file)");
-    std::string line;
-    std::smatch m;
-    while (std::getline(lines, line)) {
-        if (std::regex_search(line, m, record))
-            files.back().push_back(std::stoul(m[1]));
-        else if (std::regex_search(line, mark))
-            files.emplace_back();
-    }
+    const auto files = MtDumpRecords(MtDump());
     ASSERT_EQ(files.size(), 1 + sizes.size() + 1) << "one tape file per record, then nothing";
     EXPECT_EQ(files[0], std::vector<std::size_t>{b});
     for (std::size_t i = 0; i < sizes.size(); ++i)
