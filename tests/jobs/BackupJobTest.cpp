@@ -156,11 +156,7 @@ TEST_F(BackupJobTest, TapeNameThatWouldLeaveTheStartDirectoryNamesNoCatalog) {
     const std::string fields[] = {"TAPEWREN", "../x", "01.02.2026", "1.6"};
     const std::size_t offsets[] = {0, 9, 59, 70};
     for (int i = 0; i < 4; ++i) std::copy(fields[i].begin(), fields[i].end(), ident.begin() + offsets[i]);
-    volume.reset();
-    TapImage::Write(image, {{false, ident}, {true, {}}});
-    LoadImage();
-    SetBlockLength(blockLength);
-    volume = std::make_unique<TapeVolume>(messages, status, counters, drive);
+    UseImage({{false, ident}, {true, {}}});
     context = std::make_unique<JobContext>(JobContext{*volume, device, dirFile, selection, messages, status, counters,
                                                       window, startDirectory, tapeName, dirPath,
                                                       &JobFixture::FakeClock});

@@ -74,12 +74,7 @@ protected:
             for (const auto& block : blocks) objects.push_back({false, block});
             objects.push_back({true, {}});
         }
-        volume.reset();
-        HostAdapterList::Install({});
-        TapImage::Write(image, objects);
-        LoadImage();
-        SetBlockLength(blockLength);
-        volume = std::make_unique<TapeVolume>(messages, status, counters, drive);
+        UseImage(objects);
     }
 
     // A record of one header and one zero data block.

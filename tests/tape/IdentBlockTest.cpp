@@ -73,12 +73,7 @@ TEST_F(IdentBlockTest, MagicFollowedByAnotherCharacterIsNoIdent) {
     Bytes block(1024, 0);
     const std::string text = "TAPEWRENX";
     std::copy(text.begin(), text.end(), block.begin());
-    volume.reset();
-    HostAdapterList::Install({});
-    TapImage::Write(image, {{false, block}, {true, {}}});
-    LoadImage();
-    SetBlockLength(1024);
-    volume = std::make_unique<TapeVolume>(messages, status, counters, drive);
+    UseImage({{false, block}, {true, {}}});
     std::string name = "keep", date, version;
     EXPECT_EQ(volume->ReadIdentBlock(name, date, version), -2);
     EXPECT_EQ(name, "keep");

@@ -74,6 +74,17 @@ protected:
         drive.lun = 0;
     }
 
+    // Replaces the image with hand-built objects and starts a fresh drive and
+    // volume over it at the fixture's block length.
+    void UseImage(const std::vector<TapObject>& objects) {
+        volume.reset();
+        HostAdapterList::Install({});
+        TapImage::Write(image, objects);
+        LoadImage();
+        SetBlockLength(blockLength);
+        volume = std::make_unique<TapeVolume>(messages, status, counters, drive);
+    }
+
     void SetBlockLength(int blockLength) {
         int medium = 0, count = 0, length = blockLength;
         ASSERT_EQ(device.ModeSelect(medium, count, length, drive.adapter, drive.target, drive.lun), 0);

@@ -11,15 +11,6 @@ namespace {
 
 class TapeLayoutTest : public TapeFixture {
 protected:
-    // Writes the image by hand and loads it into a fresh drive.
-    void UseImage(const std::vector<TapObject>& objects) {
-        volume.reset();
-        HostAdapterList::Install({});
-        TapImage::Write(image, objects);
-        LoadImage();
-        SetBlockLength(blockLength);
-        volume = std::make_unique<TapeVolume>(messages, status, counters, drive);
-    }
     static TapObject Block(Bytes data) { return {false, std::move(data)}; }
     static TapObject Mark() { return {true, {}}; }
 };
