@@ -7,7 +7,9 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "aspi/HostAdapter.h"
 #include "aspi/ScsiExec.h"
@@ -25,6 +27,18 @@ public:
     };
 
     explicit ScriptedDriveAdapter(std::string identifier) : identifier_(std::move(identifier)) {}
+
+    // An adapter list of one scripted adapter with a tape drive of 1000
+    // blocks of 1024 bytes at target, for tests of the lists only.
+    static std::vector<std::unique_ptr<HostAdapter>> OneTapeDrive(int target) {
+        auto adapter = std::make_unique<ScriptedDriveAdapter>("SCRIPTED HBA");
+        adapter->At(target).type = 1;
+        adapter->At(target).blockLength = 1024;
+        adapter->At(target).blockCount = 1000;
+        std::vector<std::unique_ptr<HostAdapter>> adapters;
+        adapters.push_back(std::move(adapter));
+        return adapters;
+    }
 
     Device& At(int target) { return devices_[static_cast<std::size_t>(target)]; }
     int modeSelects = 0;

@@ -38,15 +38,7 @@ protected:
 
     // A tape drive with 1024-byte blocks that knows no tape commands, for
     // tests of the lists only.
-    void InstallScriptedDrive() {
-        auto adapter = std::make_unique<ScriptedDriveAdapter>("SCRIPTED HBA");
-        adapter->At(1).type = 1;
-        adapter->At(1).blockLength = 1024;
-        adapter->At(1).blockCount = 1000;
-        std::vector<std::unique_ptr<HostAdapter>> adapters;
-        adapters.push_back(std::move(adapter));
-        HostAdapterList::Install(std::move(adapters));
-    }
+    void InstallScriptedDrive() { HostAdapterList::Install(ScriptedDriveAdapter::OneTapeDrive(1)); }
 
     // Starts in tree/start, as the program does in the folder it was run in.
     void Start() {

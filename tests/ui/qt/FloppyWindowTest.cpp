@@ -23,13 +23,7 @@ protected:
     void SetUp() override {
         WindowTest::SetUp();
         setenv("TAPEWREN_FLOPPY", folders.floppy.c_str(), 1);
-        auto adapter = std::make_unique<ScriptedDriveAdapter>("SCRIPTED HBA");
-        adapter->At(3).type = 1;
-        adapter->At(3).blockLength = 1024;
-        adapter->At(3).blockCount = 1000;
-        std::vector<std::unique_ptr<HostAdapter>> adapters;
-        adapters.push_back(std::move(adapter));
-        Install(std::move(adapters));
+        Install(ScriptedDriveAdapter::OneTapeDrive(3));
     }
     void TearDown() override {
         WindowTest::TearDown();

@@ -16,13 +16,7 @@ class TabAreaWindowTest : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        auto adapter = std::make_unique<ScriptedDriveAdapter>("SCRIPTED HBA");
-        adapter->At(3).type = 1;
-        adapter->At(3).blockLength = 1024;
-        adapter->At(3).blockCount = 1000;
-        std::vector<std::unique_ptr<HostAdapter>> adapters;
-        adapters.push_back(std::move(adapter));
-        Install(std::move(adapters));
+        Install(ScriptedDriveAdapter::OneTapeDrive(3));
         Open();
         ASSERT_EQ(TextOf(kStatusLine), " Ready.");
     }
