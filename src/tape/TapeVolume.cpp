@@ -257,6 +257,14 @@ int TapeVolume::ReadExpectedHeader(const std::string& expectedName, const std::s
     return 0;
 }
 
+void TapeVolume::ShowFileStart(const char* action) {
+    text_.assign(action).append(" '").append(header_.name).append("'...");
+    status_.ShowStatus(text_);
+    counters_.bytesDone = 0;
+    counters_.bytesTotal = header_.size;
+    status_.ShowProgress(counters_.bytesDone, counters_.bytesTotal);
+}
+
 int TapeVolume::RestoreFile(const std::string& expectedName, const std::string& expectedModificationDate,
                             std::int32_t expectedSize, std::int32_t expectedBlockCount, int blockLength,
                             const std::string& destinationFolder) {
@@ -267,11 +275,7 @@ int TapeVolume::RestoreFile(const std::string& expectedName, const std::string& 
         return -1;
     const FileHeader& h = header_;
     if (full) {
-        text_.assign("Restoring '").append(h.name).append("'...");
-        status_.ShowStatus(text_);
-        counters_.bytesDone = 0;
-        counters_.bytesTotal = h.size;
-        status_.ShowProgress(counters_.bytesDone, counters_.bytesTotal);
+        ShowFileStart("Restoring");
     }
     JoinPath(destinationFolder, h.name, path_);
 
@@ -322,11 +326,7 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
     if (ReadExpectedHeader(expectedName, expectedModificationDate, expectedSize, expectedBlockCount, false) != 0)
         return kVerifyFailed;
     const FileHeader& h = header_;
-    text_.assign("Verifying '").append(h.name).append("'...");
-    status_.ShowStatus(text_);
-    counters_.bytesDone = 0;
-    counters_.bytesTotal = h.size;
-    status_.ShowProgress(counters_.bytesDone, counters_.bytesTotal);
+    ShowFileStart("Verifying");
 
     JoinPath(folder, h.name, path_);
     LocalFile in;

@@ -95,6 +95,8 @@ private:
     // full-restore mode) and for a name that may be used in a path.
     int ReadExpectedHeader(const std::string& expectedName, const std::string& expectedModificationDate,
                            std::int32_t expectedSize, std::int32_t expectedBlockCount, bool fullRestore);
+    // "<action> '<name>'..." for the header just read, and its progress from 0.
+    void ShowFileStart(const char* action);
 
     MessageSink& messages_;
     StatusSink& status_;
