@@ -102,22 +102,17 @@ private:
         p[1] = static_cast<std::uint8_t>(value >> 8);
         p[2] = static_cast<std::uint8_t>(value);
     }
-    static void NotReady(ScsiExec& exec) {
+    // Fixed-format sense data with a sense key and additional sense code.
+    static void CheckCondition(ScsiExec& exec, std::uint8_t key, std::uint8_t asc) {
         std::array<std::uint8_t, 18> sense{};
         sense[0] = 0x70;
-        sense[2] = 0x02;
+        sense[2] = key;
         sense[7] = 10;
-        sense[12] = 0x3A;
+        sense[12] = asc;
         exec.FinishCheckCondition(sense);
     }
-    static void IllegalRequest(ScsiExec& exec) {
-        std::array<std::uint8_t, 18> sense{};
-        sense[0] = 0x70;
-        sense[2] = 0x05;
-        sense[7] = 10;
-        sense[12] = 0x20;
-        exec.FinishCheckCondition(sense);
-    }
+    static void NotReady(ScsiExec& exec) { CheckCondition(exec, 0x02, 0x3A); }  // medium not present
+    static void IllegalRequest(ScsiExec& exec) { CheckCondition(exec, 0x05, 0x20); }  // invalid command
 
     std::string identifier_;
     std::array<Device, 8> devices_{};
