@@ -1,32 +1,12 @@
 // How the virtual drive is set up from the environment, and that commands
 // from several threads are carried out one at a time.
 
-#include <optional>
 #include <thread>
 
 #include "VtapeHarness.h"
+#include "support/EnvironmentGuard.h"
 
 namespace {
-
-// Sets environment variables for one test and restores them afterwards.
-class EnvironmentGuard {
-public:
-    void Set(const char* name, const char* value) {
-        const char* old = std::getenv(name);
-        saved_.push_back({name, old ? std::optional<std::string>(old) : std::nullopt});
-        if (value) setenv(name, value, 1);
-        else unsetenv(name);
-    }
-    ~EnvironmentGuard() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->second) setenv(it->first.c_str(), it->second->c_str(), 1);
-            else unsetenv(it->first.c_str());
-        }
-    }
-
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
 
 using VtapeSetup = VtapeHarness;
 

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "support/EnvironmentGuard.h"
 #include "tape/DateText.h"
 #include "tape/Field.h"
 #include "tape/JoinPath.h"
@@ -53,21 +54,14 @@ TEST(TransferPlanSweep, TransfersCoverExactlyTheBlockCount) {
 class DateTextTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* tz = std::getenv("TZ");
-        saved_ = tz ? tz : "";
-        hadTz_ = tz != nullptr;
-        setenv("TZ", "Europe/Berlin", 1);
+        env_.Set("TZ", "Europe/Berlin");
         tzset();
     }
     void TearDown() override {
-        if (hadTz_)
-            setenv("TZ", saved_.c_str(), 1);
-        else
-            unsetenv("TZ");
+        env_.Restore();
         tzset();
     }
-    std::string saved_;
-    bool hadTz_ = false;
+    EnvironmentGuard env_;
 };
 
 TEST_F(DateTextTest, TwoDigitDayAndMonthFourDigitYear) {
