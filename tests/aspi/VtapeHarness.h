@@ -22,6 +22,7 @@
 #include "aspi/HostAdapterList.h"
 #include "aspi/virtual/VirtualHostAdapter.h"
 #include "aspi/virtual/VirtualTapeConfig.h"
+#include "support/FileContents.h"
 
 struct CommandResult {
     BYTE status = SS_PENDING;
@@ -170,8 +171,7 @@ protected:
     }
 
     static std::vector<BYTE> FileBytes(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::vector<BYTE>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return FileContents<std::vector<BYTE>>(path);
     }
     static void PutFile(const std::string& path, const std::vector<BYTE>& bytes) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "catalog/DirFile.h"
+#include "support/FileContents.h"
 #include "support/ScriptedMessages.h"
 
 using Bytes = std::vector<std::uint8_t>;
@@ -33,8 +34,7 @@ protected:
         ASSERT_TRUE(out.good());
     }
     static Bytes ReadBytes(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return FileContents<Bytes>(path);
     }
 
     std::string dir;

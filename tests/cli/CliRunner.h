@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "support/FileContents.h"
+
 extern char** environ;
 
 struct CliRun {
@@ -78,8 +80,7 @@ public:
     }
 
     static std::string Slurp(const std::string& path) {
-        std::ifstream file(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        return FileContents<std::string>(path);
     }
 
 private:

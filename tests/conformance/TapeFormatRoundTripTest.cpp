@@ -12,6 +12,7 @@
 #include "catalog/DirFile.h"
 #include "conformance/TestDrive.h"
 #include "scsi/Sleep.h"
+#include "support/FileContents.h"
 #include "support/PatternBytes.h"
 #include "support/RecordingStatus.h"
 #include "support/ScriptedMessages.h"
@@ -27,10 +28,7 @@ constexpr char kTapeName[] = "RoundTrip";
 
 std::vector<char> Pattern(std::size_t size, unsigned seed) { return PatternBytes<std::vector<char>>(size, seed, 1); }
 
-std::vector<char> Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+std::vector<char> Contents(const std::string& path) { return FileContents<std::vector<char>>(path); }
 
 struct CatalogEntry {
     std::string name, fileDate, backupDate;

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "jobs/SaveResults.h"
+#include "support/FileContents.h"
 #include "support/ScriptedMessages.h"
 
 namespace {
@@ -19,8 +20,7 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
     std::string Saved() {
-        std::ifstream in(dir + "/VerifyResults.txt", std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        return FileContents<std::string>(dir + "/VerifyResults.txt");
     }
 
     std::string dir;

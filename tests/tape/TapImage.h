@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "support/FileContents.h"
+
 struct TapObject {
     bool filemark = false;
     std::vector<std::uint8_t> data;
@@ -17,8 +19,7 @@ struct TapObject {
 namespace TapImage {
 
 inline std::vector<std::uint8_t> FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return FileContents<std::vector<std::uint8_t>>(path);
 }
 
 inline std::uint32_t Word(const std::vector<std::uint8_t>& b, std::size_t at) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "catalog/DirFile.h"
+#include "support/FileContents.h"
 #include "support/ScriptedMessages.h"
 
 class FloppyFolders {
@@ -55,8 +56,7 @@ public:
     }
 
     static Bytes ReadBytes(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return FileContents<Bytes>(path);
     }
 
     std::string root;
