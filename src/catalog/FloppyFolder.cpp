@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 
-std::string FloppyFolder() {
+std::string FloppyFolder(const std::string& startDirectory) {
     const char* folder = std::getenv("TAPEWREN_FLOPPY");
-    return folder != nullptr && *folder != '\0' ? std::string(folder) : std::string("/media/floppy0");
+    if (folder == nullptr || *folder == '\0') return "/media/floppy0";
+    if (*folder == '/' || startDirectory.empty()) return folder;
+    return startDirectory + (startDirectory.back() == '/' ? "" : "/") + folder;
 }

@@ -58,7 +58,7 @@ int CatalogCommands::Export(const std::vector<std::string>& names) {
         row.selected = true;
         list.AddRow(std::move(row));
     }
-    DirFileCopy copy(session_.Messages(), session_.StartDirectory(), FloppyFolder());
+    DirFileCopy copy(session_.Messages(), session_.StartDirectory(), FloppyFolder(session_.StartDirectory()));
     FloppyExport(session_.Messages(), session_.Status(), copy).Run("Tape Directory Files:", list, session_.Window());
     return kExitOk;
 }
@@ -67,7 +67,7 @@ int CatalogCommands::Import(const std::vector<std::string>& names) {
     MessageSink& messages = session_.Messages();
     DriveBrowser browser(messages);
     DirFile dirFile(messages);
-    DirFileCopy copy(messages, session_.StartDirectory(), FloppyFolder());
+    DirFileCopy copy(messages, session_.StartDirectory(), FloppyFolder(session_.StartDirectory()));
     CopyFromFloppyLogic dialog(messages, browser, dirFile, copy);
     // No disk: "Change Dir Error!" has been shown.
     if (!dialog.Initialise()) return kExitFailed;

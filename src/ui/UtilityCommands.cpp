@@ -19,7 +19,7 @@ void UtilityCommands::CreateDirFileFromTape() {
 void UtilityCommands::ExportToFloppy() {
     WindowState& state = window_.State();
     // The floppy folder is looked up per command, as a disk is per insertion.
-    DirFileCopy copy(messages_, state.startDirectory, FloppyFolder());
+    DirFileCopy copy(messages_, state.startDirectory, FloppyFolder(state.startDirectory));
     FloppyExport(messages_, window_, copy).Run(state.rightLabel, state.rightList, commands_);
 }
 

@@ -230,7 +230,8 @@ void MainWindow::ConnectCommands() {
     clicked(kCreateDirFile, run([&utilities] { utilities.CreateDirFileFromTape(); }));
     clicked(kExportToFloppy, run([&utilities] { utilities.ExportToFloppy(); }));
     clicked(kImportFromFloppy, run([this, &utilities] {
-        CopyFromFloppyDialog dialog(logic_->State().startDirectory, FloppyFolder(), this);
+        const std::string& start = logic_->State().startDirectory;
+        CopyFromFloppyDialog dialog(start, FloppyFolder(start), this);
         dialog.Run();
         utilities.ImportFinished();
     }));
