@@ -3,6 +3,7 @@
 #include "catalog/DirFile.h"
 #include "jobs/JobContext.h"
 #include "jobs/JobWindow.h"
+#include "report/MessageKind.h"
 #include "scsi/ScsiDevice.h"
 
 namespace {
@@ -16,29 +17,28 @@ MarkedRecordWalk::MarkedRecordWalk(JobContext& context, int fileImage, int archi
     for (std::string* s : {&name_, &fileDate_, &backupDate_, &text_}) s->reserve(kTextReserve);
 }
 
-MarkedRecordWalk::Step MarkedRecordWalk::Fail(const char* text) {
-    failure_ = text;
-    return Step::Failed;
+bool MarkedRecordWalk::Fail(const char* text) {
+    c_.messages.ShowMessage(text, Error);
+    c_.window.ShowDriveStatus();
+    if (open_) c_.dirFile.Close();
+    open_ = false;
+    failed_ = true;
+    return false;
 }
 
 bool MarkedRecordWalk::Open() {
     row_ = 0;
     passed_ = 0;
+    failed_ = false;
     rows_ = c_.window.RowCount();
-    if (c_.dirFile.OpenForReading(c_.currentDirFilePath) != 0) {
-        open_ = false;
-        Fail("Error opening dir file on hard drive");
-        return false;
-    }
+    open_ = false;
+    if (c_.dirFile.OpenForReading(c_.currentDirFilePath) != 0) return Fail("Error opening dir file on hard drive");
     open_ = true;
-    if (c_.dirFile.SkipIdent() != 0) {
-        Fail("Error skipping to file info on hard drive");
-        return false;
-    }
+    if (c_.dirFile.SkipIdent() != 0) return Fail("Error skipping to file info on hard drive");
     return true;
 }
 
-MarkedRecordWalk::Step MarkedRecordWalk::Next() {
+bool MarkedRecordWalk::Next() {
     for (; row_ < rows_; ++row_) {
         c_.status.ShowStatus(" Reading file information from HD...");
         if (c_.dirFile.ReadNextEntry(name_, fileDate_, backupDate_, size_, blockCount_) != 0)
@@ -54,7 +54,7 @@ MarkedRecordWalk::Step MarkedRecordWalk::Next() {
 
         text_.assign(" Reading file: ").append(name_);
         c_.status.ShowStatus(text_);
-        return Step::Located;
+        return true;
     }
-    return Step::Done;
+    return false;
 }

@@ -10,21 +10,19 @@
 
 struct JobContext;
 
+// A failure of the walk itself is shown as an Error message, followed by the
+// drive's state, and closes the catalog.
 class MarkedRecordWalk {
 public:
-    enum class Step { Located, Done, Failed };
-
     // fileImage, archiveImage: the row images that mark a row.
     MarkedRecordWalk(JobContext& context, int fileImage, int archiveImage);
 
-    // Opens the current catalog at its first entry.
+    // Opens the current catalog at its first entry; false after a failure.
     bool Open();
     // Moves to the next marked row's record and shows " Reading file: "
-    // with its name.
-    Step Next();
-    // After a failure: the message, and whether the catalog is open.
-    const char* FailureText() const { return failure_; }
-    bool CatalogOpen() const { return open_; }
+    // with its name; false at the end of the list or after a failure.
+    bool Next();
+    bool Failed() const { return failed_; }
 
     // The entry of the row just located.
     const std::string& Name() const { return name_; }
@@ -33,7 +31,7 @@ public:
     std::int32_t BlockCount() const { return blockCount_; }
 
 private:
-    Step Fail(const char* text);
+    bool Fail(const char* text);
 
     JobContext& c_;
     int fileImage_;
@@ -42,7 +40,7 @@ private:
     int row_ = 0;
     int passed_ = 0;
     bool open_ = false;
-    const char* failure_ = "";
+    bool failed_ = false;
     std::string name_;
     std::string fileDate_;
     std::string backupDate_;

@@ -88,20 +88,11 @@ void RestoreJob::SelectiveRestore() {
     const std::int64_t start = c_.now();
     if (check_.Run(TapeCheck::kReadNotFound) != 0) return;
     MarkedRecordWalk walk(c_, JobImages::kRestoreFile, JobImages::kRestoreArchive);
-    if (!walk.Open()) {
-        Fail(walk.FailureText(), walk.CatalogOpen());
-        return;
-    }
+    if (!walk.Open()) return;
 
     c_.counters.bytesDone = 0;
     folder_ = c_.window.CurrentPath();
-    for (;;) {
-        const MarkedRecordWalk::Step step = walk.Next();
-        if (step == MarkedRecordWalk::Step::Done) break;
-        if (step == MarkedRecordWalk::Step::Failed) {
-            Fail(walk.FailureText(), true);
-            return;
-        }
+    while (walk.Next()) {
         const std::int64_t t0 = c_.now();
         const int restored = c_.volume.RestoreFile(walk.Name(), walk.FileDate(), walk.Size(), walk.BlockCount(),
                                                    c_.drive.blockLength, folder_);
@@ -112,6 +103,7 @@ void RestoreJob::SelectiveRestore() {
         }
         c_.window.RefillTargetFolder();
     }
+    if (walk.Failed()) return;
     c_.dirFile.Close();
     c_.window.ShowDriveStatus();
     ShowSummary(c_.counters.bytesDone, start);

@@ -10,12 +10,6 @@
 VerifyJob::VerifyJob(JobContext& context, VerifyResults& results, VerifyResultsView& view)
     : c_(context), results_(results), view_(view), check_(context) {}
 
-void VerifyJob::Fail(const char* message, bool close) {
-    c_.messages.ShowMessage(message, Error);
-    c_.window.ShowDriveStatus();
-    if (close) c_.dirFile.Close();
-}
-
 bool VerifyJob::AddResult(const std::string& name, int result) {
     if (result == kVerifyFailed) return false;
     const char* status = "Failed";
@@ -54,20 +48,11 @@ void VerifyJob::RunVerify() {
 
     if (check_.Run(TapeCheck::kReadNotFound) != 0) return;
     MarkedRecordWalk walk(c_, JobImages::kVerifyFile, JobImages::kVerifyArchive);
-    if (!walk.Open()) {
-        Fail(walk.FailureText(), walk.CatalogOpen());
-        return;
-    }
+    if (!walk.Open()) return;
 
     c_.counters.bytesDone = 0;
     folder_ = c_.window.CurrentPath();
-    for (;;) {
-        const MarkedRecordWalk::Step step = walk.Next();
-        if (step == MarkedRecordWalk::Step::Done) break;
-        if (step == MarkedRecordWalk::Step::Failed) {
-            Fail(walk.FailureText(), true);
-            return;
-        }
+    while (walk.Next()) {
         const int result = c_.volume.VerifyFile(walk.Name(), walk.FileDate(), walk.Size(), walk.BlockCount(),
                                                 c_.drive.blockLength, folder_);
         if (!AddResult(walk.Name(), result)) {
@@ -77,6 +62,7 @@ void VerifyJob::RunVerify() {
             return;
         }
     }
+    if (walk.Failed()) return;
     c_.dirFile.Close();
     c_.window.ShowDriveStatus();
     c_.counters.bytesDone = 0;

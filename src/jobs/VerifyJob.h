@@ -16,7 +16,6 @@ public:
     void RunVerify();
 
 private:
-    void Fail(const char* message, bool close);
     // The row for VerifyFile's result; false when the run must end.
     bool AddResult(const std::string& name, int result);
 
