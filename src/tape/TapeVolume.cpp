@@ -15,9 +15,6 @@ namespace TF = TapeFormat;
 
 namespace {
 
-// The catalog's name field holds 254 bytes and its NUL; a longer name could
-// be written to tape but never listed, restored or verified.
-constexpr std::size_t kMaxFileNameLength = 254;
 constexpr std::size_t kPathReserve = 4096;
 
 const char* ReadErrorText(int blocks) {
@@ -143,7 +140,7 @@ int TapeVolume::WriteIdentBlock(const std::string& name) {
 // ---- writing a file record ----
 
 int TapeVolume::BackupFile(const std::string& name, const std::string& folder, int blockLength) {
-    if (name.size() > kMaxFileNameLength)
+    if (name.size() > TF::kMaxFileNameLength)
         return ShowError("Error: file name longer than 254 bytes: " + name);
     if (!IsPlainName(name)) return ShowError("Error: file name not allowed: '" + name + "'");
     if (blockLength < static_cast<int>(TF::kHeaderSize) || blockLength > TF::kMaxBlockLength)

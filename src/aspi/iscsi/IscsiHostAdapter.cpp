@@ -4,11 +4,12 @@
 #include <cstring>
 
 #include "aspi/ScsiExec.h"
+#include "aspi/ScsiOpcodes.h"
 #include "aspi/iscsi/ReadDataCount.h"
 
 namespace {
 
-constexpr std::uint8_t kInquiryCdb[6] = {0x12, 0, 0, 0, 36, 0};
+constexpr std::uint8_t kInquiryCdb[6] = {ScsiOp::Inquiry, 0, 0, 0, 36, 0};
 constexpr int kAttentionRounds = 4;
 // Discovery asks every target of every adapter; an unreachable portal is
 // tried again only after this pause.
@@ -45,7 +46,7 @@ IscsiOutcome IscsiHostAdapter::Run(int lun, const CdbTransfer& transfer, std::ui
     IscsiOutcome outcome = session_.Run(lun, transfer, data);
     if (session_.Generation() != attentionsCleared_[lun]) {
         // INQUIRY passes a pending attention by; anything else meets it.
-        const bool inquiry = transfer.cdb[0] == 0x12;
+        const bool inquiry = transfer.cdb[0] == ScsiOp::Inquiry;
         for (int round = 0; round < kAttentionRounds && IsLoginAttention(outcome); ++round)
             outcome = session_.Run(lun, transfer, data);
         if (!inquiry && session_.IsOpen()) attentionsCleared_[lun] = session_.Generation();
