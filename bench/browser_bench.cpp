@@ -13,8 +13,8 @@
 
 #include "report/MessageSink.h"
 #include "ui/DriveBrowser.h"
-#include "ui/ListMarker.h"
-#include "ui/ListModel.h"
+#include "lists/ListMarker.h"
+#include "lists/ListModel.h"
 #include "ui/TabLayout.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "ui/CopyFromFloppyLogic.h"
 #include "ui/DriveBrowser.h"
 #include "ui/FloppyExport.h"
-#include "ui/ListImage.h"
+#include "lists/ListImage.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "jobs/JobWindow.h"
 #include "jobs/MaintenanceHost.h"
 #include "report/StatusSink.h"
-#include "ui/ListModel.h"
+#include "lists/ListModel.h"
 
 class DeviceSelector;
 

@@ -1,8 +1,8 @@
 #include "cli/RowMarker.h"
 
-#include "ui/ListImage.h"
-#include "ui/ListMarker.h"
-#include "ui/ListModel.h"
+#include "lists/ListImage.h"
+#include "lists/ListMarker.h"
+#include "lists/ListModel.h"
 #include "ui/TabLayout.h"
 
 namespace {

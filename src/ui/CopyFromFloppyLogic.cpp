@@ -9,7 +9,7 @@
 #include "catalog/DirFileCopy.h"
 #include "catalog/DirFileFormat.h"
 #include "ui/DriveBrowser.h"
-#include "ui/ListImage.h"
+#include "lists/ListImage.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "report/MessageSink.h"
-#include "ui/ListModel.h"
+#include "lists/ListModel.h"
 
 class DirFile;
 class DirFileCopy;

@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "catalog/DirFile.h"
-#include "ui/ListImage.h"
-#include "ui/ListModel.h"
+#include "lists/ListImage.h"
+#include "lists/ListModel.h"
 
 DirFileLister::DirFileLister(DirFile& dirFile, MessageSink& messages, std::function<void()> showDriveStatus)
     : dirFile_(dirFile), messages_(messages), showDriveStatus_(std::move(showDriveStatus)) {}

@@ -12,8 +12,8 @@
 #include <memory>
 #include <vector>
 
-#include "ui/ListImage.h"
-#include "ui/ListModel.h"
+#include "lists/ListImage.h"
+#include "lists/ListModel.h"
 #include "ui/MountTable.h"
 
 namespace {
@@ -115,21 +115,4 @@ void DriveBrowser::AddDrives(ListModel& list) const {
         if (order + 1 >= kFolderGroup) break;
         list.AddRow({{drive, "<Drive>", ""}, kImageDrive, order++});
     }
-}
-
-int DriveBrowser::CountMarked(const ListModel& list, int image) {
-    return static_cast<int>(std::count_if(list.Rows().begin(), list.Rows().end(),
-                                          [image](const ListRow& row) { return row.image == image; }));
-}
-
-std::string DriveBrowser::NthMarkedName(const ListModel& list, int image, int n) {
-    int seen = 0;
-    for (const auto& row : list.Rows())
-        if (row.image == image && ++seen == n) return row.Text(0);
-    return {};
-}
-
-int DriveBrowser::IsMarkedAt(const ListModel& list, int image, int index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= list.RowCount()) return -1;
-    return list.Row(static_cast<std::size_t>(index)).image == image ? 1 : 0;
 }

@@ -15,9 +15,8 @@
 // Sizes are 64-bit decimal; dates are day.month.year without leading zeros.
 //
 // Used by the window for both lists (browser and the Utilities tab's list of
-// catalogs, pattern "*.twd"), and by the jobs: CountMarked / NthMarkedName /
-// IsMarkedAt on the left list with the tab's marked image, CurrentPath for
-// the folder the marked names are in.
+// catalogs, pattern "*.twd"), and by the jobs: CurrentPath is the folder the
+// marked names are in.
 
 #include <cstdint>
 #include <string>
@@ -40,13 +39,6 @@ public:
     int Fill(ListModel& list, const std::string& directory, const std::string& pattern);
     // The folder last listed, always ending in "/"; "/" at first.
     const std::string& CurrentPath() const { return currentPath_; }
-
-    // How many rows of list carry image.
-    static int CountMarked(const ListModel& list, int image);
-    // Column 0 of the n-th row (from 1) carrying image; empty when fewer.
-    static std::string NthMarkedName(const ListModel& list, int image, int n);
-    // -1 when index is past the list, 1 when row index carries image, else 0.
-    static int IsMarkedAt(const ListModel& list, int image, int index);
 
     // The sort key of a name: its first three bytes as signed values,
     // c0 * 65536 + c1 * 256 + c2 (missing ones count 0).

@@ -4,7 +4,7 @@
 #include "catalog/DirFileFormat.h"
 #include "jobs/MaintenanceHost.h"
 #include "tape/JoinPath.h"
-#include "ui/ListModel.h"
+#include "lists/ListModel.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include "ui/DirFileLister.h"
 #include "ui/DriveBrowser.h"
 #include "ui/LabelText.h"
-#include "ui/ListImage.h"
-#include "ui/ListMarker.h"
+#include "lists/ListImage.h"
+#include "lists/ListMarker.h"
 #include "ui/MainWindowLogic.h"
 #include "ui/TabLayout.h"
 

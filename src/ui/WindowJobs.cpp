@@ -1,5 +1,6 @@
 #include "ui/WindowJobs.h"
 
+#include "lists/MarkedRows.h"
 #include "ui/DriveBrowser.h"
 #include "ui/MainWindowLogic.h"
 #include "ui/WindowCommands.h"
@@ -26,15 +27,13 @@ void WindowJobs::StartCommand() { jobs_.StartCommand(window_.State().tab); }
 
 int WindowJobs::RowCount() { return static_cast<int>(window_.State().leftList.RowCount()); }
 
-int WindowJobs::CountMarked(int image) { return DriveBrowser::CountMarked(window_.State().leftList, image); }
+int WindowJobs::CountMarked(int image) { return MarkedRows::Count(window_.State().leftList, image); }
 
 void WindowJobs::NthMarkedName(int image, int k, std::string& name) {
-    name = DriveBrowser::NthMarkedName(window_.State().leftList, image, k);
+    MarkedRows::NthName(window_.State().leftList, image, k, name);
 }
 
-int WindowJobs::IsMarkedAt(int image, int row) {
-    return DriveBrowser::IsMarkedAt(window_.State().leftList, image, row);
-}
+int WindowJobs::IsMarkedAt(int image, int row) { return MarkedRows::IsMarkedAt(window_.State().leftList, image, row); }
 
 std::string WindowJobs::CurrentPath() { return commands_.Browser().CurrentPath(); }
 

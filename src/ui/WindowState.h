@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ui/ControlState.h"
-#include "ui/ListModel.h"
+#include "lists/ListModel.h"
 #include "ui/ProgressScale.h"
 #include "ui/TabAreaState.h"
 

@@ -20,7 +20,7 @@
 #include "scsi/ScsiDevice.h"
 #include "support/ScriptedMessages.h"
 #include "tape/DateText.h"
-#include "ui/ListImage.h"
+#include "lists/ListImage.h"
 #include "ui/MainWindowLogic.h"
 #include "ui/TabLayout.h"
 #include "ui/UtilityCommands.h"

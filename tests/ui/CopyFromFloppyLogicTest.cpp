@@ -9,7 +9,7 @@
 #include "FloppyFolders.h"
 #include "catalog/DirFileCopy.h"
 #include "ui/DriveBrowser.h"
-#include "ui/ListImage.h"
+#include "lists/ListImage.h"
 
 namespace {
 

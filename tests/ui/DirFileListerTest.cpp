@@ -10,8 +10,8 @@
 #include "BrowserTree.h"
 #include "catalog/DirFile.h"
 #include "support/ScriptedMessages.h"
-#include "ui/ListImage.h"
-#include "ui/ListModel.h"
+#include "lists/ListImage.h"
+#include "lists/ListModel.h"
 
 class DirFileListerTest : public testing::Test {
 protected:

@@ -11,8 +11,9 @@
 
 #include "BrowserTree.h"
 #include "support/ScriptedMessages.h"
-#include "ui/ListImage.h"
-#include "ui/ListModel.h"
+#include "lists/ListImage.h"
+#include "lists/ListModel.h"
+#include "lists/MarkedRows.h"
 #include "ui/MountTable.h"
 
 namespace {
@@ -177,12 +178,15 @@ TEST_F(DriveBrowserTest, MarkQueriesCountByImageInListOrder) {
     list.AddRow({{"b"}, kImageFile, 0});
     list.AddRow({{"c.zip"}, kImageArchiveBackup, 0});
     list.AddRow({{"d"}, kImageFileBackup, 0});
-    EXPECT_EQ(DriveBrowser::CountMarked(list, kImageFileBackup), 2);
-    EXPECT_EQ(DriveBrowser::NthMarkedName(list, kImageFileBackup, 2), "d");
-    EXPECT_EQ(DriveBrowser::NthMarkedName(list, kImageFileBackup, 3), "");
-    EXPECT_EQ(DriveBrowser::IsMarkedAt(list, kImageArchiveBackup, 2), 1);
-    EXPECT_EQ(DriveBrowser::IsMarkedAt(list, kImageArchiveBackup, 1), 0);
-    EXPECT_EQ(DriveBrowser::IsMarkedAt(list, kImageArchiveBackup, 4), -1);
+    std::string name = "kept";
+    EXPECT_EQ(MarkedRows::Count(list, kImageFileBackup), 2);
+    MarkedRows::NthName(list, kImageFileBackup, 2, name);
+    EXPECT_EQ(name, "d");
+    MarkedRows::NthName(list, kImageFileBackup, 3, name);
+    EXPECT_EQ(name, "");
+    EXPECT_EQ(MarkedRows::IsMarkedAt(list, kImageArchiveBackup, 2), 1);
+    EXPECT_EQ(MarkedRows::IsMarkedAt(list, kImageArchiveBackup, 1), 0);
+    EXPECT_EQ(MarkedRows::IsMarkedAt(list, kImageArchiveBackup, 4), -1);
 }
 
 TEST(MountTableTest, KeepsFolderMountPointsOfBlockDevicesOnceAndUnescaped) {

@@ -10,8 +10,8 @@
 #include "catalog/DirFileCopy.h"
 #include "jobs/MaintenanceHost.h"
 #include "support/RecordingStatus.h"
-#include "ui/ListImage.h"
-#include "ui/ListModel.h"
+#include "lists/ListImage.h"
+#include "lists/ListModel.h"
 
 namespace {
 

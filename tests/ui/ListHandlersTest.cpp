@@ -9,7 +9,7 @@
 
 #include "CommandsFixture.h"
 #include "catalog/DirFile.h"
-#include "ui/ListImage.h"
+#include "lists/ListImage.h"
 #include "ui/TabLayout.h"
 
 class ListHandlersTest : public CommandsFixture {

@@ -1,4 +1,4 @@
-#include "ui/ListModel.h"
+#include "lists/ListModel.h"
 
 #include <gtest/gtest.h>
 

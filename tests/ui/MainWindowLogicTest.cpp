@@ -17,7 +17,7 @@
 #include "support/ScriptedMessages.h"
 #include "ui/ControlId.h"
 #include "ui/ListFiller.h"
-#include "ui/ListModel.h"
+#include "lists/ListModel.h"
 #include "ui/StatusView.h"
 #include "ui/TabLayout.h"
 

@@ -9,7 +9,7 @@
 #include "CommandsFixture.h"
 #include "catalog/DirFile.h"
 #include "tape/DateText.h"
-#include "ui/ListImage.h"
+#include "lists/ListImage.h"
 #include "ui/TabLayout.h"
 
 namespace {

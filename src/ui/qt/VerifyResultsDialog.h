@@ -11,7 +11,7 @@
 
 #include "jobs/VerifyResults.h"
 #include "jobs/VerifyResultsView.h"
-#include "ui/ListModel.h"
+#include "lists/ListModel.h"
 #include "ui/qt/MessageDialog.h"
 
 class ListViewBinding;

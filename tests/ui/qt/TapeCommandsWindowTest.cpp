@@ -17,7 +17,7 @@
 #include "tape/DateText.h"
 #include "ui/ControlId.h"
 #include "ui/LabelText.h"
-#include "ui/ListImage.h"
+#include "lists/ListImage.h"
 #include "ui/MainWindowLogic.h"
 #include "ui/TabLayout.h"
 

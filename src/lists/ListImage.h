@@ -14,6 +14,8 @@ enum ListImage : int {
     kImageArchive = 14,
     kImageArchiveRestore = 15,
     kImageArchiveBackup = 16,
+    kImageVerifyOk = 17,     // verify results: identical
+    kImageVerifyFailed = 18,  // verify results: different or not found
     kImageFileVerify = 19,
     kImageArchiveVerify = 20,
 };

@@ -1,4 +1,4 @@
-#include "ui/ListRow.h"
+#include "lists/ListRow.h"
 
 const std::string& ListRow::Text(std::size_t column) const {
     static const std::string empty;

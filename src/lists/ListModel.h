@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "ui/ListColumn.h"
-#include "ui/ListRow.h"
+#include "lists/ListColumn.h"
+#include "lists/ListRow.h"
 
 class ListModel {
 public:

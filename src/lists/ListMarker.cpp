@@ -1,10 +1,10 @@
-#include "ui/ListMarker.h"
+#include "lists/ListMarker.h"
 
 #include <cstdlib>
 
-#include "ui/ListImage.h"
-#include "ui/ListModel.h"
-#include "ui/TabLayout.h"
+#include "lists/ListImage.h"
+#include "lists/ListModel.h"
+#include "lists/Tab.h"
 
 namespace {
 
