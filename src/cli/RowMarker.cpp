@@ -3,7 +3,7 @@
 #include "lists/ListImage.h"
 #include "lists/ListMarker.h"
 #include "lists/ListModel.h"
-#include "ui/TabLayout.h"
+#include "lists/Tab.h"
 
 namespace {
 

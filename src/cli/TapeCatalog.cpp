@@ -2,7 +2,7 @@
 
 #include "cli/CliSession.h"
 #include "jobs/TapeCheck.h"
-#include "ui/DirFileLister.h"
+#include "catalog/DirFileLister.h"
 
 int TapeCatalog::Load(CliSession& session) {
     TapeCheck check(session.Context());

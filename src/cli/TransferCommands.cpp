@@ -18,7 +18,7 @@
 #include "jobs/VerifyResults.h"
 #include "report/MessageKind.h"
 #include "ui/DriveBrowser.h"
-#include "ui/TabLayout.h"
+#include "lists/Tab.h"
 
 namespace {
 

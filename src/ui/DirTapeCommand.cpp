@@ -4,7 +4,7 @@
 #include "catalog/DirFilePath.h"
 #include "report/MessageSink.h"
 #include "tape/TapeVolume.h"
-#include "ui/DirFileLister.h"
+#include "catalog/DirFileLister.h"
 #include "ui/LabelText.h"
 #include "ui/MainWindowLogic.h"
 

@@ -2,7 +2,7 @@
 
 #include "catalog/DirFileFormat.h"
 #include "tape/JoinPath.h"
-#include "ui/DirFileLister.h"
+#include "catalog/DirFileLister.h"
 #include "ui/DriveBrowser.h"
 #include "ui/LabelText.h"
 #include "lists/ListImage.h"

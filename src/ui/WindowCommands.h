@@ -14,7 +14,7 @@
 #include "report/MessageSink.h"
 #include "scsi/DriveAddress.h"
 #include "tape/TapeVolume.h"
-#include "ui/DirFileLister.h"
+#include "catalog/DirFileLister.h"
 #include "ui/DirTapeCommand.h"
 #include "ui/DriveBrowser.h"
 #include "ui/ListFiller.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "BrowserTree.h"
+#include "support/BrowserTree.h"
 #include "aspi/HostAdapterList.h"
 #include "scsi/DeviceSelector.h"
 #include "scsi/ScsiDevice.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "BrowserTree.h"
+#include "support/BrowserTree.h"
 #include "support/ScriptedMessages.h"
 #include "lists/ListImage.h"
 #include "lists/ListModel.h"

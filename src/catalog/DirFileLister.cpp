@@ -1,4 +1,4 @@
-#include "ui/DirFileLister.h"
+#include "catalog/DirFileLister.h"
 
 #include <cctype>
 #include <cstdint>

@@ -1,13 +1,13 @@
 // Listing a directory file into a list: rows in file order with their
 // images, the "<Up>" row, and the failures with their messages.
-#include "ui/DirFileLister.h"
+#include "catalog/DirFileLister.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <string>
 
-#include "BrowserTree.h"
+#include "support/BrowserTree.h"
 #include "catalog/DirFile.h"
 #include "support/ScriptedMessages.h"
 #include "lists/ListImage.h"
