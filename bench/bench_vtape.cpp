@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DefaultAdapters.h"
 #include "aspi/HostAdapterList.h"
 #include "scsi/ScsiDevice.h"
 
@@ -37,7 +38,7 @@ int main(int argc, char** argv) {
     const long long mib = argc > 3 ? std::atoll(argv[3]) : 1024;
     setenv("TAPEWREN_VTAPE", argv[2], 1);
     setenv("TAPEWREN_VTAPE_CAPACITY_MB", std::to_string(mib * 2 + 64).c_str(), 1);
-    HostAdapterList::InstallDefault();
+    InstallDefaultAdapters();
 
     ScsiDevice device;
     int mediumType = 0, blockCount = 0, blockLength = kBlock;

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "report/MessageSink.h"
-#include "ui/DriveBrowser.h"
+#include "app/DriveBrowser.h"
 #include "lists/ListMarker.h"
 #include "lists/ListModel.h"
 #include "ui/TabLayout.h"

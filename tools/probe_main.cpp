@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/DefaultAdapters.h"
 #include "aspi/HostAdapterList.h"
 #include "report/MessageSink.h"
 #include "report/StatusSink.h"
@@ -40,7 +41,7 @@ const char* OutcomeName(SelectionOutcome outcome) {
 }  // namespace
 
 int main() {
-    HostAdapterList::InstallDefault();
+    InstallDefaultAdapters();
     ScsiDevice device;
     DeviceSelector selector(device);
     StderrReport report;

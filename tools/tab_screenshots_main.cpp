@@ -17,13 +17,14 @@
 #include <string>
 #include <vector>
 
+#include "app/DefaultAdapters.h"
 #include "aspi/HostAdapterList.h"
 #include "ui/ControlId.h"
 #include "ui/ListHandlers.h"
 #include "ui/MainWindowLogic.h"
+#include "ui/qt/MainWindow.h"
 #include "ui/TabLayout.h"
 #include "ui/WindowCommands.h"
-#include "ui/qt/MainWindow.h"
 
 namespace {
 
@@ -106,7 +107,7 @@ int main(int argc, char** argv) {
     setenv("TAPEWREN_VTAPE", (root / "tapes").c_str(), 1);
 
     QApplication app(argc, argv);
-    HostAdapterList::InstallDefault();
+    InstallDefaultAdapters();
     std::filesystem::current_path(root / "start");
     MainWindow window;
     window.show();

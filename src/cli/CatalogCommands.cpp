@@ -10,9 +10,9 @@
 #include "cli/TapeCatalog.h"
 #include "jobs/RebuildDirFile.h"
 #include "report/MessageKind.h"
-#include "ui/CopyFromFloppyLogic.h"
-#include "ui/DriveBrowser.h"
-#include "ui/FloppyExport.h"
+#include "app/CopyFromFloppyLogic.h"
+#include "app/DriveBrowser.h"
+#include "app/FloppyExport.h"
 #include "lists/ListImage.h"
 
 namespace {
@@ -43,23 +43,15 @@ int CatalogCommands::Dir() {
 
 int CatalogCommands::Rebuild() {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
-    RebuildDirFile rebuild(session_.Messages(), session_.Status(), session_.Device(), session_.Selector().Address(),
-                           session_.Volume(), session_.Catalog());
-    return rebuild.Run(session_.StartDirectory(), session_.Window()) == RebuildDirFile::kFinished ? kExitOk
-                                                                                                   : kExitFailed;
+    const int rebuilt = session_.Rebuild().Run(session_.StartDirectory(), session_.Window());
+    return rebuilt == RebuildDirFile::kFinished ? kExitOk : kExitFailed;
 }
 
 int CatalogCommands::Export(const std::vector<std::string>& names) {
-    // The list of directory files with the named rows selected, as the user
-    // leaves the Utilities tab before pressing Export.
-    ListModel list;
-    for (const std::string& name : names) {
-        ListRow row{{TapeName(name), "<TapeDir>"}, kImageDirFile, 0};
-        row.selected = true;
-        list.AddRow(std::move(row));
-    }
+    std::vector<std::string> tapes;
+    for (const std::string& name : names) tapes.push_back(TapeName(name));
     DirFileCopy copy(session_.Messages(), session_.StartDirectory(), FloppyFolder(session_.StartDirectory()));
-    FloppyExport(session_.Messages(), session_.Status(), copy).Run("Tape Directory Files:", list, session_.Window());
+    FloppyExport(session_.Messages(), session_.Status(), copy).ExportCatalogs(tapes, session_.Window());
     return kExitOk;
 }
 

@@ -60,25 +60,18 @@ int DriveCommands::Status() {
 
 int DriveCommands::Format(const std::string& name) {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
-    TapeMaintenance maintenance(session_.Messages(), session_.Status(), session_.Window(), session_.Volume(),
-                                session_.Catalog(), session_.Device(), session_.Selector().Address());
-    maintenance.FormatTape(name,
-                           {session_.StartDirectory(), session_.CurrentTapeName(), session_.CurrentDirFilePath()});
+    session_.MaintenanceFor(session_.Window()).FormatTape(name, session_.Tape());
     return kExitOk;
 }
 
 int DriveCommands::Check() {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
-    TapeMaintenance maintenance(session_.Messages(), session_.Status(), session_.Window(), session_.Volume(),
-                                session_.Catalog(), session_.Device(), session_.Selector().Address());
-    maintenance.CheckTape();
+    session_.MaintenanceFor(session_.Window()).CheckTape();
     return kExitOk;
 }
 
 int DriveCommands::Eject() {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
-    TapeMaintenance maintenance(session_.Messages(), session_.Status(), session_.Window(), session_.Volume(),
-                                session_.Catalog(), session_.Device(), session_.Selector().Address());
-    maintenance.EjectTape();
+    session_.MaintenanceFor(session_.Window()).EjectTape();
     return kExitOk;
 }

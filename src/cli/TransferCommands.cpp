@@ -17,7 +17,7 @@
 #include "jobs/VerifyJob.h"
 #include "jobs/VerifyResults.h"
 #include "report/MessageKind.h"
-#include "ui/DriveBrowser.h"
+#include "app/DriveBrowser.h"
 #include "lists/Tab.h"
 
 namespace {

@@ -59,6 +59,7 @@ void DirTapeCommand::Run(bool leftSide) {
         window_.ShowProgress(0, 0);
     } else {
         state.rightLabel = LabelText::TapeLabel(state.currentTapeName, LabelText::kRightTapeLabelLimit);
+        state.shownCatalog.clear();
         lister_.ListDirFile(state.rightList, state.currentDirFilePath, false);
     }
     window_.ShowDriveStatus();

@@ -3,7 +3,7 @@
 #include "catalog/DirFileFormat.h"
 #include "tape/JoinPath.h"
 #include "catalog/DirFileLister.h"
-#include "ui/DriveBrowser.h"
+#include "app/DriveBrowser.h"
 #include "ui/LabelText.h"
 #include "lists/ListImage.h"
 #include "lists/ListMarker.h"
@@ -63,6 +63,7 @@ bool ListHandlers::Browse(bool left) {
     const bool entered = browser_.Fill(list, target, "*.*") == 0;
     state.browseDirectory = browser_.CurrentPath();
     (left ? state.leftLabel : state.rightLabel) = LabelText::BrowsePath(state.browseDirectory);
+    if (!left) state.shownCatalog.clear();
     if (left && entered) {
         // A folder that could not be entered keeps its list and its marks,
         // so the total stays theirs.
@@ -86,11 +87,13 @@ void ListHandlers::DoubleClickRight() {
     if (row.image != kImageDirFile) return;
     if (row.Text(0) == "..") {
         state.rightLabel = kDirectoryFilesLabel;
+        state.shownCatalog.clear();
         browser_.Fill(state.rightList, state.startDirectory, "*.twd");
         return;
     }
     const std::string name = row.Text(0);
     state.rightLabel = "Contents of tape '" + name + "':";
+    state.shownCatalog = name;
     // The row is a file of the start directory less its ".twd", so the
     // path names that same file.
     std::string path;

@@ -141,6 +141,7 @@ void MainWindowLogic::LayoutTab() {
 
 void MainWindowLogic::FillList(ListModel& list, int role, bool left) {
     std::string& label = left ? state_.leftLabel : state_.rightLabel;
+    if (!left) state_.shownCatalog.clear();
     switch (static_cast<ListRole>(role)) {
     case ListRole::Hidden:
         break;

@@ -3,7 +3,7 @@
 #include "catalog/DirFileCopy.h"
 #include "catalog/FloppyFolder.h"
 #include "jobs/RebuildDirFile.h"
-#include "ui/FloppyExport.h"
+#include "app/FloppyExport.h"
 #include "ui/MainWindowLogic.h"
 #include "ui/WindowCommands.h"
 
@@ -20,7 +20,7 @@ void UtilityCommands::ExportToFloppy() {
     WindowState& state = window_.State();
     // The floppy folder is looked up per command, as a disk is per insertion.
     DirFileCopy copy(messages_, state.startDirectory, FloppyFolder(state.startDirectory));
-    FloppyExport(messages_, window_, copy).Run(state.rightLabel, state.rightList, commands_);
+    FloppyExport(messages_, window_, copy).Run(state.shownCatalog, state.rightList, commands_);
 }
 
 void UtilityCommands::ImportFinished() {

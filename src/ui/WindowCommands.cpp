@@ -31,5 +31,6 @@ void WindowCommands::ShowDriveStatus() { window_.ShowDriveStatus(); }
 void WindowCommands::ShowDirectoryFiles() {
     WindowState& state = window_.State();
     state.rightLabel = "Tape Directory Files:";
+    state.shownCatalog.clear();
     browser_.Fill(state.rightList, state.startDirectory, "*.twd");
 }

@@ -16,7 +16,7 @@
 #include "tape/TapeVolume.h"
 #include "catalog/DirFileLister.h"
 #include "ui/DirTapeCommand.h"
-#include "ui/DriveBrowser.h"
+#include "app/DriveBrowser.h"
 #include "ui/ListFiller.h"
 #include "ui/ListHandlers.h"
 

@@ -1,7 +1,7 @@
 #include "ui/WindowJobs.h"
 
 #include "lists/MarkedRows.h"
-#include "ui/DriveBrowser.h"
+#include "app/DriveBrowser.h"
 #include "ui/MainWindowLogic.h"
 #include "ui/WindowCommands.h"
 

@@ -35,6 +35,9 @@ struct WindowState {
     ListModel rightList;
     std::string leftLabel = "Tape:";
     std::string rightLabel = "Tape:";
+    // The tape whose directory file the Utilities tab's right list shows
+    // entry by entry; empty while it shows anything else.
+    std::string shownCatalog;
 
     std::string statusText;
     ProgressScale progress = ProgressScale::For(0, 0);

@@ -11,16 +11,17 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "CliFixture.h"
+#include "app/DefaultAdapters.h"
 #include "aspi/HostAdapterList.h"
+#include "CliFixture.h"
 #include "jobs/SaveResults.h"
 #include "jobs/VerifyResults.h"
 #include "jobs/VerifyResultsView.h"
+#include "lists/ListImage.h"
 #include "scsi/DeviceSelector.h"
 #include "scsi/ScsiDevice.h"
 #include "support/ScriptedMessages.h"
 #include "tape/DateText.h"
-#include "lists/ListImage.h"
 #include "ui/MainWindowLogic.h"
 #include "ui/TabLayout.h"
 #include "ui/UtilityCommands.h"
@@ -44,7 +45,7 @@ public:
         : previous_(std::filesystem::current_path()) {
         setenv("TAPEWREN_VTAPE", tapes.c_str(), 1);
         unsetenv("TAPEWREN_ISCSI");
-        HostAdapterList::InstallDefault();
+        InstallDefaultAdapters();
         std::filesystem::current_path(startFolder);
         logic.SetListFiller(&commands);
         logic.Initialise(1);

@@ -2,13 +2,13 @@
 // its order, the contents view and the way back, and OK in both views with
 // every outcome of the copies.
 
-#include "ui/CopyFromFloppyLogic.h"
+#include "app/CopyFromFloppyLogic.h"
 
 #include <gtest/gtest.h>
 
 #include "FloppyFolders.h"
 #include "catalog/DirFileCopy.h"
-#include "ui/DriveBrowser.h"
+#include "app/DriveBrowser.h"
 #include "lists/ListImage.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The hard-drive browser on a real folder tree: rows, order, sort keys,
 // dates, sizes, patterns, drives from a mount table, and folders that
 // cannot be entered.
-#include "ui/DriveBrowser.h"
+#include "app/DriveBrowser.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include "lists/ListImage.h"
 #include "lists/ListModel.h"
 #include "lists/MarkedRows.h"
-#include "ui/MountTable.h"
+#include "app/MountTable.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // first error, the file of a contents view whatever is selected, the status
 // texts, and the drive's state at the end of every run.
 
-#include "ui/FloppyExport.h"
+#include "app/FloppyExport.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +34,9 @@ protected:
             marks.push_back(std::find(selected.begin(), selected.end(), name) != selected.end());
         list.SetSelection(marks, -1);
     }
-    void Run(const std::string& label = "Tape Directory Files:") { exporter.Run(label, list, host); }
+    // shownCatalog: the tape whose catalog the list shows; empty for the
+    // list of directory files.
+    void Run(const std::string& shownCatalog = "") { exporter.Run(shownCatalog, list, host); }
     std::string Floppy(const std::string& tape) const { return folders.floppy + "/" + tape + ".twd"; }
 
     FloppyFolders folders;
@@ -81,7 +83,7 @@ TEST_F(FloppyExportTest, ContentsViewExportsItsFileWhateverIsSelected) {
     for (const std::vector<bool>& selection : {std::vector<bool>{false, false}, std::vector<bool>{false, true}}) {
         std::filesystem::remove(Floppy("Daily"));
         list.SetSelection(selection, -1);
-        Run("Contents of tape 'Daily':");
+        Run("Daily");
         EXPECT_EQ(FloppyFolders::ReadBytes(Floppy("Daily")), daily);
         EXPECT_FALSE(std::filesystem::exists(Floppy("a")));
     }
@@ -89,17 +91,17 @@ TEST_F(FloppyExportTest, ContentsViewExportsItsFileWhateverIsSelected) {
     EXPECT_EQ(status.statuses.back(), " Writing 'Daily.twd' to floppy...");
 }
 
-TEST_F(FloppyExportTest, LongTapeNameInContentsLabelIsTakenWhole) {
+TEST_F(FloppyExportTest, LongTapeNameOfContentsViewIsTakenWhole) {
     const std::string name(60, 'L');
     const auto bytes = FloppyFolders::WriteCatalog(folders.start, "x", {});
     std::filesystem::rename(folders.start + "/x.twd", folders.start + "/" + name + ".twd");
-    Run("Contents of tape '" + name + "':");
+    Run(name);
     EXPECT_EQ(FloppyFolders::ReadBytes(Floppy(name)), bytes);
     EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(FloppyExportTest, MissingFileOfContentsViewIsAReadError) {
-    Run("Contents of tape 'Gone':");
+    Run("Gone");
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"Error reading Directory File from HD", Error}}));
     EXPECT_EQ(host.driveStatus, 1);
 }

@@ -6,10 +6,11 @@
 
 #include <filesystem>
 
-#include "CommandsFixture.h"
+#include "app/DefaultAdapters.h"
 #include "catalog/DirFile.h"
-#include "tape/DateText.h"
+#include "CommandsFixture.h"
 #include "lists/ListImage.h"
+#include "tape/DateText.h"
 #include "ui/TabLayout.h"
 
 namespace {
@@ -26,7 +27,7 @@ protected:
         tree.Folder("tapes");
         setenv("TAPEWREN_VTAPE", tree.Path("tapes").c_str(), 1);
         unsetenv("TAPEWREN_ISCSI");
-        HostAdapterList::InstallDefault();
+        InstallDefaultAdapters();
         Start();
     }
     void TearDown() override {

@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "app/DefaultAdapters.h"
 #include "aspi/HostAdapterList.h"
 #include "tape/ProgramVersion.h"
 #include "ui/MainWindowLogic.h"
@@ -16,7 +17,7 @@ BackupApp::BackupApp(int& argc, char** argv) : QApplication(argc, argv), version
 int BackupApp::Run(bool exitWhenReady, std::chrono::steady_clock::time_point started) {
     // Before the window changes the current directory: a relative
     // TAPEWREN_VTAPE names a folder under the directory the user started in.
-    HostAdapterList::InstallDefault();
+    InstallDefaultAdapters();
     MainWindow window;
     if (exitWhenReady) {
         QTimer::singleShot(0, &window, [&window, started] {

@@ -12,8 +12,8 @@
 
 #include "catalog/DirFile.h"
 #include "catalog/DirFileCopy.h"
-#include "ui/CopyFromFloppyLogic.h"
-#include "ui/DriveBrowser.h"
+#include "app/CopyFromFloppyLogic.h"
+#include "app/DriveBrowser.h"
 #include "ui/qt/MessageDialog.h"
 
 class ListViewBinding;

@@ -4,11 +4,12 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "app/DefaultAdapters.h"
 #include "support/ScriptedDriveAdapter.h"
-#include "WindowTestSupport.h"
 #include "ui/ControlId.h"
 #include "ui/MainWindowLogic.h"
 #include "ui/TabLayout.h"
+#include "WindowTestSupport.h"
 
 namespace {
 
@@ -96,7 +97,7 @@ TEST_F(DriveSelectionWindowTest, VirtualDriveIsSwitchedTo1024ByteBlocksAndReady)
     qputenv("TAPEWREN_VTAPE", cartridges.path().toUtf8());
     qunsetenv("TAPEWREN_VTAPE_CAPACITY_MB");
     qunsetenv("TAPEWREN_ISCSI");
-    HostAdapterList::InstallDefault();
+    InstallDefaultAdapters();
     Open();
     qunsetenv("TAPEWREN_VTAPE");
 

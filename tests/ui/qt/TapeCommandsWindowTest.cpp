@@ -10,16 +10,17 @@
 #include <filesystem>
 #include <fstream>
 
-#include "DialogScript.h"
-#include "WindowTestSupport.h"
+#include "app/DefaultAdapters.h"
 #include "catalog/DirFile.h"
+#include "DialogScript.h"
+#include "lists/ListImage.h"
 #include "support/ScriptedMessages.h"
 #include "tape/DateText.h"
 #include "ui/ControlId.h"
 #include "ui/LabelText.h"
-#include "lists/ListImage.h"
 #include "ui/MainWindowLogic.h"
 #include "ui/TabLayout.h"
+#include "WindowTestSupport.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ protected:
         std::filesystem::create_directories(root + "/tapes");
         setenv("TAPEWREN_VTAPE", (root + "/tapes").c_str(), 1);
         unsetenv("TAPEWREN_ISCSI");
-        HostAdapterList::InstallDefault();
+        InstallDefaultAdapters();
         // The window takes the current directory as its start directory.
         std::filesystem::current_path(root + "/start");
         Open();

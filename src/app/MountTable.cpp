@@ -1,4 +1,4 @@
-#include "ui/MountTable.h"
+#include "app/MountTable.h"
 
 #include <sys/stat.h>
 

@@ -1,4 +1,4 @@
-#include "ui/CopyFromFloppyLogic.h"
+#include "app/CopyFromFloppyLogic.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -8,7 +8,7 @@
 #include "catalog/DirFile.h"
 #include "catalog/DirFileCopy.h"
 #include "catalog/DirFileFormat.h"
-#include "ui/DriveBrowser.h"
+#include "app/DriveBrowser.h"
 #include "lists/ListImage.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/DriveBrowser.h"
+#include "app/DriveBrowser.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -14,7 +14,7 @@
 
 #include "lists/ListImage.h"
 #include "lists/ListModel.h"
-#include "ui/MountTable.h"
+#include "app/MountTable.h"
 
 namespace {
 

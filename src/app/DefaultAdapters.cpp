@@ -1,3 +1,5 @@
+#include "app/DefaultAdapters.h"
+
 #include <memory>
 #include <vector>
 
@@ -6,17 +8,11 @@
 #include "aspi/sg/SgHostScan.h"
 #include "aspi/virtual/VirtualHostAdapter.h"
 
-namespace HostAdapterList {
-
-void InstallDefault() {
-    // SCSI hosts that carry a tape drive, then the iSCSI targets of
-    // TAPEWREN_ISCSI, then the virtual drive.
+void InstallDefaultAdapters() {
     std::vector<std::unique_ptr<HostAdapter>> adapters = CreateSgHostAdapters("/sys", SgHostFilter::TapeDrive);
     for (auto& adapter : CreateIscsiHostAdapters()) adapters.push_back(std::move(adapter));
     // The virtual drive comes last so that a real drive, when there is one,
     // is the adapter the program picks first.
     adapters.push_back(CreateVirtualHostAdapter());
-    Install(std::move(adapters));
+    HostAdapterList::Install(std::move(adapters));
 }
-
-}  // namespace HostAdapterList
