@@ -6,24 +6,24 @@
 // label cut at 35 characters), the left one Restore and Verify (left list,
 // cut at 25). Every failure leaves list and label as they were.
 
-class DirFile;
-class DirFileLister;
-class MainWindowLogic;
+class DriveStatusLine;
+class ListViews;
 class MessageSink;
-class TapeVolume;
+class Session;
+class StatusSink;
 
 class DirTapeCommand {
 public:
     // All belong to the window and outlive this object.
-    DirTapeCommand(MainWindowLogic& window, MessageSink& messages, TapeVolume& tape, DirFile& dirFile,
-                   DirFileLister& lister);
+    DirTapeCommand(Session& session, MessageSink& messages, StatusSink& status, ListViews& views,
+                   DriveStatusLine& driveStatus);
 
     void Run(bool leftSide);
 
 private:
-    MainWindowLogic& window_;
+    Session& session_;
     MessageSink& messages_;
-    TapeVolume& tape_;
-    DirFile& dirFile_;
-    DirFileLister& lister_;
+    StatusSink& status_;
+    ListViews& views_;
+    DriveStatusLine& driveStatus_;
 };

@@ -43,10 +43,7 @@ struct WindowState {
     ProgressScale progress = ProgressScale::For(0, 0);
     std::string byteLabel;  // empty at start and on the Utilities tab
 
-    // Directory files live in the start directory; the browser starts at the
-    // browse directory.
-    std::string startDirectory;
+    // The folder the browser lists; the start directory and the current
+    // tape's texts are the session's.
     std::string browseDirectory = "/";
-    std::string currentTapeName;
-    std::string currentDirFilePath;
 };

@@ -17,7 +17,7 @@
 #include "aspi/HostAdapterList.h"
 #include "aspi/iscsi/IscsiHostAdapter.h"
 #include "aspi/iscsi/IscsiHostAdapters.h"
-#include "conformance/TgtDaemon.h"
+#include "support/TgtDaemon.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "catalog/DirFile.h"
-#include "conformance/TestDrive.h"
+#include "TestDrive.h"
 #include "scsi/Sleep.h"
 #include "support/FileContents.h"
 #include "support/PatternBytes.h"

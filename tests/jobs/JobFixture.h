@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "FakeJobWindow.h"
-#include "TapeStructure.h"
+#include "support/TapeStructure.h"
 #include "catalog/DirFile.h"
 #include "jobs/JobCommands.h"
 #include "jobs/JobContext.h"
-#include "tape/TapeFixture.h"
+#include "support/TapeFixture.h"
 
 struct CatalogEntry {
     std::string name, fileDate, backupDate;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "scsi/DeviceSelector.h"
-#include "scsi/ScsiFixture.h"
+#include "ScsiFixture.h"
 #include "support/RecordingStatus.h"
 #include "support/ScriptedMessages.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "scsi/ScsiDevice.h"
-#include "scsi/ScsiFixture.h"
+#include "ScsiFixture.h"
 
 namespace {
 

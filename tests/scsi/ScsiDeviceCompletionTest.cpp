@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "scsi/ScsiDevice.h"
-#include "scsi/ScsiFixture.h"
+#include "ScsiFixture.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include "aspi/HostAdapterList.h"
 #include "scsi/Sleep.h"
-#include "scsi/ScriptedTarget.h"
+#include "ScriptedTarget.h"
 
 class ScsiFixture : public ::testing::Test {
 protected:

@@ -13,7 +13,7 @@
 
 #include "aspi/virtual/VirtualHostAdapter.h"
 #include "scsi/DeviceSelector.h"
-#include "scsi/ScsiFixture.h"
+#include "ScsiFixture.h"
 #include "support/RecordingStatus.h"
 #include "support/ScriptedMessages.h"
 

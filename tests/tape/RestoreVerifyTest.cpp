@@ -7,7 +7,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include "TapeFixture.h"
+#include "support/TapeFixture.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "TapeFixture.h"
+#include "support/TapeFixture.h"
 #include "support/MtDumpRecords.h"
 #include "support/RunTool.h"
 

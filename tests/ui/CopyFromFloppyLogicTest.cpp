@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "FloppyFolders.h"
+#include "support/FloppyFolders.h"
 #include "catalog/DirFileCopy.h"
 #include "app/DriveBrowser.h"
 #include "lists/ListImage.h"

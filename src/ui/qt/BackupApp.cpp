@@ -6,7 +6,7 @@
 #include "app/DefaultAdapters.h"
 #include "aspi/HostAdapterList.h"
 #include "tape/ProgramVersion.h"
-#include "ui/MainWindowLogic.h"
+#include "ui/WindowController.h"
 #include "ui/qt/MainWindow.h"
 
 BackupApp::BackupApp(int& argc, char** argv) : QApplication(argc, argv), version_(kProgramVersion) {
@@ -23,7 +23,7 @@ int BackupApp::Run(bool exitWhenReady, std::chrono::steady_clock::time_point sta
         QTimer::singleShot(0, &window, [&window, started] {
             const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(
                 std::chrono::steady_clock::now() - started);
-            const std::string& status = window.Logic().State().statusText;
+            const std::string& status = window.Controller().State().statusText;
             std::printf("start-up: %.1f ms, status \"%s\"\n", elapsed.count() / 1000.0, status.c_str());
             std::fflush(stdout);
             window.done(status == " Ready." ? 0 : 1);

@@ -7,7 +7,7 @@
 #include "app/DefaultAdapters.h"
 #include "support/ScriptedDriveAdapter.h"
 #include "ui/ControlId.h"
-#include "ui/MainWindowLogic.h"
+#include "ui/WindowController.h"
 #include "ui/TabLayout.h"
 #include "WindowTestSupport.h"
 
@@ -119,7 +119,7 @@ TEST_F(DriveSelectionWindowTest, NonTapeTargetShowsNoTapeDeviceNotice) {
     Open();
     EXPECT_EQ(Get<QComboBox>(kDeviceCombo)->currentIndex(), 0);
     ExpectTabAreaHiddenBehind("- no tape device selected -");
-    EXPECT_EQ(window->Logic().State().defaultButton, kDeviceCombo);
+    EXPECT_EQ(window->Controller().State().defaultButton, kDeviceCombo);
 }
 
 TEST_F(DriveSelectionWindowTest, ChoosingTheDiskAfterATapeHidesTheTabArea) {

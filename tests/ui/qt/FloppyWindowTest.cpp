@@ -11,7 +11,7 @@
 #include "WindowTestSupport.h"
 #include "support/ScriptedDriveAdapter.h"
 #include "ui/ControlId.h"
-#include "ui/FloppyFolders.h"
+#include "support/FloppyFolders.h"
 #include "ui/TabLayout.h"
 
 namespace {

@@ -19,11 +19,11 @@
 #include <vector>
 
 #include "app/DefaultAdapters.h"
-#include "conformance/TgtDaemon.h"
+#include "support/TgtDaemon.h"
 #include "ModalScript.h"
 #include "tape/DateText.h"
 #include "ui/ControlId.h"
-#include "ui/MainWindowLogic.h"
+#include "ui/WindowController.h"
 #include "ui/TabLayout.h"
 #include "WindowTestSupport.h"
 

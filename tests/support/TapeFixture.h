@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "FaultyAdapter.h"
-#include "TapImage.h"
+#include "support/FaultyAdapter.h"
+#include "support/TapImage.h"
 #include "aspi/HostAdapterList.h"
 #include "aspi/virtual/VirtualHostAdapter.h"
 #include "scsi/ScsiDevice.h"

@@ -14,7 +14,7 @@
 
 #include "support/MtDumpRecords.h"
 #include "support/RunTool.h"
-#include "tape/TapImage.h"
+#include "support/TapImage.h"
 
 namespace TapeStructure {
 

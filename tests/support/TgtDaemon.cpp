@@ -1,4 +1,4 @@
-#include "conformance/TgtDaemon.h"
+#include "support/TgtDaemon.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
