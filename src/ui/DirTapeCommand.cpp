@@ -21,8 +21,10 @@ void DirTapeCommand::Run(bool leftSide) {
         return;
     }
     // The name comes from the tape: one that would lead out of the start
-    // directory is not used as a path.
+    // directory is not used as a path, and the previous tape's catalog is
+    // not this tape's.
     if (DirFilePath(session_.StartDirectory(), tapeName, path) != 0) {
+        path.clear();
         messages_.ShowMessage("Error: tape name '" + tapeName + "' cannot name a DirFile on hard drive", Error);
         return;
     }

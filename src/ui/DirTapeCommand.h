@@ -4,7 +4,9 @@
 // tape name and date of formatting), makes the tape the current one and
 // lists its catalog. The right button serves the Backup tab (right list,
 // label cut at 35 characters), the left one Restore and Verify (left list,
-// cut at 25). Every failure leaves list and label as they were.
+// cut at 25). Every failure leaves list and label as they were; a tape whose
+// name cannot name a directory file leaves no catalog current, as a tape
+// whose directory file is not found.
 
 class DriveStatusLine;
 class ListViews;

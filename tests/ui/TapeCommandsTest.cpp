@@ -10,6 +10,7 @@
 #include "app/DefaultAdapters.h"
 #include "catalog/DirFile.h"
 #include "lists/ListImage.h"
+#include "support/TapImage.h"
 #include "tape/DateText.h"
 #include "ui/TabLayout.h"
 
@@ -189,6 +190,32 @@ TEST_F(TapeCommandsTest, DirTapeOfABlankTapeKeepsPathLabelAndStatus) {
     EXPECT_EQ(DirFilePath(), "/previous.twd");
     EXPECT_EQ(State().rightLabel, "Tape:");
     EXPECT_EQ(State().statusText, " Reading tape directory...");
+}
+
+TEST_F(TapeCommandsTest, DirTapeOfATapeWhoseNameCannotNameACatalogLeavesNoCatalogCurrent) {
+    Format("Daily");
+    // The cartridge labelled elsewhere: its name would lead out of the start
+    // directory.
+    window.reset();
+    HostAdapterList::Install({});
+    std::vector<std::uint8_t> ident(1024, 0);
+    const std::string fields[] = {"TAPEWREN", "../x", "01.02.2026", "1.6"};
+    const std::size_t offsets[] = {0, 9, 59, 70};
+    for (int i = 0; i < 4; ++i) std::copy(fields[i].begin(), fields[i].end(), ident.begin() + offsets[i]);
+    TapImage::Write(tree.Path("tapes/tape01.tap"), {{false, ident}, {true, {}}});
+    InstallDefaultAdapters();
+    Start();
+    TapeName() = "Daily";
+    DirFilePath() = Catalog("Daily");
+    messages.shown.clear();
+    window->DirTapeRight();
+    EXPECT_EQ(messages.shown,
+              (std::vector<RecordedMessage>{{"Error: tape name '../x' cannot name a DirFile on hard drive", Error}}));
+    EXPECT_EQ(TapeName(), "../x");
+    EXPECT_TRUE(DirFilePath().empty()) << "Daily's catalog is not this tape's";
+    window->ChooseTab(kRestoreTab);
+    EXPECT_EQ(State().leftLabel, "Tape:");
+    EXPECT_EQ(State().leftList.RowCount(), 0u);
 }
 
 TEST_F(TapeCommandsTest, DirTapeWithoutCatalogPointsToUtilitiesAndForgetsThePath) {
