@@ -15,7 +15,7 @@
 #include "app/DriveBrowser.h"
 #include "lists/ListMarker.h"
 #include "lists/ListModel.h"
-#include "ui/TabLayout.h"
+#include "lists/Tab.h"
 
 namespace {
 

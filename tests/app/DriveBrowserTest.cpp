@@ -13,7 +13,6 @@
 #include "support/ScriptedMessages.h"
 #include "lists/ListImage.h"
 #include "lists/ListModel.h"
-#include "lists/MarkedRows.h"
 #include "app/MountTable.h"
 
 namespace {
@@ -171,22 +170,6 @@ TEST_F(DriveBrowserTest, RootHasNoDotEntries) {
     EXPECT_EQ(list.Row(0).Text(0), "/");
     EXPECT_EQ(Find(list, "."), nullptr);
     EXPECT_EQ(Find(list, ".."), nullptr);
-}
-
-TEST_F(DriveBrowserTest, MarkQueriesCountByImageInListOrder) {
-    list.AddRow({{"a"}, kImageFileBackup, 0});
-    list.AddRow({{"b"}, kImageFile, 0});
-    list.AddRow({{"c.zip"}, kImageArchiveBackup, 0});
-    list.AddRow({{"d"}, kImageFileBackup, 0});
-    std::string name = "kept";
-    EXPECT_EQ(MarkedRows::Count(list, kImageFileBackup), 2);
-    MarkedRows::NthName(list, kImageFileBackup, 2, name);
-    EXPECT_EQ(name, "d");
-    MarkedRows::NthName(list, kImageFileBackup, 3, name);
-    EXPECT_EQ(name, "");
-    EXPECT_EQ(MarkedRows::IsMarkedAt(list, kImageArchiveBackup, 2), 1);
-    EXPECT_EQ(MarkedRows::IsMarkedAt(list, kImageArchiveBackup, 1), 0);
-    EXPECT_EQ(MarkedRows::IsMarkedAt(list, kImageArchiveBackup, 4), -1);
 }
 
 TEST(MountTableTest, KeepsFolderMountPointsOfBlockDevicesOnceAndUnescaped) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "lists/ListImage.h"
+#include "lists/MarkedRows.h"
+
 class ListModelTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -43,4 +46,21 @@ TEST_F(ListModelTest, SortByDataOrdersAscending) {
     model.SortByData();
     EXPECT_EQ(model.Row(0).Text(0), "row2");
     EXPECT_EQ(model.Row(2).Text(0), "row0");
+}
+
+TEST(MarkedRowsTest, MarkQueriesCountByImageInListOrder) {
+    ListModel list;
+    list.AddRow({{"a"}, kImageFileBackup, 0});
+    list.AddRow({{"b"}, kImageFile, 0});
+    list.AddRow({{"c.zip"}, kImageArchiveBackup, 0});
+    list.AddRow({{"d"}, kImageFileBackup, 0});
+    std::string name = "kept";
+    EXPECT_EQ(MarkedRows::Count(list, kImageFileBackup), 2);
+    MarkedRows::NthName(list, kImageFileBackup, 2, name);
+    EXPECT_EQ(name, "d");
+    MarkedRows::NthName(list, kImageFileBackup, 3, name);
+    EXPECT_EQ(name, "");
+    EXPECT_EQ(MarkedRows::IsMarkedAt(list, kImageArchiveBackup, 2), 1);
+    EXPECT_EQ(MarkedRows::IsMarkedAt(list, kImageArchiveBackup, 1), 0);
+    EXPECT_EQ(MarkedRows::IsMarkedAt(list, kImageArchiveBackup, 4), -1);
 }
