@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Builds and runs every test twice: a normal build, then one with
-# AddressSanitizer and UndefinedBehaviorSanitizer. The iSCSI tests start
-# their own tgtd on 127.0.0.1 and stop it again.
+# Checks that includes follow the layers, then builds and runs every test
+# twice: a normal build, then one with AddressSanitizer and
+# UndefinedBehaviorSanitizer. The iSCSI tests start their own tgtd on
+# 127.0.0.1 and stop it again.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/deps.sh"
+
+echo "== layers"
+"$top/scripts/check-layers.sh"
 
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "FakeJobWindow.h"
+#include "support/FakeJobWindow.h"
 #include "support/TapeStructure.h"
 #include "catalog/DirFile.h"
 #include "jobs/JobCommands.h"
