@@ -11,11 +11,11 @@
 #include <filesystem>
 #include <string>
 
-#include "report/MessageSink.h"
 #include "app/DriveBrowser.h"
 #include "lists/ListMarker.h"
 #include "lists/ListModel.h"
 #include "lists/Tab.h"
+#include "report/MessageSink.h"
 
 namespace {
 

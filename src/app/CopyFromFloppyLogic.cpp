@@ -5,10 +5,10 @@
 #include <strings.h>
 #include <vector>
 
+#include "app/DriveBrowser.h"
 #include "catalog/DirFile.h"
 #include "catalog/DirFileCopy.h"
 #include "catalog/DirFileFormat.h"
-#include "app/DriveBrowser.h"
 #include "lists/ListImage.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <cstddef>
 #include <string>
 
-#include "report/MessageSink.h"
 #include "lists/ListModel.h"
+#include "report/MessageSink.h"
 
 class DirFile;
 class DirFileCopy;

@@ -12,9 +12,9 @@
 #include <memory>
 #include <vector>
 
+#include "app/MountTable.h"
 #include "lists/ListImage.h"
 #include "lists/ListModel.h"
-#include "app/MountTable.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include "catalog/DirFileCopy.h"
 #include "catalog/DirFileFormat.h"
 #include "jobs/MaintenanceHost.h"
-#include "tape/JoinPath.h"
 #include "lists/ListModel.h"
+#include "tape/JoinPath.h"
 
 FloppyExport::FloppyExport(MessageSink& messages, StatusSink& status, DirFileCopy& copy)
     : messages_(messages), status_(status), copy_(copy) {}

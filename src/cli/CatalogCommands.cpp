@@ -1,5 +1,8 @@
 #include "cli/CatalogCommands.h"
 
+#include "app/CopyFromFloppyLogic.h"
+#include "app/DriveBrowser.h"
+#include "app/FloppyExport.h"
 #include "catalog/DirFile.h"
 #include "catalog/DirFileCopy.h"
 #include "catalog/DirFileFormat.h"
@@ -9,11 +12,8 @@
 #include "cli/ExitStatus.h"
 #include "cli/TapeCatalog.h"
 #include "jobs/RebuildDirFile.h"
-#include "report/MessageKind.h"
-#include "app/CopyFromFloppyLogic.h"
-#include "app/DriveBrowser.h"
-#include "app/FloppyExport.h"
 #include "lists/ListImage.h"
+#include "report/MessageKind.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "cli/CliJobWindow.h"
 
-#include "scsi/DeviceSelector.h"
 #include "lists/MarkedRows.h"
+#include "scsi/DeviceSelector.h"
 
 CliJobWindow::CliJobWindow(DeviceSelector& selector, StatusSink& status) : selector_(selector), status_(status) {}
 

@@ -9,8 +9,8 @@
 
 #include "jobs/JobWindow.h"
 #include "jobs/MaintenanceHost.h"
-#include "report/StatusSink.h"
 #include "lists/ListModel.h"
+#include "report/StatusSink.h"
 
 class DeviceSelector;
 

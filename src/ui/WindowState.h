@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/ControlState.h"
 #include "lists/ListModel.h"
+#include "ui/ControlState.h"
 #include "ui/ProgressScale.h"
 #include "ui/TabAreaState.h"
 

@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include "support/FloppyFolders.h"
-#include "catalog/DirFileCopy.h"
 #include "app/DriveBrowser.h"
+#include "catalog/DirFileCopy.h"
 #include "lists/ListImage.h"
+#include "support/FloppyFolders.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "support/BrowserTree.h"
-#include "support/ScriptedMessages.h"
+#include "app/MountTable.h"
 #include "lists/ListImage.h"
 #include "lists/ListModel.h"
-#include "app/MountTable.h"
+#include "support/BrowserTree.h"
+#include "support/ScriptedMessages.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include "support/FloppyFolders.h"
 #include "catalog/DirFileCopy.h"
 #include "jobs/MaintenanceHost.h"
-#include "support/RecordingStatus.h"
 #include "lists/ListImage.h"
 #include "lists/ListModel.h"
+#include "support/FloppyFolders.h"
+#include "support/RecordingStatus.h"
 
 namespace {
 

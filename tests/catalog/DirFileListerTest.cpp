@@ -7,11 +7,11 @@
 #include <fstream>
 #include <string>
 
-#include "support/BrowserTree.h"
 #include "catalog/DirFile.h"
-#include "support/ScriptedMessages.h"
 #include "lists/ListImage.h"
 #include "lists/ListModel.h"
+#include "support/BrowserTree.h"
+#include "support/ScriptedMessages.h"
 
 class DirFileListerTest : public testing::Test {
 protected:

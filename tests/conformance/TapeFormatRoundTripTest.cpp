@@ -9,8 +9,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "catalog/DirFile.h"
 #include "TestDrive.h"
+#include "catalog/DirFile.h"
 #include "scsi/Sleep.h"
 #include "support/FileContents.h"
 #include "support/PatternBytes.h"

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "support/FakeJobWindow.h"
-#include "support/TapeStructure.h"
 #include "catalog/DirFile.h"
 #include "jobs/JobCommands.h"
 #include "jobs/JobContext.h"
+#include "support/FakeJobWindow.h"
 #include "support/TapeFixture.h"
+#include "support/TapeStructure.h"
 
 struct CatalogEntry {
     std::string name, fileDate, backupDate;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "scsi/ScsiDevice.h"
 #include "ScsiFixture.h"
+#include "scsi/ScsiDevice.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "scsi/ScsiDevice.h"
 #include "ScsiFixture.h"
+#include "scsi/ScsiDevice.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "scsi/ScsiDevice.h"
 #include "ScsiFixture.h"
+#include "scsi/ScsiDevice.h"
 
 namespace {
 

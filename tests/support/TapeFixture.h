@@ -14,15 +14,15 @@
 #include <thread>
 #include <vector>
 
-#include "support/FaultyAdapter.h"
-#include "support/TapImage.h"
 #include "aspi/HostAdapterList.h"
 #include "aspi/virtual/VirtualHostAdapter.h"
 #include "scsi/ScsiDevice.h"
 #include "scsi/Sleep.h"
+#include "support/FaultyAdapter.h"
 #include "support/PatternBytes.h"
 #include "support/RecordingStatus.h"
 #include "support/ScriptedMessages.h"
+#include "support/TapImage.h"
 #include "tape/DateText.h"
 #include "tape/TapeVolume.h"
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "support/BrowserTree.h"
 #include "aspi/HostAdapterList.h"
 #include "scsi/Sleep.h"
+#include "support/BrowserTree.h"
 #include "support/ScriptedDriveAdapter.h"
 #include "support/ScriptedMessages.h"
 #include "ui/WindowController.h"

@@ -4,12 +4,12 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "WindowTestSupport.h"
 #include "app/DefaultAdapters.h"
 #include "support/ScriptedDriveAdapter.h"
 #include "ui/ControlId.h"
-#include "ui/WindowController.h"
 #include "ui/TabLayout.h"
-#include "WindowTestSupport.h"
+#include "ui/WindowController.h"
 
 namespace {
 

@@ -18,14 +18,14 @@
 #include <string>
 #include <vector>
 
+#include "ModalScript.h"
+#include "WindowTestSupport.h"
 #include "app/DefaultAdapters.h"
 #include "support/TgtDaemon.h"
-#include "ModalScript.h"
 #include "tape/DateText.h"
 #include "ui/ControlId.h"
-#include "ui/WindowController.h"
 #include "ui/TabLayout.h"
-#include "WindowTestSupport.h"
+#include "ui/WindowController.h"
 
 namespace {
 

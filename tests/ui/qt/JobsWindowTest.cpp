@@ -11,12 +11,12 @@
 #include "MessageScript.h"
 #include "WindowTestSupport.h"
 #include "aspi/virtual/VirtualHostAdapter.h"
-#include "support/TapeStructure.h"
-#include "support/PatternBytes.h"
 #include "support/FaultyAdapter.h"
+#include "support/PatternBytes.h"
+#include "support/TapeStructure.h"
 #include "ui/ControlId.h"
-#include "ui/WindowController.h"
 #include "ui/TabLayout.h"
+#include "ui/WindowController.h"
 #include "ui/qt/VerifyResultsDialog.h"
 
 namespace {

@@ -12,11 +12,11 @@
 #include "aspi/virtual/VirtualHostAdapter.h"
 #include "catalog/DirFile.h"
 #include "scsi/Sleep.h"
-#include "support/ScriptedMessages.h"
+#include "support/FloppyFolders.h"
 #include "support/HandBuiltBlocks.h"
+#include "support/ScriptedMessages.h"
 #include "support/TapImage.h"
 #include "ui/ControlId.h"
-#include "support/FloppyFolders.h"
 #include "ui/TabLayout.h"
 
 namespace {

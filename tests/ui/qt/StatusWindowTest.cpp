@@ -11,8 +11,8 @@
 
 #include "WindowTestSupport.h"
 #include "ui/ControlId.h"
-#include "ui/WindowController.h"
 #include "ui/StoredTexts.h"
+#include "ui/WindowController.h"
 
 class StatusWindowTest : public WindowTest {
 protected:

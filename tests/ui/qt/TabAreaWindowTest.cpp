@@ -4,13 +4,13 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
-#include "support/ScriptedDriveAdapter.h"
 #include "WindowTestSupport.h"
 #include "catalog/DirFile.h"
+#include "support/ScriptedDriveAdapter.h"
 #include "support/ScriptedMessages.h"
 #include "ui/ControlId.h"
-#include "ui/WindowController.h"
 #include "ui/TabLayout.h"
+#include "ui/WindowController.h"
 
 class TabAreaWindowTest : public WindowTest {
 protected:

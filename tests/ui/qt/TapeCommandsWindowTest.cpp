@@ -10,17 +10,17 @@
 #include <filesystem>
 #include <fstream>
 
+#include "DialogScript.h"
+#include "WindowTestSupport.h"
 #include "app/DefaultAdapters.h"
 #include "catalog/DirFile.h"
-#include "DialogScript.h"
 #include "lists/ListImage.h"
 #include "support/ScriptedMessages.h"
 #include "tape/DateText.h"
 #include "ui/ControlId.h"
 #include "ui/LabelText.h"
-#include "ui/WindowController.h"
 #include "ui/TabLayout.h"
-#include "WindowTestSupport.h"
+#include "ui/WindowController.h"
 
 namespace {
 
