@@ -13,6 +13,7 @@
 #include "cli/TransferCommands.h"
 #include "jobs/RestoreJob.h"
 #include "report/MessageKind.h"
+#include "tape/ProgramVersion.h"
 
 namespace {
 
@@ -47,6 +48,10 @@ int CliApp::Run(const std::vector<std::string>& arguments) {
     }
     if (line.help) {
         std::fputs(HelpText(), streams_.out);
+        return kExitOk;
+    }
+    if (line.version) {
+        std::fprintf(streams_.out, "tapewren-cli %s\n", kProgramVersion);
         return kExitOk;
     }
 
