@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # deps.sh [run] [test] [package]: installs from Debian 12's packages what
-# building and running (run), testing (test) or making and checking the
-# Debian packages (package) need; with no argument, all three. Does nothing
-# when everything is there already.
+# building and running (run), testing and checking the Debian packages
+# (test), or making them (package) need; with no argument, all three. Does
+# nothing when everything is there already.
 set -euo pipefail
 
 run=(
@@ -14,9 +14,10 @@ test=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libiscsi-bin tgt simh hercules
   xvfb xauth
+  lintian desktop-file-utils appstream man-db
 )
 package=(
-  help2man dpkg-dev file lintian desktop-file-utils appstream man-db
+  help2man dpkg-dev file
 )
 
 sets=("$@")
