@@ -58,8 +58,8 @@ int CatalogCommands::Export(const std::vector<std::string>& names) {
         list.AddRow(std::move(row));
     }
     DirFileCopy copy(session_.Messages(), session_.StartDirectory(), FloppyFolder(session_.StartDirectory()));
-    return ExitFor(
-        FloppyExport(session_.Messages(), session_.Status(), copy).Run("Tape Directory Files:", list, session_.Window()));
+    FloppyExport exporter(session_.Messages(), session_.Status(), copy);
+    return ExitFor(exporter.Run("Tape Directory Files:", list, session_.Window()));
 }
 
 int CatalogCommands::Import(const std::vector<std::string>& names) {

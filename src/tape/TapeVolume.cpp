@@ -309,7 +309,8 @@ int TapeVolume::ReadCheckedHeader(const Expected* expected, int blockLength, boo
     if (expected != nullptr && (h.name != expected->name || h.modificationDate != expected->modificationDate ||
                                 h.size != expected->size || h.blockCount != expected->blockCount))
         return fail(RecordFault::Mismatch, "Error: file infos do not match");
-    if (!IsPlainName(h.name)) return fail(RecordFault::BadName, "Error: file name on tape not allowed: '" + h.name + "'");
+    if (!IsPlainName(h.name))
+        return fail(RecordFault::BadName, "Error: file name on tape not allowed: '" + h.name + "'");
     // The header's own two numbers must agree: the data blocks are read by
     // the size, the filemarks counted past them.
     if (h.size < 0 || h.blockCount != TransferPlan::BlockCount(h.size, blockLength))

@@ -347,7 +347,8 @@ TEST_P(DamagedCatalogTest, IsRefusedBeforeTheTapeMoves) {
     Bytes catalog = ReadFile(CatalogPath("Daily"));
     const auto second = static_cast<std::ptrdiff_t>(78 + 286);
     if (std::string(GetParam()) == "BadTypeByte") catalog[static_cast<std::size_t>(second)] = 0;
-    if (std::string(GetParam()) == "CutInTheMiddle") catalog.erase(catalog.begin() + second + 100, catalog.begin() + second + 150);
+    if (std::string(GetParam()) == "CutInTheMiddle")
+        catalog.erase(catalog.begin() + second + 100, catalog.begin() + second + 150);
     WriteFile(CatalogPath("Daily"), catalog);
     const Bytes tape = ReadFile(image);
     messages.shown.clear();

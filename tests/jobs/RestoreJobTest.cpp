@@ -216,7 +216,8 @@ protected:
             const std::size_t header = RecordStart(objects, 3);
             if (what == "NoHeader") objects[header].data[0] = 7;
             // 3952 bytes take 4 blocks, not the 6 the header says.
-            if (what == "SizeAgainstBlockCount") objects[header].data[280] = static_cast<std::uint8_t>((6000 - 2048) >> 8);
+            if (what == "SizeAgainstBlockCount")
+                objects[header].data[280] = static_cast<std::uint8_t>((6000 - 2048) >> 8);
             if (what == "MissingBlocks") objects.erase(objects.begin() + static_cast<std::ptrdiff_t>(header) + 4,
                                                         objects.begin() + static_cast<std::ptrdiff_t>(header) + 7);
             TapImage::Write(image, objects);

@@ -305,8 +305,8 @@ TEST_P(DamagedTapeTest, RestoreNamesTheTransferAndLeavesTheOldFileAlone) {
     DamageDataBlock(c.block);
     WriteFile(Dst() + "f.bin", Bytes{'o', 'l', 'd'});
     EXPECT_EQ(Restore(Dst()), -1);
-    EXPECT_EQ(messages.shown,
-              (std::vector<RecordedMessage>{{"File exist: " + Dst() + "f.bin. Overwrite?", Question}, {c.text, Error}}));
+    const RecordedMessage question{"File exist: " + Dst() + "f.bin. Overwrite?", Question};
+    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{question, {c.text, Error}}));
     EXPECT_EQ(ReadFile(Dst() + "f.bin"), (Bytes{'o', 'l', 'd'}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dst()), std::filesystem::directory_iterator()), 1);
 }
@@ -319,7 +319,8 @@ TEST_P(DamagedTapeTest, VerifyNamesTheTransfer) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Blocks, DamagedTapeTest,
-                         ::testing::Values(DamageCase{10, "Tape read error {64}"}, DamageCase{68, "Tape read error {10}"},
+                         ::testing::Values(DamageCase{10, "Tape read error {64}"},
+                                           DamageCase{68, "Tape read error {10}"},
                                            DamageCase{74, "Tape read error {1}"}));
 
 // ---- spacing to end of data ----

@@ -353,7 +353,8 @@ TEST_F(JobsWindowTest, OlderCatalogImportedFromTheFloppyIsRefusedAtTheNextBackup
         *picked = true;
         auto* list = dialog->findChild<QTreeWidget*>(QStringLiteral("ctl1069"));
         const auto rows = list->findItems(QStringLiteral("Daily"), Qt::MatchExactly, 0);
-        if (!rows.isEmpty()) QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(rows.front()).center());
+        if (!rows.isEmpty())
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(rows.front()).center());
         QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("ctl1")), Qt::LeftButton);
     };
     QTimer::singleShot(10, *poll);
