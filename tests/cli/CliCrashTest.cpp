@@ -26,11 +26,11 @@ protected:
     std::string TempBase() const override { return std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp"; }
 
     // Names of the complete records on tape (those closed by a filemark),
-    // in tape order, from the image itself.
+    // in tape order, from the image itself. The kill may have cut the image
+    // inside its last record: what stands before that counts.
     std::vector<std::string> CompleteRecords() {
-        bool ok = false;
-        const auto objects = TapImage::Parse(Tape(), ok);
-        EXPECT_TRUE(ok);
+        bool whole = false;
+        const auto objects = TapImage::Parse(Tape(), whole);
         std::vector<std::string> names;
         std::string name;
         bool header = false;
