@@ -69,6 +69,11 @@ JobResult RebuildDirFile::Run(const std::string& startDirectory, MaintenanceHost
             unfinished = true;
             break;
         }
+        // The drive's block length cannot carry a header: nothing more can be read.
+        if (fault == RecordFault::Drive) {
+            stuckAt = record - 1;
+            break;
+        }
         pastFilemark = volume_.PastFilemark();
         // A header that cannot be read and no filemark after it is how some
         // drives report the end of data.
@@ -82,10 +87,6 @@ JobResult RebuildDirFile::Run(const std::string& startDirectory, MaintenanceHost
         }
         messages_.ShowMessage(RecordDamageText(record, fault, volume_.LastHeader().name), Error);
         ++skipped;
-        if (fault == RecordFault::Drive) {
-            stuckAt = record;
-            break;
-        }
     }
 
     status_.ShowStatus("Finished.");
