@@ -45,8 +45,7 @@ int CatalogCommands::Rebuild() {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
     RebuildDirFile rebuild(session_.Messages(), session_.Status(), session_.Device(), session_.Selector().Address(),
                            session_.Volume(), session_.Catalog());
-    return rebuild.Run(session_.StartDirectory(), session_.Window()) == RebuildDirFile::kFinished ? kExitOk
-                                                                                                   : kExitFailed;
+    return ExitFor(rebuild.Run(session_.StartDirectory(), session_.Window()));
 }
 
 int CatalogCommands::Export(const std::vector<std::string>& names) {
@@ -59,8 +58,8 @@ int CatalogCommands::Export(const std::vector<std::string>& names) {
         list.AddRow(std::move(row));
     }
     DirFileCopy copy(session_.Messages(), session_.StartDirectory(), FloppyFolder(session_.StartDirectory()));
-    FloppyExport(session_.Messages(), session_.Status(), copy).Run("Tape Directory Files:", list, session_.Window());
-    return kExitOk;
+    FloppyExport exporter(session_.Messages(), session_.Status(), copy);
+    return ExitFor(exporter.Run("Tape Directory Files:", list, session_.Window()));
 }
 
 int CatalogCommands::Import(const std::vector<std::string>& names) {
@@ -91,5 +90,5 @@ int CatalogCommands::Import(const std::vector<std::string>& names) {
         }
     }
     list.SetSelection(selected, -1);
-    return dialog.Accept() ? kExitOk : kExitFailed;
+    return dialog.Accept() && dialog.AllCopied() ? kExitOk : kExitFailed;
 }

@@ -62,23 +62,20 @@ int DriveCommands::Format(const std::string& name) {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
     TapeMaintenance maintenance(session_.Messages(), session_.Status(), session_.Window(), session_.Volume(),
                                 session_.Catalog(), session_.Device(), session_.Selector().Address());
-    maintenance.FormatTape(name,
-                           {session_.StartDirectory(), session_.CurrentTapeName(), session_.CurrentDirFilePath()});
-    return kExitOk;
+    return ExitFor(maintenance.FormatTape(
+        name, {session_.StartDirectory(), session_.CurrentTapeName(), session_.CurrentDirFilePath()}));
 }
 
 int DriveCommands::Check() {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
     TapeMaintenance maintenance(session_.Messages(), session_.Status(), session_.Window(), session_.Volume(),
                                 session_.Catalog(), session_.Device(), session_.Selector().Address());
-    maintenance.CheckTape();
-    return kExitOk;
+    return ExitFor(maintenance.CheckTape());
 }
 
 int DriveCommands::Eject() {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
     TapeMaintenance maintenance(session_.Messages(), session_.Status(), session_.Window(), session_.Volume(),
                                 session_.Catalog(), session_.Device(), session_.Selector().Address());
-    maintenance.EjectTape();
-    return kExitOk;
+    return ExitFor(maintenance.EjectTape());
 }

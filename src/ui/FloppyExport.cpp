@@ -32,7 +32,8 @@ bool FloppyExport::Export(const std::string& name) {
     }
 }
 
-void FloppyExport::Run(const std::string& rightLabel, const ListModel& rightList, MaintenanceHost& host) {
+JobResult FloppyExport::Run(const std::string& rightLabel, const ListModel& rightList, MaintenanceHost& host) {
+    JobResult result = JobResult::Done;
     if (rightLabel.rfind("Contents", 0) == 0) {
         // The whole label is taken, not a 98-character prefix: a long name
         // would otherwise be cut and name another file.
@@ -40,15 +41,22 @@ void FloppyExport::Run(const std::string& rightLabel, const ListModel& rightList
         if (rightLabel.size() >= kContentsPrefix.size() + kContentsSuffix.size())
             name = rightLabel.substr(kContentsPrefix.size(),
                                      rightLabel.size() - kContentsPrefix.size() - kContentsSuffix.size());
-        Export(name);
+        if (!Export(name)) result = JobResult::Failed;
     } else {
         bool anySelected = false;
         for (const ListRow& row : rightList.Rows()) {
             if (!row.selected) continue;
             anySelected = true;
-            if (!Export(row.Text(0))) break;
+            if (!Export(row.Text(0))) {
+                result = JobResult::Failed;
+                break;
+            }
         }
-        if (!anySelected) messages_.ShowMessage("No Directory File selected", Oops);
+        if (!anySelected) {
+            messages_.ShowMessage("No Directory File selected", Oops);
+            result = JobResult::Refused;
+        }
     }
     host.ShowDriveStatus();
+    return result;
 }

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "jobs/JobResult.h"
 #include "report/MessageSink.h"
 #include "report/StatusSink.h"
 
@@ -20,8 +21,9 @@ public:
     FloppyExport(MessageSink& messages, StatusSink& status, DirFileCopy& copy);
 
     // rightLabel and rightList: the Utilities tab's right list as the user
-    // left it; host: the drive's state at the end.
-    void Run(const std::string& rightLabel, const ListModel& rightList, MaintenanceHost& host);
+    // left it; host: the drive's state at the end. Done when every file
+    // meant was copied.
+    JobResult Run(const std::string& rightLabel, const ListModel& rightList, MaintenanceHost& host);
 
 private:
     // false when the export is to end: an error was shown.
