@@ -1,6 +1,7 @@
 // The iSCSI adapter against tgt: what it adds to a bare initiator (unit
 // attentions of its own logins swallowed, stale data not handed out, a hung
-// target timed out and the session rebuilt, MODE SENSE answered from memory).
+// target timed out and the session rebuilt, MODE SENSE answered from memory,
+// buffered writes and their deferred errors).
 
 #include <gtest/gtest.h>
 
@@ -73,6 +74,11 @@ protected:
         return Send({0x1A, 0, 0, 0, 12, 0}, SRB_DIR_IN, mode_.data(), static_cast<DWORD>(mode_.size()));
     }
     bool SaysWriteProtected() const { return (mode_[2] & 0x80) != 0; }
+    // As the program writes: MODE SENSE first, then the WRITE; the WRITE's status.
+    BYTE SenseAndWrite(BYTE fill, int blocks) {
+        if (ModeSense() != SS_COMP) return SrbStatus(srb_.SRB_Status);
+        return Write(fill, blocks);
+    }
 
     IscsiHostAdapter* adapter_ = nullptr;
     SRB_ExecSCSICmd srb_{};
@@ -162,6 +168,34 @@ TEST_P(ModeSenseMemoryTgt, AnswerIsForgottenWhenTheDriveMayHaveChanged) {
 INSTANTIATE_TEST_SUITE_P(Commands, ModeSenseMemoryTgt,
                          ::testing::Values(Between::TestUnitReady, Between::ModeSelect, Between::LoadUnload,
                                            Between::CheckCondition));
+
+TEST_F(IscsiAdapterTgt, FailedBufferedWriteIsADeferredErrorAndNoLaterWriteReachesTheTape) {
+    ASSERT_EQ(SetBlockLength(kBlock), SS_COMP);
+    ASSERT_EQ(SenseAndWrite(0xA1, 2), SS_COMP);
+    ASSERT_EQ(SenseAndWrite(0xA2, 2), SS_COMP);
+    // Waits for the buffered write before the tape turns read-only.
+    ASSERT_EQ(Send({0x00, 0, 0, 0, 0, 0}), SS_COMP);
+    ASSERT_TRUE(TgtDaemon::Instance().SetReadOnly(kLun, true));
+    // Answered from the buffer; tgt refuses it behind the adapter's back.
+    ASSERT_EQ(SenseAndWrite(0xA3, 2), SS_COMP);
+
+    EXPECT_EQ(Send({0x10, 0, 0, 0, 1, 0}), SS_ERR) << "the filemark is where the failure must show";
+    EXPECT_EQ(srb_.SRB_TargStat, STATUS_CHKCOND);
+    EXPECT_EQ(srb_.SenseArea[0] & 0x7F, 0x71) << "deferred error";
+    EXPECT_EQ(srb_.SenseArea[2] & 0x0F, 7) << "data protect";
+
+    // The drive would take this one now; it must not land behind the gap.
+    ASSERT_TRUE(TgtDaemon::Instance().SetReadOnly(kLun, false));
+    EXPECT_EQ(SenseAndWrite(0xA4, 2), SS_ERR);
+    EXPECT_EQ(srb_.SenseArea[0] & 0x7F, 0x71);
+
+    ASSERT_EQ(Send({0x01, 0, 0, 0, 0, 0}), SS_COMP);
+    std::vector<BYTE> data(4 * kBlock);
+    ASSERT_EQ(Send({0x08, 0x01, 0, 0, 4, 0}, SRB_DIR_IN, data.data(), static_cast<DWORD>(data.size())), SS_COMP);
+    EXPECT_TRUE(std::all_of(data.begin(), data.begin() + 2 * kBlock, [](BYTE b) { return b == 0xA1; }));
+    EXPECT_TRUE(std::all_of(data.begin() + 2 * kBlock, data.end(), [](BYTE b) { return b == 0xA2; }));
+    EXPECT_EQ(Send({0x08, 0x01, 0, 0, 1, 0}, SRB_DIR_IN, data.data(), kBlock), SS_ERR) << "nothing after them";
+}
 
 // Resumes tgtd however the test ends.
 class Resume {

@@ -81,6 +81,7 @@ int IscsiHostAdapter::DeviceType(int target) {
     }
     const CdbTransfer transfer = CdbTransfer::Shape(kInquiryCdb, DataDirection::In, kInquiryCdb[4]);
     inquiry_.fill(0);
+    DrainWrites();
     const IscsiOutcome outcome = Run(target, transfer, inquiry_.data());
     Observe(target, transfer, outcome, inquiry_.data());
     switch (outcome.kind) {
@@ -107,10 +108,14 @@ void IscsiHostAdapter::Execute(int target, ScsiExec& exec) {
     const std::lock_guard<std::mutex> lock(mutex_);
     const std::span<std::uint8_t> data = exec.Data();
     const CdbTransfer transfer = CdbTransfer::Shape(exec.Cdb(), exec.Direction(), data.size());
-    if (AnswerFromMemory(target, transfer, data.data())) {
+    writes_.Collect();
+    TakeWriteFailure();
+    if (AnswerFromMemory(target, transfer, data.data()) || Buffer(target, transfer, data.data())) {
         exec.FinishGood();
         return;
     }
+    // Everything else goes to the drive alone, after the buffered writes.
+    DrainWrites();
     if (IscsiOutcome held; luns_[target].held.Refuses(transfer.cdb[0], held)) {
         Finish(held, exec);
         return;
@@ -156,6 +161,36 @@ bool IscsiHostAdapter::SessionLostUnder(int lun, const CdbTransfer& transfer, Is
     lost.kind = IscsiOutcome::Kind::Failed;
     state.held.Hold(lost, HeldFailure::Until::ModeRead, true);
     return true;
+}
+
+bool IscsiHostAdapter::Buffer(int lun, const CdbTransfer& transfer, const std::uint8_t* data) {
+    Lun& state = luns_[lun];
+    // The first commands after a login go one at a time: they may meet the
+    // login's unit attention, which Run swallows. A drive refuses a write to
+    // a protected tape at once, so only a tape the drive itself has just
+    // called writable gets buffered writes.
+    if (transfer.cdb[0] != TapeOpcodes::kWrite6 || transfer.direction != DataDirection::Out ||
+        !session_.IsOpen() || attentionsCleared_[lun] != session_.Generation() || state.held.Holding() ||
+        !state.modeSense.SaysWritable(session_.Generation()))
+        return false;
+    state.modeSense.Sending(transfer);
+    if (writes_.Queue(lun, transfer, data)) return true;
+    TakeWriteFailure();
+    return false;
+}
+
+void IscsiHostAdapter::DrainWrites() {
+    writes_.Drain();
+    TakeWriteFailure();
+}
+
+void IscsiHostAdapter::TakeWriteFailure() {
+    int lun = 0;
+    IscsiOutcome failure;
+    if (!writes_.TakeFailure(lun, failure)) return;
+    Lun& state = luns_[lun];
+    state.modeSense.Forget();
+    state.held.Hold(HeldFailure::Deferred(failure), HeldFailure::Until::Positioned, false);
 }
 
 void IscsiHostAdapter::Observe(int lun, const CdbTransfer& transfer, const IscsiOutcome& outcome,

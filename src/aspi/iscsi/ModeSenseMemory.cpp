@@ -38,6 +38,11 @@ bool ModeSenseMemory::Answer(const CdbTransfer& transfer, unsigned session, std:
     return true;
 }
 
+bool ModeSenseMemory::SaysWritable(unsigned session) const {
+    constexpr std::uint8_t kWriteProtected = 0x80;
+    return known_ && session == session_ && bytes_ >= 3 && (data_[2] & kWriteProtected) == 0;
+}
+
 void ModeSenseMemory::Sending(const CdbTransfer& transfer) {
     const std::uint8_t opcode = transfer.cdbLength > 0 ? transfer.cdb[0] : 0xFF;
     if (!LeavesModeDataAlone(opcode)) known_ = false;

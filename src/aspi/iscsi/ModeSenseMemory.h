@@ -27,6 +27,9 @@ public:
     void Answered(const CdbTransfer& transfer, const IscsiOutcome& outcome, unsigned session,
                   const std::uint8_t* data);
     void Forget() { known_ = false; }
+    // The remembered answer of this session says the tape is not write-
+    // protected (the header's device-specific byte).
+    bool SaysWritable(unsigned session) const;
 
 private:
     bool known_ = false;
