@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev libasound2-dev fonts-dejavu-extra
   libiscsi-dev libiscsi-bin
   tgt simh hercules
+  clang-14 libclang-rt-14-dev
   xvfb xauth
 )
 

@@ -36,3 +36,6 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_tests "$top/build/asan"
 
 echo "tests: $passed passed, $failed failed, $skipped skipped"
+
+echo "== fuzz the image and directory-file readers"
+"$top/scripts/fuzz.sh"
