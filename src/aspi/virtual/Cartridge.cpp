@@ -134,6 +134,7 @@ TapeOutcome Cartridge::Read(std::uint8_t* out, std::uint64_t count, std::uint32_
 }
 
 TapeOutcome Cartridge::ReadVariable(std::uint8_t* out, std::uint32_t maxLength) {
+    if (index_.Holds(position_.run)) window_.KeepFrom(index_.OffsetOf(position_));
     if (!Settle()) return {TapeEvent::EndOfData, 0};
     const TapeRun& run = index_.Run(position_.run);
     switch (run.kind) {

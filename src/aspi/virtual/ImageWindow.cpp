@@ -11,8 +11,9 @@
 namespace {
 
 constexpr std::size_t kPage = 4096;
-// Pieces this large are read or written in place rather than through the
-// buffer: copying them twice would cost more than the call saves.
+// Pieces this large that the buffer does not hold are read in place rather
+// than through the buffer: copying them twice would cost more than the call
+// saves.
 constexpr std::size_t kDirect = ImageWindow::kSize / 4;
 
 // Bytes read (fewer only at end of file), or -1.
@@ -100,21 +101,17 @@ void ImageWindow::Flush() {
 }
 
 void ImageWindow::Put(const void* data, std::size_t length) {
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    if (length >= kDirect) {
+    if (length > kSize - staged_) {
         Flush();
-        if (!writeFailed_ && !WriteFull(fd_, bytes, length, start_)) writeFailed_ = true;
-        start_ += length;
-        return;
+        if (length >= kSize) {
+            if (!writeFailed_ && !WriteFull(fd_, static_cast<const std::uint8_t*>(data), length, start_))
+                writeFailed_ = true;
+            start_ += length;
+            return;
+        }
     }
-    while (length > 0) {
-        if (staged_ == kSize) Flush();
-        const std::size_t piece = std::min(length, kSize - staged_);
-        std::memcpy(buffer_ + staged_, bytes, piece);
-        staged_ += piece;
-        bytes += piece;
-        length -= piece;
-    }
+    std::memcpy(buffer_ + staged_, data, length);
+    staged_ += length;
 }
 
 void ImageWindow::PutZeros(std::size_t length) {

@@ -38,7 +38,8 @@ public:
     void KeepFrom(std::uint64_t offset) { keep_ = offset; }
 
     // Writing at `offset`: Put appends bytes, putting the buffer on disk
-    // whenever it is full; EndWrite puts the rest. False after any failure.
+    // when they do not fit (a piece larger than the buffer goes straight to
+    // the file); EndWrite puts the rest. False after any failure.
     void BeginWrite(std::uint64_t offset);
     void Put(const void* data, std::size_t length);
     void PutZeros(std::size_t length);
