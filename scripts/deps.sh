@@ -13,6 +13,7 @@ run=(
 test=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libiscsi-bin tgt simh hercules
+  clang-14 libclang-rt-14-dev
   xvfb xauth
   lintian desktop-file-utils appstream man-db
 )

@@ -37,8 +37,11 @@ export LSAN_OPTIONS=suppressions=$top/tests/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_tests "$top/build/asan"
 
+echo "== fuzz the image and directory-file readers"
+"$top/scripts/fuzz.sh"
+
 echo "== Debian packages"
 "$top/scripts/package.sh"
 "$top/scripts/check-packages.sh" "$top/build/package/packages"
 
-echo "tests: $passed passed, $failed failed, $skipped skipped; packages checked"
+echo "tests: $passed passed, $failed failed, $skipped skipped; fuzzing clean; packages checked"

@@ -74,7 +74,7 @@ void VirtualTapeDrive::Load(const std::string& path) {
     busy_ = false;
     currentPath_ = path;
     if (path.empty()) return;
-    const auto result = Cartridge::Open(path, config_.capacity, config_.earlyWarning, cartridge_);
+    const auto result = Cartridge::Open(path, config_.capacity, config_.earlyWarning, cartridge_, config_.indexRuns);
     busy_ = result == Cartridge::OpenResult::Locked;
 }
 
