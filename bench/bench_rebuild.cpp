@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
     DirFile dirFile(quiet);
     RebuildDirFile rebuild(quiet, quiet, device, drive, volume, dirFile);
     auto start = std::chrono::steady_clock::now();
-    if (rebuild.Run(folder, quiet) != RebuildDirFile::kFinished) return 1;
+    if (rebuild.Run(folder, quiet) != JobResult::Done) return 1;
     const double rebuildSeconds = Since(start);
     std::printf("rebuild %ld records: %.3f s, %.0f records/s\n", records, rebuildSeconds,
                 rebuildSeconds > 0 ? records / rebuildSeconds : 0.0);

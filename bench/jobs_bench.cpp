@@ -1,7 +1,8 @@
 // One phase of the backup, restore or verify job, run through the
 // toolkit-free jobs as the window would run them (without drawing), on the
-// virtual drive over the image TAPEWREN_VTAPE names. Driven by
-// jobs_vs_tar.sh, which compares with tar on the same files.
+// virtual drive over the image TAPEWREN_VTAPE names: one process that runs
+// only the job, for profiling it (perf record -g -- jobs_bench ...).
+// jobs_vs_tar.sh times whole tapewren-cli jobs instead.
 //
 //   jobs_bench backup|restore|verify SOURCE_FOLDER RESTORE_FOLDER START_FOLDER BLOCK_LENGTH
 //

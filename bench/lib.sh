@@ -73,3 +73,9 @@ tar_phases() {
     read -r tar_seconds[verify] tar_peak[verify] rc < <(measure sh -c "cd '$src' && tar -d -b 128 -f '$work/x.tar'")
     [ "$rc" = 0 ] || { echo "tar -d found differences" >&2; exit 1; }
 }
+
+# The median of numbers given as arguments.
+median() {
+    printf '%s\n' "$@" | sort -g |
+        awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else printf "%.3f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}

@@ -2,7 +2,8 @@
 # Virtual tape drive throughput next to dd on the same disk.
 # Usage: bench/vtape_throughput.sh BUILD_DIR [SCRATCH_DIR] [MiB]
 # Writes and reads MiB (default 1024) through ScsiDevice in 64-block
-# transfers of 1024 bytes, then dd bs=64k of the same size. Page caches are
+# transfers of 1024 bytes, timed from loading the cartridge, then dd bs=64k
+# of the same size. Page caches are
 # dropped before each read when the system allows it; otherwise both reads
 # come from the cache alike, and the script says so.
 set -eu

@@ -2,7 +2,9 @@
 # Checks that includes follow the layers, then builds and runs every test
 # twice: a normal build, then one with AddressSanitizer and
 # UndefinedBehaviorSanitizer. The iSCSI tests start their own tgtd on
-# 127.0.0.1 and stop it again.
+# 127.0.0.1 and stop it again. Then fuzzes the image and directory-file
+# readers for a bounded time, builds the two Debian packages and checks
+# them, running the README's command-line example with the packaged programs.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/deps.sh"
@@ -29,14 +31,21 @@ run_tests() {
 }
 
 echo "== build and test (RelWithDebInfo)"
-"$top/scripts/build.sh" "$top/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+"$top/scripts/build.sh" "$top/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTW_BUILD_TESTS=ON -DTW_BUILD_BENCH=ON
 run_tests "$top/build/release"
 
 echo "== build and test with ASan+UBSan"
-"$top/scripts/build.sh" "$top/build/asan" -DCMAKE_BUILD_TYPE=Debug -DTW_SANITIZE=ON -DTW_BUILD_BENCH=OFF
+"$top/scripts/build.sh" "$top/build/asan" -DCMAKE_BUILD_TYPE=Debug -DTW_SANITIZE=ON -DTW_BUILD_TESTS=ON -DTW_BUILD_BENCH=OFF
 export ASAN_OPTIONS=abort_on_error=0:detect_leaks=1
 export LSAN_OPTIONS=suppressions=$top/tests/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_tests "$top/build/asan"
 
-echo "tests: $passed passed, $failed failed, $skipped skipped"
+echo "== fuzz the image and directory-file readers"
+"$top/scripts/fuzz.sh"
+
+echo "== Debian packages"
+"$top/scripts/package.sh"
+"$top/scripts/check-packages.sh" "$top/build/package/packages"
+
+echo "tests: $passed passed, $failed failed, $skipped skipped; fuzzing clean; packages checked"

@@ -2,10 +2,12 @@
 // adapters, the devices on the first one, the drive chosen, its capacity and
 // block size and its state. Like the window, it switches a variable-block
 // drive to 1024-byte blocks. Messages go to stderr. Exit status: 0 when a
-// usable tape drive was chosen, 1 when none, 2 when ASPI is not available.
+// usable tape drive was chosen, 1 when none, 2 when ASPI is not available or
+// the command line is wrong.
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "app/DefaultAdapters.h"
@@ -14,6 +16,7 @@
 #include "report/StatusSink.h"
 #include "scsi/DeviceSelector.h"
 #include "scsi/ScsiDevice.h"
+#include "tape/ProgramVersion.h"
 
 namespace {
 
@@ -38,9 +41,39 @@ const char* OutcomeName(SelectionOutcome outcome) {
     return "?";
 }
 
+constexpr char kHelp[] = R"(Usage: tapewren-probe [--help] [--version]
+
+Shows what Tapewren finds at start-up: the host adapters, the devices on the
+first adapter, the tape drive chosen, its capacity, block size and state.
+Like the window, it switches a drive with variable blocks to 1024-byte
+blocks. Diagnostic messages go to standard error.
+
+Options:
+  --help, -h    this text
+  --version     the program's name and version
+
+The environment variables of tapewren-cli (TAPEWREN_VTAPE, TAPEWREN_ISCSI,
+...) choose the drives here too.
+
+Exit status: 0 a usable tape drive was chosen, 1 none was, 2 the SCSI layer
+is not available or the command line is wrong.
+)";
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("tapewren-probe %s\n", kProgramVersion);
+            return 0;
+        }
+        std::fprintf(stderr, "tapewren-probe: unknown option %s\nTry 'tapewren-probe --help'.\n", argv[i]);
+        return 2;
+    }
     InstallDefaultAdapters();
     ScsiDevice device;
     DeviceSelector selector(device);

@@ -100,9 +100,11 @@ void CopyFromFloppyLogic::OpenFocused() {
 }
 
 bool CopyFromFloppyLogic::Accept() {
+    allCopied_ = false;
     if (ShowsContents()) {
         switch (copy_.CopyToHardDrive(FloppyPathOf(contentsName_))) {
         case kCopyDone:
+            allCopied_ = true;
             return true;
         case kCopyDestinationUnwritable:
             messages_.ShowMessage("Error writing Directory File to harddrive", Error);
@@ -117,6 +119,7 @@ bool CopyFromFloppyLogic::Accept() {
 
     bool anySelected = false;
     bool anyCopied = false;
+    bool allCopied = true;
     // Copies may show questions; the rows stay as they are meanwhile.
     for (std::size_t i = 0; i < list_.RowCount(); ++i) {
         if (!list_.Row(i).selected) continue;
@@ -132,9 +135,11 @@ bool CopyFromFloppyLogic::Accept() {
             messages_.ShowMessage("Error reading Directory File from Floppy", Error);
             return false;
         default:
+            allCopied = false;
             break;
         }
     }
     if (!anySelected) messages_.ShowMessage("No Directory File selected", Oops);
+    allCopied_ = anySelected && allCopied;
     return anyCopied;
 }

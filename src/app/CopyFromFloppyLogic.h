@@ -33,6 +33,9 @@ public:
     void OpenFocused();
     // The OK button; true when the dialog is to close with OK.
     bool Accept();
+    // Whether the last Accept copied every file it was to copy (none was
+    // declined or failed).
+    bool AllCopied() const { return allCopied_; }
 
     ListModel& List() { return list_; }
     const ListModel& List() const { return list_; }
@@ -53,4 +56,5 @@ private:
     std::string folder_;  // the floppy folder, ending in "/"
     std::string pathLabel_;
     std::string contentsName_;  // the directory file shown, empty in the floppy view
+    bool allCopied_ = false;
 };

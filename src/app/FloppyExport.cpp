@@ -25,7 +25,7 @@ bool FloppyExport::Export(const std::string& name) {
     }
 }
 
-void FloppyExport::Run(const std::string& shownCatalog, const ListModel& list, MaintenanceHost& host) {
+JobResult FloppyExport::Run(const std::string& shownCatalog, const ListModel& list, MaintenanceHost& host) {
     std::vector<std::string> names;
     if (!shownCatalog.empty()) {
         names.push_back(shownCatalog);
@@ -33,12 +33,20 @@ void FloppyExport::Run(const std::string& shownCatalog, const ListModel& list, M
         for (const ListRow& row : list.Rows())
             if (row.selected) names.push_back(row.Text(0));
     }
-    ExportCatalogs(names, host);
+    return ExportCatalogs(names, host);
 }
 
-void FloppyExport::ExportCatalogs(const std::vector<std::string>& tapeNames, MaintenanceHost& host) {
+JobResult FloppyExport::ExportCatalogs(const std::vector<std::string>& tapeNames, MaintenanceHost& host) {
+    JobResult result = JobResult::Done;
     for (const std::string& name : tapeNames)
-        if (!Export(name)) break;
-    if (tapeNames.empty()) messages_.ShowMessage("No Directory File selected", Oops);
+        if (!Export(name)) {
+            result = JobResult::Failed;
+            break;
+        }
+    if (tapeNames.empty()) {
+        messages_.ShowMessage("No Directory File selected", Oops);
+        result = JobResult::Refused;
+    }
     host.ShowDriveStatus();
+    return result;
 }

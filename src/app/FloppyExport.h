@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "jobs/JobResult.h"
 #include "report/MessageSink.h"
 #include "report/StatusSink.h"
 
@@ -22,10 +23,11 @@ public:
     // entries of one directory file (shownCatalog, its tape name), that file;
     // otherwise (shownCatalog empty) every selected row of the list of
     // directory files, in list order. host: the drive's state at the end.
-    void Run(const std::string& shownCatalog, const ListModel& list, MaintenanceHost& host);
+    // Done when every file meant was copied.
+    JobResult Run(const std::string& shownCatalog, const ListModel& list, MaintenanceHost& host);
     // The directory files of these tapes; "No Directory File selected" for
     // none.
-    void ExportCatalogs(const std::vector<std::string>& tapeNames, MaintenanceHost& host);
+    JobResult ExportCatalogs(const std::vector<std::string>& tapeNames, MaintenanceHost& host);
 
 private:
     // false when the export is to end: an error was shown.

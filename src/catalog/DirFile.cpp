@@ -97,7 +97,7 @@ int DirFile::ReadNextEntry(std::string& name, std::string& fileDate, std::string
     std::uint8_t entry[DF::kEntrySize];
     // Nothing after a type byte that ends the list is read.
     if (file_.Read(entry, 1) != 1) return -1;
-    if (entry[DF::kTypeOffset] != DF::kEntry && entry[DF::kTypeOffset] != DF::kEntryAlt) return -1;
+    if (!DF::IsEntryType(entry[DF::kTypeOffset])) return -1;
     if (file_.Read(entry + 1, DF::kEntrySize - 1) != static_cast<std::int64_t>(DF::kEntrySize - 1)) return -1;
     Field::GetText(entry, DF::kNameOffset, DF::kNameWidth, name);
     Field::GetText(entry, DF::kFileDateOffset, DF::kDateWidth, fileDate);
@@ -120,11 +120,31 @@ int DirFile::CountEntries(const std::string& path) {
     int count = 0;
     while (count < DF::kMaxEntries) {
         if (file.Read(entry, 1) != 1) break;
-        if (entry[DF::kTypeOffset] != DF::kEntry && entry[DF::kTypeOffset] != DF::kEntryAlt) break;
+        if (!DF::IsEntryType(entry[DF::kTypeOffset])) break;
         if (file.Read(entry + 1, DF::kEntrySize - 1) != static_cast<std::int64_t>(DF::kEntrySize - 1)) break;
         ++count;
     }
     return count;
+}
+
+int DirFile::ValidateEntries(const std::string& path, int& entries) {
+    entries = 0;
+    LocalFile file;
+    std::int64_t length = 0;
+    std::time_t modified = 0;
+    if (file.OpenForReading(path, false) != 0 || file.Status(length, modified) != 0) return -1;
+    if (length <= static_cast<std::int64_t>(DF::kHeaderSize)) return 0;
+    if (file.Seek(DF::kHeaderSize) != 0) return -1;
+    std::uint8_t entry[DF::kEntrySize];
+    for (;;) {
+        const std::int64_t got = file.Read(entry, sizeof entry);
+        if (got < 0) return -1;
+        if (got == 0) return 0;
+        if (!DF::IsEntryType(entry[DF::kTypeOffset])) return 1;
+        // Only the last entry may be cut short.
+        if (got < static_cast<std::int64_t>(sizeof entry)) return 0;
+        ++entries;
+    }
 }
 
 int DirFile::AppendBackedUpFile(const std::string& path, const std::string& fileName, const std::string& directory,

@@ -44,6 +44,14 @@ public:
     // cut short or with a type byte other than 1 or 2; -1 when the file
     // cannot be opened.
     int CountEntries(const std::string& path);
+    // Checks every byte after the header: entries holds the whole entries
+    // from the first (no limit). 0 when nothing else follows them but at
+    // most one entry cut short at the end (what a crash while appending
+    // leaves, and what the next append writes over); 1 when anything else
+    // follows (a type byte other than 1 or 2, or entries out of step after
+    // bytes went missing), so that later entries cannot be trusted to stand
+    // where their records are; -1 when the file cannot be opened or read.
+    int ValidateEntries(const std::string& path, int& entries);
     // Appends the entry of directory + "/" + fileName, just written to tape,
     // from the file's status (a file whose status cannot be read still gets
     // its entry, with an empty date, size 0 and one block, so that later

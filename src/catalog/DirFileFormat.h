@@ -29,6 +29,8 @@ inline constexpr std::size_t kMaxNameLength = kNameWidth - 1;
 inline constexpr std::uint8_t kEntry = 1;
 inline constexpr std::uint8_t kEntryAlt = 2;
 
+inline constexpr bool IsEntryType(std::uint8_t type) { return type == kEntry || type == kEntryAlt; }
+
 inline constexpr int kMaxEntries = 999;
 
 inline constexpr char kExtension[] = ".twd";

@@ -43,16 +43,14 @@ int CatalogCommands::Dir() {
 
 int CatalogCommands::Rebuild() {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
-    const int rebuilt = session_.Rebuild().Run(session_.StartDirectory(), session_.Window());
-    return rebuilt == RebuildDirFile::kFinished ? kExitOk : kExitFailed;
+    return ExitFor(session_.Rebuild().Run(session_.StartDirectory(), session_.Window()));
 }
 
 int CatalogCommands::Export(const std::vector<std::string>& names) {
     std::vector<std::string> tapes;
     for (const std::string& name : names) tapes.push_back(TapeName(name));
     DirFileCopy copy(session_.Messages(), session_.StartDirectory(), FloppyFolder(session_.StartDirectory()));
-    FloppyExport(session_.Messages(), session_.Status(), copy).ExportCatalogs(tapes, session_.Window());
-    return kExitOk;
+    return ExitFor(FloppyExport(session_.Messages(), session_.Status(), copy).ExportCatalogs(tapes, session_.Window()));
 }
 
 int CatalogCommands::Import(const std::vector<std::string>& names) {
@@ -83,5 +81,5 @@ int CatalogCommands::Import(const std::vector<std::string>& names) {
         }
     }
     list.SetSelection(selected, -1);
-    return dialog.Accept() ? kExitOk : kExitFailed;
+    return dialog.Accept() && dialog.AllCopied() ? kExitOk : kExitFailed;
 }

@@ -12,7 +12,7 @@
 #include "cli/HelpText.h"
 #include "cli/TransferCommands.h"
 #include "jobs/RestoreJob.h"
-#include "report/MessageKind.h"
+#include "tape/ProgramVersion.h"
 
 namespace {
 
@@ -49,6 +49,10 @@ int CliApp::Run(const std::vector<std::string>& arguments) {
         std::fputs(HelpText(), streams_.out);
         return kExitOk;
     }
+    if (line.version) {
+        std::fprintf(streams_.out, "tapewren-cli %s\n", kProgramVersion);
+        return kExitOk;
+    }
 
     std::error_code failed;
     const std::filesystem::path start = std::filesystem::current_path(failed);
@@ -68,12 +72,7 @@ int CliApp::Run(const std::vector<std::string>& arguments) {
 
     CliSession session(messages, status, start.string(), setup_);
     session.SetBeforeOutput([&status] { status.ClearLine(); });
-    int result = Dispatch(line, session, streams_.out);
+    const int result = Dispatch(line, session, streams_.out);
     status.Finish();
-    if (result == kExitOk && messages.Failed()) result = kExitFailed;
-    if (result == kExitOk && messages.Declined()) {
-        std::fprintf(streams_.err, "tapewren-cli: a question was answered no; not everything was done\n");
-        result = kExitFailed;
-    }
     return result;
 }

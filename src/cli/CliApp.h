@@ -1,6 +1,6 @@
 #pragma once
 // One run of tapewren-cli: the parsed command line to the command that
-// carries it out, and the exit status from what it reported.
+// carries it out, and the exit status from the result of its job.
 
 #include <cstdio>
 #include <string>

@@ -45,6 +45,8 @@ int CommandLine::Option(const std::string& name, const std::vector<std::string>&
     std::string text;
     if (name == "--help" || name == "-h") {
         help = true;
+    } else if (name == "--version") {
+        version = true;
     } else if (name == "--yes" || name == "-y") {
         if (answer == Answer::No) return error = "--yes and --no exclude each other", -1;
         answer = Answer::Yes;
@@ -97,7 +99,7 @@ int CommandLine::Parse(const std::vector<std::string>& arguments, std::string& e
             operands.push_back(a);
         }
     }
-    if (help) return 0;
+    if (help || version) return 0;
     return CheckCommand(error);
 }
 

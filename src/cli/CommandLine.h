@@ -22,6 +22,7 @@ public:
     bool all = false;  // restore: every record on tape
     bool report = false;  // verify: write VerifyResults.txt
     bool help = false;
+    bool version = false;
 
 private:
     int Option(const std::string& name, const std::vector<std::string>& arguments, std::size_t& i,

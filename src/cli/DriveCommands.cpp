@@ -60,18 +60,15 @@ int DriveCommands::Status() {
 
 int DriveCommands::Format(const std::string& name) {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
-    session_.MaintenanceFor(session_.Window()).FormatTape(name, session_.Tape());
-    return kExitOk;
+    return ExitFor(session_.MaintenanceFor(session_.Window()).FormatTape(name, session_.Tape()));
 }
 
 int DriveCommands::Check() {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
-    session_.MaintenanceFor(session_.Window()).CheckTape();
-    return kExitOk;
+    return ExitFor(session_.MaintenanceFor(session_.Window()).CheckTape());
 }
 
 int DriveCommands::Eject() {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
-    session_.MaintenanceFor(session_.Window()).EjectTape();
-    return kExitOk;
+    return ExitFor(session_.MaintenanceFor(session_.Window()).EjectTape());
 }

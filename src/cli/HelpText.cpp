@@ -38,6 +38,7 @@ Options:
   --yes, -y     answer every question with yes
   --no, -n      answer every question with no
   --help, -h    this text
+  --version     the program's name and version
 
 Questions are asked on the terminal when standard input is one; otherwise,
 without --yes or --no, they are answered no. Messages, questions and the

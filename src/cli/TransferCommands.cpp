@@ -97,8 +97,7 @@ int TransferCommands::Backup(const std::vector<std::string>& files) {
 
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
     session_.Counters().bytesTotal = total;
-    BackupJob(session_.Context()).RunBackup();
-    return kExitOk;
+    return ExitFor(BackupJob(session_.Context()).RunBackup());
 }
 
 int TransferCommands::MarkCatalog(int tab, const std::vector<std::string>& names, bool all) {
@@ -127,8 +126,7 @@ int TransferCommands::Restore(const std::vector<std::string>& names) {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
     if (!names.empty() && MarkCatalog(kRestoreTab, names, false) != kExitOk) return kExitFailed;
     session_.Window().SetFolder(folder);
-    RestoreJob(session_.Context()).RunRestore();
-    return kExitOk;
+    return ExitFor(RestoreJob(session_.Context()).RunRestore());
 }
 
 int TransferCommands::Verify(const std::vector<std::string>& names) {
@@ -140,8 +138,7 @@ int TransferCommands::Verify(const std::vector<std::string>& names) {
 
     VerifyResults results;
     ResultPrinter printer(results, out_, [this] { session_.BeforeOutput(); });
-    VerifyJob(session_.Context(), results, printer).RunVerify();
-    if (!printer.Completed()) return kExitFailed;
+    if (VerifyJob(session_.Context(), results, printer).RunVerify() != JobResult::Done) return kExitFailed;
     if (line_.report && SaveResults(session_.StartDirectory(), results, session_.Messages()) != 0) return kExitFailed;
     return printer.AllIdentical() ? kExitOk : kExitFailed;
 }

@@ -2,11 +2,14 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "catalog/DirFile.h"
 #include "catalog/DirFileFormat.h"
 #include "jobs/JobImages.h"
 #include "jobs/JobSummary.h"
 #include "jobs/JobWindow.h"
+#include "jobs/RecordDamage.h"
 #include "tape/JoinPath.h"
 #include "tape/PlainName.h"
 #include "tape/TapeFormat.h"
@@ -32,7 +35,7 @@ int BackupJob::CheckFile(int image, int k) {
         c_.messages.ShowMessage("Error: file name longer than 254 bytes, nothing was backed up:\n" + name_, Error);
         return -1;
     }
-    if (!IsPlainName(name_)) {
+    if (!IsPlainName(name_) || name_ == TapeFormat::kReservedFileName) {
         c_.messages.ShowMessage("Error: file name not allowed, nothing was backed up: '" + name_ + "'", Error);
         return -1;
     }
@@ -71,7 +74,15 @@ int BackupJob::WriteMarked(int image, std::int64_t& transferSeconds) {
         const int written = c_.volume.BackupFile(name_, folder_, blockLength);
         transferSeconds += c_.now() - t0;
         if (written != 0) {
-            Fail("Write file tape error");
+            if (c_.volume.LastBackupMetEndOfTape()) {
+                c_.messages.ShowMessage("Write file tape error\nThe tape is full: '" + name_ +
+                                            "' did not fit on it. The files written before it are safe on tape "
+                                            "and in the DirFile.",
+                                        Error);
+                c_.window.ShowDriveStatus();
+            } else {
+                Fail("Write file tape error");
+            }
             return -1;
         }
         c_.status.ShowStatus(kWritingDirectory);
@@ -87,46 +98,76 @@ int BackupJob::WriteMarked(int image, std::int64_t& transferSeconds) {
     return 0;
 }
 
-void BackupJob::RunBackup() {
-    const int selected =
-        c_.window.CountMarked(JobImages::kBackupFile) + c_.window.CountMarked(JobImages::kBackupArchive);
-    if (selected == 0) {
-        c_.messages.ShowMessage("No files selected", Oops);
-        return;
-    }
-    if (CheckMarkedFiles() != 0) return;
-
-    const std::int64_t start = c_.now();
-    if (check_.Run(TapeCheck::kBackupNotFound) != 0) return;
-
+JobResult BackupJob::LocateWritePosition(int selected, int& entries) {
     c_.status.ShowStatus(" Initializing ...");
-    const int entries = c_.dirFile.CountEntries(c_.currentDirFilePath);
-    if (entries < 0) {
+    const int validated = c_.dirFile.ValidateEntries(c_.currentDirFilePath, entries);
+    if (validated < 0) {
         Fail("Can't get file count from hard drive");
-        return;
+        return JobResult::Failed;
     }
-    const int room = DirFileFormat::kMaxEntries - entries;
+    // Entries after damage could not be trusted to stand where their
+    // records are, and a record appended behind them would be lost to them.
+    if (validated > 0) {
+        c_.messages.ShowMessage("Error: DirFile on hard drive is damaged after entry " + std::to_string(entries) +
+                                    ".\nNothing was written. Create the Directory File from tape contents, or "
+                                    "import a good copy, on the Utilities tab.",
+                                Error);
+        c_.window.ShowDriveStatus();
+        return JobResult::Refused;
+    }
+    const int room = DirFileFormat::kMaxEntries - std::min(entries, DirFileFormat::kMaxEntries);
     if (room < selected) {
         c_.messages.ShowMessage("Sorry, only space for " + std::to_string(room) + " files left on directory", Info);
         c_.window.ShowDriveStatus();
-        return;
+        return JobResult::Refused;
     }
 
     c_.counters.bytesDone = 0;
     c_.status.ShowProgress(0, c_.counters.bytesTotal);
     c_.status.ShowStatus(" Locating write position ...");
-    // Append right after the catalog's last record rather than at end of
-    // data: a run that failed or crashed half-way leaves an unfinished record
-    // there, and appending after it would shift every later entry off its
-    // record. The next write cuts it off.
-    if (c_.volume.MoveToAppendPoint(entries) != 0) {
-        Fail("MoveToEOD error");
-        return;
+    // Right after the catalog's last record rather than at end of data: a
+    // run that failed or crashed half-way leaves an unfinished record there,
+    // which the next write cuts off. Complete records there are another
+    // matter: the catalog is behind the tape, and writing would destroy them.
+    switch (c_.volume.MoveToAppendPoint(entries)) {
+    case 0:
+        return JobResult::Done;
+    case kAppendUnlisted: {
+        c_.messages.ShowMessage("Error: the tape holds " + RecordCountText(c_.volume.UnlistedRecords()) +
+                                    " that the DirFile on hard drive does not list.\nNothing was written. Create "
+                                    "the Directory File from tape contents, or import the newer copy, on the "
+                                    "Utilities tab.",
+                                Error);
+        c_.window.ShowDriveStatus();
+        return JobResult::Refused;
     }
+    case kAppendUnreadable:
+        Fail("Error: the tape cannot be read after the last file record the DirFile lists.\nNothing was written.");
+        return JobResult::Failed;
+    default:
+        Fail("MoveToEOD error");
+        return JobResult::Failed;
+    }
+}
+
+JobResult BackupJob::RunBackup() {
+    const int selected =
+        c_.window.CountMarked(JobImages::kBackupFile) + c_.window.CountMarked(JobImages::kBackupArchive);
+    if (selected == 0) {
+        c_.messages.ShowMessage("No files selected", Oops);
+        return JobResult::Refused;
+    }
+    if (CheckMarkedFiles() != 0) return JobResult::Refused;
+
+    const std::int64_t start = c_.now();
+    if (check_.Run(TapeCheck::kBackupNotFound) != 0) return JobResult::Failed;
+    int entries = 0;
+    const JobResult located = LocateWritePosition(selected, entries);
+    if (located != JobResult::Done) return located;
 
     std::int64_t transferSeconds = 0;
-    if (WriteMarked(JobImages::kBackupArchive, transferSeconds) != 0) return;
-    if (WriteMarked(JobImages::kBackupFile, transferSeconds) != 0) return;
+    if (WriteMarked(JobImages::kBackupArchive, transferSeconds) != 0) return JobResult::Failed;
+    if (WriteMarked(JobImages::kBackupFile, transferSeconds) != 0) return JobResult::Failed;
 
     c_.window.ListTapeDirectory(c_.currentDirFilePath);
     c_.window.ShowDriveStatus();
@@ -137,4 +178,5 @@ void BackupJob::RunBackup() {
     c_.counters.bytesDone = 0;
     c_.status.ShowProgress(0, c_.counters.bytesTotal);
     c_.window.ClearByteLabel();
+    return JobResult::Done;
 }

@@ -3,18 +3,15 @@
 JobCommands::JobCommands(JobContext& context, VerifyResults& results, VerifyResultsView& view)
     : backup_(context), restore_(context), verify_(context, results, view) {}
 
-void JobCommands::StartCommand(int tab) {
+JobResult JobCommands::StartCommand(int tab) {
     switch (tab) {
     case kBackupJobTab:
-        backup_.RunBackup();
-        break;
+        return backup_.RunBackup();
     case kRestoreJobTab:
-        restore_.RunRestore();
-        break;
+        return restore_.RunRestore();
     case kVerifyJobTab:
-        verify_.RunVerify();
-        break;
+        return verify_.RunVerify();
     default:
-        break;
+        return JobResult::Done;
     }
 }

@@ -3,6 +3,7 @@
 
 #include "jobs/BackupJob.h"
 #include "jobs/JobContext.h"
+#include "jobs/JobResult.h"
 #include "jobs/RestoreJob.h"
 #include "jobs/VerifyJob.h"
 #include "lists/Tab.h"
@@ -15,8 +16,8 @@ class JobCommands {
 public:
     JobCommands(JobContext& context, VerifyResults& results, VerifyResultsView& view);
 
-    // Backup on tab 0, restore on 1, verify on 2; nothing on any other.
-    void StartCommand(int tab);
+    // Backup on tab 0, restore on 1, verify on 2; nothing (Done) on any other.
+    JobResult StartCommand(int tab);
 
 private:
     BackupJob backup_;

@@ -5,8 +5,9 @@
 #include "jobs/JobSummary.h"
 #include "jobs/JobWindow.h"
 #include "jobs/MarkedRecordWalk.h"
+#include "jobs/RecordDamage.h"
 #include "scsi/ScsiDevice.h"
-#include "tape/TapeFormat.h"
+#include "scsi/TapeStop.h"
 #include "tape/TapeVolume.h"
 
 namespace {
@@ -23,72 +24,114 @@ void RestoreJob::Fail(const char* message, bool close) {
     if (close) c_.dirFile.Close();
 }
 
-void RestoreJob::ShowSummary(std::int64_t bytes, std::int64_t start) {
+void RestoreJob::ShowSummary(std::int64_t bytes, std::int64_t start, const std::string& firstLine, int kind,
+                             const std::string& notes) {
     const std::int64_t elapsed = c_.now() - start;
     c_.messages.ShowMessage(
-        JobSummary("Restore ended successfully!", "Tape->disk rate: ", bytes, elapsed, transferSeconds_), Success);
+        JobSummary(firstLine.c_str(), "Tape->disk rate: ", bytes, elapsed, transferSeconds_) + notes, kind);
 }
 
-void RestoreJob::RunRestore() {
+JobResult RestoreJob::RunRestore() {
     transferSeconds_ = 0;
     const int selected =
         c_.window.CountMarked(JobImages::kRestoreFile) + c_.window.CountMarked(JobImages::kRestoreArchive);
-    if (selected != 0) {
-        SelectiveRestore();
-        return;
-    }
-    if (c_.messages.ShowMessage(kFullRestoreQuestion, Question) == kMessageOk) FullRestore();
+    if (selected != 0) return SelectiveRestore();
+    if (c_.messages.ShowMessage(kFullRestoreQuestion, Question) != kMessageOk) return JobResult::Declined;
+    return FullRestore();
 }
 
-void RestoreJob::FullRestore() {
+JobResult RestoreJob::FullRestore() {
     const DriveAddress& a = c_.drive.address;
     const std::int64_t start = c_.now();
     c_.status.ShowStatus(" Rewinding tape ...");
     if (c_.device.Rewind(a.adapter, a.target, a.lun) != 0) {
         Fail("Rewind tape error", false);
-        return;
+        return JobResult::Failed;
     }
     c_.status.ShowStatus(" Checking tape ...");
     if (c_.volume.ReadIdentBlock(c_.currentTapeName, fileDate_, version_) < 0) {
         c_.messages.ShowMessage("Error reading IdentBlock from tape", Error);
-        return;
+        return JobResult::Failed;
     }
 
     c_.status.ShowStatus(" Reading all files...");
     folder_ = c_.window.CurrentPath();
     std::int64_t runTotal = 0;
-    // The end of the tape shows as a spacing or header read that fails.
-    while (c_.device.SpaceFilemarks(1, a.adapter, a.target, a.lun) == 0) {
-        const std::int64_t t0 = c_.now();
-        const int restored = c_.volume.RestoreFile(TapeFormat::kFullRestoreMarker, std::string(), 0, 0,
-                                                   c_.drive.blockLength, folder_);
-        transferSeconds_ += c_.now() - t0;
-        if (restored != 0) {
-            // A file that could not be created or written whole is a failed
-            // restore, never a successful end of the tape.
-            if (c_.volume.LastRestoreDiskFailed()) {
-                Fail("Restore error", false);
-                c_.window.RefillTargetFolder();
-                return;
-            }
+    int skipped = 0;
+    int stuckAt = -1;  // the record past which the tape cannot be read (0: the ident block)
+    bool unfinished = false;
+    bool declined = false;
+    // Each pass starts before the filemark that closes the record before
+    // (the ident block's first), unless a fault has already passed it.
+    bool pastFilemark = false;
+    for (int record = 1;; ++record) {
+        if (!pastFilemark && c_.device.SpaceFilemarks(1, a.adapter, a.target, a.lun) != 0) {
+            if (LastTapeStop(c_.device) != TapeStop::EndOfData) stuckAt = record - 1;
             break;
         }
-        runTotal += c_.counters.bytesDone;
-        c_.window.RefillTargetFolder();
+        pastFilemark = false;
+        const std::int64_t t0 = c_.now();
+        const int restored = c_.volume.RestoreNextFile(c_.drive.blockLength, folder_);
+        transferSeconds_ += c_.now() - t0;
+        if (restored == 0) {
+            runTotal += c_.counters.bytesDone;
+            c_.window.RefillTargetFolder();
+            continue;
+        }
+        const RecordFault fault = c_.volume.LastFault();
+        if (fault == RecordFault::EndOfData) break;
+        if (fault == RecordFault::Unfinished) {
+            unfinished = true;
+            break;
+        }
+        if (fault == RecordFault::Declined) {
+            declined = true;
+            break;
+        }
+        if (fault == RecordFault::Disk || fault == RecordFault::Drive) {
+            // A file that could not be created or written whole is a failed
+            // restore, never a successful end of the tape.
+            Fail("Restore error", false);
+            c_.window.RefillTargetFolder();
+            return JobResult::Failed;
+        }
+        pastFilemark = c_.volume.PastFilemark();
+        // A header that cannot be read and no filemark after it is how some
+        // drives report the end of data.
+        if (fault == RecordFault::HeaderUnreadable) {
+            if (c_.device.SpaceFilemarks(1, a.adapter, a.target, a.lun) != 0) {
+                if (LastTapeStop(c_.device) != TapeStop::EndOfData) stuckAt = record - 1;
+                break;
+            }
+            pastFilemark = true;
+        }
+        c_.messages.ShowMessage(RecordDamageText(record, fault, c_.volume.LastHeader().name), Error);
+        ++skipped;
     }
     c_.window.RefillTargetFolder();
     c_.window.ShowDriveStatus();
-    ShowSummary(runTotal, start);
+
+    std::string notes;
+    if (stuckAt > 0) notes += "\nThe tape cannot be read past file record " + std::to_string(stuckAt) + ".";
+    if (stuckAt == 0) notes += "\nThe tape cannot be read past its ident block.";
+    if (unfinished) notes += "\nThe last file record on tape is unfinished and was not restored.";
+    const bool damaged = skipped > 0 || stuckAt >= 0;
+    if (damaged)
+        ShowSummary(runTotal, start, "Restore ended with " + RecordCountText(skipped) + " skipped!", Attention, notes);
+    else
+        ShowSummary(runTotal, start, kDone, Success, notes);
     c_.counters.bytesDone = 0;
     c_.status.ShowProgress(0, c_.counters.bytesTotal);
     c_.window.RefillTargetFolder();
+    if (damaged) return JobResult::Failed;
+    return declined ? JobResult::Declined : JobResult::Done;
 }
 
-void RestoreJob::SelectiveRestore() {
+JobResult RestoreJob::SelectiveRestore() {
     const std::int64_t start = c_.now();
-    if (check_.Run(TapeCheck::kReadNotFound) != 0) return;
+    if (check_.Run(TapeCheck::kReadNotFound) != 0) return JobResult::Failed;
     MarkedRecordWalk walk(c_, JobImages::kRestoreFile, JobImages::kRestoreArchive);
-    if (!walk.Open()) return;
+    if (!walk.Open()) return JobResult::Failed;
 
     c_.counters.bytesDone = 0;
     folder_ = c_.window.CurrentPath();
@@ -99,14 +142,15 @@ void RestoreJob::SelectiveRestore() {
         transferSeconds_ += c_.now() - t0;
         if (restored != 0) {
             Fail("Restore error", true);
-            return;
+            return c_.volume.LastFault() == RecordFault::Declined ? JobResult::Declined : JobResult::Failed;
         }
         c_.window.RefillTargetFolder();
     }
-    if (walk.Failed()) return;
+    if (walk.Failed()) return JobResult::Failed;
     c_.dirFile.Close();
     c_.window.ShowDriveStatus();
     ShowSummary(c_.counters.bytesDone, start);
     c_.counters.bytesDone = 0;
     c_.status.ShowProgress(0, c_.counters.bytesTotal);
+    return JobResult::Done;
 }

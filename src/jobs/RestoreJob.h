@@ -2,12 +2,14 @@
 // Copies files from the tape into the browsed folder: the rows marked in the
 // tape's catalog, each found by counting filemarks (row i is the record
 // after filemark i + 1), or, with nothing marked and the user's consent,
-// every record on the tape without the catalog.
+// every record on the tape without the catalog. In the full restore damage
+// costs one record: it is reported with its number and skipped.
 
 #include <cstdint>
 #include <string>
 
 #include "jobs/JobContext.h"
+#include "jobs/JobResult.h"
 #include "jobs/TapeCheck.h"
 
 class RestoreJob {
@@ -16,14 +18,19 @@ public:
         "No files selected. Do you want to make a full restore of the tape?";
 
     explicit RestoreJob(JobContext& context);
-    void RunRestore();
+    JobResult RunRestore();
 
 private:
-    void FullRestore();
-    void SelectiveRestore();
+    JobResult FullRestore();
+    JobResult SelectiveRestore();
     // Message, drive state and, when the catalog is open, its Close.
     void Fail(const char* message, bool close);
-    void ShowSummary(std::int64_t bytes, std::int64_t start);
+    // firstLine and kind: the full restore's differ when records were
+    // skipped; notes: lines added at the end.
+    void ShowSummary(std::int64_t bytes, std::int64_t start, const std::string& firstLine = kDone,
+                     int kind = Success, const std::string& notes = {});
+
+    static constexpr const char* kDone = "Restore ended successfully!";
 
     JobContext& c_;
     TapeCheck check_;

@@ -13,14 +13,14 @@ TapeMaintenance::TapeMaintenance(MessageSink& messages, StatusSink& status, Main
     : messages_(messages), status_(status), host_(host), tape_(tape), dirFile_(dirFile), device_(device),
       drive_(drive) {}
 
-void TapeMaintenance::FormatTape(const std::string& newName, CurrentTape current) {
+JobResult TapeMaintenance::FormatTape(const std::string& newName, CurrentTape current) {
     const std::string previousPath = current.dirFilePath;
     const std::string previousName = current.tapeName;
     current.tapeName = newName;
     if (newName.empty()) {
         messages_.ShowMessage("No tape name specified", Error);
         host_.ShowDriveStatus();
-        return;
+        return JobResult::Refused;
     }
     // The name becomes a file name in the start directory.
     if (!IsPlainName(newName)) {
@@ -28,7 +28,7 @@ void TapeMaintenance::FormatTape(const std::string& newName, CurrentTape current
         messages_.ShowMessage("Tape name not allowed: it must not contain \"/\" and must not be \".\" or \"..\"",
                               Attention);
         host_.ShowDriveStatus();
-        return;
+        return JobResult::Refused;
     }
     JoinPath(current.startDirectory, newName, current.dirFilePath);
     current.dirFilePath += DirFileFormat::kExtension;
@@ -37,45 +37,49 @@ void TapeMaintenance::FormatTape(const std::string& newName, CurrentTape current
         messages_.ShowMessage("A tape with that name exists already. Overwrite?", Question) != kMessageOk) {
         host_.ShowDriveStatus();
         current.dirFilePath = previousPath;
-        return;
+        return JobResult::Declined;
     }
+    JobResult result = JobResult::Done;
     if (messages_.ShowMessage("Do you really want to format the tape and erase everything on it?", Question) ==
         kMessageOk) {
         status_.ShowStatus(" Formatting tape...");
         if (tape_.WriteIdentBlock(current.tapeName) < 0) {
             messages_.ShowMessage("Error writing IdentBlock on Tape", Error);
             host_.ShowDriveStatus();
-            return;
+            return JobResult::Failed;
         }
         if (dirFile_.CreateForNewTape(current.tapeName, current.dirFilePath) != 0) {
             messages_.ShowMessage("Error writing IdentBlock on hard drive", Error);
             host_.ShowDriveStatus();
-            return;
+            return JobResult::Failed;
         }
     } else {
         current.dirFilePath = previousPath;
+        result = JobResult::Declined;
     }
     host_.ShowDirectoryFiles();
     host_.ShowDriveStatus();
+    return result;
 }
 
-void TapeMaintenance::CheckTape() {
+JobResult TapeMaintenance::CheckTape() {
     status_.ShowStatus(" Checking tape...");
     std::string name, date, version;
     if (tape_.ReadIdentBlock(name, date, version) < 0) {
         messages_.ShowMessage("Error reading IdentBlock from tape", Error);
         host_.ShowDriveStatus();
-        return;
+        return JobResult::Failed;
     }
     host_.ShowDriveStatus();
     messages_.ShowMessage(
         "Tape name: " + name + "\nDate of formatting: " + date + "\nFormatted with Tapewren version: " + version,
         Info);
+    return JobResult::Done;
 }
 
-void TapeMaintenance::EjectTape() {
+JobResult TapeMaintenance::EjectTape() {
     status_.ShowStatus(" Ejecting tape...");
-    // A failure shows in the drive's state that follows.
-    device_.Eject(drive_.adapter, drive_.target, drive_.lun);
+    const int ejected = device_.Eject(drive_.adapter, drive_.target, drive_.lun);
     host_.ShowDriveStatus();
+    return ejected == 0 ? JobResult::Done : JobResult::Failed;
 }

@@ -2,10 +2,12 @@
 // The commands that work on a tape as a whole: FORMAT Tape (ident block and
 // an empty directory file), Check Currently Inserted Tape (what its ident
 // block says) and Eject Tape. Each ends with the drive's state in the status
-// line; results reach the user only as messages.
+// line; results reach the user as messages, and the front end as a
+// JobResult.
 
 #include <string>
 
+#include "jobs/JobResult.h"
 #include "report/MessageSink.h"
 #include "report/StatusSink.h"
 #include "scsi/DriveAddress.h"
@@ -32,9 +34,11 @@ public:
     // newName: the text of "Name of new tape:". A name that would take the
     // directory file out of the start directory ("/", ".", "..") is refused
     // before anything is asked or written.
-    void FormatTape(const std::string& newName, CurrentTape current);
-    void CheckTape();
-    void EjectTape();
+    JobResult FormatTape(const std::string& newName, CurrentTape current);
+    JobResult CheckTape();
+    // A failure (a cartridge that another program holds cannot be taken
+    // out) shows in the drive's state that follows.
+    JobResult EjectTape();
 
 private:
     MessageSink& messages_;

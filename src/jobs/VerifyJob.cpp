@@ -33,22 +33,22 @@ bool VerifyJob::AddResult(const std::string& name, int result) {
     return true;
 }
 
-void VerifyJob::RunVerify() {
+JobResult VerifyJob::RunVerify() {
     results_.Clear();
     view_.RepaintResults();
     const int selected =
         c_.window.CountMarked(JobImages::kVerifyFile) + c_.window.CountMarked(JobImages::kVerifyArchive);
     if (selected == 0) {
         c_.messages.ShowMessage("No files selected.", Error);
-        return;
+        return JobResult::Refused;
     }
     view_.ShowResults();
     view_.EnableButtons(false);
     view_.RepaintResults();
 
-    if (check_.Run(TapeCheck::kReadNotFound) != 0) return;
+    if (check_.Run(TapeCheck::kReadNotFound) != 0) return JobResult::Failed;
     MarkedRecordWalk walk(c_, JobImages::kVerifyFile, JobImages::kVerifyArchive);
-    if (!walk.Open()) return;
+    if (!walk.Open()) return JobResult::Failed;
 
     c_.counters.bytesDone = 0;
     folder_ = c_.window.CurrentPath();
@@ -59,10 +59,10 @@ void VerifyJob::RunVerify() {
             // The volume has said what went wrong.
             c_.dirFile.Close();
             view_.HideResults();
-            return;
+            return JobResult::Failed;
         }
     }
-    if (walk.Failed()) return;
+    if (walk.Failed()) return JobResult::Failed;
     c_.dirFile.Close();
     c_.window.ShowDriveStatus();
     c_.counters.bytesDone = 0;
@@ -70,4 +70,5 @@ void VerifyJob::RunVerify() {
     c_.status.ShowProgress(0, 0);
     view_.EnableButtons(true);
     view_.RepaintResults();
+    return JobResult::Done;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "jobs/JobContext.h"
+#include "jobs/JobResult.h"
 #include "jobs/TapeCheck.h"
 #include "jobs/VerifyResults.h"
 #include "jobs/VerifyResultsView.h"
@@ -13,7 +14,8 @@
 class VerifyJob {
 public:
     VerifyJob(JobContext& context, VerifyResults& results, VerifyResultsView& view);
-    void RunVerify();
+    // Done when every marked file was compared (whatever the rows say).
+    JobResult RunVerify();
 
 private:
     // The row for VerifyFile's result; false when the run must end.

@@ -58,8 +58,8 @@ int LocalFile::OpenChecked(const std::string& path, int flags, bool exclusive, b
     return 0;
 }
 
-int LocalFile::OpenForReading(const std::string& path, bool exclusive) {
-    return OpenChecked(path, O_RDONLY, exclusive, true);
+int LocalFile::OpenForReading(const std::string& path, bool exclusive, bool followLinks) {
+    return OpenChecked(path, followLinks ? O_RDONLY : O_RDONLY | O_NOFOLLOW, exclusive, true);
 }
 
 int LocalFile::CreateForWriting(const std::string& path, bool exclusive) {
@@ -73,6 +73,10 @@ int LocalFile::CreateForWriting(const std::string& path, bool exclusive) {
         return -1;
     }
     return 0;
+}
+
+int LocalFile::CreateNew(const std::string& path) {
+    return OpenChecked(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, false, true);
 }
 
 int LocalFile::OpenForUpdate(const std::string& path) { return OpenChecked(path, O_RDWR, false, true); }

@@ -18,11 +18,15 @@ public:
     LocalFile(const LocalFile&) = delete;
     LocalFile& operator=(const LocalFile&) = delete;
 
-    // An existing regular file, for reading. 0 or -1.
-    int OpenForReading(const std::string& path, bool exclusive);
+    // An existing regular file, for reading. 0 or -1. followLinks false: a
+    // symbolic link under that name fails.
+    int OpenForReading(const std::string& path, bool exclusive, bool followLinks = true);
     // Creates the file or empties an existing one, for writing. Opening never
     // blocks (a FIFO without a reader fails). 0 or -1.
     int CreateForWriting(const std::string& path, bool exclusive);
+    // A new regular file, for writing; fails when anything exists under the
+    // name, a symbolic link included. Mode 0666 less the umask. 0 or -1.
+    int CreateNew(const std::string& path);
     // An existing file, for reading and writing, content kept. 0 or -1.
     int OpenForUpdate(const std::string& path);
 

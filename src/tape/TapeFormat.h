@@ -56,9 +56,10 @@ inline constexpr std::size_t kClearedPrefix = 2048;
 // The size field is signed 32-bit: files must be smaller than 2 GiB.
 inline constexpr std::int64_t kMaxFileSize = 0x7fffffff;
 
-// Passed as the expected name to RestoreFile: restore whatever record comes
-// next without comparing.
-inline constexpr char kFullRestoreMarker[] = "@@full**";
+// Earlier versions of the program take this catalog name as "restore
+// whatever record comes next"; no file of this name goes to tape, so that a
+// catalog entry can never ask them for that.
+inline constexpr char kReservedFileName[] = "@@full**";
 
 static_assert(kMagicOffset + kMagicWidth == kTapeNameOffset);
 static_assert(kTapeNameOffset + kTapeNameWidth == kFormatDateOffset);

@@ -1,8 +1,15 @@
 #include "tape/TapeVolume.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
+#include "scsi/TapeStop.h"
 #include "tape/DateText.h"
 #include "tape/Field.h"
 #include "tape/JoinPath.h"
@@ -40,6 +47,14 @@ int ReadAllBlocks(const TransferPlan& plan, Transfer&& transfer) {
     return result;
 }
 
+// Puts the new name of a file in the folder on the medium.
+int SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    const int result = ::fsync(fd);
+    return (::close(fd) == 0 && result == 0) ? 0 : -1;
+}
+
 std::int64_t FirstDifference(const std::uint8_t* a, const std::uint8_t* b, std::size_t count) {
     if (std::memcmp(a, b, count) == 0) return -1;
     return std::mismatch(a, a + count, b).first - a;
@@ -62,6 +77,7 @@ TapeVolume::TapeVolume(MessageSink& messages, StatusSink& status, ByteCounters& 
         h->backupDate.reserve(TF::kDateWidth);
     }
     path_.reserve(kPathReserve);
+    temporary_.reserve(kPathReserve);
     text_.reserve(kPathReserve);
 }
 
@@ -140,9 +156,11 @@ int TapeVolume::WriteIdentBlock(const std::string& name) {
 // ---- writing a file record ----
 
 int TapeVolume::BackupFile(const std::string& name, const std::string& folder, int blockLength) {
+    endOfTape_ = false;
     if (name.size() > TF::kMaxFileNameLength)
         return ShowError("Error: file name longer than 254 bytes: " + name);
-    if (!IsPlainName(name)) return ShowError("Error: file name not allowed: '" + name + "'");
+    if (!IsPlainName(name) || name == TF::kReservedFileName)
+        return ShowError("Error: file name not allowed: '" + name + "'");
     if (blockLength < static_cast<int>(TF::kHeaderSize) || blockLength > TF::kMaxBlockLength)
         return ShowError("Error: block length " + std::to_string(blockLength) + " not supported");
     JoinPath(folder, name, path_);
@@ -179,6 +197,7 @@ int TapeVolume::BackupFile(const std::string& name, const std::string& folder, i
     Field::PutInt32(buffer, TF::kSizeOffset, h.size);
     Field::PutInt32(buffer, TF::kBlockCountOffset, h.blockCount);
     if (device_.Write(buffer, 1, drive_.adapter, drive_.target, drive_.lun) != 0) {
+        endOfTape_ = LastTapeStop(device_) == TapeStop::EndOfMedium;
         file_.Close();
         return -1;
     }
@@ -191,8 +210,10 @@ int TapeVolume::BackupFile(const std::string& name, const std::string& folder, i
         if (got < 0) return ShowError("Error reading file " + path_);
         if (got < static_cast<std::int64_t>(want))
             return ShowError("Error: file got shorter during backup: " + path_);
-        if (device_.Write(buffer, blocks, drive_.adapter, drive_.target, drive_.lun) != 0)
+        if (device_.Write(buffer, blocks, drive_.adapter, drive_.target, drive_.lun) != 0) {
+            endOfTape_ = LastTapeStop(device_) == TapeStop::EndOfMedium;
             return ShowError(WriteErrorText(blocks));
+        }
         remaining -= got;
         counters_.bytesDone += got;
         status_.ShowProgress(counters_.bytesDone, counters_.bytesTotal);
@@ -210,8 +231,10 @@ int TapeVolume::BackupFile(const std::string& name, const std::string& folder, i
         if (last) std::memset(buffer, 0, block);
         result = transfer(1, last ? static_cast<std::size_t>(remaining) : block);
     }
-    if (result == 0 && device_.WriteFilemark(drive_.adapter, drive_.target, drive_.lun) != 0)
+    if (result == 0 && device_.WriteFilemark(drive_.adapter, drive_.target, drive_.lun) != 0) {
+        endOfTape_ = LastTapeStop(device_) == TapeStop::EndOfMedium;
         result = ShowError("Error writing FileMark");
+    }
     file_.Close();
     if (result != 0) return -1;
     lastWritten_ = h;
@@ -219,6 +242,11 @@ int TapeVolume::BackupFile(const std::string& name, const std::string& folder, i
 }
 
 // ---- reading file records ----
+
+void TapeVolume::BeginRecord() {
+    fault_ = RecordFault::None;
+    pastFilemark_ = false;
+}
 
 int TapeVolume::ReadFileHeader(std::string& name, std::string& modificationDate, std::string& backupDate,
                                std::int32_t& size, std::int32_t& blockCount) {
@@ -228,29 +256,62 @@ int TapeVolume::ReadFileHeader(std::string& name, std::string& modificationDate,
 
 int TapeVolume::ReadHeaderBlock(std::string& name, std::string& modificationDate, std::string& backupDate,
                                 std::int32_t& size, std::int32_t& blockCount) {
-    if (ReadBlocks(1) != 0) return -1;
+    if (ReadBlocks(1) != 0) {
+        const TapeStop stop = LastTapeStop(device_);
+        pastFilemark_ = stop == TapeStop::Filemark;
+        fault_ = stop == TapeStop::EndOfData  ? RecordFault::EndOfData
+                 : stop == TapeStop::Filemark ? RecordFault::NoHeader
+                                              : RecordFault::HeaderUnreadable;
+        return -1;
+    }
     const std::uint8_t* block = buffer1_.get();
     const std::uint8_t type = block[TF::kTypeOffset];
+    fault_ = RecordFault::NoHeader;
     if (type == TF::kNoRecord) return -1;
     Field::GetText(block, TF::kFileNameOffset, TF::kFileNameWidth, name);
     Field::GetText(block, TF::kModDateOffset, TF::kDateWidth, modificationDate);
     Field::GetText(block, TF::kBackupDateOffset, TF::kDateWidth, backupDate);
     size = Field::GetInt32(block, TF::kSizeOffset);
     blockCount = Field::GetInt32(block, TF::kBlockCountOffset);
-    if (type == TF::kFileRecord) return 0;
-    if (type == TF::kFileRecordAlt) return 2;
+    if (type != TF::kFileRecord && type != TF::kFileRecordAlt) return -1;
+    fault_ = RecordFault::None;
+    return type == TF::kFileRecord ? 0 : 2;
+}
+
+int TapeVolume::ReadDataBlocks(int count) {
+    if (ReadBlocks(count) == 0) return 0;
+    switch (LastTapeStop(device_)) {
+    case TapeStop::EndOfData:
+        fault_ = RecordFault::Unfinished;
+        break;
+    case TapeStop::Filemark:
+        fault_ = RecordFault::ShortRecord;
+        pastFilemark_ = true;
+        break;
+    default:
+        fault_ = RecordFault::Unreadable;
+        break;
+    }
     return -1;
 }
 
-int TapeVolume::ReadExpectedHeader(const std::string& expectedName, const std::string& expectedModificationDate,
-                                   std::int32_t expectedSize, std::int32_t expectedBlockCount, bool fullRestore) {
+int TapeVolume::ReadCheckedHeader(const Expected* expected, int blockLength, bool report) {
     FileHeader& h = header_;
     if (ReadHeaderBlock(h.name, h.modificationDate, h.backupDate, h.size, h.blockCount) < 0) return -1;
-    if (!fullRestore && (h.name != expectedName || h.modificationDate != expectedModificationDate ||
-                         h.size != expectedSize || h.blockCount != expectedBlockCount))
-        return ShowError("Error: file infos do not match");
-    if (!IsPlainName(h.name)) return ShowError("Error: file name on tape not allowed: '" + h.name + "'");
-    if (h.size < 0) return ShowError("Error: file header of '" + h.name + "' is damaged");
+    auto fail = [&](RecordFault fault, const std::string& text) {
+        fault_ = fault;
+        if (report) ShowError(text);
+        return -1;
+    };
+    if (expected != nullptr && (h.name != expected->name || h.modificationDate != expected->modificationDate ||
+                                h.size != expected->size || h.blockCount != expected->blockCount))
+        return fail(RecordFault::Mismatch, "Error: file infos do not match");
+    if (!IsPlainName(h.name))
+        return fail(RecordFault::BadName, "Error: file name on tape not allowed: '" + h.name + "'");
+    // The header's own two numbers must agree: the data blocks are read by
+    // the size, the filemarks counted past them.
+    if (h.size < 0 || h.blockCount != TransferPlan::BlockCount(h.size, blockLength))
+        return fail(RecordFault::BadHeader, "Error: file header of '" + h.name + "' is damaged");
     return 0;
 }
 
@@ -265,63 +326,111 @@ void TapeVolume::ShowFileStart(const char* action) {
 int TapeVolume::RestoreFile(const std::string& expectedName, const std::string& expectedModificationDate,
                             std::int32_t expectedSize, std::int32_t expectedBlockCount, int blockLength,
                             const std::string& destinationFolder) {
-    restoreDiskFailed_ = false;
-    if (CheckBlockLength(blockLength, 1) != 0) return -1;
-    const bool full = expectedName == TF::kFullRestoreMarker;
-    if (ReadExpectedHeader(expectedName, expectedModificationDate, expectedSize, expectedBlockCount, full) != 0)
-        return -1;
-    const FileHeader& h = header_;
-    if (full) {
-        ShowFileStart("Restoring");
-    }
-    JoinPath(destinationFolder, h.name, path_);
+    const Expected expected{expectedName, expectedModificationDate, expectedSize, expectedBlockCount};
+    return Restore(&expected, blockLength, destinationFolder);
+}
 
-    {
+int TapeVolume::RestoreNextFile(int blockLength, const std::string& destinationFolder) {
+    return Restore(nullptr, blockLength, destinationFolder);
+}
+
+int TapeVolume::OpenRestoreTarget(const std::string& destinationFolder, LocalFile& out) {
+    struct stat status {};
+    if (::lstat(path_.c_str(), &status) == 0) {
+        // A regular file is held while the question is asked, so it cannot
+        // change under it; one that another process holds cannot be replaced.
         LocalFile existing;
-        if (existing.OpenForReading(path_, true) == 0) {
-            // Asked while the file is held, so it cannot change under the question.
-            const int answer = messages_.ShowMessage("File exist: " + path_ + ". Overwrite?", Question);
-            existing.Close();
-            if (answer != kMessageOk) return -1;
+        if (S_ISREG(status.st_mode) && existing.OpenForReading(path_, true, false) != 0) {
+            fault_ = RecordFault::Disk;
+            return ShowError("Error creating file: " + path_);
+        }
+        text_.assign("File exist: ").append(path_).append(". Overwrite?");
+        const int answer = messages_.ShowMessage(text_, Question);
+        existing.Close();
+        if (answer != kMessageOk) {
+            fault_ = RecordFault::Declined;
+            return -1;
         }
     }
-    LocalFile out;
-    if (out.CreateForWriting(path_, true) != 0) {
-        restoreDiskFailed_ = true;
-        return ShowError("Error creating file: " + path_);
+    // A name of our own beside the file: the file's name may already take
+    // all the room a name has.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[64];
+        std::snprintf(name, sizeof name, ".tapewren-%ld-%u.part", static_cast<long>(::getpid()), ++temporaryCount_);
+        JoinPath(destinationFolder, name, temporary_);
+        if (out.CreateNew(temporary_) == 0) return 0;
+        if (errno != EEXIST) break;
     }
+    fault_ = RecordFault::Disk;
+    return ShowError("Error creating file: " + path_);
+}
+
+int TapeVolume::FinishRestoreTarget(const std::string& destinationFolder, LocalFile& out, int result) {
+    if (result == 0 && (out.Sync() != 0 || out.Close() != 0)) {
+        fault_ = RecordFault::Disk;
+        result = ShowError("Error writing file: " + path_);
+    }
+    out.Close();
+    if (result == 0 && ::rename(temporary_.c_str(), path_.c_str()) != 0) {
+        fault_ = RecordFault::Disk;
+        result = ShowError("Error creating file: " + path_);
+    }
+    if (result != 0) {
+        ::unlink(temporary_.c_str());
+        return result;
+    }
+    if (SyncFolder(destinationFolder) != 0) {
+        fault_ = RecordFault::Disk;
+        return ShowError("Error writing file: " + path_);
+    }
+    return 0;
+}
+
+int TapeVolume::Restore(const Expected* expected, int blockLength, const std::string& destinationFolder) {
+    BeginRecord();
+    const bool full = expected == nullptr;
+    if (CheckBlockLength(blockLength, 1) != 0) {
+        fault_ = RecordFault::Drive;
+        return -1;
+    }
+    if (ReadCheckedHeader(expected, blockLength, !full) != 0) return -1;
+    const FileHeader& h = header_;
+    if (full) ShowFileStart("Restoring");
+    JoinPath(destinationFolder, h.name, path_);
+
+    LocalFile out;
+    if (OpenRestoreTarget(destinationFolder, out) != 0) return -1;
 
     std::uint8_t* buffer = buffer1_.get();
     const std::int64_t block = blockLength;
     std::int64_t position = 0;
     auto transfer = [&](int blocks) -> int {
-        if (ReadBlocks(blocks) != 0) return ShowError(ReadErrorText(blocks));
+        if (ReadDataBlocks(blocks) != 0) return full ? -1 : ShowError(ReadErrorText(blocks));
         position += blocks * block;
         // Only the last block reaches past the recorded size.
         const std::int64_t bytes = position > h.size ? h.size - (position - block) : blocks * block;
         if (out.Write(buffer, static_cast<std::size_t>(bytes)) != 0) {
-            restoreDiskFailed_ = true;
+            fault_ = RecordFault::Disk;
             return ShowError("Error writing file: " + path_);
         }
         counters_.bytesDone += bytes;
         status_.ShowProgress(counters_.bytesDone, counters_.bytesTotal);
         return 0;
     };
-
-    int result = ReadAllBlocks(TransferPlan::For(h.size, blockLength), transfer);
-    if (out.Close() != 0 && result == 0) {
-        restoreDiskFailed_ = true;
-        result = ShowError("Error writing file: " + path_);
-    }
-    return result;
+    return FinishRestoreTarget(destinationFolder, out,
+                               ReadAllBlocks(TransferPlan::For(h.size, blockLength), transfer));
 }
 
 int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& expectedModificationDate,
                            std::int32_t expectedSize, std::int32_t expectedBlockCount, int blockLength,
                            const std::string& folder) {
-    if (CheckBlockLength(blockLength, 1) != 0) return kVerifyFailed;
-    if (ReadExpectedHeader(expectedName, expectedModificationDate, expectedSize, expectedBlockCount, false) != 0)
+    BeginRecord();
+    if (CheckBlockLength(blockLength, 1) != 0) {
+        fault_ = RecordFault::Drive;
         return kVerifyFailed;
+    }
+    const Expected expected{expectedName, expectedModificationDate, expectedSize, expectedBlockCount};
+    if (ReadCheckedHeader(&expected, blockLength, true) != 0) return kVerifyFailed;
     const FileHeader& h = header_;
     ShowFileStart("Verifying");
 
@@ -336,7 +445,7 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
     // 0 to go on, 1 when a difference was found (in difference), -1 on error.
     std::int64_t difference = -1;
     auto transfer = [&](int blocks) -> int {
-        if (ReadBlocks(blocks) != 0) return ShowError(ReadErrorText(blocks));
+        if (ReadDataBlocks(blocks) != 0) return ShowError(ReadErrorText(blocks));
         const std::int64_t start = position;
         position += blocks * block;
         const std::int64_t want = position > h.size ? h.size - start : blocks * block;
@@ -354,10 +463,52 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
     };
 
     int result = ReadAllBlocks(TransferPlan::For(h.size, blockLength), transfer);
+    // A file that goes on past the recorded size differs where the record ends.
+    if (result == 0) {
+        const std::int64_t more = in.Read(disk, 1);
+        if (more < 0) result = ShowError("Error reading file " + path_);
+        if (more > 0) {
+            difference = h.size;
+            result = 1;
+        }
+    }
     in.Close();
     if (result < 0) return kVerifyFailed;
     if (result > 0) return difference == 0 ? kVerifyDiffersAtStart : static_cast<int>(difference);
     return kVerifyIdentical;
+}
+
+int TapeVolume::ReadRecord() {
+    BeginRecord();
+    const int blockLength = DriveBlockLength();
+    if (blockLength < static_cast<int>(TF::kHeaderSize) || blockLength > TF::kMaxBlockLength) {
+        fault_ = RecordFault::Drive;
+        return -1;
+    }
+    if (ReadCheckedHeader(nullptr, blockLength, false) != 0) return -1;
+    // The name becomes a catalog entry: it must fit the entry's field.
+    if (header_.name.size() > TF::kMaxFileNameLength) {
+        fault_ = RecordFault::BadName;
+        return -1;
+    }
+    auto transfer = [this](int blocks) { return ReadDataBlocks(blocks); };
+    if (ReadAllBlocks(TransferPlan::For(header_.size, blockLength), transfer) != 0) return -1;
+    // The filemark must follow at once.
+    if (ReadBlocks(1) == 0) {
+        fault_ = RecordFault::LongRecord;
+        return -1;
+    }
+    switch (LastTapeStop(device_)) {
+    case TapeStop::Filemark:
+        pastFilemark_ = true;
+        return 0;
+    case TapeStop::EndOfData:
+        fault_ = RecordFault::Unfinished;
+        return -1;
+    default:
+        fault_ = RecordFault::Unreadable;
+        return -1;
+    }
 }
 
 // ---- end of data ----
@@ -371,9 +522,36 @@ int TapeVolume::MoveToEOD() {
 }
 
 int TapeVolume::MoveToAppendPoint(int recordCount) {
+    unlisted_ = 0;
     if (recordCount < 0) return -1;
-    if (device_.Rewind(drive_.adapter, drive_.target, drive_.lun) != 0) return -1;
-    if (device_.SpaceFilemarks(recordCount + 1, drive_.adapter, drive_.target, drive_.lun) != 0)
-        return ShowError("Error: fewer file records on tape than entries in DirFile");
-    return 0;
+    const auto& a = drive_;
+    auto toAppendPoint = [&]() -> int {
+        if (device_.Rewind(a.adapter, a.target, a.lun) != 0) return -1;
+        if (device_.SpaceFilemarks(recordCount + 1, a.adapter, a.target, a.lun) != 0)
+            return ShowError("Error: fewer file records on tape than entries in DirFile");
+        return 0;
+    };
+    if (toAppendPoint() != 0) return -1;
+    if (DriveBlockLength() > TF::kMaxBlockLength) return -1;
+
+    // One block tells the end of data apart from anything recorded after the
+    // catalog's last record.
+    if (ReadBlocks(1) != 0) {
+        const TapeStop stop = LastTapeStop(device_);
+        if (stop == TapeStop::EndOfData) return 0;
+        if (stop == TapeStop::Filemark) unlisted_ = 1;
+    }
+    // Something is there: a complete record ends in a filemark; an
+    // unfinished one runs into the end of data.
+    if (unlisted_ == 0) {
+        if (device_.SpaceFilemarks(1, a.adapter, a.target, a.lun) == 0) {
+            unlisted_ = 1;
+        } else if (LastTapeStop(device_) == TapeStop::EndOfData) {
+            return toAppendPoint();
+        } else {
+            return kAppendUnreadable;
+        }
+    }
+    while (device_.SpaceFilemarks(1, a.adapter, a.target, a.lun) == 0) ++unlisted_;
+    return kAppendUnlisted;
 }

@@ -16,6 +16,7 @@
 #include "scsi/ScsiDevice.h"
 #include "tape/FileHeader.h"
 #include "tape/LocalFile.h"
+#include "tape/RecordFault.h"
 
 // Results of VerifyFile. A positive result is the offset of the first byte
 // that differs; a file on hard drive shorter than its recorded size differs
@@ -25,6 +26,10 @@ inline constexpr int kVerifyIdentical = 0;
 inline constexpr int kVerifyFailed = -1;      // tape error or header mismatch (message shown)
 inline constexpr int kVerifyCannotOpen = -2;  // file on hard drive cannot be opened (no message)
 inline constexpr int kVerifyDiffersAtStart = -3;
+
+// Results of MoveToAppendPoint besides 0 and -1.
+inline constexpr int kAppendUnlisted = -3;
+inline constexpr int kAppendUnreadable = -4;
 
 class TapeVolume {
 public:
@@ -45,11 +50,14 @@ public:
     // filemark. The file is folder + "/" + name. On 0 the record is complete
     // on the medium (the filemark is written without the immediate bit).
     // Refuses, before the tape is touched: a name that does not fit the
-    // catalog's 254 bytes or is not a plain name, a file of 2 GiB or more, a
-    // file that cannot be opened, a blockLength that is not the drive's.
+    // catalog's 254 bytes, is not a plain name or is kReservedFileName, a
+    // file of 2 GiB or more, a file that cannot be opened, a blockLength
+    // that is not the drive's.
     int BackupFile(const std::string& name, const std::string& folder, int blockLength);
     // The header of the last record BackupFile completed.
     const FileHeader& LastWrittenHeader() const { return lastWritten_; }
+    // Whether the last BackupFile failed because the cartridge is full.
+    bool LastBackupMetEndOfTape() const { return endOfTape_; }
 
     // Reads one block and decodes it as a file header: 0 for type 1, 2 for
     // type 2, -1 when the read fails or the type is anything else. Outputs
@@ -57,46 +65,94 @@ public:
     int ReadFileHeader(std::string& name, std::string& modificationDate, std::string& backupDate,
                        std::int32_t& size, std::int32_t& blockCount);
     // Restores the record at the current position into destinationFolder +
-    // "/" + the name from its header. expectedName kFullRestoreMarker
-    // restores whatever record comes next. Stops before the record's
-    // filemark.
+    // "/" + the name from its header, which must carry the expected values.
+    // Stops before the record's filemark. The data goes to a new temporary
+    // file in that folder, put on the medium and then renamed over the name:
+    // a link under the name is replaced, never followed, and a failed
+    // restore leaves no half-written file. Anything under the name, a link
+    // included, is asked about first.
     int RestoreFile(const std::string& expectedName, const std::string& expectedModificationDate,
                     std::int32_t expectedSize, std::int32_t expectedBlockCount, int blockLength,
                     const std::string& destinationFolder);
+    // As RestoreFile for whatever record comes next (the full restore), with
+    // the file's own progress. Faults of the tape show no message:
+    // LastFault() says what was wrong. Messages about the file on hard
+    // drive are shown as in RestoreFile.
+    int RestoreNextFile(int blockLength, const std::string& destinationFolder);
     // Whether the last RestoreFile failed because its file could not be
     // created or written whole (a full disk), as opposed to the tape or the
     // user's answer.
-    bool LastRestoreDiskFailed() const { return restoreDiskFailed_; }
+    bool LastRestoreDiskFailed() const { return fault_ == RecordFault::Disk; }
     // Compares the record at the current position with folder + "/" + name.
-    // Results: see kVerify* above.
+    // Results: see kVerify* above; a file on hard drive longer than the
+    // record differs at the record's size.
     int VerifyFile(const std::string& expectedName, const std::string& expectedModificationDate,
                    std::int32_t expectedSize, std::int32_t expectedBlockCount, int blockLength,
                    const std::string& folder);
+    // Reads the record at the current position whole, at the drive's block
+    // length: a header that agrees with itself and names a file that fits a
+    // catalog entry, the blocks it announces, and the filemark after them.
+    // On 0 the tape stands after that filemark and LastHeader() holds the
+    // header. No message: LastFault() says what was wrong.
+    int ReadRecord();
+    const FileHeader& LastHeader() const { return header_; }
+
+    // What stopped the last RestoreFile, RestoreNextFile, VerifyFile or
+    // ReadRecord, and whether the tape already stands after that record's
+    // filemark (so that the next record needs no spacing).
+    RecordFault LastFault() const { return fault_; }
+    bool PastFilemark() const { return pastFilemark_; }
+
     // Spaces to end of data, where the next record is appended.
     int MoveToEOD();
     // Rewinds and spaces over the ident block's filemark and those of the
-    // catalog's recordCount records: where the next record belongs. Unlike
-    // end of data, this skips a record that a failed or interrupted backup
-    // left without its filemark (the next write truncates the tape there),
-    // so that entry k keeps describing the record after the k-th filemark.
+    // catalog's recordCount records: where the next record belongs, and
+    // looks at what follows. 0 at the end of data, or before an unfinished
+    // record (a header and blocks without a filemark, as a failed or
+    // interrupted backup leaves: the next write cuts it off). -1 when the
+    // tape cannot be positioned there (message shown). kAppendUnlisted when
+    // complete records follow that the catalog does not list
+    // (UnlistedRecords() of them), kAppendUnreadable when what follows can
+    // be neither read nor spaced over; neither shows a message and nothing
+    // may be written then.
     int MoveToAppendPoint(int recordCount);
+    int UnlistedRecords() const { return unlisted_; }
 
 private:
+    // The catalog entry a selective restore or a verify expects.
+    struct Expected {
+        const std::string& name;
+        const std::string& modificationDate;
+        std::int32_t size;
+        std::int32_t blockCount;
+    };
+
     // Mode sense; the drive's block length must lie within 1..2048 and, when
     // expected > 0, equal it (every transfer is sized by the drive's own).
     int DriveBlockLength();
     int CheckBlockLength(int expected, std::size_t minimum);
     int ReadBlocks(int count);
-    // ReadFileHeader once the block length has been checked.
+    // ReadFileHeader once the block length has been checked; a failure sets
+    // fault_ (and pastFilemark_ for a filemark where the header was due).
     int ReadHeaderBlock(std::string& name, std::string& modificationDate, std::string& backupDate,
                         std::int32_t& size, std::int32_t& blockCount);
+    // Reads one or more data blocks of the current record; a failure sets
+    // fault_ from what the drive said.
+    int ReadDataBlocks(int count);
     int ShowError(const std::string& text);
-    // Reads the header and checks it against the expected values (unless in
-    // full-restore mode) and for a name that may be used in a path.
-    int ReadExpectedHeader(const std::string& expectedName, const std::string& expectedModificationDate,
-                           std::int32_t expectedSize, std::int32_t expectedBlockCount, bool fullRestore);
+    // Reads the header and checks it: against expected (unless null), for a
+    // name that may be used in a path and for size and block count agreeing
+    // at blockLength. Messages only when report.
+    int ReadCheckedHeader(const Expected* expected, int blockLength, bool report);
+    int Restore(const Expected* expected, int blockLength, const std::string& destinationFolder);
+    // Asks about anything under path_ and creates the temporary file beside
+    // it; 0, or -1 with fault_ set.
+    int OpenRestoreTarget(const std::string& destinationFolder, LocalFile& out);
+    // Puts the temporary file in place of path_; removes it on failure.
+    int FinishRestoreTarget(const std::string& destinationFolder, LocalFile& out, int result);
     // "<action> '<name>'..." for the header just read, and its progress from 0.
     void ShowFileStart(const char* action);
+    void BeginRecord();
 
     MessageSink& messages_;
     StatusSink& status_;
@@ -110,6 +166,11 @@ private:
     FileHeader header_;
     FileHeader lastWritten_;
     std::string path_;
+    std::string temporary_;
     std::string text_;
-    bool restoreDiskFailed_ = false;
+    unsigned temporaryCount_ = 0;
+    RecordFault fault_ = RecordFault::None;
+    bool pastFilemark_ = false;
+    bool endOfTape_ = false;
+    int unlisted_ = 0;
 };

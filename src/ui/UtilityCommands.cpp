@@ -11,13 +11,13 @@ UtilityCommands::UtilityCommands(WindowState& state, Session& session, MessageSi
                                  MaintenanceHost& host)
     : state_(state), session_(session), messages_(messages), status_(status), host_(host) {}
 
-int UtilityCommands::CreateDirFileFromTape() { return session_.Rebuild().Run(session_.StartDirectory(), host_); }
+JobResult UtilityCommands::CreateDirFileFromTape() { return session_.Rebuild().Run(session_.StartDirectory(), host_); }
 
-void UtilityCommands::ExportToFloppy() {
+JobResult UtilityCommands::ExportToFloppy() {
     const std::string& start = session_.StartDirectory();
     // The floppy folder is looked up per command, as a disk is per insertion.
     DirFileCopy copy(messages_, start, FloppyFolder(start));
-    FloppyExport(messages_, status_, copy).Run(state_.shownCatalog, state_.rightList, host_);
+    return FloppyExport(messages_, status_, copy).Run(state_.shownCatalog, state_.rightList, host_);
 }
 
 void UtilityCommands::ImportFinished() {

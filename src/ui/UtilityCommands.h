@@ -4,6 +4,8 @@
 // and what follows the Copy From Floppy dialog of "Import Directory File
 // from Floppy" (1043).
 
+#include "jobs/JobResult.h"
+
 class MaintenanceHost;
 class MessageSink;
 class Session;
@@ -16,9 +18,9 @@ public:
     UtilityCommands(WindowState& state, Session& session, MessageSink& messages, StatusSink& status,
                     MaintenanceHost& host);
 
-    // RebuildDirFile's result.
-    int CreateDirFileFromTape();
-    void ExportToFloppy();
+    // What the rebuild and the export did.
+    JobResult CreateDirFileFromTape();
+    JobResult ExportToFloppy();
     // The dialog has closed, by OK or Cancel: the list of directory files
     // shows what was imported, and the drive's state the status line.
     void ImportFinished();

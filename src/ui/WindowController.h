@@ -95,8 +95,8 @@ public:
 
     // The Utilities tab's catalog commands; the import's dialog belongs to
     // the window, ImportFinished follows it.
-    int CreateDirFileFromTape() { return utilities_.CreateDirFileFromTape(); }
-    void ExportToFloppy() { utilities_.ExportToFloppy(); }
+    JobResult CreateDirFileFromTape() { return utilities_.CreateDirFileFromTape(); }
+    JobResult ExportToFloppy() { return utilities_.ExportToFloppy(); }
     void ImportFinished() { utilities_.ImportFinished(); }
 
     // START: the job of the selected tab.

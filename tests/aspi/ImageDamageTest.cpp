@@ -184,23 +184,32 @@ TEST_P(VtapeDamage, DamagedBlockInsideAFixedRunStopsTheTransferThere) {
 }
 
 TEST_P(VtapeDamage, FramingBrokenAfterLoadIsCaughtWhenRead) {
-    Install(Config(Image()));
-    ASSERT_TRUE(SetBlockLength(32).Good());
-    ASSERT_TRUE(WriteFixed(Blocks(64, 32), 64).Good());
-    ASSERT_TRUE(Rewind().Good());
-    // Another program scribbles over block 10's framing behind the drive's back.
-    const std::size_t stride = Simh() ? 40 : 38;
-    const int fd = open(Image().c_str(), O_WRONLY);
-    ASSERT_GE(fd, 0);
-    const BYTE junk = 0x5A;
-    ASSERT_EQ(pwrite(fd, &junk, 1, off_t(10 * stride + (Simh() ? stride - 4 : 0))), 1);
-    close(fd);
-    std::vector<BYTE> in(64 * 32);
-    const auto r = ReadFixed(in, 64);
-    EXPECT_EQ(r.Triple(), "03/31/00");
-    EXPECT_EQ(r.Information(), 54);
-    EXPECT_TRUE(std::equal(in.begin(), in.begin() + 10 * 32, Blocks(10, 32).begin()));
-    EXPECT_EQ(ReadFixed(in, 1).Key(), 3) << "position stays at the damaged block";
+    // Broken before the first read, and between two passes: what the drive
+    // read the first time must not hide it.
+    for (const bool firstPass : {false, true}) {
+        SCOPED_TRACE(firstPass ? "between two passes" : "before the first read");
+        Install(Config(Image()));
+        ASSERT_TRUE(SetBlockLength(32).Good());
+        ASSERT_TRUE(WriteFixed(Blocks(64, 32), 64).Good());
+        ASSERT_TRUE(Rewind().Good());
+        std::vector<BYTE> in(64 * 32);
+        if (firstPass) {
+            ASSERT_TRUE(ReadFixed(in, 64).Good());
+            ASSERT_TRUE(Rewind().Good());
+        }
+        // Another program scribbles over block 10's framing behind the drive's back.
+        const std::size_t stride = Simh() ? 40 : 38;
+        const int fd = open(Image().c_str(), O_WRONLY);
+        ASSERT_GE(fd, 0);
+        const BYTE junk = 0x5A;
+        ASSERT_EQ(pwrite(fd, &junk, 1, off_t(10 * stride + (Simh() ? stride - 4 : 0))), 1);
+        close(fd);
+        const auto r = ReadFixed(in, 64);
+        EXPECT_EQ(r.Triple(), "03/31/00");
+        EXPECT_EQ(r.Information(), 54);
+        EXPECT_TRUE(std::equal(in.begin(), in.begin() + 10 * 32, Blocks(10, 32).begin()));
+        EXPECT_EQ(ReadFixed(in, 1).Key(), 3) << "position stays at the damaged block";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, VtapeDamage, ::testing::Values("tap", "aws"));

@@ -59,6 +59,20 @@ TEST_F(TapeIndexTest, LastSegmentOfExactMultipleIsAFullSegment) {
     EXPECT_EQ(TapeIndex::LastSegment(run), 65535u);
 }
 
+TEST_F(TapeIndexTest, HoldsAtMostItsLimitAndForgetsTheOldestRuns) {
+    TapeIndex small(TapeIndex::kMinRuns);
+    for (std::uint64_t i = 0; i < 20; ++i) small.Append(i % 2 ? RunKind::Filemark : RunKind::Data, i * 10, 1, 1, 10);
+    EXPECT_EQ(small.RunCount(), 20u);
+    EXPECT_LE(small.HeldRuns(), TapeIndex::kMinRuns);
+    EXPECT_FALSE(small.Holds(0));
+    ASSERT_TRUE(small.Holds(19));
+    EXPECT_EQ(small.Run(19).offset, 190u);
+    EXPECT_EQ(small.Run(small.First()).offset, small.First() * 10);
+    small.Restart();
+    EXPECT_EQ(small.RunCount(), 0u);
+    EXPECT_FALSE(small.Complete());
+}
+
 TEST_F(TapeIndexTest, DamageEndsTheIndex) {
     index.AppendDamage(300074);
     EXPECT_TRUE(index.HasDamage());

@@ -304,15 +304,39 @@ TEST_P(VtapeReadWrite, SmallIndexForHundredThousandBlocks) {
         ASSERT_TRUE(WriteFilemarks(1).Good());
     }
     EXPECT_EQ(Drive().Loaded()->Index().RunCount(), 22u);
-    // The load scan builds the same index.
+    // Loading reads nothing; spacing to end of data scans the same index.
     Install(Config(image_));
+    EXPECT_EQ(Drive().Loaded()->Index().RunCount(), 0u);
+    ASSERT_TRUE(Space(3, 0).Good());
     EXPECT_EQ(Drive().Loaded()->Index().RunCount(), 22u);
+    ASSERT_TRUE(Rewind().Good());
     ASSERT_TRUE(SetBlockLength(512).Good());
     ASSERT_TRUE(Space(0, 99999).Good());
     std::vector<BYTE> in(512);
     ASSERT_TRUE(ReadFixed(in, 1).Good());
     EXPECT_EQ(in, Blocks(1, 512, 999));
     EXPECT_TRUE(ReadFixed(in, 1).Filemark());
+}
+
+TEST_P(VtapeReadWrite, RecordsAndTransfersLargerThanTheImageWindowRoundTrip) {
+    // The drive reads and frames through a 1 MiB window.
+    const std::uint32_t lengths[] = {300001, (1u << 20) + 3, 5, 3u << 20};
+    for (const std::uint32_t n : lengths) ASSERT_TRUE(WriteRecord(Blocks(1, n, n)).Good()) << n;
+    ASSERT_TRUE(SetBlockLength(4096).Good());
+    ASSERT_TRUE(WriteFixed(Blocks(300, 4096), 300).Good());
+    Install(Config(image_));  // a fresh load scans what was written
+    std::vector<BYTE> part(1000);
+    ASSERT_EQ(ReadRecord(part).Information(), 1000 - 300001);
+    EXPECT_TRUE(std::equal(part.begin(), part.end(), Blocks(1, 300001, 300001).begin()));
+    for (const std::uint32_t n : {lengths[1], lengths[2], lengths[3]}) {
+        std::vector<BYTE> in(n);
+        ASSERT_TRUE(ReadRecord(in).Good()) << n;
+        EXPECT_EQ(in, Blocks(1, n, n)) << n;
+    }
+    ASSERT_TRUE(SetBlockLength(4096).Good());
+    std::vector<BYTE> in(300 * 4096);
+    ASSERT_TRUE(ReadFixed(in, 300).Good());
+    EXPECT_EQ(in, Blocks(300, 4096));
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, VtapeReadWrite, ::testing::Values("tap", "aws"));

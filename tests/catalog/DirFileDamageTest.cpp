@@ -199,4 +199,42 @@ TEST_F(DirFileDamageTest, FileOf2GiBIsNotEntered) {
     EXPECT_EQ(dirFile.CountEntries(path), 0);
 }
 
+// Whether every byte after the header stands in a whole entry: only a last
+// entry cut short (a crash while appending) may follow the whole ones.
+struct Shape {
+    const char* what;
+    int damageAt;   // entry index (from 0) of 4 that is changed, -1 none
+    int typeByte;   // new type byte there, -1 unchanged
+    int cutBytes;   // bytes taken out there (from its middle), or from the end when damageAt is -1
+    int result;
+    int entries;
+};
+
+class DirFileShapeTest : public DirFileDamageTest, public ::testing::WithParamInterface<Shape> {};
+
+TEST_P(DirFileShapeTest, ValidateEntriesTellsDamageFromACutShortEnd) {
+    const Shape& c = GetParam();
+    Bytes file = Catalog(4);
+    const auto at = static_cast<std::ptrdiff_t>(78 + 286 * std::max(c.damageAt, 0));
+    if (c.typeByte >= 0) file[static_cast<std::size_t>(at)] = static_cast<std::uint8_t>(c.typeByte);
+    if (c.cutBytes > 0 && c.damageAt >= 0) file.erase(file.begin() + at + 100, file.begin() + at + 100 + c.cutBytes);
+    if (c.cutBytes > 0 && c.damageAt < 0) file.resize(file.size() - static_cast<std::size_t>(c.cutBytes));
+    WriteBytes(path, file);
+    int entries = -1;
+    EXPECT_EQ(dirFile.ValidateEntries(path, entries), c.result);
+    EXPECT_EQ(entries, c.entries);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, DirFileShapeTest,
+                         ::testing::Values(Shape{"Whole", -1, -1, 0, 0, 4}, Shape{"LastCutShort", -1, -1, 100, 0, 3},
+                                           Shape{"TypeTwo", 1, 2, 0, 0, 4}, Shape{"BadTypeInTheMiddle", 1, 0, 0, 1, 1},
+                                           Shape{"BadTypeOfTheLast", 3, 7, 0, 1, 3},
+                                           Shape{"CutInTheMiddle", 1, -1, 50, 1, 2}),
+                         [](const auto& info) { return std::string(info.param.what); });
+
+TEST_F(DirFileDamageTest, ValidateEntriesOfAMissingFileIsMinusOne) {
+    int entries = 7;
+    EXPECT_EQ(dirFile.ValidateEntries(path, entries), -1);
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "CliFixture.h"
+#include "tape/ProgramVersion.h"
 
 namespace {
 
@@ -119,6 +120,12 @@ TEST_F(CliFailureTest, HelpNamesEveryCommand) {
     for (const char* command : {"adapters", "status", "format", "check", "eject", "dir", "backup", "restore",
                                 "verify", "rebuild", "export", "import"})
         EXPECT_NE(help.out.find(std::string("\n  ") + command), std::string::npos) << command;
+}
+
+TEST_F(CliFailureTest, VersionIsOneLineOnStandardOutput) {
+    const CliRun version = cli->Run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("tapewren-cli ") + kProgramVersion + "\n");
 }
 
 }  // namespace

@@ -18,8 +18,8 @@
 class CliFixture : public testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/tw-cli-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
+        std::string pattern = TempBase() + "/tw-cli-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         root = pattern;
         for (const char* sub : {"start", "src", "dst", "tapes", "floppy", "scratch"})
             std::filesystem::create_directories(root + "/" + sub);
@@ -29,6 +29,9 @@ protected:
         std::error_code ignored;
         std::filesystem::remove_all(root, ignored);
     }
+
+    // Where the scratch tree goes.
+    virtual std::string TempBase() const { return "/tmp"; }
 
     std::string Path(const std::string& relative) const { return root + "/" + relative; }
     std::string Tape() const { return Path("tapes/tape01.tap"); }

@@ -4,15 +4,18 @@
 // standard input from a file (not a terminal), and its two outputs caught.
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/FileContents.h"
@@ -37,6 +40,21 @@ public:
         return Run(std::vector<std::string>(arguments), stdinText);
     }
     CliRun Run(const std::vector<std::string>& arguments, const std::string& stdinText = "") const {
+        return Run(arguments, stdinText, std::chrono::microseconds(-1));
+    }
+    // As Run, but the run is killed with SIGKILL once `after` has passed
+    // (status -1 then, unless it had exited before).
+    CliRun RunKilledAfter(const std::vector<std::string>& arguments, std::chrono::microseconds after) const {
+        return Run(arguments, "", after);
+    }
+
+    static std::string Slurp(const std::string& path) {
+        return FileContents<std::string>(path);
+    }
+
+private:
+    CliRun Run(const std::vector<std::string>& arguments, const std::string& stdinText,
+               std::chrono::microseconds killAfter) const {
         const std::string in = scratch_ + "/stdin", out = scratch_ + "/stdout", err = scratch_ + "/stderr";
         std::ofstream(in, std::ios::binary) << stdinText;
 
@@ -72,6 +90,11 @@ public:
             run.err = "could not start " + args[0];
             return run;
         }
+        if (killAfter.count() >= 0) {
+            // Not reaped before the kill: the process id cannot be reused.
+            std::this_thread::sleep_for(killAfter);
+            kill(pid, SIGKILL);
+        }
         int wstatus = 0;
         if (waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus)) run.status = WEXITSTATUS(wstatus);
         run.out = Slurp(out);
@@ -79,11 +102,6 @@ public:
         return run;
     }
 
-    static std::string Slurp(const std::string& path) {
-        return FileContents<std::string>(path);
-    }
-
-private:
     std::string start_;
     std::string tapes_;
     std::string floppy_;

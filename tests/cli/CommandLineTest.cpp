@@ -43,7 +43,10 @@ TEST(CommandLineTest, ValuesMayBeJoinedWithAnEqualsSign) {
     EXPECT_NE(Refused({"dir", "--target="}).find("--target takes a number"), std::string::npos);
 }
 
-TEST(CommandLineTest, HelpNeedsNoCommand) { EXPECT_TRUE(Parsed({"--help"}).help); }
+TEST(CommandLineTest, HelpNeedsNoCommand) {
+    EXPECT_TRUE(Parsed({"--help"}).help);
+    EXPECT_TRUE(Parsed({"--version"}).version);
+}
 
 TEST(CommandLineTest, TargetAndAdapterTakeOnlyNumbersInRange) {
     EXPECT_EQ(Parsed({"dir", "--target", "7"}).target, 7);

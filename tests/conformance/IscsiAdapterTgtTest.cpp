@@ -1,12 +1,14 @@
 // The iSCSI adapter against tgt: what it adds to a bare initiator (unit
 // attentions of its own logins swallowed, stale data not handed out, a hung
-// target timed out and the session rebuilt).
+// target timed out and the session rebuilt, MODE SENSE answered from memory,
+// buffered writes and their deferred errors).
 
 #include <gtest/gtest.h>
 
 #include <signal.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <thread>
 #include <filesystem>
@@ -67,9 +69,21 @@ protected:
         return Send({0x0A, 0x01, 0, 0, static_cast<BYTE>(blocks), 0}, SRB_DIR_OUT, data.data(),
                     static_cast<DWORD>(data.size()));
     }
+    // MODE SENSE into mode_; the status.
+    BYTE ModeSense() {
+        mode_.fill(0);
+        return Send({0x1A, 0, 0, 0, 12, 0}, SRB_DIR_IN, mode_.data(), static_cast<DWORD>(mode_.size()));
+    }
+    bool SaysWriteProtected() const { return (mode_[2] & 0x80) != 0; }
+    // As the program writes: MODE SENSE first, then the WRITE; the WRITE's status.
+    BYTE SenseAndWrite(BYTE fill, int blocks) {
+        if (ModeSense() != SS_COMP) return SrbStatus(srb_.SRB_Status);
+        return Write(fill, blocks);
+    }
 
     IscsiHostAdapter* adapter_ = nullptr;
     SRB_ExecSCSICmd srb_{};
+    std::array<BYTE, 32> mode_{};
 };
 
 TEST_F(IscsiAdapterTgt, LunsAreTargetsWithTheirInquiryTypes) {
@@ -121,6 +135,69 @@ TEST_F(IscsiAdapterTgt, BytesBeyondAFilemarkAreNotStaleData) {
         << "the part the drive did not read is cleared, not left with another record's bytes";
 }
 
+// tgt reports nothing when its tape is made read-only, so until the adapter
+// forgets the answer it remembered, MODE SENSE still says writable.
+enum class Between { TestUnitReady, ModeSelect, LoadUnload, CheckCondition };
+
+class ModeSenseMemoryTgt : public IscsiAdapterTgt, public ::testing::WithParamInterface<Between> {};
+
+TEST_P(ModeSenseMemoryTgt, AnswerIsForgottenWhenTheDriveMayHaveChanged) {
+    ASSERT_EQ(SetBlockLength(kBlock), SS_COMP);
+    ASSERT_EQ(ModeSense(), SS_COMP);
+    ASSERT_FALSE(SaysWriteProtected());
+    ASSERT_TRUE(TgtDaemon::Instance().SetReadOnly(kLun, true));
+    BYTE vpd[36];
+    switch (GetParam()) {
+    case Between::TestUnitReady:
+        ASSERT_EQ(Send({0x00, 0, 0, 0, 0, 0}), SS_COMP);
+        break;
+    case Between::ModeSelect:
+        ASSERT_EQ(SetBlockLength(kBlock), SS_COMP);
+        break;
+    case Between::LoadUnload:
+        ASSERT_EQ(Send({0x1B, 0, 0, 0, 1, 0}), SS_COMP);
+        break;
+    case Between::CheckCondition:
+        // A vital product data page tgt does not have.
+        ASSERT_EQ(Send({0x12, 0x01, 0xEE, 0, sizeof vpd, 0}, SRB_DIR_IN, vpd, sizeof vpd), SS_ERR);
+        break;
+    }
+    ASSERT_EQ(ModeSense(), SS_COMP);
+    EXPECT_EQ(SaysWriteProtected(), GetParam() != Between::TestUnitReady);
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, ModeSenseMemoryTgt,
+                         ::testing::Values(Between::TestUnitReady, Between::ModeSelect, Between::LoadUnload,
+                                           Between::CheckCondition));
+
+TEST_F(IscsiAdapterTgt, FailedBufferedWriteIsADeferredErrorAndNoLaterWriteReachesTheTape) {
+    ASSERT_EQ(SetBlockLength(kBlock), SS_COMP);
+    ASSERT_EQ(SenseAndWrite(0xA1, 2), SS_COMP);
+    ASSERT_EQ(SenseAndWrite(0xA2, 2), SS_COMP);
+    // Waits for the buffered write before the tape turns read-only.
+    ASSERT_EQ(Send({0x00, 0, 0, 0, 0, 0}), SS_COMP);
+    ASSERT_TRUE(TgtDaemon::Instance().SetReadOnly(kLun, true));
+    // Answered from the buffer; tgt refuses it behind the adapter's back.
+    ASSERT_EQ(SenseAndWrite(0xA3, 2), SS_COMP);
+
+    EXPECT_EQ(Send({0x10, 0, 0, 0, 1, 0}), SS_ERR) << "the filemark is where the failure must show";
+    EXPECT_EQ(srb_.SRB_TargStat, STATUS_CHKCOND);
+    EXPECT_EQ(srb_.SenseArea[0] & 0x7F, 0x71) << "deferred error";
+    EXPECT_EQ(srb_.SenseArea[2] & 0x0F, 7) << "data protect";
+
+    // The drive would take this one now; it must not land behind the gap.
+    ASSERT_TRUE(TgtDaemon::Instance().SetReadOnly(kLun, false));
+    EXPECT_EQ(SenseAndWrite(0xA4, 2), SS_ERR);
+    EXPECT_EQ(srb_.SenseArea[0] & 0x7F, 0x71);
+
+    ASSERT_EQ(Send({0x01, 0, 0, 0, 0, 0}), SS_COMP);
+    std::vector<BYTE> data(4 * kBlock);
+    ASSERT_EQ(Send({0x08, 0x01, 0, 0, 4, 0}, SRB_DIR_IN, data.data(), static_cast<DWORD>(data.size())), SS_COMP);
+    EXPECT_TRUE(std::all_of(data.begin(), data.begin() + 2 * kBlock, [](BYTE b) { return b == 0xA1; }));
+    EXPECT_TRUE(std::all_of(data.begin() + 2 * kBlock, data.end(), [](BYTE b) { return b == 0xA2; }));
+    EXPECT_EQ(Send({0x08, 0x01, 0, 0, 1, 0}, SRB_DIR_IN, data.data(), kBlock), SS_ERR) << "nothing after them";
+}
+
 // Resumes tgtd however the test ends.
 class Resume {
 public:
@@ -162,6 +239,37 @@ TEST_F(IscsiAdapterTgt, HungTargetIsNoticedByUnansweredPingsBeforeTheCommandTime
     EXPECT_EQ(Send({0x00, 0, 0, 0, 0, 0}), SS_ERR);
     EXPECT_EQ(srb_.SRB_HaStat, HASTAT_TIMEOUT);
 }
+
+// A READ built on a MODE SENSE answered from memory, when the session breaks
+// under it (param: the break is met by a TEST UNIT READY in between rather
+// than by the READ itself). Asked of the drive, the MODE SENSE would have
+// met the break; sent on a new session, the READ would rely on mode data the
+// drive may no longer have.
+class RememberedModeSenseTgt : public IscsiAdapterTgt, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(RememberedModeSenseTgt, ReadIsNotSentPastASessionBreakUntilModeSenseAsksTheDrive) {
+    Install(2);
+    ASSERT_EQ(SetBlockLength(kBlock), SS_COMP);
+    ASSERT_EQ(ModeSense(), SS_COMP);
+    ASSERT_EQ(ModeSense(), SS_COMP) << "from memory";
+    std::vector<BYTE> data(kBlock);
+    auto sendRead = [&] { return Send({0x08, 0x01, 0, 0, 1, 0}, SRB_DIR_IN, data.data(), kBlock); };
+    {
+        const pid_t pid = TgtDaemon::Instance().Pid();
+        ASSERT_GT(pid, 0);
+        Resume resume(pid);
+        ASSERT_EQ(kill(pid, SIGSTOP), 0);
+        EXPECT_EQ(GetParam() ? Send({0x00, 0, 0, 0, 0, 0}) : sendRead(), SS_ERR);
+        EXPECT_EQ(srb_.SRB_HaStat, HASTAT_TIMEOUT);
+    }
+    EXPECT_EQ(sendRead(), SS_ERR);
+    EXPECT_NE(srb_.SRB_HaStat, HASTAT_OK) << "refused, not sent";
+    ASSERT_EQ(ModeSense(), SS_COMP);
+    sendRead();
+    EXPECT_EQ(srb_.SRB_HaStat, HASTAT_OK) << "sent to the drive again";
+}
+
+INSTANTIATE_TEST_SUITE_P(BreakMetBy, RememberedModeSenseTgt, ::testing::Bool());
 
 TEST_F(IscsiAdapterTgt, TargetThatStallsButAnswersKeepsItsSession) {
     Install(600, IscsiSession::Liveness{1, 3});

@@ -139,7 +139,7 @@ private:
         Log("ident", volume_->ReadIdentBlock(name, date, version));
         for (std::size_t i = 0; i < entries.size(); ++i) {
             Log("space", device_.SpaceFilemarks(1, address_.adapter, address_.target, 0));
-            Log("full " + entries[i].name, volume_->RestoreFile(TapeFormat::kFullRestoreMarker, "", 0, 0, kBlockLength, dir_ + "/full"));
+            Log("full " + entries[i].name, volume_->RestoreNextFile(kBlockLength, dir_ + "/full"));
             Log("same " + entries[i].name, Same(entries[i].name, "full"));
         }
         // Past the last record's filemark there is nothing more to read.

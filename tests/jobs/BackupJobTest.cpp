@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include "JobFixture.h"
+#include "jobs/MaintenanceHost.h"
+#include "jobs/RebuildDirFile.h"
 #include "jobs/SummaryTexts.h"
 
 namespace {
@@ -46,7 +48,7 @@ TEST_F(BackupJobTest, ArchivesGoFirstAndEntriesFollowTheRecordsInTapeOrder) {
     ASSERT_EQ(Space(0), 0);
     Rewind();
     ASSERT_EQ(Space(1), 0);
-    ASSERT_EQ(volume->RestoreFile("@@full**", "", 0, 0, blockLength, Dst()), 0);
+    ASSERT_EQ(volume->RestoreNextFile(blockLength, Dst()), 0);
     EXPECT_EQ(ReadFile(Dst() + "alpha.zip"), alpha);
 }
 
@@ -294,6 +296,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Unfit{"FourGiB", "huge.zip", std::int64_t{1} << 32, "huge.zip"},
                     Unfit{"NameOf255Bytes", std::string(255, 'n'), 1, std::string(255, 'n')},
                     Unfit{"NameWithSlash", "sub/x.txt", -1, "'sub/x.txt'"},
+                    Unfit{"FullRestoreMarker", "@@full**", 10, "'@@full**'"},
                     Unfit{"DotDot", "..", -1, "'..'"}),
     [](const testing::TestParamInfo<Unfit>& info) { return std::string(info.param.what); });
 
@@ -302,6 +305,104 @@ TEST_F(BackupJobTest, LargestFileThatFitsIsNotRefusedByThePreCheck) {
     const std::string longName(254, 'n');
     MakeFile(longName, 300, 2);
     BackUp({longName});
+    ASSERT_EQ(messages.shown.size(), 1u) << messages.shown[0].text;
+    EXPECT_EQ(messages.shown[0].kind, Success);
+    ExpectTapeMatchesCatalog(CatalogPath("Daily"));
+}
+
+// ---- a catalog that is behind the tape, or damaged ----
+
+// An older copy of the catalog (imported from the floppy, say) lists fewer
+// records than the tape holds: writing after its last one would cut off the
+// records it does not know.
+TEST_F(BackupJobTest, CatalogBehindTheTapeIsRefusedAndTheRecordsStay) {
+    Format();
+    for (const char* name : {"one.txt", "two.txt", "three.txt", "four.txt"}) MakeFile(name, 3000, name[1]);
+    BackUp({"one.txt"});
+    const Bytes older = ReadFile(CatalogPath("Daily"));
+    BackUp({"two.txt", "three.txt"});
+    WriteFile(CatalogPath("Daily"), older);
+    const Bytes tape = ReadFile(image);
+    messages.shown.clear();
+    cdbs.clear();
+
+    BackUp({"four.txt"});
+    EXPECT_EQ(Texts(), std::vector<std::string>{
+                           "Error: the tape holds 2 file records that the DirFile on hard drive does not list.\n"
+                           "Nothing was written. Create the Directory File from tape contents, or import the newer "
+                           "copy, on the Utilities tab."});
+    EXPECT_FALSE(Sent(0x0A) || Sent(0x10)) << "nothing written";
+    EXPECT_EQ(ReadFile(image), tape);
+    EXPECT_EQ(ReadFile(CatalogPath("Daily")), older);
+}
+
+// Entries after a bad type byte, or out of step after bytes went missing,
+// cannot be trusted to stand where their records are.
+class DamagedCatalogTest : public JobFixture, public testing::WithParamInterface<const char*> {};
+
+TEST_P(DamagedCatalogTest, IsRefusedBeforeTheTapeMoves) {
+    Format();
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"}) MakeFile(name, 100, name[0]);
+    BackUp({"a.txt", "b.txt", "c.txt"});
+    Bytes catalog = ReadFile(CatalogPath("Daily"));
+    const auto second = static_cast<std::ptrdiff_t>(78 + 286);
+    if (std::string(GetParam()) == "BadTypeByte") catalog[static_cast<std::size_t>(second)] = 0;
+    if (std::string(GetParam()) == "CutInTheMiddle")
+        catalog.erase(catalog.begin() + second + 100, catalog.begin() + second + 150);
+    WriteFile(CatalogPath("Daily"), catalog);
+    const Bytes tape = ReadFile(image);
+    messages.shown.clear();
+    cdbs.clear();
+
+    BackUp({"d.txt"});
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, Error);
+    EXPECT_EQ(messages.shown[0].text.rfind("Error: DirFile on hard drive is damaged after entry ", 0), 0u)
+        << messages.shown[0].text;
+    EXPECT_FALSE(Sent(0x11) || Sent(0x0A) || Sent(0x10)) << "no spacing, nothing written";
+    EXPECT_EQ(ReadFile(image), tape);
+    EXPECT_EQ(ReadFile(CatalogPath("Daily")), catalog);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DamagedCatalogTest, testing::Values("BadTypeByte", "CutInTheMiddle"));
+
+// ---- a full cartridge ----
+
+class NoHost : public MaintenanceHost {
+public:
+    void ShowDriveStatus() override {}
+    void ShowDirectoryFiles() override {}
+};
+
+// The backup that meets the end of the cartridge says which file did not
+// fit; the rebuilt catalog leaves out what it left; the next backup writes
+// over that.
+TEST_F(BackupJobTest, FullCartridgeThenRebuildThenTheNextBackupWritesOverTheRest) {
+    ChangeImage([] {}, 1);
+    Format();
+    MakeFile("a.bin", 400000, 1);
+    MakeFile("b.bin", 800000, 2);
+    MakeFile("c.bin", 100000, 3);
+    BackUp({"a.bin"});
+    messages.shown.clear();
+    BackUp({"b.bin"});
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_EQ(messages.shown.back(),
+              (RecordedMessage{"Write file tape error\nThe tape is full: 'b.bin' did not fit on it. The files "
+                               "written before it are safe on tape and in the DirFile.",
+                               Error}));
+    ASSERT_EQ(dirFile.CountEntries(CatalogPath("Daily")), 1);
+
+    std::filesystem::remove(CatalogPath("Daily"));
+    messages.shown.clear();
+    NoHost host;
+    EXPECT_EQ(RebuildDirFile(messages, status, device, drive, *volume, dirFile).Run(startDirectory, host),
+              JobResult::Done);
+    EXPECT_EQ(Entries(CatalogPath("Daily")).size(), 1u);
+    EXPECT_NE(messages.shown.back().text.find("The last file record on tape is unfinished"), std::string::npos);
+
+    messages.shown.clear();
+    BackUp({"c.bin"});
     ASSERT_EQ(messages.shown.size(), 1u) << messages.shown[0].text;
     EXPECT_EQ(messages.shown[0].kind, Success);
     ExpectTapeMatchesCatalog(CatalogPath("Daily"));

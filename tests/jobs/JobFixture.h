@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,11 +42,36 @@ protected:
         selection.blockLength = blockLength;
         clockNow = 1000;
         clockStep = 0;
+        MakeJobs();
+    }
+
+    void MakeJobs() {
         context = std::make_unique<JobContext>(JobContext{*volume, device, dirFile, selection, messages, status,
                                                           counters, window, startDirectory, tapeName, dirPath,
                                                           &JobFixture::FakeClock});
         jobs = std::make_unique<JobCommands>(*context, results, window);
         faults->beforeCdb = [this](std::span<const std::uint8_t> cdb) { cdbs.emplace_back(cdb.begin(), cdb.end()); };
+    }
+
+    // Takes the cartridge out, lets change work on the image file, and loads
+    // it again (capacityMb 0: the drive's default), as a new run would.
+    void ChangeImage(const std::function<void()>& change, int capacityMb = 0) {
+        jobs.reset();
+        context.reset();
+        volume.reset();
+        HostAdapterList::Install({});
+        change();
+        LoadImage(capacityMb);
+        SetBlockLength(blockLength);
+        volume = std::make_unique<TapeVolume>(messages, status, counters, drive);
+        MakeJobs();
+    }
+    // Index in the image of the first object of record k (from 1): after the
+    // k-th filemark.
+    static std::size_t RecordStart(const std::vector<TapObject>& objects, int k) {
+        std::size_t at = 0;
+        for (int marks = 0; at < objects.size() && marks < k; ++at) marks += objects[at].filemark;
+        return at;
     }
 
     void TearDown() override {

@@ -58,15 +58,17 @@ protected:
         TapeFixture::TearDown();
     }
 
-    int Rebuild() {
+    JobResult Rebuild() {
         RebuildDirFile rebuild(window, status, device, drive, *volume, dirFile);
         return rebuild.Run(start, host);
     }
 
     // Writes the image by hand (ident block, filemark, then each record's
-    // blocks and a filemark) and loads it as a fresh cartridge.
+    // blocks and a filemark, but none after the last when it is unfinished)
+    // and loads it as a fresh cartridge.
     void HandBuiltTape(const std::vector<std::vector<Bytes>>& records, const std::string& name = "Hand",
-                       const std::string& date = "01.02.2003", const std::string& version = "1.4") {
+                       const std::string& date = "01.02.2003", const std::string& version = "1.4",
+                       bool lastUnfinished = false) {
         std::vector<TapObject> objects;
         objects.push_back({false, HandBuilt::Ident(static_cast<std::size_t>(blockLength), name, date, version)});
         objects.push_back({true, {}});
@@ -74,7 +76,26 @@ protected:
             for (const auto& block : blocks) objects.push_back({false, block});
             objects.push_back({true, {}});
         }
+        if (lastUnfinished) objects.pop_back();
         UseImage(objects);
+    }
+
+    // Marks block `index` of the image as one the drive cannot read
+    // (SIMH's bad-data class) and loads the image again.
+    void MarkUnreadable(std::size_t index) {
+        volume.reset();
+        HostAdapterList::Install({});
+        bool ok = false;
+        const auto objects = TapImage::Parse(image, ok);
+        ASSERT_TRUE(ok);
+        Bytes bytes = ReadFile(image);
+        const std::size_t at = TapImage::OffsetOf(objects, index);
+        bytes[at + 3] |= 0x80;
+        bytes[at + 4 + objects[index].data.size() + 3] |= 0x80;
+        WriteFile(image, bytes);
+        LoadImage();
+        SetBlockLength(blockLength);
+        volume = std::make_unique<TapeVolume>(messages, status, counters, drive);
     }
 
     // A record of one header and one zero data block.
@@ -128,7 +149,7 @@ TEST_F(RebuildDirFileTest, LostCatalogComesBackByteForByte) {
     ASSERT_EQ(lost.size(), 78u + 4u * 286u);
     std::filesystem::remove(path);
 
-    EXPECT_EQ(Rebuild(), RebuildDirFile::kFinished);
+    EXPECT_EQ(Rebuild(), JobResult::Done);
     if (TodayText() != today) GTEST_SKIP() << "ran across midnight: the backup dates differ legitimately";
     EXPECT_EQ(ReadFile(path), lost);
     EXPECT_EQ(dirFile.CountEntries(path), 4);
@@ -143,7 +164,7 @@ TEST_F(RebuildDirFileTest, LostCatalogComesBackByteForByte) {
 
 TEST_F(RebuildDirFileTest, TapeWithOnlyAnIdentBlockGivesBareHeaderWithTheTapesDateAndVersion) {
     HandBuiltTape({}, "Bare", "29.02.2000", "1.2");
-    EXPECT_EQ(Rebuild(), RebuildDirFile::kFinished);
+    EXPECT_EQ(Rebuild(), JobResult::Done);
     const std::string path = start + "/Bare.twd";
     ASSERT_EQ(std::filesystem::file_size(path), 78u);
     std::string name, date, version;
@@ -158,8 +179,9 @@ TEST_F(RebuildDirFileTest, EntriesKeepTapeOrderAndEveryHeaderField) {
     const auto length = static_cast<std::size_t>(blockLength);
     HandBuiltTape({{HandBuilt::Header(length, 1, "b.txt", "01.01.2001", "02.02.2002", 2048, 3), Bytes(length),
                     Bytes(length), Bytes(length)},
-                   {HandBuilt::Header(length, 2, "A.ZIP", "03.03.2003", "04.04.2004", -5, 7)}});
-    ASSERT_EQ(Rebuild(), RebuildDirFile::kFinished);
+                   {HandBuilt::Header(length, 2, "A.ZIP", "03.03.2003", "04.04.2004", 1030, 2), Bytes(length),
+                    Bytes(length)}});
+    ASSERT_EQ(Rebuild(), JobResult::Done);
     const auto entries = Entries(start + "/Hand.twd");
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].name, "b.txt");
@@ -168,8 +190,8 @@ TEST_F(RebuildDirFileTest, EntriesKeepTapeOrderAndEveryHeaderField) {
     EXPECT_EQ(entries[0].size, 2048);
     EXPECT_EQ(entries[0].blocks, 3);
     EXPECT_EQ(entries[1].name, "A.ZIP");
-    EXPECT_EQ(entries[1].size, -5);
-    EXPECT_EQ(entries[1].blocks, 7);
+    EXPECT_EQ(entries[1].size, 1030);
+    EXPECT_EQ(entries[1].blocks, 2);
     // A type-2 header is written back as an ordinary entry of type 1.
     const Bytes bytes = ReadFile(start + "/Hand.twd");
     ASSERT_EQ(bytes.size(), 78u + 2u * 286u);
@@ -184,7 +206,7 @@ TEST_F(RebuildDirFileTest, MoreThan999RecordsAreAllWritten) {
     // Each entry is synced to its disk; memory-backed folders keep that quick.
     char pattern[] = "/dev/shm/tw-rebuild-XXXXXX";
     if (std::filesystem::is_directory("/dev/shm") && mkdtemp(pattern) != nullptr) start = memoryFolder = pattern;
-    ASSERT_EQ(Rebuild(), RebuildDirFile::kFinished);
+    ASSERT_EQ(Rebuild(), JobResult::Done);
     const std::string path = start + "/Hand.twd";
     EXPECT_EQ(std::filesystem::file_size(path), 78u + 1001u * 286u);
     const auto entries = Entries(path);
@@ -193,20 +215,70 @@ TEST_F(RebuildDirFileTest, MoreThan999RecordsAreAllWritten) {
     EXPECT_EQ(entries[1000].name, "f1000");
 }
 
-TEST_F(RebuildDirFileTest, BlockThatIsNoHeaderEndsTheListAsFinished) {
+// Damage costs its record only: record 3 is damaged in one way each, and
+// record 4 is still listed.
+struct RecordDamage {
+    const char* what;
+    const char* reason;
+};
+
+class RebuildDamageTest : public RebuildDirFileTest, public ::testing::WithParamInterface<RecordDamage> {};
+
+TEST_P(RebuildDamageTest, LeavesOutTheRecordAndGoesOn) {
+    const std::string what = GetParam().what;
     const auto length = static_cast<std::size_t>(blockLength);
-    HandBuiltTape({Record("one"), Record("two"), {Bytes(length, 0)}, Record("four")});
-    ASSERT_EQ(Rebuild(), RebuildDirFile::kFinished);
-    const auto entries = Entries(start + "/Hand.twd");
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[1].name, "two");
-    EXPECT_EQ(Texts().back(), "Finished creating Directory File");
+    auto header = [&](std::uint8_t type, std::uint32_t size, std::uint32_t blocks) {
+        return HandBuilt::Header(length, type, "x", "03.04.2005", "06.07.2008", size, blocks);
+    };
+    std::vector<Bytes> third = Record("x");
+    if (what == "NoHeader") third = {Bytes(length, 0)};
+    if (what == "BadType") third = {header(7, 10, 1), Bytes(length)};
+    if (what == "EmptyTapeFile") third = {};
+    if (what == "SizeAgainstBlockCount") third = {header(1, 5000, 1), Bytes(length)};
+    if (what == "FewerBlocks") third = {header(1, 3000, 3), Bytes(length)};
+    if (what == "MoreBlocks") third = {header(1, 10, 1), Bytes(length), Bytes(length), Bytes(length)};
+    HandBuiltTape({Record("one"), Record("two"), third, Record("four")});
+    // Objects: ident, mark, one (header, block, mark), two (the same), x (header, block 9, ...).
+    if (what == "UnreadableBlock") MarkUnreadable(9);
+
+    EXPECT_EQ(Rebuild(), JobResult::Failed);
+    std::vector<std::string> names;
+    for (const auto& e : Entries(start + "/Hand.twd")) names.push_back(e.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"one", "two", "four"}));
+    EXPECT_EQ(Texts(), (std::vector<std::string>{kQuestion,
+                                                  std::string("Error: file record 3 on tape skipped: ") +
+                                                      GetParam().reason,
+                                                  "Finished creating Directory File\n1 file record was left out."}));
+    EXPECT_EQ(window.shown.back().kind, Attention);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, RebuildDamageTest,
+                         ::testing::Values(RecordDamage{"NoHeader", "no file header"},
+                                           RecordDamage{"BadType", "no file header"},
+                                           RecordDamage{"EmptyTapeFile", "no file header"},
+                                           RecordDamage{"SizeAgainstBlockCount", "its header is damaged"},
+                                           RecordDamage{"FewerBlocks", "fewer blocks than its header says"},
+                                           RecordDamage{"MoreBlocks", "more blocks than its header says"},
+                                           RecordDamage{"UnreadableBlock", "it cannot be read"}),
+                         [](const auto& info) { return std::string(info.param.what); });
+
+// What a backup that did not end leaves (a full cartridge, a crash) is no
+// file record: listing it would make every later backup and its restore fail.
+TEST_F(RebuildDirFileTest, UnfinishedLastRecordIsLeftOutAndSaidSo) {
+    HandBuiltTape({Record("one"), Record("two"), Record("three")}, "Hand", "01.02.2003", "1.4", true);
+    EXPECT_EQ(Rebuild(), JobResult::Done);
+    std::vector<std::string> names;
+    for (const auto& e : Entries(start + "/Hand.twd")) names.push_back(e.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"one", "two"}));
+    EXPECT_EQ(Texts().back(), "Finished creating Directory File\nThe last file record on tape is unfinished and was "
+                              "left out; the next backup writes over it.");
+    EXPECT_EQ(window.shown.back().kind, Success);
 }
 
 TEST_F(RebuildDirFileTest, DecliningTheFirstQuestionDoesNothing) {
     HandBuiltTape({Record("one")});
     window.answers = {kMessageCancel};
-    EXPECT_EQ(Rebuild(), RebuildDirFile::kDeclined);
+    EXPECT_EQ(Rebuild(), JobResult::Declined);
     EXPECT_FALSE(std::filesystem::exists(start + "/Hand.twd"));
     EXPECT_TRUE(status.statuses.empty());
     EXPECT_EQ(log, (std::vector<std::string>{"message 1: " + kQuestion}));
@@ -217,7 +289,7 @@ TEST_F(RebuildDirFileTest, DecliningTheOverwriteKeepsTheOldFileByteForByte) {
     const Bytes old = {'o', 'l', 'd', 0, 1, 2, 3};
     WriteFile(start + "/Hand.twd", old);
     window.answers = {kMessageOk, kMessageCancel};
-    EXPECT_EQ(Rebuild(), RebuildDirFile::kDeclined);
+    EXPECT_EQ(Rebuild(), JobResult::Declined);
     EXPECT_EQ(ReadFile(start + "/Hand.twd"), old);
     EXPECT_EQ(log, (std::vector<std::string>{"message 1: " + kQuestion, "message 1: " + kOverwrite, "drive status"}));
 }
@@ -226,14 +298,14 @@ TEST_F(RebuildDirFileTest, ConfirmedOverwriteReplacesTheOldFileWhole) {
     HandBuiltTape({Record("one")});
     WriteFile(start + "/Hand.twd", Bytes(5000, 0x55));
     window.answers = {kMessageOk, kMessageOk};
-    EXPECT_EQ(Rebuild(), RebuildDirFile::kFinished);
+    EXPECT_EQ(Rebuild(), JobResult::Done);
     EXPECT_EQ(std::filesystem::file_size(start + "/Hand.twd"), 78u + 286u);
     EXPECT_EQ(Texts(), (std::vector<std::string>{kQuestion, kOverwrite, "Finished creating Directory File"}));
 }
 
 TEST_F(RebuildDirFileTest, BlankTapeIsAnIdentBlockErrorAndWritesNothing) {
     SetUpDrive(1024);  // a fresh, empty cartridge
-    EXPECT_EQ(Rebuild(), RebuildDirFile::kFailed);
+    EXPECT_EQ(Rebuild(), JobResult::Failed);
     EXPECT_TRUE(std::filesystem::is_empty(start));
     EXPECT_EQ(log, (std::vector<std::string>{"message 1: " + kQuestion,
                                              "message 3: Error reading IdentBlock from tape", "drive status"}));
@@ -242,7 +314,7 @@ TEST_F(RebuildDirFileTest, BlankTapeIsAnIdentBlockErrorAndWritesNothing) {
 TEST_F(RebuildDirFileTest, FailedRewindIsReportedAndWritesNothing) {
     HandBuiltTape({Record("one")});
     faults->failOpcode = 0x01;  // REWIND
-    EXPECT_EQ(Rebuild(), RebuildDirFile::kFailed);
+    EXPECT_EQ(Rebuild(), JobResult::Failed);
     EXPECT_TRUE(std::filesystem::is_empty(start));
     EXPECT_EQ(log, (std::vector<std::string>{"message 1: " + kQuestion, "message 3: Rewind tape error",
                                              "drive status"}));
@@ -250,7 +322,7 @@ TEST_F(RebuildDirFileTest, FailedRewindIsReportedAndWritesNothing) {
 
 TEST_F(RebuildDirFileTest, TapeNameThatWouldLeaveTheStartDirectoryIsRefused) {
     HandBuiltTape({Record("one")}, "..");
-    EXPECT_EQ(Rebuild(), RebuildDirFile::kFailed);
+    EXPECT_EQ(Rebuild(), JobResult::Failed);
     EXPECT_TRUE(std::filesystem::is_empty(start));
     EXPECT_FALSE(std::filesystem::exists(dir + "/...twd"));
     EXPECT_EQ(Texts().back(), "Error: the tape name '..' cannot be used as a file name");
@@ -265,11 +337,11 @@ TEST_F(RebuildDirFileTest, FailedEntryWriteStopsAndKeepsTheEntriesBefore) {
     rlimit small = saved;
     small.rlim_cur = 78 + 286;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const int result = Rebuild();
+    const JobResult result = Rebuild();
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
 
-    EXPECT_EQ(result, RebuildDirFile::kFailed);
+    EXPECT_EQ(result, JobResult::Failed);
     const auto entries = Entries(start + "/Hand.twd");
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].name, "one");
@@ -281,17 +353,19 @@ TEST_F(RebuildDirFileTest, FailedEntryWriteStopsAndKeepsTheEntriesBefore) {
 // leave the restore folder or not fit the entry's 254-byte name field.
 class RebuildUnsafeNameTest : public RebuildDirFileTest, public ::testing::WithParamInterface<std::string> {};
 
-TEST_P(RebuildUnsafeNameTest, StopsWithTheRecordNumberAndKeepsTheEntriesBefore) {
+TEST_P(RebuildUnsafeNameTest, LeavesOutThatRecordWithItsNumberAndGoesOn) {
     HandBuiltTape({Record("first.txt"), Record("second.txt"), Record(GetParam()), Record("after.txt")});
-    EXPECT_EQ(Rebuild(), RebuildDirFile::kFailed);
+    EXPECT_EQ(Rebuild(), JobResult::Failed);
     const auto entries = Entries(start + "/Hand.twd");
-    ASSERT_EQ(entries.size(), 2u);
+    ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[1].name, "second.txt");
-    EXPECT_EQ(Texts().back(), "Error: the name of file record 3 on tape cannot be used as a file name: '" +
-                                  GetParam() + "'\nThe Directory File was written up to record 2.");
-    EXPECT_EQ(window.shown.back().kind, Error);
+    EXPECT_EQ(entries[2].name, "after.txt");
+    const auto texts = Texts();
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[1], "Error: file record 3 on tape skipped: its name cannot be used as a file name: '" +
+                            GetParam() + "'");
+    EXPECT_EQ(window.shown[1].kind, Error);
     EXPECT_EQ(log.back(), "drive status");
-    EXPECT_EQ(std::find(log.begin(), log.end(), "directory files"), log.end());
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, RebuildUnsafeNameTest,
@@ -300,7 +374,7 @@ INSTANTIATE_TEST_SUITE_P(Names, RebuildUnsafeNameTest,
 
 TEST_F(RebuildDirFileTest, NameOf254BytesIsTheLongestKept) {
     HandBuiltTape({Record(std::string(254, 'n'))});
-    ASSERT_EQ(Rebuild(), RebuildDirFile::kFinished);
+    ASSERT_EQ(Rebuild(), JobResult::Done);
     const auto entries = Entries(start + "/Hand.twd");
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].name, std::string(254, 'n'));

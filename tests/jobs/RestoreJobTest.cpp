@@ -4,6 +4,7 @@
 
 #include "JobFixture.h"
 #include "jobs/RestoreJob.h"
+#include "support/FileSizeLimit.h"
 
 namespace {
 
@@ -108,9 +109,11 @@ TEST_F(RestoreJobTest, FullRestoreEndsAtADeclinedOverwriteWithTheFilesBefore) {
 
 TEST_F(RestoreJobTest, FullRestoreThatCannotWriteItsFileEndsWithAnError) {
     SetUpTape();
-    // A full disk: every write to this name fails with ENOSPC.
-    ASSERT_EQ(symlink("/dev/full", (Dst() + "f1.bin").c_str()), 0);
-    jobs->StartCommand(kRestoreJobTab);
+    // A disk that fills up after f0.bin (1000 bytes).
+    {
+        FileSizeLimit full(1000);
+        EXPECT_EQ(jobs->StartCommand(kRestoreJobTab), JobResult::Failed);
+    }
     const auto texts = Texts();
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_EQ(texts[1], "Error writing file: " + Dst() + "f1.bin");
@@ -122,9 +125,11 @@ TEST_F(RestoreJobTest, FullRestoreThatCannotWriteItsFileEndsWithAnError) {
 
 TEST_F(RestoreJobTest, SelectiveRestoreThatCannotWriteItsFileEndsWithAnError) {
     SetUpTape();
-    ASSERT_EQ(symlink("/dev/full", (Dst() + "f3.bin").c_str()), 0);
     MarkRows({3, 4}, 11, 15);
-    jobs->StartCommand(kRestoreJobTab);
+    {
+        FileSizeLimit full(1000);
+        jobs->StartCommand(kRestoreJobTab);
+    }
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Error writing file: " + Dst() + "f3.bin", "Restore error"}));
     EXPECT_FALSE(Restored(4));
 }
@@ -191,6 +196,89 @@ TEST_F(RestoreJobTest, TapeReadErrorInSelectiveRestoreIsARestoreError) {
     ASSERT_EQ(Texts().size(), 2u);
     EXPECT_EQ(Texts()[0].rfind("Tape read error {", 0), 0u);
     EXPECT_EQ(Texts()[1], "Restore error");
+}
+
+// Damage in the middle of the tape costs the full restore that one record:
+// record 3 (f2.bin, a header and six blocks) is damaged in one way each.
+struct Damage {
+    const char* what;
+    const char* reason;
+};
+
+class FullRestoreDamageTest : public RestoreJobTest, public testing::WithParamInterface<Damage> {
+protected:
+    void Damage3() {
+        const std::string what = GetParam().what;
+        ChangeImage([&] {
+            bool ok = false;
+            auto objects = TapImage::Parse(image, ok);
+            ASSERT_TRUE(ok);
+            const std::size_t header = RecordStart(objects, 3);
+            if (what == "NoHeader") objects[header].data[0] = 7;
+            // 3952 bytes take 4 blocks, not the 6 the header says.
+            if (what == "SizeAgainstBlockCount")
+                objects[header].data[280] = static_cast<std::uint8_t>((6000 - 2048) >> 8);
+            if (what == "MissingBlocks") objects.erase(objects.begin() + static_cast<std::ptrdiff_t>(header) + 4,
+                                                        objects.begin() + static_cast<std::ptrdiff_t>(header) + 7);
+            TapImage::Write(image, objects);
+            // A block the drive reports as unreadable (SIMH's bad-data class).
+            if (what == "UnreadableBlock") {
+                Bytes bytes = ReadFile(image);
+                const std::size_t at = TapImage::OffsetOf(objects, header + 2);
+                bytes[at + 3] |= 0x80;
+                bytes[at + 4 + objects[header + 2].data.size() + 3] |= 0x80;
+                WriteFile(image, bytes);
+            }
+        });
+    }
+};
+
+TEST_P(FullRestoreDamageTest, ReportsTheRecordAndRestoresTheOthers) {
+    SetUpTape();
+    Damage3();
+    EXPECT_EQ(jobs->StartCommand(kRestoreJobTab), JobResult::Failed);
+    const auto texts = Texts();
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(messages.shown[1],
+              (RecordedMessage{std::string("Error: file record 3 on tape skipped: ") + GetParam().reason, Error}));
+    EXPECT_EQ(texts[2].rfind("Restore ended with 1 file record skipped!\nTotal size: " +
+                                 std::to_string(1000 + 3500 + 8500 + 11000 + 13500) + " Bytes\n",
+                             0),
+              0u)
+        << texts[2];
+    EXPECT_EQ(messages.shown[2].kind, Attention);
+    for (int i : {0, 1, 3, 4, 5}) ExpectRestored(i);
+    EXPECT_FALSE(Restored(2));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dst()), std::filesystem::directory_iterator()), 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, FullRestoreDamageTest,
+                         testing::Values(Damage{"NoHeader", "no file header"},
+                                         Damage{"SizeAgainstBlockCount", "its header is damaged"},
+                                         Damage{"UnreadableBlock", "it cannot be read"},
+                                         Damage{"MissingBlocks", "fewer blocks than its header says"}),
+                         [](const auto& info) { return std::string(info.param.what); });
+
+// A backup that did not end leaves a record without its filemark: not
+// damage, but not a file either.
+TEST_F(RestoreJobTest, FullRestoreNotesAnUnfinishedLastRecord) {
+    SetUpTape();
+    MakeFile("late.bin", 30000, 40);
+    faults->failOpcode = 0x0A;
+    faults->failFrom = 3;
+    BackUp({"late.bin"});
+    faults->failOpcode = -1;
+    messages.shown.clear();
+    window.folder = Dst();
+    window.rows.clear();
+    EXPECT_EQ(jobs->StartCommand(kRestoreJobTab), JobResult::Done);
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1].kind, Success);
+    EXPECT_NE(messages.shown[1].text.find("\nThe last file record on tape is unfinished and was not restored."),
+              std::string::npos)
+        << messages.shown[1].text;
+    for (int i = 0; i < 6; ++i) ExpectRestored(i);
+    EXPECT_FALSE(std::filesystem::exists(Dst() + "late.bin"));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include "support/FileSizeLimit.h"
 #include "support/TapeFixture.h"
 
 namespace {
@@ -74,7 +75,7 @@ TEST_F(RestoreVerifyTest, SelectiveRestoreLeavesCountersToTheJob) {
 
 TEST_F(RestoreVerifyTest, FullRestoreResetsCountersPerFile) {
     counters.bytesDone = 500;
-    ASSERT_EQ(volume->RestoreFile("@@full**", "", 0, 0, 1024, Dst()), 0);
+    ASSERT_EQ(volume->RestoreNextFile(1024, Dst()), 0);
     EXPECT_EQ(status.statuses, std::vector<std::string>{"Restoring 'f.bin'..."});
     ASSERT_FALSE(status.progress.empty());
     EXPECT_EQ(status.progress.front(), Progress(0, static_cast<std::int64_t>(kSize)));
@@ -122,8 +123,11 @@ TEST_P(HeaderMismatchTest, VerifyRefusesWithMessage) {
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"Error: file infos do not match", Error}}));
 }
 
+// The name earlier versions took for "whatever comes next" is a name like
+// any other.
 INSTANTIATE_TEST_SUITE_P(Fields, HeaderMismatchTest,
                          ::testing::Values(Mismatch{"Name", "F.bin", false, kSize, kBlocks},
+                                           Mismatch{"FullRestoreMarker", "@@full**", false, kSize, kBlocks},
                                            Mismatch{"Date", "f.bin", true, kSize, kBlocks},
                                            Mismatch{"Size", "f.bin", false, kSize + 1, kBlocks},
                                            Mismatch{"Blocks", "f.bin", false, kSize, kBlocks + 1}),
@@ -164,15 +168,19 @@ TEST_F(RestoreVerifyTest, MissingDestinationFolderCannotBeCreated) {
 }
 
 TEST_F(RestoreVerifyTest, DiskFullWhileRestoringIsReported) {
-    // Every write to /dev/full fails with ENOSPC, as on a full disk.
-    std::filesystem::create_symlink("/dev/full", Dst() + "f.bin");
-    EXPECT_EQ(Restore(Dst()), -1);
+    {
+        FileSizeLimit full(1000);
+        EXPECT_EQ(Restore(Dst()), -1);
+    }
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"Error writing file: " + Dst() + "f.bin", Error}}));
+    EXPECT_TRUE(std::filesystem::is_empty(Dst())) << "no half-written file, no temporary one";
 }
 
 TEST_F(RestoreVerifyTest, OnlyCreateAndWriteFailuresCountAsDiskFailures) {
-    std::filesystem::create_symlink("/dev/full", Dst() + "f.bin");
-    EXPECT_EQ(Restore(Dst()), -1);
+    {
+        FileSizeLimit full(1000);
+        EXPECT_EQ(Restore(Dst()), -1);
+    }
     EXPECT_TRUE(volume->LastRestoreDiskFailed());
     ToRecord();
     EXPECT_EQ(Restore(dir + "/absent/"), -1);
@@ -189,6 +197,41 @@ TEST_F(RestoreVerifyTest, OnlyCreateAndWriteFailuresCountAsDiskFailures) {
     EXPECT_EQ(Restore(Dst()), -1);  // no header: the end of the tape
     EXPECT_FALSE(volume->LastRestoreDiskFailed());
 }
+
+// A link under the name is asked about and replaced, never followed; a file
+// with other names keeps its content under them.
+enum class Occupant { DanglingLink, LinkToAFile, HardLink };
+
+class OccupiedNameTest : public RestoreVerifyTest, public ::testing::WithParamInterface<Occupant> {};
+
+TEST_P(OccupiedNameTest, RestoreReplacesTheNameNotWhatItLeadsTo) {
+    const std::string other = dir + "/other.bin";
+    const std::string name = Dst() + "f.bin";
+    if (GetParam() != Occupant::DanglingLink) WriteFile(other, Bytes{'k'});
+    if (GetParam() == Occupant::HardLink)
+        ASSERT_EQ(::link(other.c_str(), name.c_str()), 0);
+    else
+        ASSERT_EQ(::symlink(other.c_str(), name.c_str()), 0);
+    ASSERT_EQ(Restore(Dst()), 0);
+    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"File exist: " + name + ". Overwrite?", Question}}));
+    EXPECT_FALSE(std::filesystem::is_symlink(name));
+    EXPECT_EQ(ReadFile(name), content);
+    if (GetParam() == Occupant::DanglingLink)
+        EXPECT_FALSE(std::filesystem::exists(other));
+    else
+        EXPECT_EQ(ReadFile(other), Bytes{'k'});
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dst()), std::filesystem::directory_iterator()), 1);
+}
+
+std::string OccupantName(const ::testing::TestParamInfo<Occupant>& info) {
+    return info.param == Occupant::DanglingLink ? "DanglingLink"
+           : info.param == Occupant::LinkToAFile ? "LinkToAFile"
+                                                 : "HardLink";
+}
+
+INSTANTIATE_TEST_SUITE_P(Occupants, OccupiedNameTest,
+                         ::testing::Values(Occupant::DanglingLink, Occupant::LinkToAFile, Occupant::HardLink),
+                         OccupantName);
 
 TEST_F(RestoreVerifyTest, VerifyOfDeletedFileIsMinusTwoSilently) {
     std::filesystem::remove(Src() + "f.bin");
@@ -230,11 +273,12 @@ TEST_P(ShortFileTest, FileShorterThanRecordedDiffersAtItsEnd) {
 // Ends inside each transfer, and one byte short.
 INSTANTIATE_TEST_SUITE_P(Lengths, ShortFileTest, ::testing::Values(0, 100, 65536, 70000, kSize - 1));
 
-TEST_F(RestoreVerifyTest, FileThatGrewWithUnchangedStartIsIdentical) {
+TEST_F(RestoreVerifyTest, FileThatGrewDiffersWhereItsRecordEnds) {
     Bytes grown = content;
     grown.resize(kSize + 4000, 'g');
     WriteFile(Src() + "f.bin", grown);
-    EXPECT_EQ(Verify(Src()), kVerifyIdentical);
+    EXPECT_EQ(Verify(Src()), static_cast<int>(kSize));
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 // A short file must not be compared with what the buffer held before.
@@ -250,19 +294,21 @@ TEST_F(RestoreVerifyTest, ShortFileIsNotComparedWithStaleBuffer) {
 struct DamageCase {
     std::size_t block;
     const char* text;
-    std::size_t restoredBytes;  // what the restored file keeps
 };
 
 class DamagedTapeTest : public RestoreVerifyTest, public ::testing::WithParamInterface<DamageCase> {};
 
-TEST_P(DamagedTapeTest, RestoreNamesTheTransferAndKeepsWhatWasWritten) {
+// The file it would have replaced stays whole, and nothing half-written is
+// left beside it.
+TEST_P(DamagedTapeTest, RestoreNamesTheTransferAndLeavesTheOldFileAlone) {
     const auto c = GetParam();
     DamageDataBlock(c.block);
+    WriteFile(Dst() + "f.bin", Bytes{'o', 'l', 'd'});
     EXPECT_EQ(Restore(Dst()), -1);
-    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{c.text, Error}}));
-    const Bytes restored = ReadFile(Dst() + "f.bin");
-    EXPECT_EQ(restored.size(), c.restoredBytes);
-    EXPECT_TRUE(std::equal(restored.begin(), restored.end(), content.begin()));
+    const RecordedMessage question{"File exist: " + Dst() + "f.bin. Overwrite?", Question};
+    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{question, {c.text, Error}}));
+    EXPECT_EQ(ReadFile(Dst() + "f.bin"), (Bytes{'o', 'l', 'd'}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dst()), std::filesystem::directory_iterator()), 1);
 }
 
 TEST_P(DamagedTapeTest, VerifyNamesTheTransfer) {
@@ -273,9 +319,9 @@ TEST_P(DamagedTapeTest, VerifyNamesTheTransfer) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Blocks, DamagedTapeTest,
-                         ::testing::Values(DamageCase{10, "Tape read error {64}", 0},
-                                           DamageCase{68, "Tape read error {10}", 65536},
-                                           DamageCase{74, "Tape read error {1}", 65536 + 10240}));
+                         ::testing::Values(DamageCase{10, "Tape read error {64}"},
+                                           DamageCase{68, "Tape read error {10}"},
+                                           DamageCase{74, "Tape read error {1}"}));
 
 // ---- spacing to end of data ----
 

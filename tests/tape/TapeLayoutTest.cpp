@@ -135,10 +135,10 @@ TEST_P(UnsafeNameTest, FullRestoreRefusesNameAndWritesNothing) {
               Mark()});
     std::filesystem::create_directories(Dst() + "sub");
     ASSERT_EQ(Space(1), 0);
-    EXPECT_EQ(volume->RestoreFile("@@full**", "", 0, 0, 1024, Dst() + "sub/"), -1);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].kind, Error);
-    EXPECT_EQ(messages.shown[0].text, "Error: file name on tape not allowed: '" + bad + "'");
+    // The full restore reports it with the record's number.
+    EXPECT_EQ(volume->RestoreNextFile(1024, Dst() + "sub/"), -1);
+    EXPECT_EQ(volume->LastFault(), RecordFault::BadName);
+    EXPECT_TRUE(messages.shown.empty());
     // Nothing appeared anywhere under the folder's parent.
     EXPECT_EQ(std::distance(std::filesystem::recursive_directory_iterator(Dst()),
                             std::filesystem::recursive_directory_iterator()),
@@ -158,15 +158,39 @@ TEST_P(UnsafeNameTest, VerifyRefusesNameFromCatalogAndTape) {
 
 INSTANTIATE_TEST_SUITE_P(Names, UnsafeNameTest, ::testing::Values("", ".", "..", "../escape", "a/b", "/etc/x"));
 
+// The blocks are read by the size and the filemarks counted past them: a
+// header whose two numbers disagree is damaged, whatever the catalog says.
+TEST_F(TapeLayoutTest, HeaderWhoseSizeAndBlockCountDisagreeIsDamaged) {
+    UseImage({Block(HandBuilt::Ident(1024, "T", "01.01.2026", "1.6")), Mark(),
+              Block(HandBuilt::Header(1024, 1, "odd", "01.01.2026", "02.01.2026", 1000, 3)), Block(Bytes(1024, 'A')),
+              Block(Bytes(1024, 'B')), Block(Bytes(1024, 'C')), Mark()});
+    WriteFile(Src() + "odd", Bytes(1000, 'A'));
+    ASSERT_EQ(Space(1), 0);
+    EXPECT_EQ(volume->RestoreFile("odd", "01.01.2026", 1000, 3, 1024, Dst()), -1);
+    Rewind();
+    ASSERT_EQ(Space(1), 0);
+    EXPECT_EQ(volume->VerifyFile("odd", "01.01.2026", 1000, 3, 1024, Src()), kVerifyFailed);
+    Rewind();
+    ASSERT_EQ(Space(1), 0);
+    EXPECT_EQ(volume->RestoreNextFile(1024, Dst()), -1);
+    EXPECT_EQ(volume->LastFault(), RecordFault::BadHeader);
+    const RecordedMessage damaged{"Error: file header of 'odd' is damaged", Error};
+    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{damaged, damaged}));
+    EXPECT_FALSE(std::filesystem::exists(Dst() + "odd"));
+}
+
 TEST_F(TapeLayoutTest, NegativeSizeInHeaderIsRefused) {
     UseImage({Block(HandBuilt::Ident(1024, "T", "01.01.2026", "1.6")), Mark(),
               Block(HandBuilt::Header(1024, 1, "neg", "01.01.2026", "02.01.2026", 0xFFFFFFF0u, 1)),
               Block(Bytes(1024, 0)), Mark()});
     ASSERT_EQ(Space(1), 0);
-    EXPECT_EQ(volume->RestoreFile("@@full**", "", 0, 0, 1024, Dst()), -1);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "Error: file header of 'neg' is damaged");
+    EXPECT_EQ(volume->RestoreNextFile(1024, Dst()), -1);
+    EXPECT_EQ(volume->LastFault(), RecordFault::BadHeader);
     EXPECT_FALSE(std::filesystem::exists(Dst() + "neg"));
+    Rewind();
+    ASSERT_EQ(Space(1), 0);
+    EXPECT_EQ(volume->RestoreFile("neg", "01.01.2026", -16, 1, 1024, Dst()), -1);
+    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"Error: file header of 'neg' is damaged", Error}}));
 }
 
 }  // namespace

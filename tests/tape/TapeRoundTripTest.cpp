@@ -81,7 +81,7 @@ TEST_P(TapeRoundTripTest, FullRestoreTakesEveryRecordInTapeOrder) {
     }
     Rewind();
     int restored = 0;
-    while (Space(1) == 0 && volume->RestoreFile("@@full**", "", 0, 0, blockLength, Dst()) == 0) ++restored;
+    while (Space(1) == 0 && volume->RestoreNextFile(blockLength, Dst()) == 0) ++restored;
     EXPECT_EQ(restored, 3);
     for (std::size_t i = 0; i < 3; ++i)
         EXPECT_EQ(ReadFile(Dst() + NameOf(i)), Pattern(sizes[i + 3], static_cast<std::uint32_t>(i)));

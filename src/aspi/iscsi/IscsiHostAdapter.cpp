@@ -6,6 +6,7 @@
 #include "aspi/ScsiExec.h"
 #include "aspi/ScsiOpcodes.h"
 #include "aspi/iscsi/ReadDataCount.h"
+#include "aspi/iscsi/TapeOpcodes.h"
 
 namespace {
 
@@ -23,6 +24,16 @@ std::int64_t NowMs() {
 bool IsLoginAttention(const IscsiOutcome& outcome) {
     return outcome.kind == IscsiOutcome::Kind::CheckCondition && outcome.senseLength >= 13 &&
            (outcome.sense[2] & 0x0f) == 0x06 && outcome.sense[12] == 0x29;
+}
+
+// An outcome after which the drive's mode data may differ from what it last
+// reported: anything but GOOD or a CHECK CONDITION about the command itself
+// (sense keys other than NOT READY and UNIT ATTENTION).
+bool MayHaveChangedModeData(const IscsiOutcome& outcome) {
+    if (outcome.kind == IscsiOutcome::Kind::Good) return false;
+    if (outcome.kind != IscsiOutcome::Kind::CheckCondition || outcome.senseLength < 3) return true;
+    const std::uint8_t key = outcome.sense[2] & 0x0f;
+    return key == 0x02 || key == 0x06;
 }
 
 }  // namespace
@@ -56,6 +67,7 @@ IscsiOutcome IscsiHostAdapter::Run(int lun, const CdbTransfer& transfer, std::ui
 
 int IscsiHostAdapter::DeviceType(int target) {
     if (target < 0 || target >= kLuns) return -1;
+    const std::lock_guard<std::mutex> lock(mutex_);
     if (session_.IsOpen() && typesGeneration_ == session_.Generation() && typeKnown_[target]) return types_[target];
     if (!session_.IsOpen()) {
         const bool recentlyFailed = lastFailedOpen_ != 0 && NowMs() - lastFailedOpen_ < kRetryOpenAfterMs;
@@ -70,7 +82,9 @@ int IscsiHostAdapter::DeviceType(int target) {
     }
     const CdbTransfer transfer = CdbTransfer::Shape(kInquiryCdb, DataDirection::In, kInquiryCdb[4]);
     inquiry_.fill(0);
+    DrainWrites();
     const IscsiOutcome outcome = Run(target, transfer, inquiry_.data());
+    Observe(target, transfer, outcome, inquiry_.data());
     switch (outcome.kind) {
     case IscsiOutcome::Kind::Good: {
         // Qualifier 1 (not connected) and 3 (no such LUN) mean no device.
@@ -92,14 +106,31 @@ int IscsiHostAdapter::DeviceType(int target) {
 }
 
 void IscsiHostAdapter::Execute(int target, ScsiExec& exec) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const std::span<std::uint8_t> data = exec.Data();
+    const CdbTransfer transfer = CdbTransfer::Shape(exec.Cdb(), exec.Direction(), data.size());
+    writes_.Collect();
+    TakeWriteFailure();
+    if (AnswerFromMemory(target, transfer, data.data()) || Buffer(target, transfer, data.data())) {
+        exec.FinishGood();
+        return;
+    }
+    // Everything else goes to the drive alone, after the buffered writes.
+    DrainWrites();
+    if (IscsiOutcome held; luns_[target].held.Refuses(transfer.cdb[0], held)) {
+        Finish(held, exec);
+        return;
+    }
     if (const IscsiOutcome::Kind opened = OpenSession(); opened != IscsiOutcome::Kind::Good) {
         IscsiOutcome failed;
         failed.kind = opened;
         Finish(failed, exec);
         return;
     }
-    const std::span<std::uint8_t> data = exec.Data();
-    const CdbTransfer transfer = CdbTransfer::Shape(exec.Cdb(), exec.Direction(), data.size());
+    if (IscsiOutcome lost; SessionLostUnder(target, transfer, lost)) {
+        Finish(lost, exec);
+        return;
+    }
     const IscsiOutcome outcome = Run(target, transfer, data.data());
     if (outcome.kind == IscsiOutcome::Kind::CheckCondition && transfer.direction == DataDirection::In) {
         // The target may send stale bytes beyond what it really read; only
@@ -107,7 +138,76 @@ void IscsiHostAdapter::Execute(int target, ScsiExec& exec) {
         const std::size_t valid = ReadDataCount::ValidBytes(transfer, outcome.sense.data(), outcome.senseLength);
         if (valid < transfer.dataLength) std::memset(data.data() + valid, 0, transfer.dataLength - valid);
     }
+    Observe(target, transfer, outcome, data.data());
     Finish(outcome, exec);
+}
+
+bool IscsiHostAdapter::AnswerFromMemory(int lun, const CdbTransfer& transfer, std::uint8_t* data) {
+    Lun& state = luns_[lun];
+    if (!session_.IsOpen() || state.held.Holding() ||
+        !state.modeSense.Answer(transfer, session_.Generation(), data))
+        return false;
+    state.answeredFromMemory = true;
+    state.answeredSession = session_.Generation();
+    return true;
+}
+
+bool IscsiHostAdapter::SessionLostUnder(int lun, const CdbTransfer& transfer, IscsiOutcome& lost) {
+    Lun& state = luns_[lun];
+    if (!state.answeredFromMemory || !TapeOpcodes::MovesBlocks(transfer.cdb[0]) ||
+        state.answeredSession == session_.Generation())
+        return false;
+    // The remembered answer came from a session that has since broken; the
+    // drive behind the new one may have been reset.
+    lost.kind = IscsiOutcome::Kind::Failed;
+    state.held.Hold(lost, HeldFailure::Until::ModeRead, true);
+    return true;
+}
+
+bool IscsiHostAdapter::Buffer(int lun, const CdbTransfer& transfer, const std::uint8_t* data) {
+    Lun& state = luns_[lun];
+    // The first commands after a login go one at a time: they may meet the
+    // login's unit attention, which Run swallows. A drive refuses a write to
+    // a protected tape at once, so only a tape the drive itself has just
+    // called writable gets buffered writes.
+    if (transfer.cdb[0] != TapeOpcodes::kWrite6 || transfer.direction != DataDirection::Out ||
+        !session_.IsOpen() || attentionsCleared_[lun] != session_.Generation() || state.held.Holding() ||
+        !state.modeSense.SaysWritable(session_.Generation()))
+        return false;
+    state.modeSense.Sending(transfer);
+    if (writes_.Queue(lun, transfer, data)) return true;
+    TakeWriteFailure();
+    return false;
+}
+
+void IscsiHostAdapter::DrainWrites() {
+    writes_.Drain();
+    TakeWriteFailure();
+}
+
+void IscsiHostAdapter::TakeWriteFailure() {
+    int lun = 0;
+    IscsiOutcome failure;
+    if (!writes_.TakeFailure(lun, failure)) return;
+    Lun& state = luns_[lun];
+    state.modeSense.Forget();
+    state.held.Hold(HeldFailure::Deferred(failure), HeldFailure::Until::Positioned, false);
+}
+
+void IscsiHostAdapter::Observe(int lun, const CdbTransfer& transfer, const IscsiOutcome& outcome,
+                               const std::uint8_t* data) {
+    Lun& state = luns_[lun];
+    const std::uint8_t opcode = transfer.cdb[0];
+    state.modeSense.Sending(transfer);
+    state.modeSense.Answered(transfer, outcome, session_.Generation(), data);
+    state.held.Sent(opcode, outcome);
+    if (opcode == TapeOpcodes::kModeSense6 || opcode == TapeOpcodes::kModeSelect6) {
+        state.answeredFromMemory = false;
+    } else if (state.answeredFromMemory && TapeOpcodes::MovesBlocks(opcode) && MayHaveChangedModeData(outcome)) {
+        // The caller built this command on the remembered answer; had it
+        // asked the drive, the MODE SENSE would have met this failure.
+        state.held.Hold(outcome, HeldFailure::Until::ModeRead, true);
+    }
 }
 
 void IscsiHostAdapter::Finish(const IscsiOutcome& outcome, ScsiExec& exec) {

@@ -19,4 +19,6 @@ struct IscsiOutcome {
     std::uint8_t targetStatus = 0;
     std::array<std::uint8_t, 32> sense{};
     std::size_t senseLength = 0;
+    // Data the target moved, as far as the transport says (GOOD status).
+    std::size_t transferred = 0;
 };

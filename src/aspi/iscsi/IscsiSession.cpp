@@ -158,43 +158,89 @@ IscsiOutcome IscsiSession::Run(int lun, const CdbTransfer& transfer, std::uint8_
         outcome.kind = opened;
         return outcome;
     }
+    IscsiCommand command;
+    const IscsiOutcome::Kind started = Start(lun, transfer, data, command);
+    if (started != IscsiOutcome::Kind::Good) {
+        outcome.kind = started;
+        return outcome;
+    }
+    return Finish(command);
+}
+
+void IscsiSession::Answered(iscsi_context*, int status, void*, void* command) {
+    auto* self = static_cast<IscsiCommand*>(command);
+    self->status_ = status;
+    self->answered_ = true;
+}
+
+IscsiOutcome::Kind IscsiSession::Start(int lun, const CdbTransfer& transfer, std::uint8_t* data,
+                                       IscsiCommand& command) {
+    if (context_ == nullptr) return IscsiOutcome::Kind::NoConnection;
     std::array<unsigned char, 16> cdb = transfer.cdb;
     const int length = static_cast<int>(transfer.dataLength);
     scsi_task* task = scsi_create_task(static_cast<int>(transfer.cdbLength), cdb.data(),
                                        ToLibiscsiDirection(transfer.direction), length);
-    if (task == nullptr) return outcome;  // Failed; the session itself is fine
+    if (task == nullptr) return IscsiOutcome::Kind::Failed;  // the session itself is fine
     // Data goes straight between the caller's buffer and the socket.
     if (transfer.direction == DataDirection::In && length > 0 &&
         scsi_task_add_data_in_buffer(task, length, data) != 0) {
         scsi_free_scsi_task(task);
-        return outcome;
+        return IscsiOutcome::Kind::Failed;
     }
     iscsi_data out{};
     out.size = transfer.dataLength;
     out.data = data;
     const bool sending = transfer.direction == DataDirection::Out && length > 0;
 
-    Completion completion;
-    if (iscsi_scsi_command_async(context_, lun, task, Done, sending ? &out : nullptr, &completion) != 0) {
+    command.task_ = task;
+    command.answered_ = false;
+    command.status_ = SCSI_STATUS_ERROR;
+    command.length_ = transfer.dataLength;
+    command.deadline_ = After(commandTimeoutSeconds_);
+    if (iscsi_scsi_command_async(context_, lun, task, Answered, sending ? &out : nullptr, &command) != 0) {
         scsi_free_scsi_task(task);
+        command.task_ = nullptr;
         Close();
-        return outcome;
+        return IscsiOutcome::Kind::Failed;
     }
     lastHeard_ = std::chrono::steady_clock::now();
     // A ping from an earlier command may still be answered now that the
     // socket is serviced again; it gets a fresh window.
     if (pingOutstanding_) pingSent_ = lastHeard_;
-    const WaitResult waited = WaitFor(completion.finished, After(commandTimeoutSeconds_), true);
+    return IscsiOutcome::Kind::Good;
+}
+
+void IscsiSession::Poll() {
+    if (context_ == nullptr) return;
+    pollfd pfd{};
+    pfd.fd = iscsi_get_fd(context_);
+    pfd.events = static_cast<short>(iscsi_which_events(context_));
+    const int ready = poll(&pfd, 1, 0);
+    if (ready < 0) return;  // the next wait sees the same
+    if (iscsi_service(context_, ready > 0 ? pfd.revents : 0) < 0) Close();
+}
+
+IscsiOutcome IscsiSession::Finish(IscsiCommand& command) {
+    IscsiOutcome outcome;
+    scsi_task* task = command.task_;
+    if (task == nullptr) return outcome;
+    const WaitResult waited =
+        command.answered_ ? WaitResult::Finished : WaitFor(command.answered_, command.deadline_, true);
+    command.task_ = nullptr;
     if (waited != WaitResult::Finished) {
+        // Closing answers every other command in flight as well.
         Close();
         scsi_free_scsi_task(task);
         outcome.kind = waited == WaitResult::TimedOut ? IscsiOutcome::Kind::TimedOut : IscsiOutcome::Kind::Failed;
         return outcome;
     }
 
-    switch (completion.status) {
+    switch (command.status_) {
     case SCSI_STATUS_GOOD:
         outcome.kind = IscsiOutcome::Kind::Good;
+        outcome.transferred = command.length_;
+        if (task->residual_status == SCSI_RESIDUAL_UNDERFLOW)
+            outcome.transferred -= std::min(command.length_, task->residual);
         break;
     case SCSI_STATUS_CHECK_CONDITION: {
         outcome.kind = IscsiOutcome::Kind::CheckCondition;
@@ -219,9 +265,9 @@ IscsiOutcome IscsiSession::Run(int lun, const CdbTransfer& transfer, std::uint8_
         outcome.kind = IscsiOutcome::Kind::Failed;
         break;
     default:
-        if (completion.status >= 0 && completion.status <= 0xff) {
+        if (command.status_ >= 0 && command.status_ <= 0xff) {
             outcome.kind = IscsiOutcome::Kind::TargetStatus;
-            outcome.targetStatus = static_cast<std::uint8_t>(completion.status);
+            outcome.targetStatus = static_cast<std::uint8_t>(command.status_);
         } else {
             Close();
         }

@@ -1,17 +1,19 @@
 #pragma once
 // One iSCSI login to one target, opened on demand and dropped after any
-// transport failure so that the next command logs in afresh. Commands run
-// one at a time through libiscsi's asynchronous interface with our own poll
-// loop, because only that lets every wait end at a deadline: a portal that
-// stops answering must not block the program for ever. While a command runs
-// long (a SPACE to end of data may take an hour), the target is pinged with
-// NOP-Out; one that does not answer counts as hung well before the
-// command's own time-out.
+// transport failure so that the next command logs in afresh. Commands go
+// through libiscsi's asynchronous interface with our own poll loop, because
+// only that lets every wait end at a deadline: a portal that stops answering
+// must not block the program for ever. While a command runs long (a SPACE to
+// end of data may take an hour), the target is pinged with NOP-Out; one that
+// does not answer counts as hung well before the command's own time-out.
+// Several commands may be in flight (Start ... Finish); the target receives
+// them in the order they were started.
 
 #include <chrono>
 #include <cstdint>
 
 #include "aspi/CdbTransfer.h"
+#include "aspi/iscsi/IscsiCommand.h"
 #include "aspi/iscsi/IscsiOutcome.h"
 #include "aspi/iscsi/IscsiPortalUrl.h"
 
@@ -41,6 +43,13 @@ public:
     // Runs one command on lun; data is read into or written from `data`
     // (transfer.dataLength bytes). Opens the session first if needed.
     IscsiOutcome Run(int lun, const CdbTransfer& transfer, std::uint8_t* data);
+    // Sends a command without waiting for its answer; Good once it is on its
+    // way (the session must be open), the reason otherwise.
+    IscsiOutcome::Kind Start(int lun, const CdbTransfer& transfer, std::uint8_t* data, IscsiCommand& command);
+    // Waits for a started command's answer (within its time-out) and frees it.
+    IscsiOutcome Finish(IscsiCommand& command);
+    // Takes in whatever answers have arrived, without waiting.
+    void Poll();
 
     const IscsiPortalUrl& Url() const { return url_; }
 
@@ -49,6 +58,7 @@ private:
     // ping: check the target's liveness while waiting.
     WaitResult WaitFor(const bool& finished, std::chrono::steady_clock::time_point deadline, bool ping = false);
     static void PingAnswered(iscsi_context*, int status, void*, void* session);
+    static void Answered(iscsi_context*, int status, void*, void* command);
 
     IscsiPortalUrl url_;
     int commandTimeoutSeconds_;

@@ -9,7 +9,7 @@
 #include <cerrno>
 
 Cartridge::OpenResult Cartridge::Open(const std::string& path, std::uint64_t capacity, std::uint64_t earlyWarning,
-                                      std::unique_ptr<Cartridge>& loaded) {
+                                      std::unique_ptr<Cartridge>& loaded, std::size_t indexRuns) {
     loaded.reset();
     std::unique_ptr<TapeImage> image = TapeImage::ForPath(path);
     if (!image) return OpenResult::Failed;
@@ -33,21 +33,20 @@ Cartridge::OpenResult Cartridge::Open(const std::string& path, std::uint64_t cap
         return OpenResult::Failed;
     }
     loaded.reset(new Cartridge(path, fd, readOnly, std::move(image), static_cast<std::uint64_t>(info.st_size),
-                               capacity, earlyWarning));
+                               capacity, earlyWarning, indexRuns));
     return OpenResult::Loaded;
 }
 
 Cartridge::Cartridge(const std::string& path, int fd, bool readOnly, std::unique_ptr<TapeImage> image,
-                     std::uint64_t fileSize, std::uint64_t capacity, std::uint64_t earlyWarning)
+                     std::uint64_t fileSize, std::uint64_t capacity, std::uint64_t earlyWarning, std::size_t indexRuns)
     : path_(path),
       fd_(fd),
       readOnly_(readOnly),
       image_(std::move(image)),
-      fileSize_(fileSize),
       capacity_(capacity),
-      earlyWarning_(std::min(earlyWarning, capacity)) {
-    image_->Scan(fd_, fileSize_, index_);
-}
+      earlyWarning_(std::min(earlyWarning, capacity)),
+      window_(fd, fileSize),
+      index_(indexRuns) {}
 
 Cartridge::~Cartridge() {
     Sync();
@@ -61,28 +60,52 @@ bool Cartridge::Sync() {
     return true;
 }
 
-void Cartridge::Advance(std::uint64_t objects) {
-    position_.index += objects;
-    if (!index_.AtEnd(position_) && position_.index >= index_.Run(position_.run).count) position_ = {position_.run + 1, 0};
+void Cartridge::Rewind() {
+    position_ = {};
+    window_.Forget();
 }
 
-bool Cartridge::Previous(std::size_t& run, std::uint64_t& before) const {
-    if (position_.index > 0 && !index_.AtEnd(position_)) {
+bool Cartridge::Reach(std::size_t run, std::uint64_t objects) {
+    if ((run > 0 ? run - 1 : 0) < index_.First()) index_.Restart();
+    const ScanGoal goal{run, objects};
+    while (!index_.Reached(goal)) image_->Scan(window_, index_, goal);
+    return index_.Holds(run);
+}
+
+bool Cartridge::Settle(std::uint64_t wanted) {
+    for (;;) {
+        if (!Reach(position_.run, position_.index + wanted)) {
+            position_ = index_.End();
+            return false;
+        }
+        if (position_.index < index_.Run(position_.run).count) return true;
+        position_ = {position_.run + 1, 0};
+    }
+}
+
+bool Cartridge::Previous(std::size_t& run, std::uint64_t& before) {
+    if (position_.index > 0) {
         run = position_.run;
         before = position_.index;
         return true;
     }
-    const std::size_t current = std::min(position_.run, index_.RunCount());
-    if (current == 0) return false;
-    run = current - 1;
+    if (position_.run == 0) return false;
+    run = position_.run - 1;
+    // The whole run, so that its count is final. It is gone only when the
+    // image changed under the drive: the position falls back to the end.
+    if (!Reach(run, UINT64_MAX)) {
+        position_ = index_.End();
+        return Previous(run, before);
+    }
     before = index_.Run(run).count;
     return true;
 }
 
 TapeOutcome Cartridge::Read(std::uint8_t* out, std::uint64_t count, std::uint32_t blockLength) {
+    if (index_.Holds(position_.run)) window_.KeepFrom(index_.OffsetOf(position_));
     std::uint64_t done = 0;
     while (done < count) {
-        if (index_.AtEnd(position_)) return {TapeEvent::EndOfData, done};
+        if (!Settle(count - done)) return {TapeEvent::EndOfData, done};
         const TapeRun& run = index_.Run(position_.run);
         switch (run.kind) {
         case RunKind::Damage:
@@ -100,7 +123,7 @@ TapeOutcome Cartridge::Read(std::uint8_t* out, std::uint64_t count, std::uint32_
             return {TapeEvent::WrongLength, done, run.length};
         }
         const std::uint64_t want = std::min(count - done, run.count - position_.index);
-        const long long got = image_->ReadRecords(fd_, run, position_.index, want, out + done * blockLength,
+        const long long got = image_->ReadRecords(window_, run, position_.index, want, out + done * blockLength,
                                                   blockLength, index_.PreviousSegment(position_));
         if (got < 0) return {TapeEvent::ReadFailed, done};
         Advance(static_cast<std::uint64_t>(got));
@@ -111,7 +134,8 @@ TapeOutcome Cartridge::Read(std::uint8_t* out, std::uint64_t count, std::uint32_
 }
 
 TapeOutcome Cartridge::ReadVariable(std::uint8_t* out, std::uint32_t maxLength) {
-    if (index_.AtEnd(position_)) return {TapeEvent::EndOfData, 0};
+    if (index_.Holds(position_.run)) window_.KeepFrom(index_.OffsetOf(position_));
+    if (!Settle()) return {TapeEvent::EndOfData, 0};
     const TapeRun& run = index_.Run(position_.run);
     switch (run.kind) {
     case RunKind::Damage:
@@ -124,8 +148,8 @@ TapeOutcome Cartridge::ReadVariable(std::uint8_t* out, std::uint32_t maxLength) 
     case RunKind::Data:
         break;
     }
-    const long long got = image_->ReadRecords(fd_, run, position_.index, 1, out, std::min(maxLength, run.length),
-                                              index_.PreviousSegment(position_));
+    const long long got = image_->ReadRecords(window_, run, position_.index, 1, out,
+                                              std::min(maxLength, run.length), index_.PreviousSegment(position_));
     if (got < 0) return {TapeEvent::ReadFailed, 0};
     if (got == 0) return {TapeEvent::Damaged, 0};
     Advance(1);
@@ -134,9 +158,9 @@ TapeOutcome Cartridge::ReadVariable(std::uint8_t* out, std::uint32_t maxLength) 
 
 bool Cartridge::CutAtPosition() {
     const std::uint64_t offset = index_.OffsetOf(position_);
-    if (fileSize_ != offset) {
+    if (window_.FileSize() != offset) {
         if (ftruncate(fd_, static_cast<off_t>(offset)) != 0) return false;
-        fileSize_ = offset;
+        window_.SetFileSize(offset);
         dirty_ = true;
     }
     index_.TruncateAt(position_);
@@ -146,7 +170,7 @@ bool Cartridge::CutAtPosition() {
 
 void Cartridge::RollBack(std::uint64_t offset) {
     // Nothing of a failed write may count as recorded.
-    if (ftruncate(fd_, static_cast<off_t>(offset)) == 0) fileSize_ = offset;
+    if (ftruncate(fd_, static_cast<off_t>(offset)) == 0) window_.SetFileSize(offset);
     dirty_ = true;
 }
 
@@ -157,6 +181,7 @@ template <class Store>
 TapeOutcome Cartridge::AppendObjects(std::uint64_t count, std::uint64_t stride, Store store) {
     if (readOnly_) return {TapeEvent::ReadOnly, 0};
     if (count == 0) return {TapeEvent::Done, 0};
+    Settle();
     const std::uint64_t offset = index_.OffsetOf(position_);
     if (offset > capacity_ || count > (capacity_ - offset) / stride) return {TapeEvent::Overflow, 0};
     const std::uint32_t previous = index_.PreviousSegment(position_);
@@ -166,7 +191,7 @@ TapeOutcome Cartridge::AppendObjects(std::uint64_t count, std::uint64_t stride, 
         return {TapeEvent::WriteFailed, 0};
     }
     const std::uint64_t end = offset + count * stride;
-    fileSize_ = end;
+    window_.SetFileSize(end);
     position_ = index_.End();
     dirty_ = true;
     return {end > capacity_ - earlyWarning_ ? TapeEvent::EarlyWarning : TapeEvent::Done, count};
@@ -175,8 +200,9 @@ TapeOutcome Cartridge::AppendObjects(std::uint64_t count, std::uint64_t stride, 
 TapeOutcome Cartridge::Write(const std::uint8_t* data, std::uint64_t count, std::uint32_t length) {
     const std::uint64_t stride = image_->RecordBytes(length);
     return AppendObjects(count, stride, [&](std::uint64_t offset, std::uint32_t previous) {
-        if (!image_->WriteRecords(fd_, offset, length, count, data, previous)) return false;
-        index_.Append(RunKind::Data, offset, length, image_->WriteSegment(length), stride, count);
+        if (!image_->WriteRecords(window_, offset, length, count, data, previous)) return false;
+        index_.Append(RunKind::Data, offset, length, image_->WriteSegment(length), static_cast<std::uint32_t>(stride),
+                      count);
         return true;
     });
 }
@@ -184,7 +210,7 @@ TapeOutcome Cartridge::Write(const std::uint8_t* data, std::uint64_t count, std:
 TapeOutcome Cartridge::WriteFilemarks(std::uint64_t count) {
     const std::uint64_t stride = image_->FilemarkBytes();
     return AppendObjects(count, stride, [&](std::uint64_t offset, std::uint32_t previous) {
-        if (!image_->WriteFilemarks(fd_, offset, count, previous)) return false;
+        if (!image_->WriteFilemarks(window_, offset, count, previous)) return false;
         index_.Append(RunKind::Filemark, offset, 0, 0, static_cast<std::uint32_t>(stride), count);
         return true;
     });
@@ -195,7 +221,7 @@ TapeOutcome Cartridge::SpaceBlocks(std::int64_t count) {
     if (count >= 0) {
         const auto wanted = static_cast<std::uint64_t>(count);
         while (done < wanted) {
-            if (index_.AtEnd(position_)) return {TapeEvent::EndOfData, done};
+            if (!Settle(wanted - done)) return {TapeEvent::EndOfData, done};
             const TapeRun& run = index_.Run(position_.run);
             if (run.kind == RunKind::Damage) return {TapeEvent::Damaged, done};
             if (run.kind == RunKind::Filemark) {
@@ -226,7 +252,7 @@ TapeOutcome Cartridge::SpaceFilemarks(std::int64_t count) {
     if (count >= 0) {
         const auto wanted = static_cast<std::uint64_t>(count);
         while (done < wanted) {
-            if (index_.AtEnd(position_)) return {TapeEvent::EndOfData, done};
+            if (!Settle(wanted - done)) return {TapeEvent::EndOfData, done};
             const TapeRun& run = index_.Run(position_.run);
             if (run.kind == RunKind::Damage) return {TapeEvent::Damaged, done};
             if (run.kind != RunKind::Filemark) {
@@ -256,6 +282,7 @@ TapeOutcome Cartridge::SpaceFilemarks(std::int64_t count) {
 }
 
 TapeOutcome Cartridge::SpaceToEnd() {
+    while (!index_.Complete()) image_->Scan(window_, index_, {index_.RunCount(), UINT64_MAX});
     if (index_.HasDamage()) {
         position_ = {index_.RunCount() - 1, 0};
         return {TapeEvent::Damaged, 0};

@@ -1,13 +1,16 @@
 #pragma once
 // One loaded image file: the open file (locked against other owners), its
-// format, its index and the tape position. Movements and transfers follow
-// the index, so positioning within a run of equal records is arithmetic and
-// a run of blocks moves with one system call.
+// format, its index and the tape position. Loading reads nothing: the index
+// is scanned as movements reach into the tape, through the same window that
+// reads the records, so a tape read from end to end is read once. Within a
+// run of equal records positioning is arithmetic and a transfer is one copy
+// out of the window.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "aspi/virtual/ImageWindow.h"
 #include "aspi/virtual/TapeImage.h"
 #include "aspi/virtual/TapeIndex.h"
 #include "aspi/virtual/TapeOutcome.h"
@@ -18,9 +21,10 @@ public:
     enum class OpenResult { Loaded, Locked, Failed };
 
     // An image without any write permission bit is loaded write-protected,
-    // even for a user who could write it anyway.
+    // even for a user who could write it anyway. `indexRuns` bounds the
+    // index held in memory (TapeIndex).
     static OpenResult Open(const std::string& path, std::uint64_t capacity, std::uint64_t earlyWarning,
-                           std::unique_ptr<Cartridge>& loaded);
+                           std::unique_ptr<Cartridge>& loaded, std::size_t indexRuns = TapeIndex::kDefaultRuns);
     ~Cartridge();
     Cartridge(const Cartridge&) = delete;
     Cartridge& operator=(const Cartridge&) = delete;
@@ -37,7 +41,8 @@ public:
     TapeOutcome SpaceBlocks(std::int64_t count);
     TapeOutcome SpaceFilemarks(std::int64_t count);
     TapeOutcome SpaceToEnd();
-    void Rewind() { position_ = {}; }
+    // Also forgets what the window holds: a read after a rewind sees the file.
+    void Rewind();
     // Puts everything written so far on disk.
     bool Sync();
 
@@ -49,12 +54,20 @@ public:
 
 private:
     Cartridge(const std::string& path, int fd, bool readOnly, std::unique_ptr<TapeImage> image,
-              std::uint64_t fileSize, std::uint64_t capacity, std::uint64_t earlyWarning);
+              std::uint64_t fileSize, std::uint64_t capacity, std::uint64_t earlyWarning, std::size_t indexRuns);
 
-    void Advance(std::uint64_t objects);
+    // Makes run `run` and the run before it held, with `objects` objects of
+    // `run` known (or all it has), scanning on or again from the load point.
+    // False when `run` lies beyond end of data.
+    bool Reach(std::size_t run, std::uint64_t objects);
+    // Moves a position left after the last object of a run to the next run,
+    // with `wanted` objects known from it where the tape has them. False at
+    // end of data (the position is then End()).
+    bool Settle(std::uint64_t wanted = 1);
+    void Advance(std::uint64_t objects) { position_.index += objects; }
     // Where the object before the position lies: its run and how many objects
     // of that run lie before the position. False at the beginning.
-    bool Previous(std::size_t& run, std::uint64_t& before) const;
+    bool Previous(std::size_t& run, std::uint64_t& before);
     // Cuts file and index at the position so that new objects can follow.
     bool CutAtPosition();
     void RollBack(std::uint64_t offset);
@@ -65,9 +78,9 @@ private:
     int fd_;
     bool readOnly_;
     std::unique_ptr<TapeImage> image_;
-    std::uint64_t fileSize_;
     std::uint64_t capacity_;
     std::uint64_t earlyWarning_;
+    ImageWindow window_;
     TapeIndex index_;
     TapePosition position_{};
     bool dirty_ = false;

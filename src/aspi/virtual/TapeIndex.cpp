@@ -1,8 +1,24 @@
 #include "aspi/virtual/TapeIndex.h"
 
-void TapeIndex::Clear() {
+#include <algorithm>
+
+TapeIndex::TapeIndex(std::size_t maxRuns) : maxRuns_(std::max(maxRuns, kMinRuns)) {}
+
+void TapeIndex::Restart() {
     runs_.clear();
+    first_ = 0;
     endOffset_ = 0;
+    scanOffset_ = 0;
+    scanPrevious_ = 0;
+    complete_ = false;
+}
+
+void TapeIndex::Forget() {
+    // Keeps the newest half: the goal of a scan step lies within its last
+    // quarter (Next), with the run before it.
+    const std::size_t drop = runs_.size() - maxRuns_ / 2;
+    runs_.erase(runs_.begin(), runs_.begin() + static_cast<std::ptrdiff_t>(drop));
+    first_ += drop;
 }
 
 void TapeIndex::Append(RunKind kind, std::uint64_t offset, std::uint32_t length, std::uint32_t segment,
@@ -17,29 +33,54 @@ void TapeIndex::Append(RunKind kind, std::uint64_t offset, std::uint32_t length,
             return;
         }
     }
+    if (runs_.size() == maxRuns_) Forget();
     runs_.push_back(TapeRun{offset, count, stride, length, segment, kind});
     endOffset_ = runs_.back().End();
 }
 
 void TapeIndex::AppendDamage(std::uint64_t offset) {
+    if (runs_.size() == maxRuns_) Forget();
     runs_.push_back(TapeRun{offset, 1, 0, 0, 0, RunKind::Damage});
     endOffset_ = offset;
+    scanOffset_ = offset;
+    complete_ = true;
+}
+
+void TapeIndex::EndAt(std::uint64_t offset) {
+    endOffset_ = offset;
+    scanOffset_ = offset;
+    complete_ = true;
+}
+
+void TapeIndex::SetScanCursor(std::uint64_t offset, std::uint32_t previous) {
+    scanOffset_ = offset;
+    scanPrevious_ = previous;
+}
+
+bool TapeIndex::Reached(const ScanGoal& goal) const {
+    if (complete_ || RunCount() > goal.run + 1) return true;
+    return Holds(goal.run) && Run(goal.run).count >= goal.objects;
+}
+
+ScanStep TapeIndex::Next(const ScanGoal& goal) const {
+    if (complete_ || RunCount() > goal.run + maxRuns_ / 4) return ScanStep::Stop;
+    return Reached(goal) ? ScanStep::Buffered : ScanStep::Read;
 }
 
 void TapeIndex::TruncateAt(TapePosition at) {
-    if (AtEnd(at)) return;
-    endOffset_ = OffsetOf(at);
-    if (at.index == 0) {
-        runs_.resize(at.run);
-    } else {
-        runs_.resize(at.run + 1);
-        runs_.back().count = at.index;
+    if (at.run < RunCount()) {
+        endOffset_ = OffsetOf(at);
+        scanPrevious_ = PreviousSegment(at);
+        runs_.resize(at.run - first_ + (at.index > 0 ? 1 : 0));
+        if (at.index > 0) runs_.back().count = at.index;
     }
+    scanOffset_ = endOffset_;
+    complete_ = true;
 }
 
 std::uint64_t TapeIndex::OffsetOf(TapePosition p) const {
-    if (AtEnd(p)) return endOffset_;
-    const TapeRun& run = runs_[p.run];
+    if (p.run >= RunCount()) return endOffset_;
+    const TapeRun& run = Run(p.run);
     return run.offset + p.index * run.stride;
 }
 
@@ -51,10 +92,10 @@ std::uint32_t TapeIndex::LastSegment(const TapeRun& run) {
 
 std::uint32_t TapeIndex::PreviousSegment(TapePosition p) const {
     const TapeRun* before = nullptr;
-    if (p.index > 0 && !AtEnd(p)) {
-        before = &runs_[p.run];
+    if (p.index > 0 && p.run < RunCount()) {
+        before = &Run(p.run);
     } else if (p.run > 0) {
-        before = &runs_[(AtEnd(p) ? runs_.size() : p.run) - 1];
+        before = &Run(std::min(p.run, RunCount()) - 1);
     }
     if (before == nullptr || !before->IsRecord()) return 0;
     return LastSegment(*before);

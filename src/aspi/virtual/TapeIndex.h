@@ -1,17 +1,39 @@
 #pragma once
-// The in-memory map of a cartridge: runs of equal objects plus the offset
-// where recorded data ends. Its size grows with filemarks and changes of
-// record length, never with the number of blocks.
+// The map of a cartridge: runs of equal objects, numbered from the load
+// point, built by scanning the image only as far as movements need it.
+// Memory is bounded: at most `maxRuns` runs are held; when more are
+// scanned, the oldest half is forgotten, and reaching a forgotten run means
+// scanning again from the load point. A tape of few runs (any tape written
+// by this program) never forgets anything.
 
 #include <cstdint>
-#include <vector>
+#include <deque>
 
 #include "aspi/virtual/TapePosition.h"
 #include "aspi/virtual/TapeRun.h"
 
+// How far a scan step must go: run `run` known with `objects` of its
+// objects, or known to be complete.
+struct ScanGoal {
+    std::size_t run = 0;
+    std::uint64_t objects = 1;
+};
+
+// What a scan step does next: read on (filling the window as needed), go on
+// only through what the window holds already, or stop.
+enum class ScanStep { Read, Buffered, Stop };
+
 class TapeIndex {
 public:
-    void Clear();
+    static constexpr std::size_t kDefaultRuns = 1 << 16;
+    static constexpr std::size_t kMinRuns = 8;
+
+    explicit TapeIndex(std::size_t maxRuns = kDefaultRuns);
+
+    // Forgets every run; the next scan starts again at the load point.
+    void Restart();
+
+    // ---- scanning ----
     // Adds `count` objects at `offset`, extending the last run when they
     // continue it. Moves end of data behind them.
     void Append(RunKind kind, std::uint64_t offset, std::uint32_t length, std::uint32_t segment,
@@ -20,24 +42,52 @@ public:
     void AppendDamage(std::uint64_t offset);
     // Scanning stopped cleanly here (end of file, end-of-medium word, a
     // partial object left by a crash).
-    void SetEndOffset(std::uint64_t offset) { endOffset_ = offset; }
-    // Forgets everything at and after `at`; end of data becomes its offset.
+    void EndAt(std::uint64_t offset);
+    // Where the next scan step starts, and the AWS prev_len expected there.
+    std::uint64_t ScanOffset() const { return scanOffset_; }
+    std::uint32_t ScanPrevious() const { return scanPrevious_; }
+    void SetScanCursor(std::uint64_t offset, std::uint32_t previous);
+    // End of data (or damage) has been found: nothing is left to scan.
+    bool Complete() const { return complete_; }
+    bool Reached(const ScanGoal& goal) const;
+    // Until its goal is reached a scan step reads on; then it goes on
+    // through what is buffered, within a quarter of the runs held so that
+    // nothing near the goal is forgotten.
+    ScanStep Next(const ScanGoal& goal) const;
+
+    // Forgets everything at and after `at` (a held run, or the end); end of
+    // data becomes its offset.
     void TruncateAt(TapePosition at);
 
-    std::size_t RunCount() const { return runs_.size(); }
-    const TapeRun& Run(std::size_t i) const { return runs_[i]; }
-    TapePosition End() const { return {runs_.size(), 0}; }
-    bool AtEnd(TapePosition p) const { return p.run >= runs_.size(); }
+    // ---- reading ----
+    // Runs numbered below RunCount() have been scanned; First() .. RunCount()-1 are held.
+    std::size_t RunCount() const { return first_ + runs_.size(); }
+    std::size_t First() const { return first_; }
+    std::size_t HeldRuns() const { return runs_.size(); }
+    bool Holds(std::size_t run) const { return run >= first_ && run < RunCount(); }
+    const TapeRun& Run(std::size_t run) const { return runs_[run - first_]; }
+    TapePosition End() const { return {RunCount(), 0}; }
+    // Only when Complete(): a position at or beyond the last run is end of data.
+    bool AtEnd(TapePosition p) const { return complete_ && p.run >= RunCount(); }
     std::uint64_t EndOffset() const { return endOffset_; }
+    // For a held run or the end.
     std::uint64_t OffsetOf(TapePosition p) const;
-    bool HasDamage() const { return !runs_.empty() && runs_.back().kind == RunKind::Damage; }
+    bool HasDamage() const { return complete_ && !runs_.empty() && runs_.back().kind == RunKind::Damage; }
     // AWS prev_len of a header written at p: the length of the segment just
-    // before it, 0 at the load point and after a filemark.
+    // before it, 0 at the load point and after a filemark. The run before p
+    // must be held.
     std::uint32_t PreviousSegment(TapePosition p) const;
 
     static std::uint32_t LastSegment(const TapeRun& run);
 
 private:
-    std::vector<TapeRun> runs_;
+    void Forget();
+
+    std::size_t maxRuns_;
+    std::deque<TapeRun> runs_;
+    std::size_t first_ = 0;
     std::uint64_t endOffset_ = 0;
+    std::uint64_t scanOffset_ = 0;
+    std::uint32_t scanPrevious_ = 0;
+    bool complete_ = false;
 };

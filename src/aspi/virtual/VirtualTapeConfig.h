@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "aspi/virtual/TapeIndex.h"
+
 struct VirtualTapeConfig {
     static constexpr std::uint64_t kDefaultCapacityMb = 4096;
 
@@ -17,6 +19,8 @@ struct VirtualTapeConfig {
     std::uint64_t capacity = kDefaultCapacityMb << 20;
     // Writes that end within this many bytes of the capacity report early warning.
     std::uint64_t earlyWarning = (kDefaultCapacityMb << 20) / 32;
+    // Runs of a cartridge's index held in memory at most.
+    std::size_t indexRuns = TapeIndex::kDefaultRuns;
 
     static VirtualTapeConfig FromEnvironment();
     // A path ending in .tap or .aws names one image; anything else a folder.

@@ -64,7 +64,7 @@ void VirtualTapeDrive::Load(const std::string& path) {
     busy_ = false;
     currentPath_ = path;
     if (path.empty()) return;
-    const auto result = Cartridge::Open(path, config_.capacity, config_.earlyWarning, cartridge_);
+    const auto result = Cartridge::Open(path, config_.capacity, config_.earlyWarning, cartridge_, config_.indexRuns);
     busy_ = result == Cartridge::OpenResult::Locked;
 }
 
@@ -268,7 +268,11 @@ void VirtualTapeDrive::LoadUnload(ScsiExec& exec) {
         return exec.FinishGood();
     }
     if (cartridge_ && !cartridge_->Sync()) return Fail(exec, WriteError());  // keep it loaded: nothing is lost
-    if (!cartridge_ && !busy_) return Fail(exec, FixedSense(SenseKey::NotReady, 0x3A, 0x00));
+    // A cartridge that another owner holds cannot be taken out: the magazine
+    // stays where it is.
+    if (busy_) Load(currentPath_);
+    if (busy_) return exec.FinishTargetStatus(STATUS_BUSY);
+    if (!cartridge_) return Fail(exec, FixedSense(SenseKey::NotReady, 0x3A, 0x00));
     const std::string ejected = currentPath_;
     cartridge_.reset();  // releases the lock
     busy_ = false;

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QSvgRenderer>
 
 #include "report/MessageKind.h"
 #include "ui/MessageLook.h"
@@ -17,9 +18,6 @@ bool DrawIcon(S& shapes, int resourceId) {
     const QPointF centre(16, 16);
     const double radius = 14.5;
     switch (resourceId) {
-    case 128:
-        shapes.Reel(centre, radius);
-        return true;
     case 136:
         shapes.Disc(centre, radius, S::Yellow());
         shapes.Glyph(QRectF(9, 6, 14, 20), QStringLiteral("?"), S::Blue(), false);
@@ -67,6 +65,13 @@ QPixmap Artwork::Picture(int resourceId, int side) {
     QPixmap pixmap(side, side);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
+    if (resourceId == 128) {
+        // The installed icon file itself, compiled in as a resource.
+        QSvgRenderer icon(QStringLiteral(":/tapewren.svg"));
+        if (!icon.isValid()) return {};
+        icon.render(&painter);
+        return pixmap;
+    }
     ShapePainter shapes(painter, side, kUnits);
     if (!DrawIcon(shapes, resourceId)) return {};
     return pixmap;

@@ -1,8 +1,8 @@
 #pragma once
-// The program's pictures, painted in code in one consistent look: the
-// window icon, the tape reel picture, the six message icons, the arrow
-// pictures and the 21 16x16 images of the list views. Pixmaps have a
-// transparent background.
+// The program's pictures in one consistent look: the window icon (the
+// installed SVG icon file, rendered) and, painted in code, the tape reel
+// picture, the six message icons, the arrow pictures and the 21 16x16
+// images of the list views. Pixmaps have a transparent background.
 //
 // Resource numbers: 128 window icon (tape reel), 147 tape reel picture,
 // 136/143/144/145/146/151 message icons, 141 red arrow right, 133 green

@@ -140,6 +140,8 @@ TEST(Pictures, ProgramIconOffersSmallAndLargeSizes) {
     EXPECT_TRUE(icon.availableSizes().contains(QSize(16, 16)));
     EXPECT_TRUE(icon.availableSizes().contains(QSize(32, 32)));
     EXPECT_EQ(icon.pixmap(32).toImage(), Artwork::Picture(128, 32).toImage());
+    // Rendered from the compiled-in icon file: a round reel, not a blank.
+    for (int side : {16, 32}) EXPECT_GT(Measure(Artwork::Picture(128, side)).opaque, side * side / 2) << side;
 }
 
 TEST(Pictures, ReelPictureFillsTheGivenArea) {

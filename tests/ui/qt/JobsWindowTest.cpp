@@ -6,7 +6,9 @@
 #include <QTreeWidget>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <memory>
 
 #include "MessageScript.h"
 #include "WindowTestSupport.h"
@@ -323,6 +325,61 @@ TEST_F(JobsWindowTest, VerifyWithNothingMarkedKeepsTheResultsHidden) {
     Click(kStart);
     EXPECT_EQ(script.Texts(), std::vector<std::string>{"No files selected."});
     EXPECT_FALSE(window->ResultsWindow().isVisible());
+}
+
+// "Import Directory File from Floppy" brings back an older copy of the
+// catalog, which lists fewer records than the tape holds: the next backup
+// is refused, and the records it does not know stay on tape.
+TEST_F(JobsWindowTest, OlderCatalogImportedFromTheFloppyIsRefusedAtTheNextBackup) {
+    MakeFile("one.txt", 3000, 1);
+    MakeFile("two.txt", 5000, 2);
+    BackUpSource();
+    const std::string floppy = root + "/floppy";
+    std::filesystem::create_directories(floppy);
+    std::filesystem::copy_file(Catalog(), floppy + "/Daily.twd");
+    const Bytes older = FileBytes(Catalog());
+    Click(kStart);  // the same two files once more: four records on tape
+    ASSERT_EQ(script.Shown().size(), 1u);
+    ASSERT_EQ(script.Shown()[0].title, "Yeah!");
+    script.Clear();
+
+    setenv("TAPEWREN_FLOPPY", floppy.c_str(), 1);
+    ClickTab(kUtilitiesTab);
+    // The Copy From Floppy dialog: the row of Daily, then OK; the overwrite
+    // question that follows is answered OK by the script.
+    auto picked = std::make_shared<bool>(false);
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [picked, weak = std::weak_ptr<std::function<void()>>(poll)] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr || dialog->objectName() != QStringLiteral("copyFromFloppy")) {
+            if (auto again = weak.lock()) QTimer::singleShot(10, *again);
+            return;
+        }
+        *picked = true;
+        auto* list = dialog->findChild<QTreeWidget*>(QStringLiteral("ctl1069"));
+        const auto rows = list->findItems(QStringLiteral("Daily"), Qt::MatchExactly, 0);
+        if (!rows.isEmpty())
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(rows.front()).center());
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("ctl1")), Qt::LeftButton);
+    };
+    QTimer::singleShot(10, *poll);
+    Click(kImportFromFloppy);
+    unsetenv("TAPEWREN_FLOPPY");
+    ASSERT_TRUE(*picked);
+    ASSERT_EQ(FileBytes(Catalog()), older);
+    script.Clear();
+    const Bytes tape = FileBytes(image);
+
+    ClickTab(kBackupTab);
+    Browse(kLeftList, Src());
+    ClickRow(kLeftList, "one.txt");
+    Click(kStart);
+    EXPECT_EQ(script.Texts(), std::vector<std::string>{
+                                  "Error: the tape holds 2 file records that the DirFile on hard drive does not list.\n"
+                                  "Nothing was written. Create the Directory File from tape contents, or import the "
+                                  "newer copy, on the Utilities tab."});
+    EXPECT_TRUE(FileBytes(image) == tape) << "the tape changed";
+    EXPECT_EQ(FileBytes(Catalog()), older);
 }
 
 }  // namespace

@@ -1,0 +1,16 @@
+#pragma once
+// Why the last failed READ, WRITE or SPACE of a ScsiDevice stopped, read from
+// the sense data it left in its request. Drives differ in how they report
+// the end of data: by sense key BLANK CHECK, or by the additional sense
+// "end-of-data detected" under another key.
+
+#include "scsi/ScsiDevice.h"
+
+enum class TapeStop {
+    Other,        // no sense data, or anything not below (a medium error, ...)
+    Filemark,     // stopped after a filemark
+    EndOfData,    // nothing recorded beyond this point
+    EndOfMedium,  // the cartridge is full (early warning or volume overflow)
+};
+
+TapeStop LastTapeStop(const ScsiDevice& device);

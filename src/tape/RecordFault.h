@@ -1,0 +1,22 @@
+#pragma once
+// Why a file record could not be read, restored or verified whole. Damage
+// costs its record only: the callers that walk a whole tape go on after the
+// record's filemark.
+
+enum class RecordFault {
+    None,
+    EndOfData,         // the end of data where a header was due: nothing more on tape
+    Unfinished,        // the end of data inside the record: a backup that did not end
+    NoHeader,          // the first block is no file header, or a filemark stands there
+    HeaderUnreadable,  // the drive cannot read the header block
+    BadHeader,         // the header contradicts itself (a negative size, or a block
+                       // count other than size / block length + 1)
+    BadName,           // the header's name cannot be used as a file name
+    Mismatch,          // the header differs from the catalog entry
+    ShortRecord,       // a filemark before the blocks the header announces
+    LongRecord,        // more blocks than the header announces
+    Unreadable,        // the drive cannot read a data block
+    Disk,              // the file on hard drive cannot be created or written whole
+    Declined,          // the overwrite question was answered with Cancel
+    Drive,             // the drive refused the operation (its block length)
+};
