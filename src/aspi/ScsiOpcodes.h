@@ -18,5 +18,9 @@ inline constexpr std::uint8_t Inquiry = 0x12;
 inline constexpr std::uint8_t ModeSelect6 = 0x15;
 inline constexpr std::uint8_t ModeSense6 = 0x1A;
 inline constexpr std::uint8_t LoadUnload = 0x1B;
+// Not sent by the program; an adapter must still know that they move the tape.
+inline constexpr std::uint8_t Locate10 = 0x2B;
+inline constexpr std::uint8_t ReadPosition = 0x34;
+inline constexpr std::uint8_t Locate16 = 0x92;
 
 }  // namespace ScsiOp

@@ -170,7 +170,7 @@ bool IscsiHostAdapter::Buffer(int lun, const CdbTransfer& transfer, const std::u
     // login's unit attention, which Run swallows. A drive refuses a write to
     // a protected tape at once, so only a tape the drive itself has just
     // called writable gets buffered writes.
-    if (transfer.cdb[0] != TapeOpcodes::kWrite6 || transfer.direction != DataDirection::Out ||
+    if (transfer.cdb[0] != ScsiOp::Write6 || transfer.direction != DataDirection::Out ||
         !session_.IsOpen() || attentionsCleared_[lun] != session_.Generation() || state.held.Holding() ||
         !state.modeSense.SaysWritable(session_.Generation()))
         return false;
@@ -201,7 +201,7 @@ void IscsiHostAdapter::Observe(int lun, const CdbTransfer& transfer, const Iscsi
     state.modeSense.Sending(transfer);
     state.modeSense.Answered(transfer, outcome, session_.Generation(), data);
     state.held.Sent(opcode, outcome);
-    if (opcode == TapeOpcodes::kModeSense6 || opcode == TapeOpcodes::kModeSelect6) {
+    if (opcode == ScsiOp::ModeSense6 || opcode == ScsiOp::ModeSelect6) {
         state.answeredFromMemory = false;
     } else if (state.answeredFromMemory && TapeOpcodes::MovesBlocks(opcode) && MayHaveChangedModeData(outcome)) {
         // The caller built this command on the remembered answer; had it
