@@ -42,9 +42,12 @@ TEST_F(CliFailureTest, DirWithoutTheTapesCatalogFails) {
     const CliRun dir = cli->Run({"dir"});
     EXPECT_EQ(dir.status, 1);
     EXPECT_EQ(dir.out, "");
-    EXPECT_NE(dir.err.find("Error: DirFile not found on hard drive. \nYou can make or import a DirFile"),
+    // The command line names its own commands, not the window's tab.
+    EXPECT_NE(dir.err.find("Error: DirFile not found on hard drive. \nThe catalog folder holds no Daily.twd: make it "
+                           "anew from the tape with \"tapewren-cli rebuild\""),
               std::string::npos)
         << dir.err;
+    EXPECT_EQ(dir.err.find("tab"), std::string::npos) << dir.err;
 }
 
 TEST_F(CliFailureTest, BlankTapeFailsEveryTapeCommand) {
