@@ -38,7 +38,6 @@ constexpr OptionRule kOptionRules[] = {
     {"--ignore-case", "find"},
     {"--tape", "dir backup restore verify rebuild"},
     {"--json", "dir find verify status adapters"},
-    {"--force", "format rebuild selftest"},
 };
 
 // Flags: the long name, a short one (or null) and the member they set.
