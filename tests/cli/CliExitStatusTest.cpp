@@ -32,7 +32,13 @@ INSTANTIATE_TEST_SUITE_P(
                     std::vector<std::string>{"dir", "--adapter", "x"},
                     std::vector<std::string>{"dir", "--yes", "--no"}, std::vector<std::string>{"dir", "--frob"},
                     std::vector<std::string>{"export"}, std::vector<std::string>{"status", "--to"},
-                    std::vector<std::string>{"backup", "../src/a.txt", "../dst/b.txt"}));
+                    std::vector<std::string>{"backup", "../src/a.txt", "../dst/b.txt"},
+                    std::vector<std::string>{"find"}, std::vector<std::string>{"dir", "--exclude", "x"},
+                    std::vector<std::string>{"restore", "--to", "../dst", "--skip-existing", "--overwrite"},
+                    std::vector<std::string>{"backup", "../src/a.txt", "--json"},
+                    std::vector<std::string>{"status", "--quiet", "--verbose"},
+                    std::vector<std::string>{"selftest", "--tape", "Daily"},
+                    std::vector<std::string>{"dir", "--tape="}));
 
 class CliFailureTest : public CliFixture {};
 
@@ -120,8 +126,8 @@ TEST_F(CliFailureTest, AdaptersListsTheVirtualDriveAsTheWindowDoes) {
 TEST_F(CliFailureTest, HelpNamesEveryCommand) {
     const CliRun help = cli->Run({"--help"});
     EXPECT_EQ(help.status, 0);
-    for (const char* command : {"adapters", "status", "format", "check", "eject", "dir", "backup", "restore",
-                                "verify", "rebuild", "export", "import"})
+    for (const char* command : {"adapters", "status", "format", "check", "eject", "dir", "find", "backup", "restore",
+                                "verify", "rebuild", "export", "import", "selftest"})
         EXPECT_NE(help.out.find(std::string("\n  ") + command), std::string::npos) << command;
 }
 
