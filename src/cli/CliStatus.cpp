@@ -36,11 +36,16 @@ void CliStatus::ShowStatus(const std::string& text) {
         // Jobs repeat a text for every catalog row they pass.
         if (text == text_) return;
         text_ = text;
+        // A line break in a file's name must not forge a status line.
+        for (char& c : text_)
+            if (c == '\n' || c == '\r') c = '?';
         Write(text_.data(), text_.size());
         Write("\n", 1);
         return;
     }
     text_ = text;
+    for (char& c : text_)
+        if (c == '\n' || c == '\r') c = '?';
     Draw();
 }
 

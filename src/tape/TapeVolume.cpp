@@ -344,8 +344,14 @@ int TapeVolume::OpenRestoreTarget(const std::string& destinationFolder, LocalFil
             fault_ = RecordFault::Disk;
             return ShowError("Error creating file: " + path_);
         }
+        if (policy_.existing == RestorePolicy::Existing::Skip) {
+            fault_ = RecordFault::Skipped;
+            messages_.ShowMessage("File exists, not restored: " + path_, Info);
+            return -1;
+        }
         text_.assign("File exist: ").append(path_).append(". Overwrite?");
-        const int answer = messages_.ShowMessage(text_, Question);
+        const int answer =
+            policy_.existing == RestorePolicy::Existing::Overwrite ? kMessageOk : messages_.ShowMessage(text_, Question);
         existing.Close();
         if (answer != kMessageOk) {
             fault_ = RecordFault::Declined;
@@ -366,7 +372,9 @@ int TapeVolume::OpenRestoreTarget(const std::string& destinationFolder, LocalFil
 }
 
 int TapeVolume::FinishRestoreTarget(const std::string& destinationFolder, LocalFile& out, int result) {
-    if (result == 0 && (out.Sync() != 0 || out.Close() != 0)) {
+    std::time_t fileDate = 0;
+    const bool dated = policy_.keepDates && NoonOfDateText(header_.modificationDate, fileDate);
+    if (result == 0 && ((dated && out.SetModified(fileDate) != 0) || out.Sync() != 0 || out.Close() != 0)) {
         fault_ = RecordFault::Disk;
         result = ShowError("Error writing file: " + path_);
     }
