@@ -8,15 +8,26 @@
 
 namespace {
 
+// The row's image number, kept beside its icon.
+constexpr int kImageRole = Qt::UserRole + 1;
+
 Qt::Alignment AlignmentOf(ColumnAlign align) {
     return (align == ColumnAlign::Right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
 }
 
 }  // namespace
 
-ListViewBinding::ListViewBinding(QTreeWidget& view, QList<QPixmap> images)
-    : view_(view), images_(std::move(images)) {
+ListViewBinding::ListViewBinding(QTreeWidget& view, QList<QPixmap> images) : view_(view) {
+    for (const QPixmap& image : images) {
+        QIcon icon;
+        for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Selected, QIcon::Active}) icon.addPixmap(image, mode);
+        icons_.append(icon);
+    }
     SetUpView(view_);
+}
+
+QIcon ListViewBinding::IconFor(int image) const {
+    return image >= 0 && image < icons_.size() ? icons_[image] : QIcon();
 }
 
 void ListViewBinding::SetUpView(QTreeWidget& view) {
@@ -49,11 +60,24 @@ void ListViewBinding::RenderColumns(const ListModel& model) {
 
 void ListViewBinding::Render(const ListModel& model) {
     if (shownModel_ == &model && shownRevision_ == model.Revision()) return;
+    const bool sameContent = shownModel_ == &model && shownContent_ == model.ContentRevision() &&
+                             static_cast<std::size_t>(view_.topLevelItemCount()) == model.RowCount();
     shownModel_ = &model;
     shownRevision_ = model.Revision();
+    shownContent_ = model.ContentRevision();
 
     const bool blocked = view_.blockSignals(true);
-    view_.setUpdatesEnabled(false);
+    if (sameContent) {
+        RenderImagesAndSelection(model);
+    } else {
+        view_.setUpdatesEnabled(false);
+        RenderRows(model);
+        view_.setUpdatesEnabled(true);
+    }
+    view_.blockSignals(blocked);
+}
+
+void ListViewBinding::RenderRows(const ListModel& model) {
     view_.clear();
     RenderColumns(model);
     const auto& columns = model.Columns();
@@ -65,17 +89,28 @@ void ListViewBinding::Render(const ListModel& model) {
             item->setText(static_cast<int>(c), QString::fromStdString(row.Text(c)));
             item->setTextAlignment(static_cast<int>(c), AlignmentOf(columns[c].align));
         }
-        if (row.image >= 0 && row.image < images_.size()) item->setIcon(0, QIcon(images_[row.image]));
+        item->setIcon(0, IconFor(row.image));
+        item->setData(0, kImageRole, row.image);
         items.append(item);
     }
     view_.addTopLevelItems(items);
-    for (qsizetype i = 0; i < items.size(); ++i) {
+    // A new folder or catalog starts at its first row, whatever the view
+    // showed before; a focused row is then brought into view.
+    view_.scrollToTop();
+    RenderImagesAndSelection(model);
+}
+
+void ListViewBinding::RenderImagesAndSelection(const ListModel& model) {
+    for (int i = 0; i < view_.topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = view_.topLevelItem(i);
         const auto& row = model.Row(static_cast<std::size_t>(i));
-        items[i]->setSelected(row.selected);
-        if (row.focused) view_.setCurrentItem(items[i], 0, QItemSelectionModel::NoUpdate);
+        if (item->data(0, kImageRole).toInt() != row.image) {
+            item->setIcon(0, IconFor(row.image));
+            item->setData(0, kImageRole, row.image);
+        }
+        if (item->isSelected() != row.selected) item->setSelected(row.selected);
+        if (row.focused && view_.currentItem() != item) view_.setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
     }
-    view_.setUpdatesEnabled(true);
-    view_.blockSignals(blocked);
 }
 
 void ListViewBinding::WriteBack(ListModel& model) const {

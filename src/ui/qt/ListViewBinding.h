@@ -2,7 +2,10 @@
 // Shows a ListModel in a QTreeWidget in report mode and hands the user's
 // selection and focus back to the model. Rendering an unchanged model (same
 // revision) leaves the view alone, so the user's selection survives a render.
+// New contents are drawn from their first row; new marks change the images
+// of the rows in place, so the view stays where the user scrolled it.
 
+#include <QIcon>
 #include <QList>
 #include <QPixmap>
 #include <cstdint>
@@ -24,9 +27,15 @@ public:
 
 private:
     void RenderColumns(const ListModel& model);
+    void RenderRows(const ListModel& model);
+    void RenderImagesAndSelection(const ListModel& model);
+    QIcon IconFor(int image) const;
 
     QTreeWidget& view_;
-    QList<QPixmap> images_;
+    // One icon per image, the same picture whether the row is selected or
+    // not: the selection's tint would wash out the marks' colours.
+    QList<QIcon> icons_;
     std::uint64_t shownRevision_ = 0;
+    std::uint64_t shownContent_ = 0;
     const ListModel* shownModel_ = nullptr;
 };
