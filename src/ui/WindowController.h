@@ -92,6 +92,11 @@ public:
     void DoubleClickRight() { lists_.DoubleClickRight(); }
     void MarkAll() { lists_.MarkAll(); }
     void MarkNone() { lists_.MarkNone(); }
+    // Enter and Backspace in a list (see ListHandlers).
+    bool OpenLeft() { return lists_.Open(true); }
+    bool OpenRight() { return lists_.Open(false); }
+    void UpLeft() { lists_.Up(true); }
+    void UpRight() { lists_.Up(false); }
 
     // The Utilities tab's catalog commands; the import's dialog belongs to
     // the window, ImportFinished follows it.

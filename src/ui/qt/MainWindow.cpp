@@ -18,6 +18,7 @@
 #include "ui/qt/ClickBox.h"
 #include "ui/qt/CopyFromFloppyDialog.h"
 #include "ui/qt/DialogUnits.h"
+#include "ui/qt/ListInput.h"
 #include "ui/qt/ListViewBinding.h"
 #include "ui/qt/VerifyResultsDialog.h"
 
@@ -204,15 +205,20 @@ void MainWindow::ConnectCommands() {
     clicked(kEjectTape, run([&c] { c.EjectTape(); }));
     clicked(kMarkAll, run([&c] { c.MarkAll(); }));
     clicked(kMarkNone, run([&c] { c.MarkNone(); }));
-    connect(leftList_, &QTreeWidget::itemClicked, this, run([&c] { c.ClickLeft(); }));
-    connect(rightList_, &QTreeWidget::itemClicked, this, run([&c] { c.ClickRight(); }));
-    // Later, from the event loop: the refill deletes the item the view is
-    // still handling. (The signal's item pointer cannot be queued itself.)
-    auto later = [this](auto handler) {
-        return [this, handler] { QMetaObject::invokeMethod(this, handler, Qt::QueuedConnection); };
+    // Enter opens what a double click would; the window shows the result
+    // only when something was opened.
+    auto open = [this](auto command) {
+        return [this, command] {
+            WriteBackLists();
+            const bool opened = command();
+            if (opened) Render();
+            return opened;
+        };
     };
-    connect(leftList_, &QTreeWidget::itemDoubleClicked, this, later(run([&c] { c.DoubleClickLeft(); })));
-    connect(rightList_, &QTreeWidget::itemDoubleClicked, this, later(run([&c] { c.DoubleClickRight(); })));
+    new ListInput(*leftList_, {run([&c] { c.ClickLeft(); }), run([&c] { c.DoubleClickLeft(); }),
+                               open([&c] { return c.OpenLeft(); }), run([&c] { c.UpLeft(); })});
+    new ListInput(*rightList_, {run([&c] { c.ClickRight(); }), run([&c] { c.DoubleClickRight(); }),
+                                open([&c] { return c.OpenRight(); }), run([&c] { c.UpRight(); })});
     clicked(kCreateDirFile, run([&c] { c.CreateDirFileFromTape(); }));
     clicked(kExportToFloppy, run([&c] { c.ExportToFloppy(); }));
     clicked(kImportFromFloppy, run([this, &c] {
