@@ -111,7 +111,7 @@ private:
     WindowState state_;
     WindowStatus status_{state_};
     Session session_;
-    DriveStatusLine driveStatus_{state_, session_.Selector()};
+    DriveStatusLine driveStatus_{state_, session_.Selector(), status_};
     DriveBrowser browser_;
     DirFileLister lister_;
     ListViews views_{state_, session_, browser_, lister_};

@@ -28,7 +28,11 @@ int WindowJobs::IsMarkedAt(int image, int row) { return MarkedRows::IsMarkedAt(s
 
 std::string WindowJobs::CurrentPath() { return browser_.CurrentPath(); }
 
-void WindowJobs::ListTapeDirectory(const std::string& path) { lister_.ListDirFile(state_.rightList, path, false); }
+void WindowJobs::ListTapeDirectory(const std::string& path) {
+    lister_.ListDirFile(state_.rightList, path, false);
+    // The new rows stand in the list before the job's summary comes up.
+    if (repaintLists_) repaintLists_();
+}
 
 void WindowJobs::RefillTargetFolder() {
     // A copy: Fill sets the path it is handed.

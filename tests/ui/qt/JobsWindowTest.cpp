@@ -210,6 +210,32 @@ TEST_F(JobsWindowTest, BackUpMarkedFilesThenAppendMore) {
     EXPECT_FALSE(std::filesystem::exists(Dst() + "left-out.txt"));
 }
 
+// Behind each final message the window already shows how things ended.
+TEST_F(JobsWindowTest, StatusLineReadsReadyAndTheCatalogIsShownWhenEachFinalMessageAppears) {
+    MakeFile("one.txt", 3000, 1);
+    Format();
+    std::vector<std::string> status;
+    std::vector<std::vector<std::string>> catalog;
+    script.Observe([&] {
+        status.push_back(TextOf(kStatusLine));
+        catalog.push_back(Column0(kRightList));
+    });
+    ClickTab(kBackupTab);
+    Browse(kLeftList, Src());
+    ClickRow(kLeftList, "one.txt");
+    Click(kStart);
+    ClickTab(kRestoreTab);
+    Browse(kRightList, Dst());
+    Click(kLeftDirTape);
+    ClickRowAt(kLeftList, 0);
+    Click(kStart);
+    ClickTab(kUtilitiesTab);
+    Click(kCheckTape);
+    ASSERT_EQ(script.Shown().size(), 3u);
+    EXPECT_EQ(status, std::vector<std::string>(3, " Ready."));
+    EXPECT_EQ(catalog[0], std::vector<std::string>{"one.txt"}) << "the backup's catalog";
+}
+
 TEST_F(JobsWindowTest, RestoreOfRowsTwoAndFiveSpacesThreeFilemarksTwice) {
     std::vector<Bytes> files;
     for (int i = 0; i < 6; ++i) files.push_back(MakeFile("f" + std::to_string(i) + ".bin", 1500u + 4000u * static_cast<unsigned>(i), 10 + i));
