@@ -83,7 +83,8 @@ public:
     void DirTapeRight() { dirTape_.Run(false); }
     auto FormatTape(const std::string& newName) { return maintenance_.FormatTape(newName, session_.Tape()); }
     auto CheckTape() { return maintenance_.CheckTape(); }
-    auto EjectTape() { return maintenance_.EjectTape(); }
+    // An ejected tape's catalog is no longer the inserted tape's.
+    JobResult EjectTape();
 
     // Clicks and double clicks in the lists, "All" and "None".
     void ClickLeft() { lists_.ClickLeft(); }
