@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -163,9 +164,18 @@ void MainWindow::Connect() {
     clicked(kExit, [this] { done(kExit); });
     clicked(kAbout, [this] { ShowAbout(); });
     clicked(kClick, [this] { ClickBox::ShowNext(controller_->Clicks()); });
-    // The window manager's menu has no place for an About entry here.
+    // The window manager's menu has no place for an About entry here: F1
+    // and a menu on the tape reel picture offer it instead.
     auto* about = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(about, &QShortcut::activated, this, [this] { ShowAbout(); });
+    QWidget* reel = Control(kReelPicture);
+    reel->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(reel, &QWidget::customContextMenuRequested, this, [this, reel](const QPoint& at) {
+        auto* menu = new QMenu(this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->addAction(QStringLiteral("&About Tapewren..."), this, [this] { ShowAbout(); });
+        menu->popup(reel->mapToGlobal(at));
+    });
 
     connect(adapters_, &QComboBox::activated, this,
             [this](int index) { Handle([this, index] { controller_->ChooseAdapter(index); }); });
