@@ -1,7 +1,9 @@
 #include "ui/qt/ListViewBinding.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QTreeWidget>
+#include <algorithm>
 #include <vector>
 
 #include "lists/ListModel.h"
@@ -24,6 +26,13 @@ ListViewBinding::ListViewBinding(QTreeWidget& view, QList<QPixmap> images) : vie
         icons_.append(icon);
     }
     SetUpView(view_);
+    // A scroll bar that comes or goes changes the room for the columns.
+    view_.viewport()->installEventFilter(this);
+}
+
+bool ListViewBinding::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == view_.viewport() && event->type() == QEvent::Resize) FitFirstColumn();
+    return false;
 }
 
 QIcon ListViewBinding::IconFor(int image) const {
@@ -56,6 +65,20 @@ void ListViewBinding::RenderColumns(const ListModel& model) {
         view_.setColumnWidth(c, columns[static_cast<std::size_t>(c)].width);
         header->setTextAlignment(c, AlignmentOf(columns[static_cast<std::size_t>(c)].align));
     }
+    FitFirstColumn();
+}
+
+void ListViewBinding::SetExtraWidth(int extra) {
+    extraWidth_ = extra > 0 ? extra : 0;
+    FitFirstColumn();
+}
+
+void ListViewBinding::FitFirstColumn() {
+    if (shownModel_ == nullptr || shownModel_->Columns().empty()) return;
+    int all = 0;
+    for (const auto& column : shownModel_->Columns()) all += column.width;
+    const int room = view_.viewport()->width() - all;
+    view_.setColumnWidth(0, shownModel_->Columns().front().width + std::clamp(room, 0, extraWidth_));
 }
 
 void ListViewBinding::Render(const ListModel& model) {

@@ -7,13 +7,14 @@
 
 #include <QIcon>
 #include <QList>
+#include <QObject>
 #include <QPixmap>
 #include <cstdint>
 
 class ListModel;
 class QTreeWidget;
 
-class ListViewBinding {
+class ListViewBinding : public QObject {
 public:
     // images: the list's small images, indexed by a row's image number.
     ListViewBinding(QTreeWidget& view, QList<QPixmap> images);
@@ -23,9 +24,17 @@ public:
     static void SetUpView(QTreeWidget& view);
 
     void Render(const ListModel& model);
+    // Width the list has beyond its default size. It first shows the
+    // columns the default width cuts off; what is left widens the first
+    // column, so that long names can be read.
+    void SetExtraWidth(int extra);
     void WriteBack(ListModel& model) const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void FitFirstColumn();
     void RenderColumns(const ListModel& model);
     void RenderRows(const ListModel& model);
     void RenderImagesAndSelection(const ListModel& model);
@@ -37,5 +46,6 @@ private:
     QList<QIcon> icons_;
     std::uint64_t shownRevision_ = 0;
     std::uint64_t shownContent_ = 0;
+    int extraWidth_ = 0;
     const ListModel* shownModel_ = nullptr;
 };
