@@ -4,9 +4,9 @@
 #include <QTreeWidget>
 
 ListInput::ListInput(QTreeWidget& list, Handlers handlers)
-    : QObject(&list), list_(list), handlers_(std::move(handlers)) {
+    : QObject(&list), list_(list), viewport_(list.viewport()), handlers_(std::move(handlers)) {
     list_.installEventFilter(this);
-    list_.viewport()->installEventFilter(this);
+    viewport_->installEventFilter(this);
     connect(&list_, &QTreeWidget::itemClicked, this, [this] {
         if (afterDoubleClick_) {
             afterDoubleClick_ = false;
@@ -22,7 +22,8 @@ ListInput::ListInput(QTreeWidget& list, Handlers handlers)
 }
 
 bool ListInput::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == list_.viewport()) {
+    // Pointers only: events also come while the list is being destroyed.
+    if (watched == viewport_) {
         if (event->type() == QEvent::MouseButtonPress) afterDoubleClick_ = false;
         if (event->type() == QEvent::MouseButtonDblClick) afterDoubleClick_ = true;
         return false;

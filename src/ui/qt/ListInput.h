@@ -32,6 +32,7 @@ private:
     bool Key(int key, Qt::KeyboardModifiers modifiers, bool autoRepeat);
 
     QTreeWidget& list_;
+    QObject* viewport_;
     Handlers handlers_;
     // Between a double click and the next press: the release is no click.
     bool afterDoubleClick_ = false;

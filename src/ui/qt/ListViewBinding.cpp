@@ -27,11 +27,12 @@ ListViewBinding::ListViewBinding(QTreeWidget& view, QList<QPixmap> images) : vie
     }
     SetUpView(view_);
     // A scroll bar that comes or goes changes the room for the columns.
-    view_.viewport()->installEventFilter(this);
+    viewport_ = view_.viewport();
+    viewport_->installEventFilter(this);
 }
 
 bool ListViewBinding::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == view_.viewport() && event->type() == QEvent::Resize) FitFirstColumn();
+    if (watched == viewport_ && event->type() == QEvent::Resize) FitFirstColumn();
     return false;
 }
 

@@ -41,6 +41,7 @@ private:
     QIcon IconFor(int image) const;
 
     QTreeWidget& view_;
+    QObject* viewport_ = nullptr;
     // One icon per image, the same picture whether the row is selected or
     // not: the selection's tint would wash out the marks' colours.
     QList<QIcon> icons_;
