@@ -30,7 +30,10 @@ std::string WindowJobs::CurrentPath() { return browser_.CurrentPath(); }
 
 void WindowJobs::ListTapeDirectory(const std::string& path) {
     lister_.ListDirFile(state_.rightList, path, false);
-    // The new rows stand in the list before the job's summary comes up.
+    // The rows just written are the last: the focus on the last row brings
+    // them into view, and they stand there before the job's summary comes up.
+    if (const std::size_t rows = state_.rightList.RowCount(); rows > 0)
+        state_.rightList.SetSelection({}, static_cast<std::ptrdiff_t>(rows - 1));
     if (repaintLists_) repaintLists_();
 }
 
