@@ -17,6 +17,7 @@ ListInput::ListInput(QTreeWidget& list, Handlers handlers)
     // Queued to the window, which runs it once the view is done with the
     // item. (The signal's item pointer cannot be queued itself.)
     connect(&list_, &QTreeWidget::itemDoubleClicked, this, [this] {
+        afterDoubleClick_ = true;
         QMetaObject::invokeMethod(list_.window(), handlers_.doubleClick, Qt::QueuedConnection);
     });
 }
@@ -25,7 +26,6 @@ bool ListInput::eventFilter(QObject* watched, QEvent* event) {
     // Pointers only: events also come while the list is being destroyed.
     if (watched == viewport_) {
         if (event->type() == QEvent::MouseButtonPress) afterDoubleClick_ = false;
-        if (event->type() == QEvent::MouseButtonDblClick) afterDoubleClick_ = true;
         return false;
     }
     if (watched == &list_ && event->type() == QEvent::KeyPress) {

@@ -34,6 +34,7 @@ private:
     QTreeWidget& list_;
     QObject* viewport_;
     Handlers handlers_;
-    // Between a double click and the next press: the release is no click.
+    // From a double click on a row to the next press: the release that
+    // ends the double click is no click.
     bool afterDoubleClick_ = false;
 };
