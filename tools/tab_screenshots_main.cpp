@@ -1,14 +1,17 @@
 // Makes the screenshots of the four tabs in docs/: a sample folder on the
 // virtual drive, a tape "Daily" formatted and backed up through the window's
-// own commands, then each tab with marks and its catalog. Every message box
-// is answered with OK. Usage: tapewren-screenshots OUTPUT_FOLDER
-// (QT_QPA_PLATFORM=offscreen or under xvfb-run).
+// own commands, then each tab with marks and its catalog; then a tape with a
+// name of 49 characters on the Restore tab, at the default size and in an
+// enlarged window. Every message box is answered with OK. Usage:
+// tapewren-screenshots OUTPUT_FOLDER (QT_QPA_PLATFORM=offscreen or under
+// xvfb-run). The window's remembered size stays in a temporary folder.
 #include <stdlib.h>
 
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
@@ -105,6 +108,7 @@ int main(int argc, char** argv) {
     setenv("TAPEWREN_VTAPE", (root / "tapes").c_str(), 1);
 
     QApplication app(argc, argv);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString((root / "config").string()));
     InstallDefaultAdapters();
     std::filesystem::current_path(root / "start");
     MainWindow window;
@@ -148,6 +152,23 @@ int main(int argc, char** argv) {
     ChooseTab(window, kUtilitiesTab);
     name->setText(QStringLiteral("Monthly"));
     ok = Save(window, (output / "tab-utilities.png").string()) && ok;
+
+    // A long tape name, cut as the Restore tab cuts it, beside its buttons.
+    Click(window, kEjectTape);
+    name->setText(QStringLiteral("Accounting-Server-Full-Backup-2026-03-Week2-Disk1"));
+    Click(window, kFormatTape);
+    window.Controller().State().browseDirectory = documents.string() + "/";
+    ChooseTab(window, kBackupTab);
+    ClickLeft(window, "report.doc", {"budget-2026.xls", "invoice-0412.pdf", "notes.txt", "project.zip", "thesis.ZIP"});
+    Click(window, kStart);
+    window.Controller().State().browseDirectory = (root / "restore").string() + "/";
+    ChooseTab(window, kRestoreTab);
+    Click(window, kLeftDirTape);
+    ClickLeft(window, "invoice-0412.pdf");
+    ok = Save(window, (output / "tab-restore-long-name.png").string()) && ok;
+    // Enlarged, the names and the BackupDate column can be read.
+    window.resize(window.size() + QSize(230, 120));
+    ok = Save(window, (output / "window-enlarged.png").string()) && ok;
 
     std::filesystem::remove_all(root);
     return ok ? 0 : 1;

@@ -4,17 +4,17 @@
 
 void ListModel::SetColumns(std::vector<ListColumn> columns) {
     columns_ = std::move(columns);
-    Touch();
+    TouchContent();
 }
 
 void ListModel::ClearRows() {
     rows_.clear();
-    Touch();
+    TouchContent();
 }
 
 std::size_t ListModel::AddRow(ListRow row) {
     rows_.push_back(std::move(row));
-    Touch();
+    TouchContent();
     return rows_.size() - 1;
 }
 
@@ -27,7 +27,7 @@ void ListModel::SetImage(std::size_t index, int image) {
 void ListModel::SortByData() {
     std::stable_sort(rows_.begin(), rows_.end(),
                      [](const ListRow& a, const ListRow& b) { return a.data < b.data; });
-    Touch();
+    TouchContent();
 }
 
 void ListModel::SetSelection(const std::vector<bool>& selected, std::ptrdiff_t focused) {

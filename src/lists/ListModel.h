@@ -2,7 +2,9 @@
 // What one list view shows, without a toolkit: the columns and the rows. The
 // window renders it and writes the user's selection and focus back before a
 // handler runs; handlers change it and the window renders it again.
-// Revision counts changes, so a view can skip rendering an unchanged model.
+// Revision counts changes, so a view can skip rendering an unchanged model;
+// ContentRevision counts only changes of the columns and rows themselves, so
+// a view can tell new contents (drawn from the top) from new marks.
 
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +20,7 @@ public:
     std::size_t RowCount() const { return rows_.size(); }
     const ListRow& Row(std::size_t index) const { return rows_[index]; }
     std::uint64_t Revision() const { return revision_; }
+    std::uint64_t ContentRevision() const { return contentRevision_; }
 
     // Replaces the whole column set; rows stay.
     void SetColumns(std::vector<ListColumn> columns);
@@ -35,8 +38,13 @@ public:
 
 private:
     void Touch() { ++revision_; }
+    void TouchContent() {
+        ++revision_;
+        ++contentRevision_;
+    }
 
     std::vector<ListColumn> columns_;
     std::vector<ListRow> rows_;
     std::uint64_t revision_ = 0;
+    std::uint64_t contentRevision_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "ui/DriveStatusLine.h"
 
+#include "report/StatusSink.h"
 #include "scsi/DeviceSelector.h"
 #include "ui/ControlId.h"
 #include "ui/WindowState.h"
@@ -7,7 +8,7 @@
 void DriveStatusLine::Show() { Apply(selector_.ReadDriveStatus()); }
 
 void DriveStatusLine::Apply(const DriveStatus& status) {
-    state_.statusText = status.text;
-    if (!status.enableTapeButtons) return;
-    for (int id : {kStart, kFormatTape, kLeftDirTape, kRightDirTape}) state_.Enable(id, true);
+    if (status.enableTapeButtons)
+        for (int id : {kStart, kFormatTape, kLeftDirTape, kRightDirTape}) state_.Enable(id, true);
+    status_.ShowStatus(status.text);
 }

@@ -1,15 +1,18 @@
 #pragma once
 // The drive's state in the status line, as every command of the window ends:
 // a status query of the selected drive. A drive that answers ready enables
-// the tape buttons again; the line is shown with the next render.
+// the tape buttons again. The line is shown at once, like every status text:
+// a job's last step must not stand behind the message that ends it.
 
 class DeviceSelector;
+class StatusSink;
 struct DriveStatus;
 struct WindowState;
 
 class DriveStatusLine {
 public:
-    DriveStatusLine(WindowState& state, DeviceSelector& selector) : state_(state), selector_(selector) {}
+    DriveStatusLine(WindowState& state, DeviceSelector& selector, StatusSink& status)
+        : state_(state), selector_(selector), status_(status) {}
 
     // Asks the drive.
     void Show();
@@ -19,4 +22,5 @@ public:
 private:
     WindowState& state_;
     DeviceSelector& selector_;
+    StatusSink& status_;
 };

@@ -63,16 +63,39 @@ void ListHandlers::DoubleClickLeft() {
     Browse(true);
 }
 
-void ListHandlers::DoubleClickRight() {
-    if (Browse(false)) return;
+void ListHandlers::DoubleClickRight() { OpenRight(); }
+
+bool ListHandlers::OpenRight() {
+    if (Browse(false)) return true;
     const std::ptrdiff_t focused = state_.rightList.FocusedIndex();
-    if (state_.tab != kUtilitiesTab || focused < 0) return;
+    if (state_.tab != kUtilitiesTab || focused < 0) return false;
     const ListRow& row = state_.rightList.Row(static_cast<std::size_t>(focused));
-    if (row.image != kImageDirFile) return;
+    if (row.image != kImageDirFile) return false;
     if (row.Text(0) == "..") {
         views_.ShowDirectoryFiles();
-        return;
+        return true;
     }
     // A copy: the view refills the list the row lives in.
     views_.ShowCatalogContents(std::string(row.Text(0)));
+    return true;
+}
+
+bool ListHandlers::Open(bool left) {
+    const ListModel& list = left ? state_.leftList : state_.rightList;
+    const std::ptrdiff_t focused = list.FocusedIndex();
+    if (focused < 0 || !list.Row(static_cast<std::size_t>(focused)).selected) return false;
+    if (!left) return OpenRight();
+    return state_.tab == kBackupTab && Browse(true);
+}
+
+void ListHandlers::Up(bool left) {
+    const TabLayout& layout = TabLayout::For(state_.tab);
+    if ((left ? layout.leftRole : layout.rightRole) == ListRole::DriveBrowser) {
+        if (browser_.CurrentPath() == "/") return;
+        std::string parent;
+        JoinPath(browser_.CurrentPath(), "..", parent);
+        if (views_.ShowFolder(left, parent) == 0 && left) ShowTotal(0);
+    } else if (!left && state_.tab == kUtilitiesTab && !state_.shownCatalog.empty()) {
+        views_.ShowDirectoryFiles();
+    }
 }

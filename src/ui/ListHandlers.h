@@ -27,11 +27,21 @@ public:
     void DoubleClickRight();
     void MarkAll();
     void MarkNone();
+    // Enter in a list: opens the focused row as a double click would, when
+    // that row is also selected; false when there is nothing to open, so the
+    // key can press the default button instead.
+    bool Open(bool left);
+    // Backspace in a list: the browser's parent folder, or on the Utilities
+    // tab from one catalog's entries back to the list of catalogs.
+    void Up(bool left);
 
 private:
     // Enters the folder or drive of the focused row; false when the row is
     // neither (or the list has no focus).
     bool Browse(bool left);
+    // What a double click on the focused row of the right list does; false
+    // when the row is nothing to open.
+    bool OpenRight();
     // bytesTotal and the progress display for the marks' new total.
     void ShowTotal(std::int64_t total);
 

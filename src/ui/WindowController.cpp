@@ -40,4 +40,13 @@ void WindowController::ChooseTab(int tab) {
     if (logic_.ChooseTab(tab)) views_.FillForTab();
 }
 
+JobResult WindowController::EjectTape() {
+    const JobResult result = maintenance_.EjectTape();
+    if (result == JobResult::Done) {
+        session_.CurrentTapeName().clear();
+        session_.CurrentDirFilePath().clear();
+    }
+    return result;
+}
+
 std::string WindowController::FloppyFolder() const { return ::FloppyFolder(session_.StartDirectory()); }

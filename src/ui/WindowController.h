@@ -83,7 +83,8 @@ public:
     void DirTapeRight() { dirTape_.Run(false); }
     auto FormatTape(const std::string& newName) { return maintenance_.FormatTape(newName, session_.Tape()); }
     auto CheckTape() { return maintenance_.CheckTape(); }
-    auto EjectTape() { return maintenance_.EjectTape(); }
+    // An ejected tape's catalog is no longer the inserted tape's.
+    JobResult EjectTape();
 
     // Clicks and double clicks in the lists, "All" and "None".
     void ClickLeft() { lists_.ClickLeft(); }
@@ -92,6 +93,11 @@ public:
     void DoubleClickRight() { lists_.DoubleClickRight(); }
     void MarkAll() { lists_.MarkAll(); }
     void MarkNone() { lists_.MarkNone(); }
+    // Enter and Backspace in a list (see ListHandlers).
+    bool OpenLeft() { return lists_.Open(true); }
+    bool OpenRight() { return lists_.Open(false); }
+    void UpLeft() { lists_.Up(true); }
+    void UpRight() { lists_.Up(false); }
 
     // The Utilities tab's catalog commands; the import's dialog belongs to
     // the window, ImportFinished follows it.
@@ -106,7 +112,7 @@ private:
     WindowState state_;
     WindowStatus status_{state_};
     Session session_;
-    DriveStatusLine driveStatus_{state_, session_.Selector()};
+    DriveStatusLine driveStatus_{state_, session_.Selector(), status_};
     DriveBrowser browser_;
     DirFileLister lister_;
     ListViews views_{state_, session_, browser_, lister_};

@@ -28,7 +28,14 @@ int WindowJobs::IsMarkedAt(int image, int row) { return MarkedRows::IsMarkedAt(s
 
 std::string WindowJobs::CurrentPath() { return browser_.CurrentPath(); }
 
-void WindowJobs::ListTapeDirectory(const std::string& path) { lister_.ListDirFile(state_.rightList, path, false); }
+void WindowJobs::ListTapeDirectory(const std::string& path) {
+    lister_.ListDirFile(state_.rightList, path, false);
+    // The rows just written are the last: the focus on the last row brings
+    // them into view, and they stand there before the job's summary comes up.
+    if (const std::size_t rows = state_.rightList.RowCount(); rows > 0)
+        state_.rightList.SetSelection({}, static_cast<std::ptrdiff_t>(rows - 1));
+    if (repaintLists_) repaintLists_();
+}
 
 void WindowJobs::RefillTargetFolder() {
     // A copy: Fill sets the path it is handed.

@@ -42,6 +42,17 @@ TEST_F(ListModelTest, ContentChangesBumpTheRevisionSelectionDoesNot) {
     EXPECT_EQ(model.Revision(), afterImage);
 }
 
+TEST_F(ListModelTest, MarksLeaveTheContentRevisionRowsAndColumnsBumpIt) {
+    const auto before = model.ContentRevision();
+    model.SetImage(1, 12);
+    EXPECT_EQ(model.ContentRevision(), before);
+    model.SetColumns({});
+    EXPECT_GT(model.ContentRevision(), before);
+    const auto afterColumns = model.ContentRevision();
+    model.ClearRows();
+    EXPECT_GT(model.ContentRevision(), afterColumns);
+}
+
 TEST_F(ListModelTest, SortByDataOrdersAscending) {
     model.SortByData();
     EXPECT_EQ(model.Row(0).Text(0), "row2");

@@ -233,3 +233,41 @@ TEST_F(ListHandlersTest, UtilitiesShowsOneCatalogWithAnUpRowAndReturnsToTheList)
     EXPECT_EQ(Names(Right()), std::vector<std::string>{"Monday"});
     EXPECT_TRUE(messages.shown.empty());
 }
+
+TEST_F(ListHandlersTest, EnterOpensOnlyASelectedFolderOrCatalogAndLeavesFilesToStart) {
+    Left().SetSelection({}, IndexOf(Left(), "sub"));
+    EXPECT_FALSE(window->OpenLeft()) << "focused but not selected";
+    Click(Left(), static_cast<std::size_t>(IndexOf(Left(), "a.txt")));
+    EXPECT_FALSE(window->OpenLeft());
+    Click(Left(), static_cast<std::size_t>(IndexOf(Left(), "sub")));
+    EXPECT_TRUE(window->OpenLeft());
+    EXPECT_EQ(window->BrowsedFolder(), tree.Path("data/sub/"));
+
+    MakeCatalog("Monday", {{"week.zip", 10}});
+    window->ChooseTab(kUtilitiesTab);
+    Click(Right(), static_cast<std::size_t>(IndexOf(Right(), "Monday")));
+    EXPECT_TRUE(window->OpenRight());
+    EXPECT_EQ(State().rightLabel, "Contents of tape 'Monday':");
+    Click(Right(), static_cast<std::size_t>(IndexOf(Right(), "week.zip")));
+    EXPECT_FALSE(window->OpenRight());
+}
+
+TEST_F(ListHandlersTest, BackspaceGoesUpInTheBrowserAndBackToTheCatalogs) {
+    DoubleClick(Left(), "sub", true);
+    ClickLeft("..");
+    window->UpLeft();
+    EXPECT_EQ(window->BrowsedFolder(), tree.Path("data/"));
+    EXPECT_EQ(State().leftLabel, tree.Path("data/"));
+    window->ChooseTab(kRestoreTab);
+    window->UpRight();
+    EXPECT_EQ(State().rightLabel, tree.Root() + "/");
+
+    MakeCatalog("Monday", {{"week.zip", 10}});
+    window->ChooseTab(kUtilitiesTab);
+    window->UpRight();
+    EXPECT_EQ(Names(Right()), std::vector<std::string>{"Monday"}) << "the list of catalogs has no parent";
+    DoubleClick(Right(), "Monday", false);
+    window->UpRight();
+    EXPECT_EQ(State().rightLabel, "Tape Directory Files:");
+    EXPECT_EQ(Names(Right()), std::vector<std::string>{"Monday"});
+}

@@ -192,14 +192,15 @@ TEST_F(MainWindowLogicTest, LeftoverBackupDateColumnGoesOnTheUtilitiesTab) {
     EXPECT_EQ(State().leftList.Columns().size(), 3u);
 }
 
-TEST_F(MainWindowLogicTest, StatusIsPushedToTheViewAtOnceDriveStatusIsNot) {
+// The drive's state too: it stands behind the message that ends a job.
+TEST_F(MainWindowLogicTest, StatusAndDriveStatusArePushedToTheViewAtOnce) {
     Start();
     const int before = view.statusRepaints;
     window->Status().ShowStatus(" Rewinding tape ...");
     EXPECT_EQ(view.statusRepaints, before + 1);
     EXPECT_EQ(State().statusText, " Rewinding tape ...");
     window->ShowDriveStatus();
-    EXPECT_EQ(view.statusRepaints, before + 1);
+    EXPECT_EQ(view.statusRepaints, before + 2);
     EXPECT_EQ(State().statusText, " Ready.");
 }
 

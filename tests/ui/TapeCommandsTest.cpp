@@ -146,6 +146,21 @@ TEST_F(TapeCommandsTest, EjectLoadsTheNextCartridgeWhichIsBlank) {
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"Error reading IdentBlock from tape", Error}}));
 }
 
+TEST_F(TapeCommandsTest, AfterEjectTheTabsShowNoCatalogUnderTheNextTape) {
+    Format("Daily");
+    AddEntry("Daily");
+    window->ChooseTab(kRestoreTab);
+    ASSERT_EQ(Names(State().leftList), std::vector<std::string>{"kept.txt"});
+    window->ChooseTab(kUtilitiesTab);
+    window->EjectTape();
+    window->ChooseTab(kRestoreTab);
+    EXPECT_EQ(State().leftLabel, "Tape:");
+    EXPECT_EQ(State().leftList.RowCount(), 0u);
+    window->ChooseTab(kBackupTab);
+    EXPECT_EQ(State().rightLabel, "Tape:");
+    EXPECT_EQ(State().rightList.RowCount(), 0u);
+}
+
 TEST_F(TapeCommandsTest, DirTapeRightShowsTheCatalogUnderTheFullLabel) {
     Format("Archive2000");
     AddEntry("Archive2000");

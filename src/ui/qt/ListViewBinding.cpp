@@ -1,12 +1,17 @@
 #include "ui/qt/ListViewBinding.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QTreeWidget>
+#include <algorithm>
 #include <vector>
 
 #include "lists/ListModel.h"
 
 namespace {
+
+// The row's image number, kept beside its icon.
+constexpr int kImageRole = Qt::UserRole + 1;
 
 Qt::Alignment AlignmentOf(ColumnAlign align) {
     return (align == ColumnAlign::Right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
@@ -14,9 +19,25 @@ Qt::Alignment AlignmentOf(ColumnAlign align) {
 
 }  // namespace
 
-ListViewBinding::ListViewBinding(QTreeWidget& view, QList<QPixmap> images)
-    : view_(view), images_(std::move(images)) {
+ListViewBinding::ListViewBinding(QTreeWidget& view, QList<QPixmap> images) : view_(view) {
+    for (const QPixmap& image : images) {
+        QIcon icon;
+        for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Selected, QIcon::Active}) icon.addPixmap(image, mode);
+        icons_.append(icon);
+    }
     SetUpView(view_);
+    // A scroll bar that comes or goes changes the room for the columns.
+    viewport_ = view_.viewport();
+    viewport_->installEventFilter(this);
+}
+
+bool ListViewBinding::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == viewport_ && event->type() == QEvent::Resize) FitFirstColumn();
+    return false;
+}
+
+QIcon ListViewBinding::IconFor(int image) const {
+    return image >= 0 && image < icons_.size() ? icons_[image] : QIcon();
 }
 
 void ListViewBinding::SetUpView(QTreeWidget& view) {
@@ -45,15 +66,42 @@ void ListViewBinding::RenderColumns(const ListModel& model) {
         view_.setColumnWidth(c, columns[static_cast<std::size_t>(c)].width);
         header->setTextAlignment(c, AlignmentOf(columns[static_cast<std::size_t>(c)].align));
     }
+    FitFirstColumn();
+}
+
+void ListViewBinding::SetExtraWidth(int extra) {
+    extraWidth_ = extra > 0 ? extra : 0;
+    FitFirstColumn();
+}
+
+void ListViewBinding::FitFirstColumn() {
+    if (shownModel_ == nullptr || shownModel_->Columns().empty()) return;
+    int all = 0;
+    for (const auto& column : shownModel_->Columns()) all += column.width;
+    const int room = view_.viewport()->width() - all;
+    view_.setColumnWidth(0, shownModel_->Columns().front().width + std::clamp(room, 0, extraWidth_));
 }
 
 void ListViewBinding::Render(const ListModel& model) {
     if (shownModel_ == &model && shownRevision_ == model.Revision()) return;
+    const bool sameContent = shownModel_ == &model && shownContent_ == model.ContentRevision() &&
+                             static_cast<std::size_t>(view_.topLevelItemCount()) == model.RowCount();
     shownModel_ = &model;
     shownRevision_ = model.Revision();
+    shownContent_ = model.ContentRevision();
 
     const bool blocked = view_.blockSignals(true);
-    view_.setUpdatesEnabled(false);
+    if (sameContent) {
+        RenderImagesAndSelection(model);
+    } else {
+        view_.setUpdatesEnabled(false);
+        RenderRows(model);
+        view_.setUpdatesEnabled(true);
+    }
+    view_.blockSignals(blocked);
+}
+
+void ListViewBinding::RenderRows(const ListModel& model) {
     view_.clear();
     RenderColumns(model);
     const auto& columns = model.Columns();
@@ -65,17 +113,28 @@ void ListViewBinding::Render(const ListModel& model) {
             item->setText(static_cast<int>(c), QString::fromStdString(row.Text(c)));
             item->setTextAlignment(static_cast<int>(c), AlignmentOf(columns[c].align));
         }
-        if (row.image >= 0 && row.image < images_.size()) item->setIcon(0, QIcon(images_[row.image]));
+        item->setIcon(0, IconFor(row.image));
+        item->setData(0, kImageRole, row.image);
         items.append(item);
     }
     view_.addTopLevelItems(items);
-    for (qsizetype i = 0; i < items.size(); ++i) {
+    // A new folder or catalog starts at its first row, whatever the view
+    // showed before; a focused row is then brought into view.
+    view_.scrollToTop();
+    RenderImagesAndSelection(model);
+}
+
+void ListViewBinding::RenderImagesAndSelection(const ListModel& model) {
+    for (int i = 0; i < view_.topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = view_.topLevelItem(i);
         const auto& row = model.Row(static_cast<std::size_t>(i));
-        items[i]->setSelected(row.selected);
-        if (row.focused) view_.setCurrentItem(items[i], 0, QItemSelectionModel::NoUpdate);
+        if (item->data(0, kImageRole).toInt() != row.image) {
+            item->setIcon(0, IconFor(row.image));
+            item->setData(0, kImageRole, row.image);
+        }
+        if (item->isSelected() != row.selected) item->setSelected(row.selected);
+        if (row.focused && view_.currentItem() != item) view_.setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
     }
-    view_.setUpdatesEnabled(true);
-    view_.blockSignals(blocked);
 }
 
 void ListViewBinding::WriteBack(ListModel& model) const {

@@ -4,11 +4,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -18,7 +21,9 @@
 #include "ui/qt/ClickBox.h"
 #include "ui/qt/CopyFromFloppyDialog.h"
 #include "ui/qt/DialogUnits.h"
+#include "ui/qt/ListInput.h"
 #include "ui/qt/ListViewBinding.h"
+#include "ui/qt/RememberedSize.h"
 #include "ui/qt/VerifyResultsDialog.h"
 
 namespace {
@@ -38,7 +43,10 @@ MainWindow::MainWindow(QWidget* parent)
     setWindowTitle(QStringLiteral("Wren File Backup"));
     setWindowIcon(Artwork::ProgramIcon());
     setFont(DialogUnits::DialogFont());
-    setFixedSize(Units().Size(388, 270));
+    // The dialog units give the smallest size; the user may make it larger.
+    defaultSize_ = Units().Size(388, 270);
+    setMinimumSize(defaultSize_);
+    resize(defaultSize_);
     BuildControls();
     leftBinding_ = std::make_unique<ListViewBinding>(*leftList_, Artwork::ImageStrip());
     rightBinding_ = std::make_unique<ListViewBinding>(*rightList_, Artwork::ImageStrip());
@@ -50,6 +58,11 @@ MainWindow::MainWindow(QWidget* parent)
     controller_->SetResultsWindow(verifyResults_.get());
     ConnectJobs();
     controller_->SetView(this);
+    // The size of the last run, as far as this screen holds it.
+    openedSize_ = RememberedSize::Load(defaultSize_);
+    if (const QScreen* shown = screen())
+        openedSize_ = openedSize_.boundedTo(shown->availableSize()).expandedTo(defaultSize_);
+    resize(openedSize_);
     if (!controller_->Initialise(static_cast<std::uint32_t>(std::time(nullptr))))
         std::fprintf(stderr, "tapewren: the current directory cannot be read or / cannot be entered\n");
     Render();
@@ -61,25 +74,26 @@ MainWindow::~MainWindow() {
 }
 
 template <typename W>
-W* MainWindow::Add(int id, int x, int y, int w, int h) {
+W* MainWindow::Add(int id, int x, int y, int w, int h, ControlGrowth growth) {
     auto* widget = new W(this);
     widget->setGeometry(Units().Rect(x, y, w, h));
     if (id != 0) {
         widget->setObjectName(QStringLiteral("ctl%1").arg(id));
         controls_.insert(id, widget);
     }
+    placed_.push_back({widget, {}, growth});
     return widget;
 }
 
-QLabel* MainWindow::AddLabel(int id, const char* text, int x, int y, int w, int h) {
-    auto* label = Add<QLabel>(id, x, y, w, h);
+QLabel* MainWindow::AddLabel(int id, const char* text, int x, int y, int w, int h, ControlGrowth growth) {
+    auto* label = Add<QLabel>(id, x, y, w, h, growth);
     label->setText(QString::fromUtf8(text));
     label->setTextFormat(Qt::PlainText);
     return label;
 }
 
-QPushButton* MainWindow::AddButton(int id, const char* text, int x, int y, int w, int h) {
-    auto* button = Add<QPushButton>(id, x, y, w, h);
+QPushButton* MainWindow::AddButton(int id, const char* text, int x, int y, int w, int h, ControlGrowth growth) {
+    auto* button = Add<QPushButton>(id, x, y, w, h, growth);
     button->setText(QString::fromUtf8(text));
     // Enter presses the window's default button only, whichever button has
     // the focus.
@@ -87,8 +101,8 @@ QPushButton* MainWindow::AddButton(int id, const char* text, int x, int y, int w
     return button;
 }
 
-QLabel* MainWindow::AddPicture(int id, int resource, int x, int y, int w, int h) {
-    auto* picture = Add<QLabel>(id, x, y, w, h);
+QLabel* MainWindow::AddPicture(int id, int resource, int x, int y, ControlGrowth growth) {
+    auto* picture = Add<QLabel>(id, x, y, 20, 20, growth);
     // An icon picture takes the icon's own size at its top-left corner.
     picture->resize(32, 32);
     picture->setPixmap(Artwork::Picture(resource, 32));
@@ -96,15 +110,25 @@ QLabel* MainWindow::AddPicture(int id, int resource, int x, int y, int w, int h)
 }
 
 void MainWindow::BuildControls() {
+    // How each control follows a window larger than its default size: the
+    // two lists share the added width and take all the added height; what
+    // stands beside an edge moves with it.
+    using G = ControlGrowth;
+    constexpr G kRight = G::Move(G::All, G::None);
+    constexpr G kLeftColumn{G::None, G::Half, G::None, G::None};
+    constexpr G kRightColumn{G::Half, G::All, G::None, G::None};
+    constexpr G kBetweenLists = G::Move(G::Half, G::None);
+    constexpr G kBottom = G::Move(G::None, G::All);
+
     // The tab control first: everything inside its pane lies above it.
-    tabs_ = Add<QTabWidget>(kTabControl, 7, 50, 374, 188);
+    tabs_ = Add<QTabWidget>(kTabControl, 7, 50, 374, 188, {G::None, G::All, G::None, G::All});
     for (const char* title : {"Backup", "Restore", "Verify", "Utilities"})
         tabs_->addTab(new QWidget(tabs_), QString::fromUtf8(title));
 
     AddLabel(0, "Select SCSI Adapter:", 7, 6, 113, 9);
     adapters_ = Add<QComboBox>(kAdapterCombo, 7, 15, 106, 12);
     AddLabel(0, "Select Backup Device:", 123, 6, 80, 8);
-    devices_ = Add<QComboBox>(kDeviceCombo, 123, 15, 174, 12);
+    devices_ = Add<QComboBox>(kDeviceCombo, 123, 15, 174, 12, {G::None, G::All, G::None, G::None});
     for (QComboBox* combo : {adapters_, devices_}) combo->resize(combo->width(), combo->sizeHint().height());
     devices_->setMaxVisibleItems(8);
     AddLabel(0, "Capacity:", 124, 35, 29, 8);
@@ -113,46 +137,103 @@ void MainWindow::BuildControls() {
     AddLabel(0, "Block Size:", 210, 35, 35, 8);
     Add<QLineEdit>(kBlockSizeField, 247, 33, 30, 12)->setReadOnly(true);
     AddLabel(0, "Bytes", 279, 35, 22, 8);
-    AddButton(kClick, "Click!", 309, 6, 30, 12);
-    AddButton(kAbout, "About", 309, 32, 30, 12);
-    auto* reel = Add<QLabel>(kReelPicture, 339, 6, 42, 38);
+    AddButton(kClick, "Click!", 309, 6, 30, 12, kRight);
+    AddButton(kAbout, "About", 309, 32, 30, 12, kRight);
+    auto* reel = Add<QLabel>(kReelPicture, 339, 6, 42, 38, kRight);
     reel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     reel->setPixmap(Artwork::ReelPicture(reel->contentsRect().size()));
 
-    AddLabel(kLeftListLabel, "Tape:", 15, 71, 163, 8);
-    AddLabel(kFormatHint, "Before you can use a new tape, format it!", 15, 71, 163, 8);
-    AddButton(kMarkAll, "All", 100, 68, 21, 13);
-    AddButton(kMarkNone, "None", 121, 68, 22, 13);
-    AddButton(kLeftDirTape, "Dir Tape", 143, 68, 35, 13);
-    AddLabel(kRightListLabel, "Tape:", 210, 71, 163, 8);
-    AddButton(kRightDirTape, "Dir Tape", 336, 68, 37, 13);
-    leftList_ = Add<QTreeWidget>(kLeftList, 15, 82, 163, 149);
-    rightList_ = Add<QTreeWidget>(kRightList, 210, 82, 163, 149);
+    AddLabel(kLeftListLabel, "Tape:", 15, 71, 163, 8, kLeftColumn);
+    AddLabel(kFormatHint, "Before you can use a new tape, format it!", 15, 71, 163, 8, kLeftColumn);
+    AddButton(kMarkAll, "All", 100, 68, 21, 13, kBetweenLists);
+    AddButton(kMarkNone, "None", 121, 68, 22, 13, kBetweenLists);
+    AddButton(kLeftDirTape, "Dir Tape", 143, 68, 35, 13, kBetweenLists);
+    AddLabel(kRightListLabel, "Tape:", 210, 71, 163, 8, kRightColumn);
+    AddButton(kRightDirTape, "Dir Tape", 336, 68, 37, 13, kRight);
+    leftList_ = Add<QTreeWidget>(kLeftList, 15, 82, 163, 149, {G::None, G::Half, G::None, G::All});
+    rightList_ = Add<QTreeWidget>(kRightList, 210, 82, 163, 149, {G::Half, G::All, G::None, G::All});
     AddLabel(kTapeNameLabel, "Name of new tape:", 15, 81, 62, 8);
-    Add<QLineEdit>(kTapeNameField, 15, 92, 90, 12);
-    AddButton(kFormatTape, "FORMAT Tape", 112, 89, 66, 19);
-    AddButton(kCheckTape, "Check Currently Inserted Tape", 15, 114, 163, 18);
-    AddButton(kEjectTape, "Eject Tape", 15, 134, 163, 18);
-    AddButton(kCreateDirFile, "Create Directory File from Tape Contents", 15, 158, 163, 18);
-    AddButton(kImportFromFloppy, "Import Directory File from Floppy", 15, 178, 163, 18);
-    AddButton(kExportToFloppy, "Export Directory File to Floppy", 15, 198, 163, 18);
-    AddLabel(kDeviceStateLabel, kStartingNotice, 82, 135, 224, 8)->setAlignment(Qt::AlignCenter);
-    AddPicture(kBackupArrow, 141, 184, 130, 20, 20);
-    AddPicture(kRestoreArrow, 133, 184, 130, 20, 20);
-    AddPicture(kVerifyArrow, 158, 184, 130, 20, 20);
-    AddButton(kStart, "START", 180, 150, 29, 18);
-    AddPicture(kRebuildArrow, 153, 184, 156, 20, 20);
-    AddPicture(kImportArrow, 153, 184, 177, 20, 20);
-    AddPicture(kExportArrow, 154, 184, 196, 20, 20);
+    Add<QLineEdit>(kTapeNameField, 15, 92, 90, 12, kLeftColumn);
+    AddButton(kFormatTape, "FORMAT Tape", 112, 89, 66, 19, kBetweenLists);
+    AddButton(kCheckTape, "Check Currently Inserted Tape", 15, 114, 163, 18, kLeftColumn);
+    AddButton(kEjectTape, "Eject Tape", 15, 134, 163, 18, kLeftColumn);
+    AddButton(kCreateDirFile, "Create Directory File from Tape Contents", 15, 158, 163, 18, kLeftColumn);
+    AddButton(kImportFromFloppy, "Import Directory File from Floppy", 15, 178, 163, 18, kLeftColumn);
+    AddButton(kExportToFloppy, "Export Directory File to Floppy", 15, 198, 163, 18, kLeftColumn);
+    AddLabel(kDeviceStateLabel, kStartingNotice, 82, 135, 224, 8, {G::None, G::All, G::Half, G::Half})
+        ->setAlignment(Qt::AlignCenter);
+    // Between the lists, at the height of their middle.
+    constexpr G kMiddle = G::Move(G::Half, G::Half);
+    AddPicture(kBackupArrow, 141, 184, 130, kMiddle);
+    AddPicture(kRestoreArrow, 133, 184, 130, kMiddle);
+    AddPicture(kVerifyArrow, 158, 184, 130, kMiddle);
+    AddButton(kStart, "START", 180, 150, 29, 18, kMiddle);
+    // Beside the buttons they stand for.
+    AddPicture(kRebuildArrow, 153, 184, 156, kBetweenLists);
+    AddPicture(kImportArrow, 153, 184, 177, kBetweenLists);
+    AddPicture(kExportArrow, 154, 184, 196, kBetweenLists);
 
-    AddLabel(0, "Progress:", 7, 240, 33, 8);
-    byteLabel_ = AddLabel(kByteLabel, "0/0KB", 44, 240, 102, 8);
-    progress_ = Add<QProgressBar>(kProgressBar, 7, 251, 145, 12);
+    AddLabel(0, "Progress:", 7, 240, 33, 8, kBottom);
+    byteLabel_ = AddLabel(kByteLabel, "0/0KB", 44, 240, 102, 8, kBottom);
+    progress_ = Add<QProgressBar>(kProgressBar, 7, 251, 145, 12, {G::None, G::Half, G::All, G::All});
     progress_->setTextVisible(false);
-    AddLabel(0, "Status:", 162, 240, 23, 8);
-    status_ = Add<QLineEdit>(kStatusLine, 162, 251, 154, 12);
+    AddLabel(0, "Status:", 162, 240, 23, 8, G::Move(G::Half, G::All));
+    status_ = Add<QLineEdit>(kStatusLine, 162, 251, 154, 12, {G::Half, G::All, G::All, G::All});
     status_->setReadOnly(true);
-    AddButton(kExit, "EXIT", 326, 246, 55, 17);
+    AddButton(kExit, "EXIT", 326, 246, 55, 17, G::Move(G::All, G::All));
+
+    for (Placed& placed : placed_) {
+        const QRect r = placed.widget->geometry();
+        placed.base = {r.x(), r.y(), r.width(), r.height()};
+    }
+}
+
+QRect MainWindow::Grown(const Placed& placed) const {
+    const QSize added = size() - defaultSize_;
+    const ControlRect r = placed.growth.Apply(placed.base, added.width(), added.height());
+    return QRect(r.x, r.y, r.width, r.height);
+}
+
+QRect MainWindow::Grown(int id) const {
+    for (const Placed& placed : placed_)
+        if (placed.widget == Control(id)) return Grown(placed);
+    return {};
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    for (const Placed& placed : placed_) placed.widget->setGeometry(Grown(placed));
+    if (!leftBinding_ || !rightBinding_) return;  // still being built
+    // The extra width of a list goes to its names.
+    leftBinding_->SetExtraWidth(leftList_->width() - Units().X(163));
+    rightBinding_->SetExtraWidth(rightList_->width() - Units().X(163));
+    FitListLabels();
+}
+
+void MainWindow::FitListLabels() {
+    const int gap = Units().X(2);
+    auto textWidth = [](QWidget* label) {
+        return label->fontMetrics().horizontalAdvance(static_cast<QLabel*>(label)->text());
+    };
+    // "All", "None" and "Dir Tape" stand beside the left label, moved right
+    // into the room between the lists as far as its text needs; the label
+    // ends where they begin.
+    QRect left = Grown(kLeftListLabel);
+    int shift = 0;
+    const bool buttons = !Control(kMarkAll)->isHidden() || !Control(kLeftDirTape)->isHidden();
+    const QRect first = Grown(kMarkAll);
+    if (buttons) {
+        const QRect last = Grown(kLeftDirTape);
+        const int room = Grown(kRightList).x() - Units().X(4) - (last.x() + last.width());
+        shift = std::clamp(left.x() + textWidth(Control(kLeftListLabel)) + gap - first.x(), 0, std::max(room, 0));
+        left.setRight(std::min(left.right(), first.x() + shift - gap));
+    }
+    for (int id : {kMarkAll, kMarkNone, kLeftDirTape}) Control(id)->setGeometry(Grown(id).translated(shift, 0));
+    Control(kLeftListLabel)->setGeometry(left);
+    // The right label ends where its "Dir Tape" begins.
+    QRect right = Grown(kRightListLabel);
+    if (!Control(kRightDirTape)->isHidden()) right.setRight(std::min(right.right(), Grown(kRightDirTape).x() - gap));
+    Control(kRightListLabel)->setGeometry(right);
 }
 
 void MainWindow::Connect() {
@@ -162,9 +243,18 @@ void MainWindow::Connect() {
     clicked(kExit, [this] { done(kExit); });
     clicked(kAbout, [this] { ShowAbout(); });
     clicked(kClick, [this] { ClickBox::ShowNext(controller_->Clicks()); });
-    // The window manager's menu has no place for an About entry here.
+    // The window manager's menu has no place for an About entry here: F1
+    // and a menu on the tape reel picture offer it instead.
     auto* about = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(about, &QShortcut::activated, this, [this] { ShowAbout(); });
+    QWidget* reel = Control(kReelPicture);
+    reel->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(reel, &QWidget::customContextMenuRequested, this, [this, reel](const QPoint& at) {
+        auto* menu = new QMenu(this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->addAction(QStringLiteral("&About Tapewren..."), this, [this] { ShowAbout(); });
+        menu->popup(reel->mapToGlobal(at));
+    });
 
     connect(adapters_, &QComboBox::activated, this,
             [this](int index) { Handle([this, index] { controller_->ChooseAdapter(index); }); });
@@ -204,15 +294,20 @@ void MainWindow::ConnectCommands() {
     clicked(kEjectTape, run([&c] { c.EjectTape(); }));
     clicked(kMarkAll, run([&c] { c.MarkAll(); }));
     clicked(kMarkNone, run([&c] { c.MarkNone(); }));
-    connect(leftList_, &QTreeWidget::itemClicked, this, run([&c] { c.ClickLeft(); }));
-    connect(rightList_, &QTreeWidget::itemClicked, this, run([&c] { c.ClickRight(); }));
-    // Later, from the event loop: the refill deletes the item the view is
-    // still handling. (The signal's item pointer cannot be queued itself.)
-    auto later = [this](auto handler) {
-        return [this, handler] { QMetaObject::invokeMethod(this, handler, Qt::QueuedConnection); };
+    // Enter opens what a double click would; the window shows the result
+    // only when something was opened.
+    auto open = [this](auto command) {
+        return [this, command] {
+            WriteBackLists();
+            const bool opened = command();
+            if (opened) Render();
+            return opened;
+        };
     };
-    connect(leftList_, &QTreeWidget::itemDoubleClicked, this, later(run([&c] { c.DoubleClickLeft(); })));
-    connect(rightList_, &QTreeWidget::itemDoubleClicked, this, later(run([&c] { c.DoubleClickRight(); })));
+    new ListInput(*leftList_, {run([&c] { c.ClickLeft(); }), run([&c] { c.DoubleClickLeft(); }),
+                               open([&c] { return c.OpenLeft(); }), run([&c] { c.UpLeft(); })});
+    new ListInput(*rightList_, {run([&c] { c.ClickRight(); }), run([&c] { c.DoubleClickRight(); }),
+                                open([&c] { return c.OpenRight(); }), run([&c] { c.UpRight(); })});
     clicked(kCreateDirFile, run([&c] { c.CreateDirFileFromTape(); }));
     clicked(kExportToFloppy, run([&c] { c.ExportToFloppy(); }));
     clicked(kImportFromFloppy, run([this, &c] {
@@ -229,6 +324,11 @@ void MainWindow::ConnectJobs() {
     });
     connect(static_cast<QPushButton*>(Control(kStart)), &QPushButton::clicked, this,
             [this] { Handle([this] { controller_->Start(); }); });
+}
+
+void MainWindow::done(int result) {
+    if (size() != openedSize_) RememberedSize::Save(size());
+    QDialog::done(result);
 }
 
 void MainWindow::ShowAbout() {
@@ -281,6 +381,7 @@ void MainWindow::Render() {
     rightBinding_->Render(state.rightList);
     static_cast<QLabel*>(Control(kLeftListLabel))->setText(Text(state.leftLabel));
     static_cast<QLabel*>(Control(kRightListLabel))->setText(Text(state.rightLabel));
+    FitListLabels();
 
     status_->setText(Text(state.statusText));
     ProgressChanged();

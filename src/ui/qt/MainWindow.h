@@ -7,7 +7,9 @@
 #include <QDialog>
 #include <QHash>
 #include <memory>
+#include <vector>
 
+#include "ui/ControlGrowth.h"
 #include "ui/StatusView.h"
 #include "ui/qt/MessageDialog.h"
 
@@ -42,14 +44,32 @@ public:
 
     // Opens the About box modally.
     void ShowAbout();
+    // Remembers a size the user chose for the next run.
+    void done(int result) override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // A control placed by dialog units at the default size (id 0: a label
+    // without a number), and how it follows a larger window.
+    struct Placed {
+        QWidget* widget;
+        ControlRect base;
+        ControlGrowth growth;
+    };
     template <typename W>
-    W* Add(int id, int x, int y, int w, int h);
-    QLabel* AddLabel(int id, const char* text, int x, int y, int w, int h);
-    QPushButton* AddButton(int id, const char* text, int x, int y, int w, int h);
-    QLabel* AddPicture(int id, int resource, int x, int y, int w, int h);
+    W* Add(int id, int x, int y, int w, int h, ControlGrowth growth = {});
+    QLabel* AddLabel(int id, const char* text, int x, int y, int w, int h, ControlGrowth growth = {});
+    QPushButton* AddButton(int id, const char* text, int x, int y, int w, int h, ControlGrowth growth = {});
+    QLabel* AddPicture(int id, int resource, int x, int y, ControlGrowth growth);
     void BuildControls();
+    // Where a control stands at the window's present size.
+    QRect Grown(const Placed& placed) const;
+    QRect Grown(int id) const;
+    // The list labels end before the buttons beside them, which move aside
+    // as far as there is room when a tape label needs it.
+    void FitListLabels();
     void Connect();
     // Buttons and lists of the tab area.
     void ConnectCommands();
@@ -67,6 +87,9 @@ private:
     std::unique_ptr<WindowController> controller_;
     std::unique_ptr<VerifyResultsDialog> verifyResults_;
     QHash<int, QWidget*> controls_;
+    std::vector<Placed> placed_;
+    QSize defaultSize_;
+    QSize openedSize_;
     QTabWidget* tabs_ = nullptr;
     QComboBox* adapters_ = nullptr;
     QComboBox* devices_ = nullptr;

@@ -210,6 +210,38 @@ TEST_F(JobsWindowTest, BackUpMarkedFilesThenAppendMore) {
     EXPECT_FALSE(std::filesystem::exists(Dst() + "left-out.txt"));
 }
 
+// Behind each final message the window already shows how things ended:
+// the drive's state, and the catalog a backup extended with its newest rows
+// in view.
+TEST_F(JobsWindowTest, StatusLineReadsReadyAndTheCatalogIsShownWhenEachFinalMessageAppears) {
+    for (int i = 10; i < 40; ++i) MakeFile("n" + std::to_string(i) + ".txt", 100, static_cast<std::uint32_t>(i));
+    Format();
+    std::vector<std::string> status;
+    std::vector<std::string> lastRowInView;
+    script.Observe([&] {
+        status.push_back(TextOf(kStatusLine));
+        QTreeWidget* catalog = List(kRightList);
+        const int rows = catalog->topLevelItemCount();
+        QTreeWidgetItem* last = rows > 0 ? catalog->topLevelItem(rows - 1) : nullptr;
+        const bool inView = last && catalog->visualItemRect(last).intersects(catalog->viewport()->rect());
+        lastRowInView.push_back(inView ? last->text(0).toStdString() : "");
+    });
+    ClickTab(kBackupTab);
+    Browse(kLeftList, Src());
+    ClickRow(kLeftList, ".");
+    Click(kStart);
+    ClickTab(kRestoreTab);
+    Browse(kRightList, Dst());
+    Click(kLeftDirTape);
+    ClickRowAt(kLeftList, 0);
+    Click(kStart);
+    ClickTab(kUtilitiesTab);
+    Click(kCheckTape);
+    ASSERT_EQ(script.Shown().size(), 3u);
+    EXPECT_EQ(status, std::vector<std::string>(3, " Ready."));
+    EXPECT_EQ(lastRowInView[0], "n39.txt") << "the backup's newest catalog row";
+}
+
 TEST_F(JobsWindowTest, RestoreOfRowsTwoAndFiveSpacesThreeFilemarksTwice) {
     std::vector<Bytes> files;
     for (int i = 0; i < 6; ++i) files.push_back(MakeFile("f" + std::to_string(i) + ".bin", 1500u + 4000u * static_cast<unsigned>(i), 10 + i));

@@ -7,6 +7,7 @@
 #include <QTreeWidget>
 #include <QtTest/QTest>
 
+#include "lists/ListImage.h"
 #include "lists/ListModel.h"
 #include "ui/qt/Artwork.h"
 
@@ -64,4 +65,28 @@ TEST_F(ListViewBindingTest, UnchangedModelLeavesTheUsersSelectionAlone) {
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, RowCentre(2));
     binding.Render(model);  // selection not yet written back
     EXPECT_TRUE(view.topLevelItem(2)->isSelected());
+}
+
+TEST_F(ListViewBindingTest, SelectedRowShowsItsMarkInItsOwnColours) {
+    // Somewhere in the row every opaque pixel of the picture stands as
+    // painted, whatever the highlight behind it.
+    auto shows = [](const QImage& row, const QImage& picture) {
+        for (int oy = 0; oy + picture.height() <= row.height(); ++oy)
+            for (int ox = 0; ox + picture.width() <= row.width(); ++ox) {
+                bool same = true;
+                for (int y = 0; y < picture.height() && same; ++y)
+                    for (int x = 0; x < picture.width() && same; ++x)
+                        if (picture.pixelColor(x, y).alpha() == 255)
+                            same = picture.pixelColor(x, y).rgb() == row.pixelColor(ox + x, oy + y).rgb();
+                if (same) return true;
+            }
+        return false;
+    };
+    // gamma.txt, marked red, selected; the focus (drawn over its row) on
+    // the row above.
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, RowCentre(2));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ControlModifier, RowCentre(1));
+    ASSERT_TRUE(view.topLevelItem(2)->isSelected());
+    const QImage row = view.viewport()->grab(view.visualItemRect(view.topLevelItem(2))).toImage();
+    EXPECT_TRUE(shows(row, Artwork::ImageStrip()[kImageFileBackup].toImage()));
 }

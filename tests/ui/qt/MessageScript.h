@@ -2,7 +2,8 @@
 // Answers every message dialog that comes up while a test drives the window,
 // as a user would: records its title and text, then presses OK or Cancel as
 // scripted (OK when the script is empty). Polls with single-shot timers, so
-// it also answers a dialog opened while it is pressing a button.
+// it also answers a dialog opened while it is pressing a button. An observer
+// may look at the window while each message is up.
 
 #include <QApplication>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,6 +31,7 @@ public:
     MessageScript& operator=(const MessageScript&) = delete;
 
     void Answer(int answer) { state_->answers.push_back(answer); }
+    void Observe(std::function<void()> observer) { state_->observer = std::move(observer); }
     const std::vector<Seen>& Shown() const { return state_->seen; }
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
@@ -42,6 +45,7 @@ private:
         bool alive = true;
         std::deque<int> answers;
         std::vector<Seen> seen;
+        std::function<void()> observer;
     };
 
     static void Arm(std::shared_ptr<State> state) {
@@ -53,6 +57,7 @@ private:
             auto* message = modal->findChild<QLabel*>(QStringLiteral("message"));
             if (message == nullptr) return;
             state->seen.push_back({modal->windowTitle().toStdString(), message->text().toStdString()});
+            if (state->observer) state->observer();
             const int answer = state->answers.empty() ? kMessageOk : state->answers.front();
             if (!state->answers.empty()) state->answers.pop_front();
             auto visible = [modal](const char* name) {

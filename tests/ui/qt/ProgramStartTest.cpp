@@ -25,6 +25,8 @@ protected:
         environment = QProcessEnvironment::systemEnvironment();
         ASSERT_TRUE(cartridges.isValid());
         environment.insert(QStringLiteral("TAPEWREN_VTAPE"), cartridges.path());
+        // Whatever the program remembers stays out of the user's settings.
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), cartridges.path() + QStringLiteral("/config"));
     }
     int Run(QString& out, QString& err) {
         QProcess process;

@@ -3,6 +3,7 @@
 // repaint changes.
 #include <QDialog>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
@@ -101,6 +102,25 @@ TEST_F(StatusWindowTest, AboutButtonAndF1OpenTheAboutBox) {
     QTimer::singleShot(0, answer);
     QTest::keyClick(window.get(), Qt::Key_F1);
     EXPECT_EQ(opened, 2);
+}
+
+TEST_F(StatusWindowTest, RightClickOnThePictureOffersAbout) {
+    QWidget* reel = window->Control(kReelPicture);
+    QTest::mouseClick(window->windowHandle(), Qt::RightButton, {}, reel->mapTo(window.get(), reel->rect().center()));
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 1);
+    QAction* about = menu->actions().front();
+    EXPECT_EQ(about->text().toStdString(), "&About Tapewren...");
+    QString opened;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget()); box && box != window.get()) {
+            opened = box->windowTitle();
+            box->accept();
+        }
+    });
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(about).center());
+    EXPECT_EQ(opened.toStdString(), "About Tapewren");
 }
 
 TEST_F(StatusWindowTest, EnterBeforeAnyDriveOpensAbout) {
