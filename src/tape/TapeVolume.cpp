@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "scsi/TapeStop.h"
 #include "tape/DateText.h"
@@ -58,6 +60,16 @@ int SyncFolder(const std::string& folder) {
     return (::close(fd) == 0 && result == 0) ? 0 : -1;
 }
 
+constexpr std::size_t kPage = 4096;
+
+// A transfer buffer whose first byte starts a page. The size is rounded up
+// to whole pages, as aligned_alloc asks.
+std::uint8_t* NewTransferBuffer() {
+    void* p = std::aligned_alloc(kPage, (TF::kBufferSize + kPage - 1) / kPage * kPage);
+    if (p == nullptr) throw std::bad_alloc();
+    return static_cast<std::uint8_t*>(p);
+}
+
 std::int64_t FirstDifference(const std::uint8_t* a, const std::uint8_t* b, std::size_t count) {
     if (std::memcmp(a, b, count) == 0) return -1;
     return std::mismatch(a, a + count, b).first - a;
@@ -71,8 +83,8 @@ TapeVolume::TapeVolume(MessageSink& messages, StatusSink& status, ByteCounters& 
       status_(status),
       counters_(counters),
       drive_(drive),
-      buffer1_(new std::uint8_t[TF::kBufferSize]),
-      buffer2_(new std::uint8_t[TF::kBufferSize]) {
+      buffer1_(NewTransferBuffer()),
+      buffer2_(NewTransferBuffer()) {
     std::memset(buffer1_.get(), 0, TF::kClearedPrefix);
     for (FileHeader* h : {&header_, &lastWritten_}) {
         h->name.reserve(TF::kFileNameWidth);
@@ -85,6 +97,8 @@ TapeVolume::TapeVolume(MessageSink& messages, StatusSink& status, ByteCounters& 
 }
 
 TapeVolume::~TapeVolume() = default;
+
+void TapeVolume::FreeBuffer::operator()(std::uint8_t* p) const { std::free(p); }
 
 int TapeVolume::ShowError(const std::string& text) {
     messages_.ShowMessage(text, Error);
