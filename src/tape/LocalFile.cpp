@@ -89,6 +89,13 @@ int LocalFile::Status(std::int64_t& size, std::time_t& modified) const {
     return 0;
 }
 
+bool LocalFile::IsAt(const std::string& path) const {
+    struct stat open {};
+    struct stat named {};
+    return fd_ >= 0 && ::fstat(fd_, &open) == 0 && ::stat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
+}
+
 std::int64_t LocalFile::Read(void* buffer, std::size_t count) {
     auto* out = static_cast<char*>(buffer);
     std::size_t done = 0;

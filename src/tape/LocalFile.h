@@ -33,6 +33,9 @@ public:
     bool IsOpen() const { return fd_ >= 0; }
     // Size and last modification time of the open file. 0 or -1.
     int Status(std::int64_t& size, std::time_t& modified) const;
+    // Whether path names the open file itself (not removed or replaced
+    // since it was opened).
+    bool IsAt(const std::string& path) const;
 
     // Reads until count bytes or end of file: the bytes read, or -1.
     std::int64_t Read(void* buffer, std::size_t count);
