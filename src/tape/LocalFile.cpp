@@ -128,6 +128,18 @@ int LocalFile::Truncate(std::int64_t length) { return ::ftruncate(fd_, length) =
 
 int LocalFile::Sync() { return ::fdatasync(fd_) == 0 ? 0 : -1; }
 
+int LocalFile::StartWriteBack(std::int64_t offset, std::int64_t count) {
+    return ::sync_file_range(fd_, offset, count, SYNC_FILE_RANGE_WRITE) == 0 ? 0 : -1;
+}
+
+int LocalFile::WaitWrittenBack() {
+    // Reports a failed write-back of this file since it was opened.
+    const unsigned flags = SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
+    return ::sync_file_range(fd_, 0, 0, flags) == 0 ? 0 : -1;
+}
+
+int LocalFile::SyncFileSystem() { return ::syncfs(fd_) == 0 ? 0 : -1; }
+
 int LocalFile::Close() {
     if (fd_ < 0) return 0;
     const int fd = fd_;

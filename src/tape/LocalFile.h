@@ -46,6 +46,16 @@ public:
     int Truncate(std::int64_t length);
     // Puts the data on the medium (fdatasync). 0 or -1.
     int Sync();
+    // Starts writing the given bytes to the device without waiting for
+    // them, so that a later Sync finds little left to do. 0 or -1.
+    int StartWriteBack(std::int64_t offset, std::int64_t count);
+    // Waits until the data written so far has gone to the device and says
+    // whether writing any of it failed; the device may still hold it in
+    // its cache (SyncFileSystem empties that). 0 or -1.
+    int WaitWrittenBack();
+    // Puts everything written to the file system this file is on on the
+    // medium, other files' data included (syncfs). 0 or -1.
+    int SyncFileSystem();
     // 0, or -1 when the close itself reported an error (a delayed write
     // failure); closing a closed file gives 0.
     int Close();

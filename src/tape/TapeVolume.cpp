@@ -28,6 +28,10 @@ namespace {
 // be written to tape but never listed, restored or verified.
 constexpr std::size_t kMaxFileNameLength = 254;
 constexpr std::size_t kPathReserve = 4096;
+constexpr std::size_t kPendingPathReserve = 512;
+// A restored file's data goes to the device while the tape is read on,
+// in steps of this size.
+constexpr std::int64_t kWriteBackStep = 8 << 20;
 
 const char* ReadErrorText(int blocks) {
     return blocks == TF::kBigTransfer   ? "Tape read error {64}"
@@ -92,15 +96,24 @@ TapeVolume::TapeVolume(MessageSink& messages, StatusSink& status, ByteCounters& 
         h->backupDate.reserve(TF::kDateWidth);
     }
     path_.reserve(kPathReserve);
-    temporary_.reserve(kPathReserve);
     text_.reserve(kPathReserve);
+    pendingFolder_.reserve(kPathReserve);
+    pending_.reset(new PendingRestore[kRestoreGroupFiles]);
+    for (int i = 0; i < kRestoreGroupFiles; ++i) {
+        pending_[i].temporary.reserve(kPendingPathReserve);
+        pending_[i].path.reserve(kPendingPathReserve);
+    }
 }
 
-TapeVolume::~TapeVolume() = default;
+// Files restored in a group are not given up: they go in place, silently.
+TapeVolume::~TapeVolume() { FinishPending(false); }
 
 void TapeVolume::FreeBuffer::operator()(std::uint8_t* p) const { std::free(p); }
 
 int TapeVolume::ShowError(const std::string& text) {
+    // The user hears of a failure once the files restored before it are in
+    // place.
+    if (pendingCount_ > 0 && !finishing_) FinishPending(true);
     messages_.ShowMessage(text, Error);
     return -1;
 }
@@ -351,9 +364,60 @@ int TapeVolume::RestoreNextFile(int blockLength, const std::string& destinationF
     return Restore(nullptr, blockLength, destinationFolder);
 }
 
-int TapeVolume::OpenRestoreTarget(const std::string& destinationFolder, LocalFile& out) {
+bool TapeVolume::IsPending(const std::string& path) const {
+    for (int i = 0; i < pendingCount_; ++i)
+        if (pending_[i].path == path) return true;
+    return false;
+}
+
+void TapeVolume::BeginRestoreGroup() { grouping_ = true; }
+
+int TapeVolume::FinishRestores() { return FinishPending(true); }
+
+int TapeVolume::EndRestoreGroup() {
+    grouping_ = false;
+    return FinishPending(true);
+}
+
+int TapeVolume::FinishPending(bool report) {
+    if (pendingCount_ == 0) return 0;
+    finishing_ = true;
+    int result = 0;
+    auto fail = [&](const char* text, const std::string& path) {
+        if (report) ShowError(text + path);
+        result = -1;
+    };
+    // One sync of the file system serves the whole group; each file then
+    // only has to say whether its own data reached the device. Without
+    // that sync, each file is synced on its own.
+    const bool synced = pendingCount_ > 1 && pending_[0].file.SyncFileSystem() == 0;
+    for (int i = 0; i < pendingCount_; ++i) {
+        PendingRestore& p = pending_[i];
+        const bool onMedium = synced ? p.file.WaitWrittenBack() == 0 : p.file.Sync() == 0;
+        if (p.file.Close() != 0 || !onMedium) {
+            fail("Error writing file: ", p.path);
+            ::unlink(p.temporary.c_str());
+        } else if (::rename(p.temporary.c_str(), p.path.c_str()) != 0) {
+            fail("Error creating file: ", p.path);
+            ::unlink(p.temporary.c_str());
+        }
+    }
+    if (SyncFolder(pendingFolder_) != 0) fail("Error writing file: ", pending_[pendingCount_ - 1].path);
+    pendingCount_ = 0;
+    pendingBytes_ = 0;
+    finishing_ = false;
+    if (result != 0) fault_ = RecordFault::Disk;
+    return result;
+}
+
+int TapeVolume::OpenRestoreTarget(const std::string& destinationFolder) {
+    // A name still waiting in the group exists as far as the user is
+    // concerned, and the files before are put in place before any question.
+    if (pendingCount_ > 0 && (destinationFolder != pendingFolder_ || IsPending(path_)) && FinishRestores() != 0)
+        return -1;
     struct stat status {};
     if (::lstat(path_.c_str(), &status) == 0) {
+        if (FinishRestores() != 0) return -1;
         // A regular file is held while the question is asked, so it cannot
         // change under it; one that another process holds cannot be replaced.
         LocalFile existing;
@@ -371,36 +435,16 @@ int TapeVolume::OpenRestoreTarget(const std::string& destinationFolder, LocalFil
     }
     // A name of our own beside the file: the file's name may already take
     // all the room a name has.
+    PendingRestore& p = pending_[pendingCount_];
     for (int attempt = 0; attempt < 100; ++attempt) {
         char name[64];
         std::snprintf(name, sizeof name, ".tapewren-%ld-%u.part", static_cast<long>(::getpid()), ++temporaryCount_);
-        JoinPath(destinationFolder, name, temporary_);
-        if (out.CreateNew(temporary_) == 0) return 0;
+        JoinPath(destinationFolder, name, p.temporary);
+        if (p.file.CreateNew(p.temporary) == 0) return 0;
         if (errno != EEXIST) break;
     }
     fault_ = RecordFault::Disk;
     return ShowError("Error creating file: " + path_);
-}
-
-int TapeVolume::FinishRestoreTarget(const std::string& destinationFolder, LocalFile& out, int result) {
-    if (result == 0 && (out.Sync() != 0 || out.Close() != 0)) {
-        fault_ = RecordFault::Disk;
-        result = ShowError("Error writing file: " + path_);
-    }
-    out.Close();
-    if (result == 0 && ::rename(temporary_.c_str(), path_.c_str()) != 0) {
-        fault_ = RecordFault::Disk;
-        result = ShowError("Error creating file: " + path_);
-    }
-    if (result != 0) {
-        ::unlink(temporary_.c_str());
-        return result;
-    }
-    if (SyncFolder(destinationFolder) != 0) {
-        fault_ = RecordFault::Disk;
-        return ShowError("Error writing file: " + path_);
-    }
-    return 0;
 }
 
 int TapeVolume::Restore(const Expected* expected, int blockLength, const std::string& destinationFolder) {
@@ -415,12 +459,15 @@ int TapeVolume::Restore(const Expected* expected, int blockLength, const std::st
     if (full) ShowFileStart("Restoring");
     JoinPath(destinationFolder, h.name, path_);
 
-    LocalFile out;
-    if (OpenRestoreTarget(destinationFolder, out) != 0) return -1;
+    if (OpenRestoreTarget(destinationFolder) != 0) return -1;
+    PendingRestore& p = pending_[pendingCount_];
+    LocalFile& out = p.file;
 
     std::uint8_t* buffer = buffer1_.get();
     const std::int64_t block = blockLength;
     std::int64_t position = 0;
+    std::int64_t written = 0;
+    std::int64_t writtenBack = 0;
     auto transfer = [&](int blocks) -> int {
         if (ReadDataBlocks(blocks) != 0) return full ? -1 : ShowError(ReadErrorText(blocks));
         position += blocks * block;
@@ -430,12 +477,28 @@ int TapeVolume::Restore(const Expected* expected, int blockLength, const std::st
             fault_ = RecordFault::Disk;
             return ShowError("Error writing file: " + path_);
         }
+        written += bytes;
+        // Hints only: a write-back that cannot start now is done by the sync.
+        if (written - writtenBack >= kWriteBackStep) {
+            out.StartWriteBack(writtenBack, written - writtenBack);
+            writtenBack = written;
+        }
         counters_.bytesDone += bytes;
         status_.ShowProgress(counters_.bytesDone, counters_.bytesTotal);
         return 0;
     };
-    return FinishRestoreTarget(destinationFolder, out,
-                               ReadAllBlocks(TransferPlan::For(h.size, blockLength), transfer));
+    if (ReadAllBlocks(TransferPlan::For(h.size, blockLength), transfer) != 0) {
+        out.Close();
+        ::unlink(p.temporary.c_str());
+        return -1;
+    }
+    if (written > writtenBack) out.StartWriteBack(writtenBack, written - writtenBack);
+    p.path = path_;
+    pendingFolder_ = destinationFolder;
+    ++pendingCount_;
+    pendingBytes_ += written;
+    if (grouping_ && pendingCount_ < kRestoreGroupFiles && pendingBytes_ < kRestoreGroupBytes) return 0;
+    return FinishRestores();
 }
 
 int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& expectedModificationDate,
@@ -458,6 +521,7 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
     const std::uint8_t* tape = buffer1_.get();
     std::uint8_t* disk = buffer2_.get();
     const std::int64_t block = blockLength;
+    const TransferPlan plan = TransferPlan::For(h.size, blockLength);
     std::int64_t position = 0;
     // 0 to go on, 1 when a difference was found (in difference), -1 on error.
     std::int64_t difference = -1;
@@ -479,7 +543,7 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
         return 0;
     };
 
-    int result = ReadAllBlocks(TransferPlan::For(h.size, blockLength), transfer);
+    int result = ReadAllBlocks(plan, transfer);
     // A file that goes on past the recorded size differs where the record ends.
     if (result == 0) {
         const std::int64_t more = in.Read(disk, 1);

@@ -123,6 +123,38 @@ TEST_F(RestoreJobTest, FullRestoreThatCannotWriteItsFileEndsWithAnError) {
     EXPECT_EQ(window.driveStatus, 1);
 }
 
+// Restored files are put in place in groups: one that cannot take its name
+// then is reported, and the others of its group still go in place.
+TEST_F(RestoreJobTest, FileThatCannotTakeItsNameAtTheEndOfItsGroupEndsWithAnError) {
+    SetUpTape();
+    int spacings = 0;
+    faults->beforeCommand = [&](std::uint8_t opcode) {
+        if (opcode == 0x11 && ++spacings == 3) std::filesystem::create_directory(Dst() + "f0.bin");
+    };
+    EXPECT_EQ(jobs->StartCommand(kRestoreJobTab), JobResult::Failed);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{RestoreJob::kFullRestoreQuestion,
+                                                 "Error creating file: " + Dst() + "f0.bin", "Restore error"}));
+    for (int i = 1; i < 6; ++i) ExpectRestored(i);
+    EXPECT_TRUE(std::filesystem::is_directory(Dst() + "f0.bin"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dst()), std::filesystem::directory_iterator()), 6);
+}
+
+// The first copy is still waiting in its group when the second comes.
+TEST_F(RestoreJobTest, FullRestoreAsksBeforeASecondRecordOfTheSameName) {
+    Format();
+    MakeFile("a.bin", 100, 1);
+    BackUp({"a.bin"});
+    const Bytes second = MakeFile("a.bin", 200, 2);
+    BackUp({"a.bin"});
+    messages.shown.clear();
+    window.folder = Dst();
+    jobs->StartCommand(kRestoreJobTab);
+    const auto texts = Texts();
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[1], "File exist: " + Dst() + "a.bin. Overwrite?");
+    EXPECT_EQ(ReadFile(Dst() + "a.bin"), second);
+}
+
 TEST_F(RestoreJobTest, SelectiveRestoreThatCannotWriteItsFileEndsWithAnError) {
     SetUpTape();
     MarkRows({3, 4}, 11, 15);
