@@ -138,6 +138,8 @@ int LocalFile::WaitWrittenBack() {
     return ::sync_file_range(fd_, 0, 0, flags) == 0 ? 0 : -1;
 }
 
+int LocalFile::AdviseSequential() { return ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL) == 0 ? 0 : -1; }
+
 int LocalFile::SyncFileSystem() { return ::syncfs(fd_) == 0 ? 0 : -1; }
 
 int LocalFile::Close() {

@@ -53,6 +53,9 @@ public:
     // whether writing any of it failed; the device may still hold it in
     // its cache (SyncFileSystem empties that). 0 or -1.
     int WaitWrittenBack();
+    // Tells the kernel the file will be read from start to end, so that it
+    // reads further ahead (posix_fadvise). A hint; 0 or -1.
+    int AdviseSequential();
     // Puts everything written to the file system this file is on on the
     // medium, other files' data included (syncfs). 0 or -1.
     int SyncFileSystem();

@@ -74,6 +74,11 @@ std::uint8_t* NewTransferBuffer() {
     return static_cast<std::uint8_t*>(p);
 }
 
+// Tells the kernel that a file of several transfers is read from start to
+// end, so that its read-ahead runs further in front of the tape. A hint:
+// nothing depends on it.
+void ReadsAhead(LocalFile& file) { file.AdviseSequential(); }
+
 std::int64_t FirstDifference(const std::uint8_t* a, const std::uint8_t* b, std::size_t count) {
     if (std::memcmp(a, b, count) == 0) return -1;
     return std::mismatch(a, a + count, b).first - a;
@@ -251,6 +256,7 @@ int TapeVolume::BackupFile(const std::string& name, const std::string& folder, i
     };
 
     const TransferPlan plan = TransferPlan::For(size, blockLength);
+    if (plan.count64 > 1) ReadsAhead(file_);
     const std::size_t block = static_cast<std::size_t>(blockLength);
     int result = 0;
     for (int i = 0; result == 0 && i < plan.count64; ++i) result = transfer(TF::kBigTransfer, TF::kBigTransfer * block);
@@ -522,6 +528,7 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
     std::uint8_t* disk = buffer2_.get();
     const std::int64_t block = blockLength;
     const TransferPlan plan = TransferPlan::For(h.size, blockLength);
+    if (plan.count64 > 1) ReadsAhead(in);
     std::int64_t position = 0;
     // 0 to go on, 1 when a difference was found (in difference), -1 on error.
     std::int64_t difference = -1;
