@@ -55,6 +55,7 @@ int LocalFile::OpenChecked(const std::string& path, int flags, bool exclusive, b
         return -1;
     }
     fd_ = fd;
+    identified_ = false;
     return 0;
 }
 
@@ -89,11 +90,17 @@ int LocalFile::Status(std::int64_t& size, std::time_t& modified) const {
     return 0;
 }
 
-bool LocalFile::IsAt(const std::string& path) const {
-    struct stat open {};
+bool LocalFile::IsAt(const std::string& path) {
+    if (fd_ < 0) return false;
+    if (!identified_) {
+        struct stat open {};
+        if (::fstat(fd_, &open) != 0) return false;
+        device_ = open.st_dev;
+        inode_ = open.st_ino;
+        identified_ = true;
+    }
     struct stat named {};
-    return fd_ >= 0 && ::fstat(fd_, &open) == 0 && ::stat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
-           open.st_ino == named.st_ino;
+    return ::stat(path.c_str(), &named) == 0 && named.st_dev == device_ && named.st_ino == inode_;
 }
 
 std::int64_t LocalFile::Read(void* buffer, std::size_t count) {

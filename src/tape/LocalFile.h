@@ -34,8 +34,9 @@ public:
     // Size and last modification time of the open file. 0 or -1.
     int Status(std::int64_t& size, std::time_t& modified) const;
     // Whether path names the open file itself (not removed or replaced
-    // since it was opened).
-    bool IsAt(const std::string& path) const;
+    // since it was opened). The first call learns which file is open; a
+    // later one costs one stat of the path.
+    bool IsAt(const std::string& path);
 
     // Reads until count bytes or end of file: the bytes read, or -1.
     std::int64_t Read(void* buffer, std::size_t count);
@@ -67,4 +68,8 @@ private:
     int OpenChecked(const std::string& path, int flags, bool exclusive, bool regularOnly);
 
     int fd_ = -1;
+    // Device and inode of the open file, once IsAt has looked.
+    bool identified_ = false;
+    std::uint64_t device_ = 0;
+    std::uint64_t inode_ = 0;
 };
