@@ -118,6 +118,19 @@ std::int64_t LocalFile::Read(void* buffer, std::size_t count) {
     return static_cast<std::int64_t>(done);
 }
 
+std::int64_t LocalFile::ReadAt(void* buffer, std::size_t count, std::int64_t offset) {
+    auto* out = static_cast<char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(fd_, out + done, count - done, offset + static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && done == 0) return -1;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
 int LocalFile::Write(const void* buffer, std::size_t count) {
     return WriteFully(buffer, count,
                       [this](const char* from, std::size_t bytes, std::size_t) { return ::write(fd_, from, bytes); });

@@ -40,6 +40,11 @@ public:
 
     // Reads until count bytes or end of file: the bytes read, or -1.
     std::int64_t Read(void* buffer, std::size_t count);
+    // Reads from offset on, leaving the file position alone: the bytes read
+    // until count, end of file or a failed read; 0 at end of file; -1 when
+    // nothing could be read. A read that stops short is told from the end
+    // of the file by the next one.
+    std::int64_t ReadAt(void* buffer, std::size_t count, std::int64_t offset);
     // Writes all count bytes. 0 or -1 (a short write is a failure).
     int Write(const void* buffer, std::size_t count);
     int WriteAt(const void* buffer, std::size_t count, std::int64_t offset);

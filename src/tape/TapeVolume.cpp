@@ -79,6 +79,53 @@ std::uint8_t* NewTransferBuffer() {
 // nothing depends on it.
 void ReadsAhead(LocalFile& file) { file.AdviseSequential(); }
 
+// The file on hard drive as verify reads it: in chunks of as many 64-block
+// transfers as buffer 2 holds, one read call for many transfers and none
+// for each single block at the end of a record. Take hands out the next
+// bytes in the file's order.
+class DiskChunks {
+public:
+    DiskChunks(LocalFile& file, std::uint8_t* buffer, std::size_t bigTransfer)
+        : file_(file), buffer_(buffer), chunk_(TF::kBufferSize / bigTransfer * bigTransfer) {}
+
+    // Up to want bytes (fewer only at the file's end) at data; -1 when the
+    // file cannot be read there.
+    std::int64_t Take(std::size_t want, const std::uint8_t*& data) {
+        while (held_ - used_ < want && !atEnd_) {
+            // What is left moves to the front; 64-block transfers never
+            // leave anything, the others less than one.
+            std::memmove(buffer_, buffer_ + used_, held_ - used_);
+            held_ -= used_;
+            used_ = 0;
+            const std::int64_t got = file_.ReadAt(buffer_ + held_, chunk_ - held_, offset_);
+            if (got < 0) return -1;
+            atEnd_ = got == 0;
+            held_ += static_cast<std::size_t>(got);
+            offset_ += got;
+        }
+        const std::size_t count = std::min(want, held_ - used_);
+        data = buffer_ + used_;
+        used_ += count;
+        return static_cast<std::int64_t>(count);
+    }
+    // Whether anything follows what was taken: 1, 0, or -1 when that
+    // cannot be read.
+    std::int64_t More() {
+        if (held_ > used_) return 1;
+        if (atEnd_) return 0;
+        return file_.ReadAt(buffer_, 1, offset_);
+    }
+
+private:
+    LocalFile& file_;
+    std::uint8_t* buffer_;
+    std::size_t chunk_;
+    std::size_t held_ = 0;  // bytes of the file in the buffer
+    std::size_t used_ = 0;  // of them, handed out
+    std::int64_t offset_ = 0;
+    bool atEnd_ = false;
+};
+
 std::int64_t FirstDifference(const std::uint8_t* a, const std::uint8_t* b, std::size_t count) {
     if (std::memcmp(a, b, count) == 0) return -1;
     return std::mismatch(a, a + count, b).first - a;
@@ -525,10 +572,10 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
     if (in.OpenForReading(path_, true) != 0) return kVerifyCannotOpen;
 
     const std::uint8_t* tape = buffer1_.get();
-    std::uint8_t* disk = buffer2_.get();
     const std::int64_t block = blockLength;
     const TransferPlan plan = TransferPlan::For(h.size, blockLength);
     if (plan.count64 > 1) ReadsAhead(in);
+    DiskChunks disk(in, buffer2_.get(), static_cast<std::size_t>(TF::kBigTransfer * block));
     std::int64_t position = 0;
     // 0 to go on, 1 when a difference was found (in difference), -1 on error.
     std::int64_t difference = -1;
@@ -537,9 +584,10 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
         const std::int64_t start = position;
         position += blocks * block;
         const std::int64_t want = position > h.size ? h.size - start : blocks * block;
-        const std::int64_t got = in.Read(disk, static_cast<std::size_t>(want));
+        const std::uint8_t* data = nullptr;
+        const std::int64_t got = disk.Take(static_cast<std::size_t>(want), data);
         if (got < 0) return ShowError("Error reading file " + path_);
-        const std::int64_t at = FirstDifference(tape, disk, static_cast<std::size_t>(got));
+        const std::int64_t at = FirstDifference(tape, data, static_cast<std::size_t>(got));
         if (at >= 0 || got < want) {
             // A file that ends early differs at its end.
             difference = start + (at >= 0 ? at : got);
@@ -553,7 +601,7 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
     int result = ReadAllBlocks(plan, transfer);
     // A file that goes on past the recorded size differs where the record ends.
     if (result == 0) {
-        const std::int64_t more = in.Read(disk, 1);
+        const std::int64_t more = disk.More();
         if (more < 0) result = ShowError("Error reading file " + path_);
         if (more > 0) {
             difference = h.size;
