@@ -36,8 +36,10 @@ void CliStatus::ShowStatus(const std::string& text) {
         // Jobs repeat a text for every catalog row they pass.
         if (text == text_) return;
         text_ = text;
+        // The line and its end in one call.
+        text_.push_back('\n');
         Write(text_.data(), text_.size());
-        Write("\n", 1);
+        text_.pop_back();
         return;
     }
     text_ = text;
