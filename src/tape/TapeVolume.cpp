@@ -190,8 +190,8 @@ int TapeVolume::CheckBlockLength(int expected, std::size_t minimum) {
     return 0;
 }
 
-int TapeVolume::ReadBlocks(int count) {
-    return device_.Read(buffer1_.get(), count, drive_.adapter, drive_.target, drive_.lun);
+int TapeVolume::ReadBlocks(int count, std::uint8_t* into) {
+    return device_.Read(into != nullptr ? into : buffer1_.get(), count, drive_.adapter, drive_.target, drive_.lun);
 }
 
 // ---- ident block ----
@@ -361,8 +361,8 @@ int TapeVolume::ReadHeaderBlock(std::string& name, std::string& modificationDate
     return type == TF::kFileRecord ? 0 : 2;
 }
 
-int TapeVolume::ReadDataBlocks(int count) {
-    if (ReadBlocks(count) == 0) return 0;
+int TapeVolume::ReadDataBlocks(int count, std::uint8_t* into) {
+    if (ReadBlocks(count, into) == 0) return 0;
     switch (LastTapeStop(device_)) {
     case TapeStop::EndOfData:
         fault_ = RecordFault::Unfinished;
@@ -516,35 +516,53 @@ int TapeVolume::Restore(const Expected* expected, int blockLength, const std::st
     PendingRestore& p = pending_[pendingCount_];
     LocalFile& out = p.file;
 
+    // Transfers are read one after another into buffer 1 and written to the
+    // file together when it is full and at the record's end: one write for
+    // many transfers, and none for each single block.
     std::uint8_t* buffer = buffer1_.get();
     const std::int64_t block = blockLength;
+    const std::int64_t chunk = static_cast<std::int64_t>(TF::kBufferSize) / (TF::kBigTransfer * block) *
+                               (TF::kBigTransfer * block);
     std::int64_t position = 0;
+    std::int64_t held = 0;       // bytes for the file in buffer 1
+    std::int64_t lastBlock = 0;  // where the block read last begins
     std::int64_t written = 0;
     std::int64_t writtenBack = 0;
-    auto transfer = [&](int blocks) -> int {
-        if (ReadDataBlocks(blocks) != 0) return full ? -1 : ShowError(ReadErrorText(blocks));
-        position += blocks * block;
-        // Only the last block reaches past the recorded size.
-        const std::int64_t bytes = position > h.size ? h.size - (position - block) : blocks * block;
-        if (out.Write(buffer, static_cast<std::size_t>(bytes)) != 0) {
+    auto flush = [&]() -> int {
+        if (held > 0 && out.Write(buffer, static_cast<std::size_t>(held)) != 0) {
             fault_ = RecordFault::Disk;
             return ShowError("Error writing file: " + path_);
         }
-        written += bytes;
+        written += held;
+        held = 0;
         // Hints only: a write-back that cannot start now is done by the sync.
         if (written - writtenBack >= kWriteBackStep) {
             out.StartWriteBack(writtenBack, written - writtenBack);
             writtenBack = written;
         }
+        return 0;
+    };
+    auto transfer = [&](int blocks) -> int {
+        const std::int64_t length = blocks * block;
+        if (held + length > chunk && flush() != 0) return -1;
+        if (ReadDataBlocks(blocks, buffer + held) != 0) return full ? -1 : ShowError(ReadErrorText(blocks));
+        position += length;
+        lastBlock = held + length - block;
+        // Only the last block reaches past the recorded size.
+        const std::int64_t bytes = position > h.size ? h.size - (position - block) : length;
+        held += bytes;
         counters_.bytesDone += bytes;
         status_.ShowProgress(counters_.bytesDone, counters_.bytesTotal);
         return 0;
     };
-    if (ReadAllBlocks(TransferPlan::For(h.size, blockLength), transfer) != 0) {
+    if (ReadAllBlocks(TransferPlan::For(h.size, blockLength), transfer) != 0 || flush() != 0) {
         out.Close();
         ::unlink(p.temporary.c_str());
         return -1;
     }
+    // Buffer 1 begins with the record's last block, as when every block is
+    // read to its start.
+    if (lastBlock > 0) std::memmove(buffer, buffer + lastBlock, static_cast<std::size_t>(block));
     if (written > writtenBack) out.StartWriteBack(writtenBack, written - writtenBack);
     p.path = path_;
     pendingFolder_ = destinationFolder;

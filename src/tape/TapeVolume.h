@@ -150,14 +150,15 @@ private:
     // expected > 0, equal it (every transfer is sized by the drive's own).
     int DriveBlockLength();
     int CheckBlockLength(int expected, std::size_t minimum);
-    int ReadBlocks(int count);
+    // Into buffer 1, or where `into` points within it.
+    int ReadBlocks(int count, std::uint8_t* into = nullptr);
     // ReadFileHeader once the block length has been checked; a failure sets
     // fault_ (and pastFilemark_ for a filemark where the header was due).
     int ReadHeaderBlock(std::string& name, std::string& modificationDate, std::string& backupDate,
                         std::int32_t& size, std::int32_t& blockCount);
     // Reads one or more data blocks of the current record; a failure sets
     // fault_ from what the drive said.
-    int ReadDataBlocks(int count);
+    int ReadDataBlocks(int count, std::uint8_t* into = nullptr);
     int ShowError(const std::string& text);
     // Reads the header and checks it: against expected (unless null), for a
     // name that may be used in a path and for size and block count agreeing
