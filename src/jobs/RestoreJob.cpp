@@ -83,7 +83,8 @@ JobResult RestoreJob::FullRestore() {
         transferSeconds_ += c_.now() - t0;
         if (restored == 0) {
             runTotal += c_.counters.bytesDone;
-            c_.window.RefillTargetFolder();
+            // The folder shows restored files once they are in place.
+            if (!c_.volume.RestoresWaiting()) c_.window.RefillTargetFolder();
             continue;
         }
         const RecordFault fault = c_.volume.LastFault();
@@ -158,9 +159,11 @@ JobResult RestoreJob::SelectiveRestore() {
             Fail("Restore error", true);
             return fault == RecordFault::Declined ? JobResult::Declined : JobResult::Failed;
         }
-        c_.window.RefillTargetFolder();
+        if (!c_.volume.RestoresWaiting()) c_.window.RefillTargetFolder();
     }
+    const bool waiting = c_.volume.RestoresWaiting();
     if (c_.volume.EndRestoreGroup() != 0) return FailFinishing(true);
+    if (waiting) c_.window.RefillTargetFolder();
     if (walk.Failed()) return JobResult::Failed;
     c_.dirFile.Close();
     c_.window.ShowDriveStatus();

@@ -102,6 +102,8 @@ public:
     void BeginRestoreGroup();
     int FinishRestores();
     int EndRestoreGroup();
+    // Whether restored files wait to be put in place.
+    bool RestoresWaiting() const { return pendingCount_ > 0; }
     // Compares the record at the current position with folder + "/" + name.
     // Results: see kVerify* above; a file on hard drive longer than the
     // record differs at the record's size.

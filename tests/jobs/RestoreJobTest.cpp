@@ -50,7 +50,8 @@ TEST_F(RestoreJobTest, RowsTwoAndFiveTakeTwoSpacingsOfThree) {
     ExpectRestored(5);
     EXPECT_FALSE(Restored(0));
     EXPECT_FALSE(Restored(3));
-    EXPECT_EQ(window.refills, 2);
+    // Once, when the two files are put in place together.
+    EXPECT_EQ(window.refills, 1);
     EXPECT_EQ(counters.bytesDone, 0);
     const std::int64_t bytes = 6000 + 13500;
     EXPECT_NE(messages.shown[0].text.find("Restore ended successfully!\nTotal size: " + std::to_string(bytes) +
