@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DefaultAdapters.h"
 #include "aspi/HostAdapterList.h"
 #include "scsi/ScsiDevice.h"
 
@@ -71,7 +72,7 @@ int main(int argc, char** argv) {
     if (mode == "write" || mode == "read")
         setenv("TAPEWREN_VTAPE_CAPACITY_MB", std::to_string(mib * 2 + 64).c_str(), 1);
     const auto loading = std::chrono::steady_clock::now();
-    HostAdapterList::InstallDefault();
+    InstallDefaultAdapters();
 
     ScsiDevice device;
     int mediumType = 0, blockCount = 0, blockLength = kBlock;

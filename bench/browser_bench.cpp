@@ -11,11 +11,11 @@
 #include <filesystem>
 #include <string>
 
+#include "app/DriveBrowser.h"
+#include "lists/ListMarker.h"
+#include "lists/ListModel.h"
+#include "lists/Tab.h"
 #include "report/MessageSink.h"
-#include "ui/DriveBrowser.h"
-#include "ui/ListMarker.h"
-#include "ui/ListModel.h"
-#include "ui/TabLayout.h"
 
 namespace {
 

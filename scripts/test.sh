@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Builds and runs every test twice: a normal build, then one with
-# AddressSanitizer and UndefinedBehaviorSanitizer. The iSCSI tests start
-# their own tgtd on 127.0.0.1 and stop it again. Then builds the two Debian
-# packages and checks them, running the README's command-line example with
-# the packaged programs.
+# Checks that includes follow the layers, then builds and runs every test
+# twice: a normal build, then one with AddressSanitizer and
+# UndefinedBehaviorSanitizer. The iSCSI tests start their own tgtd on
+# 127.0.0.1 and stop it again. Then fuzzes the image and directory-file
+# readers for a bounded time, builds the two Debian packages and checks
+# them, running the README's command-line example with the packaged programs.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/deps.sh"
+
+echo "== layers"
+"$top/scripts/check-layers.sh"
 
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)

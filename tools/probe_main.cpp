@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/DefaultAdapters.h"
 #include "aspi/HostAdapterList.h"
 #include "report/MessageSink.h"
 #include "report/StatusSink.h"
@@ -73,7 +74,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tapewren-probe: unknown option %s\nTry 'tapewren-probe --help'.\n", argv[i]);
         return 2;
     }
-    HostAdapterList::InstallDefault();
+    InstallDefaultAdapters();
     ScsiDevice device;
     DeviceSelector selector(device);
     StderrReport report;

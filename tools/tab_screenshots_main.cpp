@@ -17,12 +17,11 @@
 #include <string>
 #include <vector>
 
+#include "app/DefaultAdapters.h"
 #include "aspi/HostAdapterList.h"
+#include "lists/Tab.h"
 #include "ui/ControlId.h"
-#include "ui/ListHandlers.h"
-#include "ui/MainWindowLogic.h"
-#include "ui/TabLayout.h"
-#include "ui/WindowCommands.h"
+#include "ui/WindowController.h"
 #include "ui/qt/MainWindow.h"
 
 namespace {
@@ -56,7 +55,7 @@ void Click(MainWindow& window, int id) { static_cast<QPushButton*>(window.Contro
 
 // Selects rows as the user would and runs the left list's click handler.
 void ClickLeft(MainWindow& window, const std::string& name, const std::vector<std::string>& alsoSelected = {}) {
-    ListModel& list = window.Logic().State().leftList;
+    ListModel& list = window.Controller().State().leftList;
     std::vector<bool> selected(list.RowCount(), false);
     std::ptrdiff_t focused = -1;
     for (std::size_t i = 0; i < list.RowCount(); ++i) {
@@ -68,7 +67,7 @@ void ClickLeft(MainWindow& window, const std::string& name, const std::vector<st
     if (focused < 0) return;
     selected[static_cast<std::size_t>(focused)] = true;
     list.SetSelection(selected, focused);
-    window.Commands().Lists().ClickLeft();
+    window.Controller().ClickLeft();
     window.Render();
 }
 
@@ -106,7 +105,7 @@ int main(int argc, char** argv) {
     setenv("TAPEWREN_VTAPE", (root / "tapes").c_str(), 1);
 
     QApplication app(argc, argv);
-    HostAdapterList::InstallDefault();
+    InstallDefaultAdapters();
     std::filesystem::current_path(root / "start");
     MainWindow window;
     window.show();
@@ -122,7 +121,7 @@ int main(int argc, char** argv) {
     Click(window, kFormatTape);
 
     // Back up four files to Daily.
-    window.Logic().State().browseDirectory = documents.string() + "/";
+    window.Controller().State().browseDirectory = documents.string() + "/";
     ChooseTab(window, kBackupTab);
     ClickLeft(window, "report.doc", {"budget-2026.xls", "notes.txt", "project.zip"});
     Click(window, kStart);
@@ -134,7 +133,7 @@ int main(int argc, char** argv) {
     Click(window, kRightDirTape);
     bool ok = Save(window, (output / "tab-backup.png").string());
 
-    window.Logic().State().browseDirectory = (root / "restore").string() + "/";
+    window.Controller().State().browseDirectory = (root / "restore").string() + "/";
     ChooseTab(window, kRestoreTab);
     Click(window, kLeftDirTape);
     ClickLeft(window, "project.zip");

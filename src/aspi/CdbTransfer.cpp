@@ -3,14 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
-
-constexpr std::uint8_t kRequestSense = 0x03;
-constexpr std::uint8_t kInquiry = 0x12;
-constexpr std::uint8_t kModeSelect6 = 0x15;
-constexpr std::uint8_t kModeSense6 = 0x1A;
-
-}  // namespace
+#include "aspi/ScsiOpcodes.h"
 
 CdbTransfer CdbTransfer::Shape(std::span<const std::uint8_t> cdb, DataDirection direction, std::size_t bufferLength) {
     CdbTransfer t;
@@ -21,18 +14,18 @@ CdbTransfer CdbTransfer::Shape(std::span<const std::uint8_t> cdb, DataDirection 
     if (t.cdbLength < 6 || t.direction == DataDirection::None) return t;
 
     const std::uint8_t op = t.cdb[0];
-    if (t.direction == DataDirection::In && op == kInquiry) {
+    if (t.direction == DataDirection::In && op == ScsiOp::Inquiry) {
         // Allocation length is bytes 3 and 4.
         const std::size_t allocation = (std::size_t{t.cdb[3]} << 8) | t.cdb[4];
         const std::size_t length = std::min(allocation, bufferLength);
         t.cdb[3] = static_cast<std::uint8_t>(length >> 8);
         t.cdb[4] = static_cast<std::uint8_t>(length);
         t.dataLength = length;
-    } else if (t.direction == DataDirection::In && (op == kModeSense6 || op == kRequestSense)) {
+    } else if (t.direction == DataDirection::In && (op == ScsiOp::ModeSense6 || op == ScsiOp::RequestSense)) {
         const std::size_t length = std::min<std::size_t>(t.cdb[4], bufferLength);
         t.cdb[4] = static_cast<std::uint8_t>(length);
         t.dataLength = length;
-    } else if (t.direction == DataDirection::Out && op == kModeSelect6) {
+    } else if (t.direction == DataDirection::Out && op == ScsiOp::ModeSelect6) {
         t.dataLength = std::min<std::size_t>(t.cdb[4], bufferLength);
     }
     if (t.dataLength == 0) t.direction = DataDirection::None;

@@ -11,10 +11,9 @@
 namespace HostAdapterList {
 
 // Replaces the current list. Not to be called while a command is in flight.
+// The program's own list is assembled above the device layer, where the
+// adapter backends are known.
 void Install(std::vector<std::unique_ptr<HostAdapter>> adapters);
-// The usual configuration: SCSI generic hosts that carry a tape drive, then
-// the iSCSI adapters of TAPEWREN_ISCSI, then the virtual drive.
-void InstallDefault();
 int Count();
 // nullptr for a number beyond the list.
 HostAdapter* At(int number);

@@ -16,7 +16,7 @@ inline constexpr std::size_t kHeaderSize = TapeFormat::kIdentSize;
 
 inline constexpr std::size_t kTypeOffset = 0;
 inline constexpr std::size_t kNameOffset = 1;
-inline constexpr std::size_t kNameWidth = 255;  // at most 254 characters
+inline constexpr std::size_t kNameWidth = TapeFormat::kFileNameWidth - 1;  // at most 254 characters
 inline constexpr std::size_t kFileDateOffset = 256;
 inline constexpr std::size_t kBackupDateOffset = 267;
 inline constexpr std::size_t kDateWidth = TapeFormat::kDateWidth;
@@ -40,5 +40,6 @@ static_assert(kFileDateOffset + kDateWidth == kBackupDateOffset);
 static_assert(kBackupDateOffset + kDateWidth == kSizeOffset);
 static_assert(kBlockCountOffset + 4 == kEntrySize);
 static_assert(TapeFormat::kModDateOffset - kFileDateOffset == 1);
+static_assert(kMaxNameLength == TapeFormat::kMaxFileNameLength);
 
 }  // namespace DirFileFormat

@@ -1,5 +1,8 @@
 #include "cli/CatalogCommands.h"
 
+#include "app/CopyFromFloppyLogic.h"
+#include "app/DriveBrowser.h"
+#include "app/FloppyExport.h"
 #include "catalog/DirFile.h"
 #include "catalog/DirFileCopy.h"
 #include "catalog/DirFileFormat.h"
@@ -9,11 +12,8 @@
 #include "cli/ExitStatus.h"
 #include "cli/TapeCatalog.h"
 #include "jobs/RebuildDirFile.h"
+#include "lists/ListImage.h"
 #include "report/MessageKind.h"
-#include "ui/CopyFromFloppyLogic.h"
-#include "ui/DriveBrowser.h"
-#include "ui/FloppyExport.h"
-#include "ui/ListImage.h"
 
 namespace {
 
@@ -43,23 +43,14 @@ int CatalogCommands::Dir() {
 
 int CatalogCommands::Rebuild() {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
-    RebuildDirFile rebuild(session_.Messages(), session_.Status(), session_.Device(), session_.Selector().Address(),
-                           session_.Volume(), session_.Catalog());
-    return ExitFor(rebuild.Run(session_.StartDirectory(), session_.Window()));
+    return ExitFor(session_.Rebuild().Run(session_.StartDirectory(), session_.Window()));
 }
 
 int CatalogCommands::Export(const std::vector<std::string>& names) {
-    // The list of directory files with the named rows selected, as the user
-    // leaves the Utilities tab before pressing Export.
-    ListModel list;
-    for (const std::string& name : names) {
-        ListRow row{{TapeName(name), "<TapeDir>"}, kImageDirFile, 0};
-        row.selected = true;
-        list.AddRow(std::move(row));
-    }
+    std::vector<std::string> tapes;
+    for (const std::string& name : names) tapes.push_back(TapeName(name));
     DirFileCopy copy(session_.Messages(), session_.StartDirectory(), FloppyFolder(session_.StartDirectory()));
-    FloppyExport exporter(session_.Messages(), session_.Status(), copy);
-    return ExitFor(exporter.Run("Tape Directory Files:", list, session_.Window()));
+    return ExitFor(FloppyExport(session_.Messages(), session_.Status(), copy).ExportCatalogs(tapes, session_.Window()));
 }
 
 int CatalogCommands::Import(const std::vector<std::string>& names) {

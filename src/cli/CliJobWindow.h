@@ -9,8 +9,8 @@
 
 #include "jobs/JobWindow.h"
 #include "jobs/MaintenanceHost.h"
+#include "lists/ListModel.h"
 #include "report/StatusSink.h"
-#include "ui/ListModel.h"
 
 class DeviceSelector;
 

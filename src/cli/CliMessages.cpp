@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "ui/MessageLook.h"
+#include "report/MessageTitle.h"
 
 CliMessages::CliMessages(std::FILE* out, std::FILE* in, bool inIsTerminal, Answer answer)
     : out_(out), in_(in), inIsTerminal_(inIsTerminal), answer_(answer) {}
@@ -13,7 +13,7 @@ void CliMessages::AnswerYes(const std::string& question, std::string why) {
 }
 
 std::string CliMessages::Heading(const std::string& text, int kind) {
-    const std::string title = MessageLook::ForKind(kind).title;
+    const std::string title = MessageTitle(kind);
     // Many texts already read "Error: ..."; the title is not doubled.
     if (!title.empty() && title.back() == ':') return text.rfind(title, 0) == 0 ? std::string() : title + " ";
     if (text.rfind(title + ":", 0) == 0) return {};

@@ -3,23 +3,9 @@
 #include "report/MessageKind.h"
 #include "scsi/AdapterListing.h"
 
-CliSession::CliSession(MessageSink& messages, StatusSink& status, std::string startDirectory, void (*setup)())
-    : messages_(messages),
-      status_(status),
-      setup_(setup),
-      startDirectory_(std::move(startDirectory)),
-      dirFile_(messages),
-      volume_(messages, status, counters_, selector_.Address()),
-      window_(selector_, status),
-      context_{volume_,  device_,  dirFile_,         selector_.Selection(), messages_,  status_,
-               counters_, window_, startDirectory_, tapeName_,             dirFilePath_} {}
-
-AdapterListing CliSession::ListAdapters() {
-    if (setup_ != nullptr) {
-        setup_();
-        setup_ = nullptr;
-    }
-    return selector_.ListAdapters(messages_, status_);
+CliSession::CliSession(MessageSink& messages, StatusSink& status, std::string startDirectory, AdapterSetup setup)
+    : Session(messages, status, setup), window_(Selector(), status), context_(ContextFor(window_)) {
+    Start(std::move(startDirectory));
 }
 
 DeviceSelection CliSession::ChooseDrive(int adapter, int target, bool& available) {
@@ -31,8 +17,8 @@ DeviceSelection CliSession::ChooseDrive(int adapter, int target, bool& available
         return none;
     }
     DeviceSelection selection = listing.devices.selection;
-    if (adapter >= 0) selection = selector_.SelectAdapter(adapter, messages_, status_).selection;
-    if (target >= 0) selection = selector_.SelectDevice(target, messages_, status_);
+    if (adapter >= 0) selection = Selector().SelectAdapter(adapter, Messages(), Status()).selection;
+    if (target >= 0) selection = Selector().SelectDevice(target, Messages(), Status());
     window_.SetDriveSelected(true);
     return selection;
 }
@@ -41,12 +27,12 @@ int CliSession::SelectDrive(int adapter, int target) {
     bool available = false;
     const DeviceSelection selection = ChooseDrive(adapter, target, available);
     if (!available) {
-        messages_.ShowMessage(selection.notice, Error);
+        Messages().ShowMessage(selection.notice, Error);
         return -1;
     }
-    if (!selection.status.text.empty()) status_.ShowStatus(selection.status.text);
+    if (!selection.status.text.empty()) Status().ShowStatus(selection.status.text);
     if (selection.outcome != SelectionOutcome::Accepted) {
-        messages_.ShowMessage(selection.notice, Error);
+        Messages().ShowMessage(selection.notice, Error);
         return -1;
     }
     return 0;

@@ -60,22 +60,15 @@ int DriveCommands::Status() {
 
 int DriveCommands::Format(const std::string& name) {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
-    TapeMaintenance maintenance(session_.Messages(), session_.Status(), session_.Window(), session_.Volume(),
-                                session_.Catalog(), session_.Device(), session_.Selector().Address());
-    return ExitFor(maintenance.FormatTape(
-        name, {session_.StartDirectory(), session_.CurrentTapeName(), session_.CurrentDirFilePath()}));
+    return ExitFor(session_.MaintenanceFor(session_.Window()).FormatTape(name, session_.Tape()));
 }
 
 int DriveCommands::Check() {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
-    TapeMaintenance maintenance(session_.Messages(), session_.Status(), session_.Window(), session_.Volume(),
-                                session_.Catalog(), session_.Device(), session_.Selector().Address());
-    return ExitFor(maintenance.CheckTape());
+    return ExitFor(session_.MaintenanceFor(session_.Window()).CheckTape());
 }
 
 int DriveCommands::Eject() {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
-    TapeMaintenance maintenance(session_.Messages(), session_.Status(), session_.Window(), session_.Volume(),
-                                session_.Catalog(), session_.Device(), session_.Selector().Address());
-    return ExitFor(maintenance.EjectTape());
+    return ExitFor(session_.MaintenanceFor(session_.Window()).EjectTape());
 }

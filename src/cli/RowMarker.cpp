@@ -1,9 +1,9 @@
 #include "cli/RowMarker.h"
 
-#include "ui/ListImage.h"
-#include "ui/ListMarker.h"
-#include "ui/ListModel.h"
-#include "ui/TabLayout.h"
+#include "lists/ListImage.h"
+#include "lists/ListMarker.h"
+#include "lists/ListModel.h"
+#include "lists/Tab.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "cli/TapeCatalog.h"
 
+#include "catalog/DirFileLister.h"
 #include "cli/CliSession.h"
 #include "jobs/TapeCheck.h"
-#include "ui/DirFileLister.h"
 
 int TapeCatalog::Load(CliSession& session) {
     TapeCheck check(session.Context());

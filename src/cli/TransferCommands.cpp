@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "app/DriveBrowser.h"
 #include "cli/CliSession.h"
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"
@@ -16,9 +17,8 @@
 #include "jobs/SaveResults.h"
 #include "jobs/VerifyJob.h"
 #include "jobs/VerifyResults.h"
+#include "lists/Tab.h"
 #include "report/MessageKind.h"
-#include "ui/DriveBrowser.h"
-#include "ui/TabLayout.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DefaultAdapters.h"
 #include "aspi/HostAdapterList.h"
 #include "cli/CliApp.h"
 
@@ -28,7 +29,7 @@ int main(int argc, char** argv) {
 
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     CliApp app({results, stderr, STDERR_FILENO, stdin, isatty(STDIN_FILENO) == 1, statusIsTerminal, columns},
-               HostAdapterList::InstallDefault);
+               InstallDefaultAdapters);
     const int status = app.Run(arguments);
     HostAdapterList::Install({});
     if (std::fclose(results) != 0) {

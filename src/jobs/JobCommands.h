@@ -6,10 +6,11 @@
 #include "jobs/JobResult.h"
 #include "jobs/RestoreJob.h"
 #include "jobs/VerifyJob.h"
+#include "lists/Tab.h"
 
-inline constexpr int kBackupJobTab = 0;
-inline constexpr int kRestoreJobTab = 1;
-inline constexpr int kVerifyJobTab = 2;
+inline constexpr int kBackupJobTab = kBackupTab;
+inline constexpr int kRestoreJobTab = kRestoreTab;
+inline constexpr int kVerifyJobTab = kVerifyTab;
 
 class JobCommands {
 public:

@@ -1,6 +1,6 @@
 #pragma once
-// What a job works with, all owned elsewhere (by the main window or a
-// command-line front end) and handed over by reference.
+// What a job works with, all owned elsewhere (by the session both faces
+// share) and handed over by reference.
 
 #include <cstdint>
 #include <string>

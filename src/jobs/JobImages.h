@@ -1,15 +1,17 @@
 #pragma once
 // List images by which the jobs tell marked rows and show verify results.
 
+#include "lists/ListImage.h"
+
 namespace JobImages {
 
-inline constexpr int kRestoreFile = 11;
-inline constexpr int kBackupFile = 12;
-inline constexpr int kRestoreArchive = 15;
-inline constexpr int kBackupArchive = 16;
-inline constexpr int kVerifyIdentical = 17;
-inline constexpr int kVerifyProblem = 18;
-inline constexpr int kVerifyFile = 19;
-inline constexpr int kVerifyArchive = 20;
+inline constexpr int kRestoreFile = kImageFileRestore;
+inline constexpr int kBackupFile = kImageFileBackup;
+inline constexpr int kRestoreArchive = kImageArchiveRestore;
+inline constexpr int kBackupArchive = kImageArchiveBackup;
+inline constexpr int kVerifyIdentical = kImageVerifyOk;
+inline constexpr int kVerifyProblem = kImageVerifyFailed;
+inline constexpr int kVerifyFile = kImageFileVerify;
+inline constexpr int kVerifyArchive = kImageArchiveVerify;
 
 }  // namespace JobImages

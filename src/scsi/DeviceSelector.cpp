@@ -5,6 +5,7 @@
 
 #include "aspi/Srb.h"
 #include "report/MessageKind.h"
+#include "scsi/BlockLimits.h"
 #include "scsi/DeviceTypeName.h"
 #include "scsi/Sleep.h"
 
@@ -13,7 +14,6 @@ namespace {
 constexpr int kTargets = 8;
 constexpr int kSequentialAccess = 1;
 constexpr int kFixedBlockLength = 1024;
-constexpr int kMaxBlockLength = 2048;
 // Host adapter inquiry reports at most 255 adapters, numbered 0 to 254.
 constexpr BYTE kNoAdapter = 0xFF;
 constexpr unsigned kModeSensePauseMs = 3;
@@ -87,7 +87,7 @@ void DeviceSelector::ShowModeSense(int result, int blockCount, int blockLength, 
 DeviceSelection DeviceSelector::SelectDevice(int index, MessageSink& messages, StatusSink& status) {
     DeviceSelection result;
     if (index < 0 || index >= kTargets) {
-        result.notice = "- no tape device selected -";
+        result.notice = kNoTapeDeviceNotice;
         return result;
     }
     DriveSelection& s = selection_;
@@ -115,10 +115,10 @@ DeviceSelection DeviceSelector::SelectDevice(int index, MessageSink& messages, S
     s.deviceType = device_.GetDeviceType(a.adapter, a.target, 0);
     if (s.deviceType != kSequentialAccess) {
         result.outcome = SelectionOutcome::NoTapeDevice;
-        result.notice = "- no tape device selected -";
-    } else if (s.blockLength < 1 || s.blockLength > kMaxBlockLength) {
+        result.notice = kNoTapeDeviceNotice;
+    } else if (s.blockLength < 1 || s.blockLength > kMaxDriveBlockLength) {
         result.outcome = SelectionOutcome::NotSupported;
-        result.notice = "- device not supported, must have block size >0 and <2048 -";
+        result.notice = kNotSupportedNotice;
     } else {
         result.outcome = SelectionOutcome::Accepted;
     }

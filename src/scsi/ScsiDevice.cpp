@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "aspi/Aspi.h"
+#include "aspi/ScsiOpcodes.h"
+#include "scsi/BlockLimits.h"
 #include "scsi/Sleep.h"
 
 namespace {
@@ -17,9 +19,6 @@ constexpr int kInquiryTextLength = 23;
 constexpr int kModeDataLength = 32;
 constexpr BYTE kModeParameterListLength = 12;
 constexpr int kMaxCount = 0xFFFFFF;  // CDB count fields are 24 bits
-// The transfer buffers are sized for 64 blocks of at most this length; a drive
-// that changed to longer blocks behind our back would overrun them.
-constexpr int kMaxBlockLength = 2048;
 constexpr unsigned kRetryPauseMs = 500;
 constexpr unsigned kPollMs = 1;
 
@@ -196,7 +195,7 @@ int ScsiDevice::GetDeviceType(BYTE adapter, BYTE target, BYTE lun) {
 // the record untouched until ASPI has finished with it.
 int ScsiDevice::TestUnitReady(BYTE adapter, BYTE target, BYTE lun) {
     AwaitPendingTestUnitReady();
-    Fill(SRB_DIR_IN, adapter, target, lun, 0, testUnitReadyScratch_, 0x00, 0, 0, 0, 0, 0);
+    Fill(SRB_DIR_IN, adapter, target, lun, 0, testUnitReadyScratch_, ScsiOp::TestUnitReady, 0, 0, 0, 0, 0);
     testUnitReadyNotReady_ = false;
     testUnitReadyGood_ = false;
     const DWORD submitted = SendASPI32Command(srbPointer_);
@@ -209,7 +208,7 @@ int ScsiDevice::Inquiry(char* text, BYTE adapter, BYTE target, BYTE lun) {
     AwaitPendingTestUnitReady();
     BYTE data[100] = {};
     // The drive may send up to 96 bytes, but only the first 32 are asked for.
-    Fill(SRB_DIR_IN, adapter, target, lun, kInquiryDataLength, data, 0x12, 0, 0, 0, 0x60, 0);
+    Fill(SRB_DIR_IN, adapter, target, lun, kInquiryDataLength, data, ScsiOp::Inquiry, 0, 0, 0, 0x60, 0);
     if (RunOnce() != SS_COMP) return -1;
     // Vendor identification and the first 15 bytes of the product identification.
     std::memcpy(text, srbPointer_->SRB_BufPointer + kInquiryTextOffset, kInquiryTextLength);
@@ -221,7 +220,7 @@ int ScsiDevice::ModeSense(int& mediumType, int& blockCount, int& blockLength, BY
                           BYTE lun) {
     AwaitPendingTestUnitReady();
     BYTE data[kModeDataLength] = {};
-    Fill(SRB_DIR_IN, adapter, target, lun, kModeDataLength, data, 0x1A, 0, 0, 0, kModeParameterListLength, 0);
+    Fill(SRB_DIR_IN, adapter, target, lun, kModeDataLength, data, ScsiOp::ModeSense6, 0, 0, 0, kModeParameterListLength, 0);
     return TakeModeData(RunOnce(), data, mediumType, blockCount, blockLength);
 }
 
@@ -231,7 +230,7 @@ int ScsiDevice::ModeSelect(int& mediumType, int& blockCount, int& blockLength, B
     BYTE data[kModeDataLength] = {};
     data[3] = 8;  // block descriptor length; density, block count and medium type stay 0
     Put24(&data[9], blockLength);
-    Fill(SRB_DIR_OUT, adapter, target, lun, kModeDataLength, data, 0x15, 0x10, 0, 0, kModeParameterListLength, 0);
+    Fill(SRB_DIR_OUT, adapter, target, lun, kModeDataLength, data, ScsiOp::ModeSelect6, 0x10, 0, 0, kModeParameterListLength, 0);
     return TakeModeData(RunOnce(), data, mediumType, blockCount, blockLength);
 }
 
@@ -241,7 +240,7 @@ int ScsiDevice::Rewind(BYTE adapter, BYTE target, BYTE lun) {
     AwaitPendingTestUnitReady();
     if (!IsTapeDevice(adapter, target, lun)) return -1;
     BYTE scratch[4] = {};
-    Fill(0, adapter, target, lun, 0, scratch, 0x01, 0, 0, 0, 0, 0);
+    Fill(0, adapter, target, lun, 0, scratch, ScsiOp::Rewind, 0, 0, 0, 0, 0);
     return Finished(RunWithRetry(), "Rewind-Fehler: %i\n");
 }
 
@@ -264,7 +263,7 @@ int ScsiDevice::Transfer(BYTE opcode, BYTE flags, BYTE* buffer, int count, BYTE 
     if (!IsTapeDevice(adapter, target, lun)) return -1;
     // Counts beyond the 24-bit field, or blocks longer than the buffers are
     // made for, would move a different amount of data than the caller expects.
-    if (count < 0 || count > kMaxCount || blockLength > kMaxBlockLength) return -1;
+    if (count < 0 || count > kMaxCount || blockLength > kMaxDriveBlockLength) return -1;
     const DWORD dataLength = static_cast<DWORD>(count) * static_cast<DWORD>(blockLength);
     Fill(flags, adapter, target, lun, dataLength, buffer, opcode, 0x01, Byte2(count), Byte1(count), Byte0(count), 0);
     // A failed first attempt is sent again in full, unless the drive's answer
@@ -274,15 +273,15 @@ int ScsiDevice::Transfer(BYTE opcode, BYTE flags, BYTE* buffer, int count, BYTE 
         SleepMs(kRetryPauseMs);
         status = RunOnce();
     }
-    return Finished(status, opcode == 0x08 ? "Read-Fehler: %i\n" : "Write error: %i\n");
+    return Finished(status, opcode == ScsiOp::Read6 ? "Read-Fehler: %i\n" : "Write error: %i\n");
 }
 
 int ScsiDevice::Read(BYTE* buffer, int count, BYTE adapter, BYTE target, BYTE lun) {
-    return Transfer(0x08, SRB_DIR_IN, buffer, count, adapter, target, lun);
+    return Transfer(ScsiOp::Read6, SRB_DIR_IN, buffer, count, adapter, target, lun);
 }
 
 int ScsiDevice::Write(BYTE* buffer, int count, BYTE adapter, BYTE target, BYTE lun) {
-    return Transfer(0x0A, SRB_DIR_OUT, buffer, count, adapter, target, lun);
+    return Transfer(ScsiOp::Write6, SRB_DIR_OUT, buffer, count, adapter, target, lun);
 }
 
 int ScsiDevice::WriteFilemark(BYTE adapter, BYTE target, BYTE lun) {
@@ -290,7 +289,7 @@ int ScsiDevice::WriteFilemark(BYTE adapter, BYTE target, BYTE lun) {
     if (CurrentBlockLength(adapter, target, lun) < 0) return -1;
     if (!IsTapeDevice(adapter, target, lun)) return -1;
     BYTE scratch[4] = {};
-    Fill(SRB_DIR_OUT, adapter, target, lun, 0, scratch, 0x10, 0, 0, 0, 1, 0);
+    Fill(SRB_DIR_OUT, adapter, target, lun, 0, scratch, ScsiOp::WriteFilemarks, 0, 0, 0, 1, 0);
     return Finished(RunOnce(), "WriteFilemark error: %i\n");
 }
 
@@ -301,7 +300,7 @@ int ScsiDevice::SpaceFilemarks(int count, BYTE adapter, BYTE target, BYTE lun) {
     // Only forward spacing is meant; a negative count would move backwards.
     if (count < 0 || count > kMaxCount) return -1;
     BYTE scratch[4] = {};
-    Fill(0, adapter, target, lun, 0, scratch, 0x11, 0x01, Byte2(count), Byte1(count), Byte0(count), 0);
+    Fill(0, adapter, target, lun, 0, scratch, ScsiOp::Space, 0x01, Byte2(count), Byte1(count), Byte0(count), 0);
     return Finished(RunOnce(), "SpaceFilemarks-Fehler: %i\n");
 }
 
@@ -309,7 +308,7 @@ int ScsiDevice::SpaceToEndOfData(BYTE adapter, BYTE target, BYTE lun) {
     AwaitPendingTestUnitReady();
     if (!IsTapeDevice(adapter, target, lun)) return -1;
     BYTE scratch[4] = {};
-    Fill(0, adapter, target, lun, 0, scratch, 0x11, 0x03, 0, 0, 0, 0);
+    Fill(0, adapter, target, lun, 0, scratch, ScsiOp::Space, 0x03, 0, 0, 0, 0);
     return RunOnce();
 }
 
@@ -317,6 +316,6 @@ int ScsiDevice::Eject(BYTE adapter, BYTE target, BYTE lun) {
     AwaitPendingTestUnitReady();
     if (!IsTapeDevice(adapter, target, lun)) return -1;
     BYTE scratch[4] = {};
-    Fill(0, adapter, target, lun, 0, scratch, 0x1B, 0, 0, 0, 0, 0);
+    Fill(0, adapter, target, lun, 0, scratch, ScsiOp::LoadUnload, 0, 0, 0, 0, 0);
     return Finished(RunWithRetry(), "Eject-Fehler: %i\n");
 }

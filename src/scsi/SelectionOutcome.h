@@ -6,3 +6,7 @@ enum class SelectionOutcome {
     NotSupported,  // a tape drive with any other block length
     NoTapeDevice,  // not a tape drive
 };
+
+// The notices that hide the tab area while no usable drive is chosen.
+inline constexpr const char* kNoTapeDeviceNotice = "- no tape device selected -";
+inline constexpr const char* kNotSupportedNotice = "- device not supported, must have block size >0 and <2048 -";

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "scsi/BlockLimits.h"
+
 namespace TapeFormat {
 
 // Ident block: the first block of a tape. The same 78 bytes open a
@@ -27,6 +29,9 @@ inline constexpr std::size_t kMaxTapeNameLength = kTapeNameWidth - 1;
 inline constexpr std::size_t kTypeOffset = 0;
 inline constexpr std::size_t kFileNameOffset = 1;
 inline constexpr std::size_t kFileNameWidth = 256;
+// A name must also fit a catalog entry, whose name field is one byte shorter
+// than the header's: at most 254 bytes.
+inline constexpr std::size_t kMaxFileNameLength = kFileNameWidth - 2;
 inline constexpr std::size_t kModDateOffset = 257;
 inline constexpr std::size_t kBackupDateOffset = 268;
 inline constexpr std::size_t kSizeOffset = 279;
@@ -41,7 +46,7 @@ inline constexpr std::uint8_t kFileRecordAlt = 2;
 
 // Drive block lengths the program works with; transfers are 64, 10 and 1
 // blocks.
-inline constexpr int kMaxBlockLength = 2048;
+inline constexpr int kMaxBlockLength = kMaxDriveBlockLength;
 inline constexpr int kBigTransfer = 64;
 inline constexpr int kMidTransfer = 10;
 // Room for 200 blocks of the largest block length, plus 10 bytes.

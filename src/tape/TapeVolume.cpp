@@ -24,9 +24,6 @@ namespace TF = TapeFormat;
 
 namespace {
 
-// The catalog's name field holds 254 bytes and its NUL; a longer name could
-// be written to tape but never listed, restored or verified.
-constexpr std::size_t kMaxFileNameLength = 254;
 constexpr std::size_t kPathReserve = 4096;
 constexpr std::size_t kPendingPathReserve = 512;
 // A restored file's data goes to the device while the tape is read on,
@@ -239,7 +236,7 @@ int TapeVolume::WriteIdentBlock(const std::string& name) {
 
 int TapeVolume::BackupFile(const std::string& name, const std::string& folder, int blockLength) {
     endOfTape_ = false;
-    if (name.size() > kMaxFileNameLength)
+    if (name.size() > TF::kMaxFileNameLength)
         return ShowError("Error: file name longer than 254 bytes: " + name);
     if (!IsPlainName(name) || name == TF::kReservedFileName)
         return ShowError("Error: file name not allowed: '" + name + "'");
@@ -641,7 +638,7 @@ int TapeVolume::ReadRecord() {
     }
     if (ReadCheckedHeader(nullptr, blockLength, false) != 0) return -1;
     // The name becomes a catalog entry: it must fit the entry's field.
-    if (header_.name.size() > kMaxFileNameLength) {
+    if (header_.name.size() > TF::kMaxFileNameLength) {
         fault_ = RecordFault::BadName;
         return -1;
     }

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "tape/TapeFormat.h"
+
 struct TransferPlan {
     std::int32_t count64 = 0;
     std::int32_t count10 = 0;
@@ -15,10 +17,10 @@ struct TransferPlan {
     static constexpr TransferPlan For(std::int64_t size, std::int64_t blockLength) {
         TransferPlan plan;
         std::int64_t rest = size;
-        plan.count64 = static_cast<std::int32_t>(rest / (64 * blockLength));
-        rest -= plan.count64 * 64 * blockLength;
-        plan.count10 = static_cast<std::int32_t>(rest / (10 * blockLength));
-        rest -= plan.count10 * 10 * blockLength;
+        plan.count64 = static_cast<std::int32_t>(rest / (TapeFormat::kBigTransfer * blockLength));
+        rest -= plan.count64 * TapeFormat::kBigTransfer * blockLength;
+        plan.count10 = static_cast<std::int32_t>(rest / (TapeFormat::kMidTransfer * blockLength));
+        rest -= plan.count10 * TapeFormat::kMidTransfer * blockLength;
         plan.count1 = static_cast<std::int32_t>(rest / blockLength + 1);
         return plan;
     }

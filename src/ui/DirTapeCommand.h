@@ -4,26 +4,28 @@
 // tape name and date of formatting), makes the tape the current one and
 // lists its catalog. The right button serves the Backup tab (right list,
 // label cut at 35 characters), the left one Restore and Verify (left list,
-// cut at 25). Every failure leaves list and label as they were.
+// cut at 25). Every failure leaves list and label as they were; a tape whose
+// name cannot name a directory file leaves no catalog current, as a tape
+// whose directory file is not found.
 
-class DirFile;
-class DirFileLister;
-class MainWindowLogic;
+class DriveStatusLine;
+class ListViews;
 class MessageSink;
-class TapeVolume;
+class Session;
+class StatusSink;
 
 class DirTapeCommand {
 public:
     // All belong to the window and outlive this object.
-    DirTapeCommand(MainWindowLogic& window, MessageSink& messages, TapeVolume& tape, DirFile& dirFile,
-                   DirFileLister& lister);
+    DirTapeCommand(Session& session, MessageSink& messages, StatusSink& status, ListViews& views,
+                   DriveStatusLine& driveStatus);
 
     void Run(bool leftSide);
 
 private:
-    MainWindowLogic& window_;
+    Session& session_;
     MessageSink& messages_;
-    TapeVolume& tape_;
-    DirFile& dirFile_;
-    DirFileLister& lister_;
+    StatusSink& status_;
+    ListViews& views_;
+    DriveStatusLine& driveStatus_;
 };

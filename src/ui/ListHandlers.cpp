@@ -1,51 +1,43 @@
 #include "ui/ListHandlers.h"
 
-#include "catalog/DirFileFormat.h"
+#include "app/DriveBrowser.h"
+#include "lists/ListImage.h"
+#include "lists/ListMarker.h"
+#include "report/StatusSink.h"
 #include "tape/JoinPath.h"
-#include "ui/DirFileLister.h"
-#include "ui/DriveBrowser.h"
-#include "ui/LabelText.h"
-#include "ui/ListImage.h"
-#include "ui/ListMarker.h"
-#include "ui/MainWindowLogic.h"
+#include "ui/ListViews.h"
 #include "ui/TabLayout.h"
+#include "ui/WindowState.h"
 
 namespace {
-
-constexpr char kDirectoryFilesLabel[] = "Tape Directory Files:";
 
 bool MarksOnTab(int tab) { return tab == kBackupTab || tab == kRestoreTab || tab == kVerifyTab; }
 
 }  // namespace
 
-ListHandlers::ListHandlers(MainWindowLogic& window, DriveBrowser& browser, DirFileLister& lister)
-    : window_(window), browser_(browser), lister_(lister) {}
+ListHandlers::ListHandlers(WindowState& state, StatusSink& status, ByteCounters& counters, DriveBrowser& browser,
+                           ListViews& views)
+    : state_(state), status_(status), counters_(counters), browser_(browser), views_(views) {}
+
+void ListHandlers::ShowTotal(std::int64_t total) {
+    counters_.bytesTotal = total;
+    status_.ShowProgress(0, total);
+}
 
 void ListHandlers::ClickLeft() {
-    WindowState& state = window_.State();
-    if (!MarksOnTab(state.tab)) return;
-    const std::int64_t total = ListMarker::Click(state.leftList, state.tab);
-    window_.Counters().bytesTotal = total;
-    window_.ShowProgress(0, total);
+    if (!MarksOnTab(state_.tab)) return;
+    ShowTotal(ListMarker::Click(state_.leftList, state_.tab));
 }
 
-void ListHandlers::MarkAll() {
-    WindowState& state = window_.State();
-    const std::int64_t total = ListMarker::MarkAll(state.leftList, state.tab);
-    window_.Counters().bytesTotal = total;
-    window_.ShowProgress(0, total);
-}
+void ListHandlers::MarkAll() { ShowTotal(ListMarker::MarkAll(state_.leftList, state_.tab)); }
 
 void ListHandlers::MarkNone() {
-    WindowState& state = window_.State();
-    ListMarker::UnmarkAll(state.leftList, state.tab);
-    window_.Counters().bytesTotal = 0;
-    window_.ShowProgress(0, 0);
+    ListMarker::UnmarkAll(state_.leftList, state_.tab);
+    ShowTotal(0);
 }
 
 bool ListHandlers::Browse(bool left) {
-    WindowState& state = window_.State();
-    ListModel& list = left ? state.leftList : state.rightList;
+    const ListModel& list = left ? state_.leftList : state_.rightList;
     const std::ptrdiff_t focused = list.FocusedIndex();
     if (focused < 0) return false;
     const ListRow& row = list.Row(static_cast<std::size_t>(focused));
@@ -60,41 +52,27 @@ bool ListHandlers::Browse(bool left) {
     } else {
         return false;
     }
-    const bool entered = browser_.Fill(list, target, "*.*") == 0;
-    state.browseDirectory = browser_.CurrentPath();
-    (left ? state.leftLabel : state.rightLabel) = LabelText::BrowsePath(state.browseDirectory);
-    if (left && entered) {
-        // A folder that could not be entered keeps its list and its marks,
-        // so the total stays theirs.
-        window_.Counters().bytesTotal = 0;
-        window_.ShowProgress(0, 0);
-    }
+    // A folder that could not be entered keeps its list and its marks, so
+    // the total stays theirs.
+    if (views_.ShowFolder(left, target) == 0 && left) ShowTotal(0);
     return true;
 }
 
 void ListHandlers::DoubleClickLeft() {
-    if (window_.State().tab != kBackupTab) return;
+    if (state_.tab != kBackupTab) return;
     Browse(true);
 }
 
 void ListHandlers::DoubleClickRight() {
     if (Browse(false)) return;
-    WindowState& state = window_.State();
-    const std::ptrdiff_t focused = state.rightList.FocusedIndex();
-    if (state.tab != kUtilitiesTab || focused < 0) return;
-    const ListRow& row = state.rightList.Row(static_cast<std::size_t>(focused));
+    const std::ptrdiff_t focused = state_.rightList.FocusedIndex();
+    if (state_.tab != kUtilitiesTab || focused < 0) return;
+    const ListRow& row = state_.rightList.Row(static_cast<std::size_t>(focused));
     if (row.image != kImageDirFile) return;
     if (row.Text(0) == "..") {
-        state.rightLabel = kDirectoryFilesLabel;
-        browser_.Fill(state.rightList, state.startDirectory, "*.twd");
+        views_.ShowDirectoryFiles();
         return;
     }
-    const std::string name = row.Text(0);
-    state.rightLabel = "Contents of tape '" + name + "':";
-    // The row is a file of the start directory less its ".twd", so the
-    // path names that same file.
-    std::string path;
-    JoinPath(state.startDirectory, name, path);
-    path += DirFileFormat::kExtension;
-    lister_.ListDirFile(state.rightList, path, true);
+    // A copy: the view refills the list the row lives in.
+    views_.ShowCatalogContents(std::string(row.Text(0)));
 }

@@ -5,13 +5,18 @@
 // view of one directory file's contents and the way back. The window writes
 // the user's selection and focus into the models before each call.
 
-class DirFileLister;
+#include "report/ByteCounters.h"
+
 class DriveBrowser;
-class MainWindowLogic;
+class ListViews;
+class StatusSink;
+struct WindowState;
 
 class ListHandlers {
 public:
-    ListHandlers(MainWindowLogic& window, DriveBrowser& browser, DirFileLister& lister);
+    // All belong to the window and outlive this object.
+    ListHandlers(WindowState& state, StatusSink& status, ByteCounters& counters, DriveBrowser& browser,
+                 ListViews& views);
 
     void ClickLeft();
     // Browses on the Backup tab only, where the left list is the browser.
@@ -27,8 +32,12 @@ private:
     // Enters the folder or drive of the focused row; false when the row is
     // neither (or the list has no focus).
     bool Browse(bool left);
+    // bytesTotal and the progress display for the marks' new total.
+    void ShowTotal(std::int64_t total);
 
-    MainWindowLogic& window_;
+    WindowState& state_;
+    StatusSink& status_;
+    ByteCounters& counters_;
     DriveBrowser& browser_;
-    DirFileLister& lister_;
+    ListViews& views_;
 };

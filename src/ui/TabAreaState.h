@@ -7,5 +7,3 @@
 enum class TabAreaState { Starting, NoTapeDevice, NotSupported, Ready };
 
 inline constexpr const char* kStartingNotice = "-- select a tape device --";
-inline constexpr const char* kNoTapeDeviceNotice = "- no tape device selected -";
-inline constexpr const char* kNotSupportedNotice = "- device not supported, must have block size >0 and <2048 -";

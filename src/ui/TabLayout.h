@@ -5,10 +5,8 @@
 #include <array>
 #include <vector>
 
-#include "ui/ListColumn.h"
-
-enum Tab : int { kBackupTab = 0, kRestoreTab = 1, kVerifyTab = 2, kUtilitiesTab = 3 };
-inline constexpr int kTabCount = 4;
+#include "lists/ListColumn.h"
+#include "lists/Tab.h"
 
 // What a list shows on a tab.
 enum class ListRole { Hidden, DriveBrowser, TapeDirectory, DirectoryFiles };

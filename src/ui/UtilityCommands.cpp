@@ -1,29 +1,26 @@
 #include "ui/UtilityCommands.h"
 
+#include "app/FloppyExport.h"
+#include "app/Session.h"
 #include "catalog/DirFileCopy.h"
 #include "catalog/FloppyFolder.h"
-#include "jobs/RebuildDirFile.h"
-#include "ui/FloppyExport.h"
-#include "ui/MainWindowLogic.h"
-#include "ui/WindowCommands.h"
+#include "jobs/MaintenanceHost.h"
+#include "ui/WindowState.h"
 
-UtilityCommands::UtilityCommands(MainWindowLogic& window, WindowCommands& commands, MessageSink& messages,
-                                 ScsiDevice& device, const DriveAddress& drive)
-    : window_(window), commands_(commands), messages_(messages), device_(device), drive_(drive) {}
+UtilityCommands::UtilityCommands(WindowState& state, Session& session, MessageSink& messages, StatusSink& status,
+                                 MaintenanceHost& host)
+    : state_(state), session_(session), messages_(messages), status_(status), host_(host) {}
 
-void UtilityCommands::CreateDirFileFromTape() {
-    RebuildDirFile rebuild(messages_, window_, device_, drive_, commands_.Tape(), commands_.Catalog());
-    rebuild.Run(window_.State().startDirectory, commands_);
-}
+JobResult UtilityCommands::CreateDirFileFromTape() { return session_.Rebuild().Run(session_.StartDirectory(), host_); }
 
-void UtilityCommands::ExportToFloppy() {
-    WindowState& state = window_.State();
+JobResult UtilityCommands::ExportToFloppy() {
+    const std::string& start = session_.StartDirectory();
     // The floppy folder is looked up per command, as a disk is per insertion.
-    DirFileCopy copy(messages_, state.startDirectory, FloppyFolder(state.startDirectory));
-    FloppyExport(messages_, window_, copy).Run(state.rightLabel, state.rightList, commands_);
+    DirFileCopy copy(messages_, start, FloppyFolder(start));
+    return FloppyExport(messages_, status_, copy).Run(state_.shownCatalog, state_.rightList, host_);
 }
 
 void UtilityCommands::ImportFinished() {
-    commands_.ShowDirectoryFiles();
-    commands_.ShowDriveStatus();
+    host_.ShowDirectoryFiles();
+    host_.ShowDriveStatus();
 }

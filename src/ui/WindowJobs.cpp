@@ -1,54 +1,42 @@
 #include "ui/WindowJobs.h"
 
-#include "ui/DriveBrowser.h"
-#include "ui/MainWindowLogic.h"
-#include "ui/WindowCommands.h"
+#include "app/DriveBrowser.h"
+#include "app/Session.h"
+#include "catalog/DirFileLister.h"
+#include "lists/MarkedRows.h"
+#include "ui/DriveStatusLine.h"
+#include "ui/WindowState.h"
 
-WindowJobs::WindowJobs(MainWindowLogic& window, WindowCommands& commands, MessageSink& messages,
-                       ScsiDevice& device, const DriveSelection& drive, VerifyResults& results,
-                       VerifyResultsView& view)
-    : window_(window),
-      commands_(commands),
-      context_{commands.Tape(),
-               device,
-               commands.Catalog(),
-               drive,
-               messages,
-               window,
-               window.Counters(),
-               *this,
-               window.State().startDirectory,
-               window.State().currentTapeName,
-               window.State().currentDirFilePath},
+WindowJobs::WindowJobs(WindowState& state, Session& session, DriveBrowser& browser, DirFileLister& lister,
+                       DriveStatusLine& driveStatus, VerifyResults& results, VerifyResultsView& view)
+    : state_(state),
+      browser_(browser),
+      lister_(lister),
+      driveStatus_(driveStatus),
+      context_(session.ContextFor(*this)),
       jobs_(context_, results, view) {}
 
-void WindowJobs::StartCommand() { jobs_.StartCommand(window_.State().tab); }
+int WindowJobs::RowCount() { return static_cast<int>(state_.leftList.RowCount()); }
 
-int WindowJobs::RowCount() { return static_cast<int>(window_.State().leftList.RowCount()); }
-
-int WindowJobs::CountMarked(int image) { return DriveBrowser::CountMarked(window_.State().leftList, image); }
+int WindowJobs::CountMarked(int image) { return MarkedRows::Count(state_.leftList, image); }
 
 void WindowJobs::NthMarkedName(int image, int k, std::string& name) {
-    name = DriveBrowser::NthMarkedName(window_.State().leftList, image, k);
+    MarkedRows::NthName(state_.leftList, image, k, name);
 }
 
-int WindowJobs::IsMarkedAt(int image, int row) {
-    return DriveBrowser::IsMarkedAt(window_.State().leftList, image, row);
-}
+int WindowJobs::IsMarkedAt(int image, int row) { return MarkedRows::IsMarkedAt(state_.leftList, image, row); }
 
-std::string WindowJobs::CurrentPath() { return commands_.Browser().CurrentPath(); }
+std::string WindowJobs::CurrentPath() { return browser_.CurrentPath(); }
 
-void WindowJobs::ListTapeDirectory(const std::string& path) {
-    commands_.Lister().ListDirFile(window_.State().rightList, path, false);
-}
+void WindowJobs::ListTapeDirectory(const std::string& path) { lister_.ListDirFile(state_.rightList, path, false); }
 
 void WindowJobs::RefillTargetFolder() {
     // A copy: Fill sets the path it is handed.
-    const std::string folder = commands_.Browser().CurrentPath();
-    commands_.Browser().Fill(window_.State().rightList, folder, "*.*");
+    const std::string folder = browser_.CurrentPath();
+    browser_.Fill(state_.rightList, folder, "*.*");
     if (repaintLists_) repaintLists_();
 }
 
-void WindowJobs::ShowDriveStatus() { window_.ShowDriveStatus(); }
+void WindowJobs::ShowDriveStatus() { driveStatus_.Show(); }
 
-void WindowJobs::ClearByteLabel() { window_.State().byteLabel.clear(); }
+void WindowJobs::ClearByteLabel() { state_.byteLabel.clear(); }

@@ -1,7 +1,6 @@
 #pragma once
 // The jobs behind START as the main window runs them: the window's lists,
-// browser, catalog and tape stand in for what the jobs ask of a window, and
-// the verify results live here for the window's life.
+// browser and catalog listing stand in for what the jobs ask of a window.
 
 #include <functional>
 #include <string>
@@ -9,26 +8,24 @@
 #include "jobs/JobCommands.h"
 #include "jobs/JobContext.h"
 #include "jobs/JobWindow.h"
-#include "jobs/VerifyResults.h"
-#include "jobs/VerifyResultsView.h"
-#include "report/MessageSink.h"
-#include "scsi/DriveSelection.h"
+#include "ui/WindowState.h"
 
-class MainWindowLogic;
-class ScsiDevice;
-class WindowCommands;
+class DirFileLister;
+class DriveBrowser;
+class DriveStatusLine;
+class Session;
+class VerifyResults;
+class VerifyResultsView;
 
 class WindowJobs : public JobWindow {
 public:
-    // messages: the window's message dialog; device: the window's
-    // ScsiDevice, which rewinds and spaces; drive: the selector's state;
     // results and view: the results window's rows and the window. All must
     // outlive this object.
-    WindowJobs(MainWindowLogic& window, WindowCommands& commands, MessageSink& messages, ScsiDevice& device,
-               const DriveSelection& drive, VerifyResults& results, VerifyResultsView& view);
+    WindowJobs(WindowState& state, Session& session, DriveBrowser& browser, DirFileLister& lister,
+               DriveStatusLine& driveStatus, VerifyResults& results, VerifyResultsView& view);
 
-    // START: the job of the selected tab.
-    void StartCommand();
+    // START: the job of the selected tab; returns what the job returns.
+    auto StartCommand() { return jobs_.StartCommand(state_.tab); }
 
     // Draws the right list at once (a job keeps the event loop busy).
     void SetListRepaint(std::function<void()> repaint) { repaintLists_ = std::move(repaint); }
@@ -44,8 +41,10 @@ public:
     void ClearByteLabel() override;
 
 private:
-    MainWindowLogic& window_;
-    WindowCommands& commands_;
+    WindowState& state_;
+    DriveBrowser& browser_;
+    DirFileLister& lister_;
+    DriveStatusLine& driveStatus_;
     JobContext context_;
     JobCommands jobs_;
     std::function<void()> repaintLists_;

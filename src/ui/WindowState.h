@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "lists/ListModel.h"
 #include "ui/ControlState.h"
-#include "ui/ListModel.h"
 #include "ui/ProgressScale.h"
 #include "ui/TabAreaState.h"
 
@@ -35,15 +35,15 @@ struct WindowState {
     ListModel rightList;
     std::string leftLabel = "Tape:";
     std::string rightLabel = "Tape:";
+    // The tape whose directory file the Utilities tab's right list shows
+    // entry by entry; empty while it shows anything else.
+    std::string shownCatalog;
 
     std::string statusText;
     ProgressScale progress = ProgressScale::For(0, 0);
     std::string byteLabel;  // empty at start and on the Utilities tab
 
-    // Directory files live in the start directory; the browser starts at the
-    // browse directory.
-    std::string startDirectory;
+    // The folder the browser lists; the start directory and the current
+    // tape's texts are the session's.
     std::string browseDirectory = "/";
-    std::string currentTapeName;
-    std::string currentDirFilePath;
 };

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "VtapeHarness.h"
+#include "app/DefaultAdapters.h"
 #include "support/EnvironmentGuard.h"
 
 namespace {
@@ -48,7 +49,7 @@ TEST_F(VtapeSetup, DefaultAdapterMakesItsFolderAndFirstCartridge) {
     EnvironmentGuard env;
     env.Set("TAPEWREN_VTAPE", nullptr);
     env.Set("XDG_DATA_HOME", dir_.c_str());
-    HostAdapterList::InstallDefault();
+    InstallDefaultAdapters();
     ASSERT_GE(HostAdapterList::Count(), 1);
     HostAdapter* adapter = HostAdapterList::At(HostAdapterList::Count() - 1);
     EXPECT_EQ(adapter->Identifier(), "VIRTUAL TAPE");

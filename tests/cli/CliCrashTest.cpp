@@ -14,7 +14,7 @@
 #include <random>
 
 #include "CliFixture.h"
-#include "jobs/TapeStructure.h"
+#include "support/TapeStructure.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "CliFixture.h"
-#include "tape/TapImage.h"
+#include "support/TapImage.h"
 
 namespace {
 

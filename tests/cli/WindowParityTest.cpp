@@ -1,8 +1,7 @@
 // The same jobs give the same bytes whether the window starts them or the
 // command line does: the tape image, the catalog, VerifyResults.txt and a
 // catalog rebuilt from tape. The window runs here without a toolkit (its
-// logic, lists and commands, as the window tests drive them) on a cartridge
-// folder of its own; tapewren-cli runs as a separate process on another.
+// controller, as the window tests drive it) on a cartridge folder of its own; tapewren-cli runs as a separate process on another.
 // Dates are the day of the run on both sides (format date, backup date) or
 // fixed file dates; a run that crosses midnight is skipped, not compared.
 #include <gtest/gtest.h>
@@ -12,30 +11,15 @@
 #include <filesystem>
 
 #include "CliFixture.h"
+#include "app/DefaultAdapters.h"
 #include "aspi/HostAdapterList.h"
 #include "jobs/SaveResults.h"
-#include "jobs/VerifyResults.h"
-#include "jobs/VerifyResultsView.h"
-#include "scsi/DeviceSelector.h"
-#include "scsi/ScsiDevice.h"
+#include "lists/Tab.h"
 #include "support/ScriptedMessages.h"
 #include "tape/DateText.h"
-#include "ui/ListImage.h"
-#include "ui/MainWindowLogic.h"
-#include "ui/TabLayout.h"
-#include "ui/UtilityCommands.h"
-#include "ui/WindowCommands.h"
-#include "ui/WindowJobs.h"
+#include "ui/WindowController.h"
 
 namespace {
-
-class NoResultsWindow : public VerifyResultsView {
-public:
-    void ShowResults() override {}
-    void HideResults() override {}
-    void EnableButtons(bool) override {}
-    void RepaintResults() override {}
-};
 
 // The window started in wstart/ with the virtual drive on wtapes/.
 class Window {
@@ -44,10 +28,9 @@ public:
         : previous_(std::filesystem::current_path()) {
         setenv("TAPEWREN_VTAPE", tapes.c_str(), 1);
         unsetenv("TAPEWREN_ISCSI");
-        HostAdapterList::InstallDefault();
+        InstallDefaultAdapters();
         std::filesystem::current_path(startFolder);
-        logic.SetListFiller(&commands);
-        logic.Initialise(1);
+        controller.Initialise(1);
     }
     ~Window() {
         HostAdapterList::Install({});
@@ -57,13 +40,12 @@ public:
 
     // Browses to folder on tab and lays the tab out, as double clicks do.
     void ShowTab(int tab, const std::string& folder) {
-        logic.State().browseDirectory = folder;
-        logic.ChooseTab(tab);
-        logic.LayoutTab();
+        controller.State().browseDirectory = folder;
+        controller.ChooseTab(tab);
     }
     // A click on each named row of the left list.
     void Mark(const std::vector<std::string>& names) {
-        ListModel& list = logic.State().leftList;
+        ListModel& list = controller.State().leftList;
         for (const std::string& name : names) {
             std::vector<bool> selected(list.RowCount(), false);
             std::ptrdiff_t focused = -1;
@@ -72,20 +54,13 @@ public:
             ASSERT_GE(focused, 0) << name;
             selected[static_cast<std::size_t>(focused)] = true;
             list.SetSelection(selected, focused);
-            commands.Lists().ClickLeft();
+            controller.ClickLeft();
         }
     }
 
     ScriptedMessages messages;
     ScriptedMessages browserMessages;
-    ScsiDevice device;
-    DeviceSelector selector{device};
-    MainWindowLogic logic{messages, selector};
-    WindowCommands commands{logic, messages, browserMessages, selector.Address(), device, "/nonexistent-mounts"};
-    VerifyResults results;
-    NoResultsWindow resultsWindow;
-    WindowJobs jobs{logic, commands, messages, device, selector.Selection(), results, resultsWindow};
-    UtilityCommands utilities{logic, commands, messages, device, selector.Address()};
+    WindowController controller{messages, browserMessages, "/nonexistent-mounts"};
 
 private:
     std::filesystem::path previous_;
@@ -110,13 +85,13 @@ protected:
 TEST_F(WindowParityTest, SameJobsGiveTheSameTapeCatalogVerifyResultsAndRebuiltCatalog) {
     const std::vector<std::string> files = {"report.txt", "photos.zip", "empty.dat", "notes.zip"};
     Window window(Path("wstart"), Path("wtapes"));
-    ASSERT_EQ(window.logic.State().area, TabAreaState::Ready) << window.logic.State().statusText;
+    ASSERT_EQ(window.controller.State().area, TabAreaState::Ready) << window.controller.State().statusText;
 
-    window.commands.FormatTape("Daily");
+    window.controller.FormatTape("Daily");
     window.ShowTab(kBackupTab, Path("src"));
     window.Mark(files);
     window.messages.shown.clear();
-    window.jobs.StartCommand();
+    window.controller.Start();
     ASSERT_FALSE(window.messages.shown.empty());
     ASSERT_EQ(window.messages.shown.back().kind, Success) << window.messages.shown.back().text;
 
@@ -140,10 +115,10 @@ TEST_F(WindowParityTest, SameJobsGiveTheSameTapeCatalogVerifyResultsAndRebuiltCa
     std::filesystem::remove(Path("src/notes.zip"));
 
     window.ShowTab(kVerifyTab, Path("src"));
-    window.commands.Lists().MarkAll();
-    window.jobs.StartCommand();
-    ASSERT_EQ(window.results.Rows().size(), files.size());
-    ASSERT_EQ(SaveResults(Path("wstart"), window.results, window.messages), 0);
+    window.controller.MarkAll();
+    window.controller.Start();
+    ASSERT_EQ(window.controller.Results().Rows().size(), files.size());
+    ASSERT_EQ(SaveResults(Path("wstart"), window.controller.Results(), window.messages), 0);
 
     const CliRun verify = cli->Run({"verify", "--in", "../src", "--report"});
     EXPECT_EQ(verify.status, 1) << verify.err;
@@ -153,7 +128,7 @@ TEST_F(WindowParityTest, SameJobsGiveTheSameTapeCatalogVerifyResultsAndRebuiltCa
     // A catalog made from the tape.
     std::filesystem::remove(Catalog());
     std::filesystem::remove(Path("wstart/Daily.twd"));
-    window.utilities.CreateDirFileFromTape();
+    window.controller.CreateDirFileFromTape();
     ASSERT_EQ(cli->Run({"rebuild", "--yes"}).status, 0);
     EXPECT_EQ(Bytes(Catalog()), Bytes(Path("wstart/Daily.twd")));
     EXPECT_EQ(Bytes(Catalog()).size(), 78u + 4 * 286);

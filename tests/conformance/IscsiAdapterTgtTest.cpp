@@ -14,11 +14,12 @@
 #include <filesystem>
 #include <vector>
 
+#include "app/DefaultAdapters.h"
 #include "aspi/Aspi.h"
 #include "aspi/HostAdapterList.h"
 #include "aspi/iscsi/IscsiHostAdapter.h"
 #include "aspi/iscsi/IscsiHostAdapters.h"
-#include "conformance/TgtDaemon.h"
+#include "support/TgtDaemon.h"
 
 namespace {
 
@@ -301,7 +302,7 @@ TEST_F(IscsiAdapterTgt, DefaultListPutsIscsiBeforeTheVirtualDrive) {
     ASSERT_NE(mkdtemp(folder), nullptr);
     setenv("TAPEWREN_VTAPE", folder, 1);
     setenv("TAPEWREN_ISCSI", TgtDaemon::Instance().TargetUrl().c_str(), 1);
-    HostAdapterList::InstallDefault();
+    InstallDefaultAdapters();
     unsetenv("TAPEWREN_ISCSI");
     const int count = HostAdapterList::Count();
     ASSERT_GE(count, 2);

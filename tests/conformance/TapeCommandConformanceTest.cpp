@@ -4,7 +4,7 @@
 // to differ from SSC (see DriveQuirks), the case checks what the program
 // relies on and that drive's own answer.
 
-#include "conformance/TapeCommandFixture.h"
+#include "TapeCommandFixture.h"
 
 #include <cstring>
 

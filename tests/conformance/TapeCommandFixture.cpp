@@ -1,4 +1,4 @@
-#include "conformance/TapeCommandFixture.h"
+#include "TapeCommandFixture.h"
 
 #include "aspi/Aspi.h"
 #include "scsi/Sleep.h"

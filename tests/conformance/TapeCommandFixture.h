@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "conformance/TestDrive.h"
+#include "TestDrive.h"
 #include "scsi/ScsiDevice.h"
 
 class TapeCommandFixture : public ::testing::TestWithParam<DriveKind> {

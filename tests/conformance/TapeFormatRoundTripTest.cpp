@@ -9,8 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "TestDrive.h"
 #include "catalog/DirFile.h"
-#include "conformance/TestDrive.h"
 #include "scsi/Sleep.h"
 #include "support/FileContents.h"
 #include "support/PatternBytes.h"

@@ -1,4 +1,4 @@
-#include "conformance/TestDrive.h"
+#include "TestDrive.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,7 +11,7 @@
 #include "aspi/iscsi/IscsiHostAdapter.h"
 #include "aspi/iscsi/IscsiPortalUrl.h"
 #include "aspi/virtual/VirtualHostAdapter.h"
-#include "conformance/TgtDaemon.h"
+#include "support/TgtDaemon.h"
 
 namespace fs = std::filesystem;
 

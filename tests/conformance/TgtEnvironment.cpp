@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "conformance/TgtDaemon.h"
+#include "support/TgtDaemon.h"
 
 namespace {
 

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "FakeJobWindow.h"
-#include "TapeStructure.h"
 #include "catalog/DirFile.h"
 #include "jobs/JobCommands.h"
 #include "jobs/JobContext.h"
-#include "tape/TapeFixture.h"
+#include "support/FakeJobWindow.h"
+#include "support/TapeFixture.h"
+#include "support/TapeStructure.h"
 
 struct CatalogEntry {
     std::string name, fileDate, backupDate;

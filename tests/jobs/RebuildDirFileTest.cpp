@@ -12,8 +12,8 @@
 #include "catalog/DirFile.h"
 #include "jobs/MaintenanceHost.h"
 #include "jobs/RebuildDirFile.h"
-#include "tape/HandBuiltBlocks.h"
-#include "tape/TapeFixture.h"
+#include "support/HandBuiltBlocks.h"
+#include "support/TapeFixture.h"
 
 namespace {
 

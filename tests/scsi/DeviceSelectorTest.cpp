@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "ScsiFixture.h"
 #include "scsi/DeviceSelector.h"
-#include "scsi/ScsiFixture.h"
 #include "support/RecordingStatus.h"
 #include "support/ScriptedMessages.h"
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "ScsiFixture.h"
 #include "scsi/ScsiDevice.h"
-#include "scsi/ScsiFixture.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
+#include "ScriptedTarget.h"
 #include "aspi/HostAdapterList.h"
 #include "scsi/Sleep.h"
-#include "scsi/ScriptedTarget.h"
 
 class ScsiFixture : public ::testing::Test {
 protected:

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "ScsiFixture.h"
 #include "aspi/virtual/VirtualHostAdapter.h"
 #include "scsi/DeviceSelector.h"
-#include "scsi/ScsiFixture.h"
 #include "support/RecordingStatus.h"
 #include "support/ScriptedMessages.h"
 

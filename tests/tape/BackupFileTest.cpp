@@ -7,8 +7,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include "TapeFixture.h"
 #include "aspi/virtual/VirtualTapeConfig.h"
+#include "support/TapeFixture.h"
 
 namespace {
 

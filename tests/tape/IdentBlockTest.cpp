@@ -4,7 +4,7 @@
 
 #include <sys/stat.h>
 
-#include "TapeFixture.h"
+#include "support/TapeFixture.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include "TapeFixture.h"
 #include "support/FileSizeLimit.h"
+#include "support/TapeFixture.h"
 
 namespace {
 

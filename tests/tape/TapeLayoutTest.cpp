@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "HandBuiltBlocks.h"
-#include "TapeFixture.h"
+#include "support/HandBuiltBlocks.h"
+#include "support/TapeFixture.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 
 #include <filesystem>
 
-#include "TapeFixture.h"
 #include "support/MtDumpRecords.h"
 #include "support/RunTool.h"
+#include "support/TapeFixture.h"
 
 namespace {
 

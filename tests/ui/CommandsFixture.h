@@ -1,7 +1,7 @@
 #pragma once
-// The window's logic and commands without a window, started in a scratch
-// start directory with a drive of the test's choosing. Messages of the
-// window and of the browser are recorded apart.
+// The window's controller without a window, started in a scratch start
+// directory with a drive of the test's choosing. Messages of the window and
+// of the browser are recorded apart.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -11,15 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "BrowserTree.h"
 #include "aspi/HostAdapterList.h"
-#include "scsi/DeviceSelector.h"
-#include "scsi/ScsiDevice.h"
 #include "scsi/Sleep.h"
+#include "support/BrowserTree.h"
 #include "support/ScriptedDriveAdapter.h"
 #include "support/ScriptedMessages.h"
-#include "ui/MainWindowLogic.h"
-#include "ui/WindowCommands.h"
+#include "ui/WindowController.h"
 
 class CommandsFixture : public testing::Test {
 protected:
@@ -30,7 +27,7 @@ protected:
         tree.Folder("start");
     }
     void TearDown() override {
-        commands.reset();
+        window.reset();
         HostAdapterList::Install({});
         std::filesystem::current_path(previousDirectory_);
         SetSleepFunction(previousSleep_);
@@ -43,14 +40,16 @@ protected:
     // Starts in tree/start, as the program does in the folder it was run in.
     void Start() {
         std::filesystem::current_path(tree.Path("start"));
-        commands = std::make_unique<WindowCommands>(logic, messages, browserMessages, selector.Address(), device,
-                                                    tree.Path("no-mounts"));
-        logic.SetListFiller(commands.get());
-        logic.Initialise(1);
-        ASSERT_EQ(logic.State().area, TabAreaState::Ready) << logic.State().statusText;
+        window = std::make_unique<WindowController>(messages, browserMessages, tree.Path("no-mounts"));
+        window->Initialise(1);
+        ASSERT_EQ(State().area, TabAreaState::Ready) << State().statusText;
     }
 
-    WindowState& State() { return logic.State(); }
+    WindowState& State() { return window->State(); }
+    // The session's texts that name the current tape.
+    std::string& TapeName() { return window->Shared().CurrentTapeName(); }
+    std::string& DirFilePath() { return window->Shared().CurrentDirFilePath(); }
+    std::int64_t& BytesTotal() { return window->Shared().Counters().bytesTotal; }
     // The user clicks row `focused` with the rows in `alsoSelected` still
     // selected (Ctrl-click).
     static void Click(ListModel& list, std::size_t focused, const std::vector<std::size_t>& alsoSelected = {}) {
@@ -77,10 +76,7 @@ protected:
     BrowserTree tree;
     ScriptedMessages messages;
     ScriptedMessages browserMessages;
-    ScsiDevice device;
-    DeviceSelector selector{device};
-    MainWindowLogic logic{messages, selector};
-    std::unique_ptr<WindowCommands> commands;
+    std::unique_ptr<WindowController> window;
 
 private:
     SleepFunction previousSleep_ = nullptr;

@@ -9,7 +9,7 @@
 
 #include "CommandsFixture.h"
 #include "catalog/DirFile.h"
-#include "ui/ListImage.h"
+#include "lists/ListImage.h"
 #include "ui/TabLayout.h"
 
 class ListHandlersTest : public CommandsFixture {
@@ -27,21 +27,21 @@ protected:
     // Shows folder in the Backup tab's browser, as after navigating there.
     void Browse(const std::string& folder) {
         State().browseDirectory = folder;
-        logic.ChooseTab(kRestoreTab);
-        logic.ChooseTab(kBackupTab);
+        window->ChooseTab(kRestoreTab);
+        window->ChooseTab(kBackupTab);
     }
     void ClickLeft(const std::string& name, const std::vector<std::string>& alsoSelected = {}) {
         std::vector<std::size_t> others;
         for (const auto& other : alsoSelected) others.push_back(static_cast<std::size_t>(IndexOf(Left(), other)));
         Click(Left(), static_cast<std::size_t>(IndexOf(Left(), name)), others);
-        commands->Lists().ClickLeft();
+        window->ClickLeft();
     }
     void DoubleClick(ListModel& list, const std::string& name, bool left) {
         Click(list, static_cast<std::size_t>(IndexOf(list, name)));
         if (left)
-            commands->Lists().DoubleClickLeft();
+            window->DoubleClickLeft();
         else
-            commands->Lists().DoubleClickRight();
+            window->DoubleClickRight();
     }
     // A catalog in the start directory with the given entries.
     std::string MakeCatalog(const std::string& tape, const std::vector<std::pair<std::string, int>>& entries) {
@@ -54,7 +54,7 @@ protected:
     }
     ListModel& Left() { return State().leftList; }
     ListModel& Right() { return State().rightList; }
-    std::int64_t Total() { return logic.Counters().bytesTotal; }
+    std::int64_t Total() { return BytesTotal(); }
 };
 
 TEST_F(ListHandlersTest, ClickMarksAFileRedAndASecondClickUnmarksIt) {
@@ -116,16 +116,16 @@ TEST_F(ListHandlersTest, RedDotUnmarksEverything) {
 }
 
 TEST_F(ListHandlersTest, AllAndNoneOnRestoreMarkTheCatalogGreenAndClearIt) {
-    State().currentTapeName = "Daily";
-    State().currentDirFilePath = MakeCatalog("Daily", {{"report.ZIP", 5}, {"notes.txt", 7}});
-    logic.ChooseTab(kRestoreTab);
+    TapeName() = "Daily";
+    DirFilePath() = MakeCatalog("Daily", {{"report.ZIP", 5}, {"notes.txt", 7}});
+    window->ChooseTab(kRestoreTab);
     ASSERT_EQ(Names(Left()), (std::vector<std::string>{"report.ZIP", "notes.txt"}));
-    commands->Lists().MarkAll();
+    window->MarkAll();
     EXPECT_EQ(ImageOf(Left(), "report.ZIP"), kImageArchiveRestore);
     EXPECT_EQ(ImageOf(Left(), "notes.txt"), kImageFileRestore);
     EXPECT_EQ(Total(), 12);
     EXPECT_EQ(State().byteLabel, "0 / 12 Bytes");
-    commands->Lists().MarkNone();
+    window->MarkNone();
     EXPECT_EQ(ImageOf(Left(), "report.ZIP"), kImageArchive);
     EXPECT_EQ(ImageOf(Left(), "notes.txt"), kImageFile);
     EXPECT_EQ(Total(), 0);
@@ -133,12 +133,12 @@ TEST_F(ListHandlersTest, AllAndNoneOnRestoreMarkTheCatalogGreenAndClearIt) {
 }
 
 TEST_F(ListHandlersTest, VerifyTabMarksMagenta) {
-    State().currentTapeName = "Daily";
-    State().currentDirFilePath = MakeCatalog("Daily", {{"a.zip", 1}, {"b", 2}});
-    logic.ChooseTab(kVerifyTab);
+    TapeName() = "Daily";
+    DirFilePath() = MakeCatalog("Daily", {{"a.zip", 1}, {"b", 2}});
+    window->ChooseTab(kVerifyTab);
     ClickLeft("b");
     EXPECT_EQ(ImageOf(Left(), "b"), kImageFileVerify);
-    commands->Lists().MarkAll();
+    window->MarkAll();
     EXPECT_EQ(ImageOf(Left(), "a.zip"), kImageArchiveVerify);
     EXPECT_EQ(Total(), 3);
 }
@@ -147,7 +147,7 @@ TEST_F(ListHandlersTest, DoubleClickEntersAFolderAndResetsTheTotal) {
     ClickLeft("a.txt");
     DoubleClick(Left(), "sub", true);
     EXPECT_EQ(State().browseDirectory, tree.Path("data/sub/"));
-    EXPECT_EQ(commands->CurrentPath(), tree.Path("data/sub/"));
+    EXPECT_EQ(window->BrowsedFolder(), tree.Path("data/sub/"));
     EXPECT_EQ(Total(), 0);
     EXPECT_EQ(State().byteLabel, "0 / 0 Bytes");
     DoubleClick(Left(), "..", true);
@@ -186,18 +186,18 @@ TEST_F(ListHandlersTest, FolderThatVanishedShowsChangeDirErrorAndKeepsListAndMar
 }
 
 TEST_F(ListHandlersTest, DoubleClickInTheLeftListBrowsesOnlyOnBackup) {
-    State().currentTapeName = "Daily";
-    State().currentDirFilePath = MakeCatalog("Daily", {{"a.txt", 1}});
-    logic.ChooseTab(kRestoreTab);
+    TapeName() = "Daily";
+    DirFilePath() = MakeCatalog("Daily", {{"a.txt", 1}});
+    window->ChooseTab(kRestoreTab);
     DoubleClick(Left(), "a.txt", true);
     EXPECT_EQ(Names(Left()), std::vector<std::string>{"a.txt"});
 }
 
 TEST_F(ListHandlersTest, DoubleClickInTheRightListBrowsesOnRestoreAndKeepsTheLeftTotal) {
-    State().currentTapeName = "Daily";
-    State().currentDirFilePath = MakeCatalog("Daily", {{"a.txt", 9}});
-    logic.ChooseTab(kRestoreTab);
-    commands->Lists().MarkAll();
+    TapeName() = "Daily";
+    DirFilePath() = MakeCatalog("Daily", {{"a.txt", 9}});
+    window->ChooseTab(kRestoreTab);
+    window->MarkAll();
     DoubleClick(Right(), "sub", false);
     EXPECT_EQ(State().browseDirectory, tree.Path("data/sub/"));
     EXPECT_EQ(State().rightLabel, State().browseDirectory);
@@ -209,7 +209,7 @@ TEST_F(ListHandlersTest, DoubleClickInTheRightListBrowsesOnRestoreAndKeepsTheLef
 TEST_F(ListHandlersTest, FolderAmongTheCatalogsIsEnteredFromTheStartDirectory) {
     tree.Folder("start/old.twd");
     tree.File("start/old.twd/inside.txt", 1);
-    logic.ChooseTab(kUtilitiesTab);
+    window->ChooseTab(kUtilitiesTab);
     DoubleClick(Right(), "old.twd", false);
     EXPECT_TRUE(browserMessages.shown.empty());
     EXPECT_EQ(State().browseDirectory, tree.Path("start/old.twd/"));
@@ -219,7 +219,7 @@ TEST_F(ListHandlersTest, FolderAmongTheCatalogsIsEnteredFromTheStartDirectory) {
 
 TEST_F(ListHandlersTest, UtilitiesShowsOneCatalogWithAnUpRowAndReturnsToTheList) {
     MakeCatalog("Monday", {{"week.zip", 10}, {"plan.txt", 2}});
-    logic.ChooseTab(kUtilitiesTab);
+    window->ChooseTab(kUtilitiesTab);
     ASSERT_EQ(Names(Right()), std::vector<std::string>{"Monday"});
     EXPECT_EQ(State().rightLabel, "Tape Directory Files:");
     DoubleClick(Right(), "Monday", false);

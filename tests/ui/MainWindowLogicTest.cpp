@@ -10,42 +10,18 @@
 #include <vector>
 
 #include "aspi/HostAdapterList.h"
-#include "scsi/DeviceSelector.h"
-#include "scsi/ScsiDevice.h"
+#include "catalog/DirFile.h"
+#include "lists/ListImage.h"
 #include "scsi/Sleep.h"
+#include "support/BrowserTree.h"
 #include "support/ScriptedDriveAdapter.h"
 #include "support/ScriptedMessages.h"
 #include "ui/ControlId.h"
-#include "ui/ListFiller.h"
-#include "ui/ListModel.h"
 #include "ui/StatusView.h"
 #include "ui/TabLayout.h"
+#include "ui/WindowController.h"
 
 namespace {
-
-struct FillCall {
-    std::string kind;
-    std::string where;
-    std::string pattern;
-    bool operator==(const FillCall&) const = default;
-};
-
-class RecordingFiller : public ListFiller {
-public:
-    int Fill(ListModel& list, const std::string& directory, const std::string& pattern) override {
-        calls.push_back({"Fill", directory, pattern});
-        list.AddRow({{"entry"}, 10, 0});
-        return 0;
-    }
-    std::string CurrentPath() const override { return currentPath; }
-    int ListDirFile(ListModel& list, const std::string& path, bool withUpRow) override {
-        calls.push_back({withUpRow ? "ListDirFile+Up" : "ListDirFile", path, ""});
-        list.AddRow({{"backup.zip"}, 14, 0});
-        return 0;
-    }
-    std::vector<FillCall> calls;
-    std::string currentPath = "/home/";
-};
 
 class CountingView : public StatusView {
 public:
@@ -59,11 +35,14 @@ void NoSleep(unsigned) {}
 
 }  // namespace
 
+// Started in a scratch start directory; the browser starts at "/".
 class MainWindowLogicTest : public testing::Test {
 protected:
     void SetUp() override {
         previousSleep_ = SetSleepFunction(NoSleep);
         start_ = std::filesystem::current_path();
+        tree.Folder("start");
+        std::filesystem::current_path(tree.Path("start"));
         auto adapter = std::make_unique<ScriptedDriveAdapter>("SCRIPTED HBA");
         drives = adapter.get();
         drives->At(2).type = 1;
@@ -74,24 +53,33 @@ protected:
         HostAdapterList::Install(std::move(adapters));
     }
     void TearDown() override {
+        window.reset();
         HostAdapterList::Install({});
         std::filesystem::current_path(start_);
         SetSleepFunction(previousSleep_);
     }
-    MainWindowLogic& Start() {
-        logic.SetListFiller(&filler);
-        logic.SetView(&view);
-        logic.Initialise(1);
-        return logic;
+    WindowController& Start() {
+        window = std::make_unique<WindowController>(messages, browserMessages, tree.Path("no-mounts"));
+        window->SetView(&view);
+        window->Initialise(1);
+        return *window;
+    }
+    WindowState& State() { return window->State(); }
+    // A directory file in the start directory holding one entry, name.
+    std::string MakeCatalog(const std::string& tape, const std::string& name) {
+        DirFile dirFile(messages);
+        const std::string path = tree.Path("start/" + tape + ".twd");
+        EXPECT_EQ(dirFile.CreateForNewTape(tape, path), 0);
+        EXPECT_EQ(dirFile.AppendEntry(path, name, "01.02.2003", "04.05.2006", 5, 1), 0);
+        return path;
     }
 
+    BrowserTree tree;
     ScriptedDriveAdapter* drives = nullptr;
     ScriptedMessages messages;
-    ScsiDevice device;
-    DeviceSelector selector{device};
-    MainWindowLogic logic{messages, selector};
-    RecordingFiller filler;
+    ScriptedMessages browserMessages;
     CountingView view;
+    std::unique_ptr<WindowController> window;
 
 private:
     SleepFunction previousSleep_ = nullptr;
@@ -99,17 +87,16 @@ private:
 };
 
 TEST_F(MainWindowLogicTest, StartsRememberingTheStartDirectoryAndBrowsingRoot) {
-    const std::string start = std::filesystem::current_path().string();
     Start();
-    EXPECT_EQ(logic.State().startDirectory, start);
+    EXPECT_EQ(window->Shared().StartDirectory(), tree.Path("start"));
     EXPECT_EQ(std::filesystem::current_path().string(), "/");
-    EXPECT_TRUE(logic.State().currentTapeName.empty());
-    EXPECT_TRUE(logic.State().currentDirFilePath.empty());
+    EXPECT_TRUE(window->Shared().CurrentTapeName().empty());
+    EXPECT_TRUE(window->Shared().CurrentDirFilePath().empty());
 }
 
 TEST_F(MainWindowLogicTest, AcceptedDriveLaysOutTheBackupTabAndFillsTheBrowser) {
     Start();
-    const WindowState& s = logic.State();
+    const WindowState& s = State();
     EXPECT_EQ(s.area, TabAreaState::Ready);
     EXPECT_EQ(s.deviceIndex, 2);
     EXPECT_EQ(s.blockSize, "512");
@@ -118,11 +105,14 @@ TEST_F(MainWindowLogicTest, AcceptedDriveLaysOutTheBackupTabAndFillsTheBrowser) 
     EXPECT_TRUE(s.Control(kTabControl).enabled);
     EXPECT_FALSE(s.Control(kDeviceStateLabel).visible);
     EXPECT_EQ(s.defaultButton, kStart);
-    EXPECT_EQ(filler.calls, (std::vector<FillCall>{{"Fill", "/", "*.*"}}));
-    EXPECT_EQ(s.leftList.RowCount(), 1u);
-    EXPECT_EQ(s.leftLabel, "/home/");
-    EXPECT_EQ(s.browseDirectory, "/home/");
+    // The browser lists "/", its drive entry first.
+    ASSERT_GT(s.leftList.RowCount(), 0u);
+    EXPECT_EQ(s.leftList.Row(0).Text(0), "/");
+    EXPECT_EQ(s.leftList.Row(0).image, kImageDrive);
+    EXPECT_EQ(s.leftLabel, "/");
+    EXPECT_EQ(s.browseDirectory, "/");
     EXPECT_EQ(s.rightLabel, "Tape:");
+    EXPECT_EQ(s.rightList.RowCount(), 0u);
     EXPECT_EQ(s.byteLabel, "0 / 0 Bytes");
     EXPECT_TRUE(messages.shown.empty());
 }
@@ -132,97 +122,101 @@ TEST_F(MainWindowLogicTest, FailedSwitchFromVariableModeIsReportedAndTheDriveRef
     drives->At(2).acceptsModeSelect = false;
     Start();
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"Error: ModeSelect failed", 3}}));
-    EXPECT_EQ(logic.State().area, TabAreaState::NotSupported);
-    EXPECT_EQ(logic.State().notice, "- device not supported, must have block size >0 and <2048 -");
-    EXPECT_EQ(logic.State().defaultButton, kDeviceCombo);
+    EXPECT_EQ(State().area, TabAreaState::NotSupported);
+    EXPECT_EQ(State().notice, "- device not supported, must have block size >0 and <2048 -");
+    EXPECT_EQ(State().defaultButton, kDeviceCombo);
 }
 
 TEST_F(MainWindowLogicTest, TabsAreIgnoredWhileNoUsableDriveIsChosen) {
     drives->At(2).type = 0;
     Start();
-    ASSERT_EQ(logic.State().area, TabAreaState::NoTapeDevice);
-    logic.ChooseTab(kUtilitiesTab);
-    EXPECT_EQ(logic.State().tab, kBackupTab);
-    for (int id : TabLayout::AreaControls()) EXPECT_FALSE(logic.State().Control(id).visible) << id;
+    ASSERT_EQ(State().area, TabAreaState::NoTapeDevice);
+    window->ChooseTab(kUtilitiesTab);
+    EXPECT_EQ(State().tab, kBackupTab);
+    for (int id : TabLayout::AreaControls()) EXPECT_FALSE(State().Control(id).visible) << id;
 }
 
 TEST_F(MainWindowLogicTest, CurrentCatalogIsListedOnTheTabsThatShowIt) {
     Start();
-    logic.State().currentTapeName = std::string(28, 'M');
-    logic.State().currentDirFilePath = "/start/" + std::string(28, 'M') + ".twd";
-    filler.calls.clear();
-    logic.ChooseTab(kVerifyTab);
-    EXPECT_EQ(filler.calls, (std::vector<FillCall>{{"ListDirFile", logic.State().currentDirFilePath, ""},
-                                                  {"Fill", "/home/", "*.*"}}));
-    EXPECT_EQ(logic.State().leftLabel, "Tape: '" + std::string(17, 'M') + "...'");
-    logic.ChooseTab(kBackupTab);
-    EXPECT_EQ(logic.State().rightLabel, "Tape: '" + std::string(27, 'M') + "...'");
-    EXPECT_EQ(logic.State().rightList.Row(0).image, 14);
+    const std::string tape(28, 'M');
+    window->Shared().CurrentTapeName() = tape;
+    window->Shared().CurrentDirFilePath() = MakeCatalog(tape, "backup.zip");
+    window->ChooseTab(kVerifyTab);
+    ASSERT_EQ(State().leftList.RowCount(), 1u);
+    EXPECT_EQ(State().leftList.Row(0).Text(0), "backup.zip");
+    EXPECT_EQ(State().leftLabel, "Tape: '" + std::string(17, 'M') + "...'");
+    // The other list browses where the browser stands.
+    EXPECT_EQ(State().rightLabel, "/");
+    EXPECT_EQ(State().rightList.Row(0).Text(0), "/");
+    window->ChooseTab(kBackupTab);
+    EXPECT_EQ(State().rightLabel, "Tape: '" + std::string(27, 'M') + "...'");
+    EXPECT_EQ(State().rightList.Row(0).image, 14);
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(MainWindowLogicTest, WithoutADirectoryFileTheCatalogListStaysEmpty) {
     Start();
-    logic.State().currentTapeName = "Monday";
-    logic.ChooseTab(kRestoreTab);
-    EXPECT_EQ(logic.State().leftLabel, "Tape:");
-    EXPECT_EQ(logic.State().leftList.RowCount(), 0u);
+    window->Shared().CurrentTapeName() = "Monday";
+    window->ChooseTab(kRestoreTab);
+    EXPECT_EQ(State().leftLabel, "Tape:");
+    EXPECT_EQ(State().leftList.RowCount(), 0u);
 }
 
 TEST_F(MainWindowLogicTest, UtilitiesListsDirectoryFilesOfTheStartDirectory) {
-    const std::string start = std::filesystem::current_path().string();
+    MakeCatalog("Weekly", "a.txt");
+    tree.File("start/notes.txt", 3);
     Start();
-    filler.calls.clear();
-    logic.ChooseTab(kUtilitiesTab);
-    EXPECT_EQ(filler.calls, (std::vector<FillCall>{{"Fill", start, "*.twd"}}));
-    EXPECT_EQ(logic.State().rightLabel, "Tape Directory Files:");
-    EXPECT_EQ(logic.State().byteLabel, "");
-    EXPECT_EQ(logic.State().defaultButton, kFormatTape);
+    window->ChooseTab(kUtilitiesTab);
+    ASSERT_EQ(State().rightList.RowCount(), 1u);
+    EXPECT_EQ(State().rightList.Row(0).Text(0), "Weekly");
+    EXPECT_EQ(State().rightLabel, "Tape Directory Files:");
+    EXPECT_EQ(State().byteLabel, "");
+    EXPECT_EQ(State().defaultButton, kFormatTape);
 }
 
 TEST_F(MainWindowLogicTest, TabSwitchDropsTheMarkedTotal) {
     Start();
-    logic.Counters().bytesTotal = 4096;
-    logic.ShowProgress(0, 4096);
-    logic.ChooseTab(kRestoreTab);
-    EXPECT_EQ(logic.Counters().bytesTotal, 0);
-    EXPECT_EQ(logic.State().byteLabel, "0 / 0 Bytes");
-    EXPECT_EQ(logic.State().progress.Maximum(), 0);
+    window->Shared().Counters().bytesTotal = 4096;
+    window->Status().ShowProgress(0, 4096);
+    window->ChooseTab(kRestoreTab);
+    EXPECT_EQ(window->Shared().Counters().bytesTotal, 0);
+    EXPECT_EQ(State().byteLabel, "0 / 0 Bytes");
+    EXPECT_EQ(State().progress.Maximum(), 0);
 }
 
 TEST_F(MainWindowLogicTest, LeftoverBackupDateColumnGoesOnTheUtilitiesTab) {
     Start();
-    logic.ChooseTab(kRestoreTab);
-    ASSERT_EQ(logic.State().leftList.Columns().size(), 4u);
-    logic.ChooseTab(kUtilitiesTab);
-    EXPECT_EQ(logic.State().leftList.Columns().size(), 3u);
+    window->ChooseTab(kRestoreTab);
+    ASSERT_EQ(State().leftList.Columns().size(), 4u);
+    window->ChooseTab(kUtilitiesTab);
+    EXPECT_EQ(State().leftList.Columns().size(), 3u);
 }
 
 TEST_F(MainWindowLogicTest, StatusIsPushedToTheViewAtOnceDriveStatusIsNot) {
     Start();
     const int before = view.statusRepaints;
-    logic.ShowStatus(" Rewinding tape ...");
+    window->Status().ShowStatus(" Rewinding tape ...");
     EXPECT_EQ(view.statusRepaints, before + 1);
-    EXPECT_EQ(logic.State().statusText, " Rewinding tape ...");
-    logic.ShowDriveStatus();
+    EXPECT_EQ(State().statusText, " Rewinding tape ...");
+    window->ShowDriveStatus();
     EXPECT_EQ(view.statusRepaints, before + 1);
-    EXPECT_EQ(logic.State().statusText, " Ready.");
+    EXPECT_EQ(State().statusText, " Ready.");
 }
 
 TEST_F(MainWindowLogicTest, ReadyDriveWithATapeEnablesTheTapeButtons) {
     Start();
-    for (int id : {kStart, kFormatTape, kLeftDirTape, kRightDirTape}) logic.State().Enable(id, false);
-    logic.ShowDriveStatus();
-    for (int id : {kStart, kFormatTape, kLeftDirTape, kRightDirTape})
-        EXPECT_TRUE(logic.State().Control(id).enabled) << id;
+    for (int id : {kStart, kFormatTape, kLeftDirTape, kRightDirTape}) State().Enable(id, false);
+    window->ShowDriveStatus();
+    for (int id : {kStart, kFormatTape, kLeftDirTape, kRightDirTape}) EXPECT_TRUE(State().Control(id).enabled) << id;
 }
 
 TEST_F(MainWindowLogicTest, DriveWithoutCartridgeLeavesTheTapeButtonsAlone) {
     drives->At(2).loaded = false;
     Start();
-    logic.State().Enable(kStart, false);
-    logic.ShowDriveStatus();
-    EXPECT_EQ(logic.State().statusText, " Check device condition!");
-    EXPECT_FALSE(logic.State().Control(kStart).enabled);
+    State().Enable(kStart, false);
+    window->ShowDriveStatus();
+    EXPECT_EQ(State().statusText, " Check device condition!");
+    EXPECT_FALSE(State().Control(kStart).enabled);
 }
 
 struct DefaultCase {

@@ -7,9 +7,11 @@
 #include <filesystem>
 
 #include "CommandsFixture.h"
+#include "app/DefaultAdapters.h"
 #include "catalog/DirFile.h"
+#include "lists/ListImage.h"
+#include "support/TapImage.h"
 #include "tape/DateText.h"
-#include "ui/ListImage.h"
 #include "ui/TabLayout.h"
 
 namespace {
@@ -26,7 +28,7 @@ protected:
         tree.Folder("tapes");
         setenv("TAPEWREN_VTAPE", tree.Path("tapes").c_str(), 1);
         unsetenv("TAPEWREN_ISCSI");
-        HostAdapterList::InstallDefault();
+        InstallDefaultAdapters();
         Start();
     }
     void TearDown() override {
@@ -37,7 +39,7 @@ protected:
     // Formats the inserted tape, confirming every question.
     void Format(const std::string& name) {
         messages.answers = {kMessageOk, kMessageOk};
-        commands->FormatTape(name);
+        window->FormatTape(name);
         messages.answers.clear();
         messages.shown.clear();
     }
@@ -49,13 +51,13 @@ protected:
 };
 
 TEST_F(TapeCommandsTest, FormatAsksOnceWritesTheTapeAndAnEmptyCatalog) {
-    logic.ChooseTab(kUtilitiesTab);
+    window->ChooseTab(kUtilitiesTab);
     messages.answers = {kMessageOk};
-    commands->FormatTape("Daily");
+    window->FormatTape("Daily");
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{kFormatQuestion, Question}}));
     EXPECT_EQ(SizeOf(Catalog("Daily")), 78u);
-    EXPECT_EQ(State().currentTapeName, "Daily");
-    EXPECT_EQ(State().currentDirFilePath, Catalog("Daily"));
+    EXPECT_EQ(TapeName(), "Daily");
+    EXPECT_EQ(DirFilePath(), Catalog("Daily"));
     EXPECT_EQ(Names(State().rightList), std::vector<std::string>{"Daily"});
     EXPECT_EQ(State().rightLabel, "Tape Directory Files:");
     EXPECT_EQ(State().statusText, " Ready.");
@@ -64,25 +66,25 @@ TEST_F(TapeCommandsTest, FormatAsksOnceWritesTheTapeAndAnEmptyCatalog) {
 TEST_F(TapeCommandsTest, DecliningTheOverwriteLeavesTapeCatalogAndPathAlone) {
     Format("Daily");
     AddEntry("Daily");
-    State().currentDirFilePath = "/previous.twd";
+    DirFilePath() = "/previous.twd";
     messages.answers = {kMessageCancel};
-    commands->FormatTape("Daily");
+    window->FormatTape("Daily");
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{kOverwriteQuestion, Question}}));
     EXPECT_EQ(SizeOf(Catalog("Daily")), 78u + 286u);
-    EXPECT_EQ(State().currentDirFilePath, "/previous.twd");
+    EXPECT_EQ(DirFilePath(), "/previous.twd");
 }
 
 TEST_F(TapeCommandsTest, DecliningTheFormatRestoresThePathButListsTheCatalogsAgain) {
     Format("Daily");
     AddEntry("Daily");
-    logic.ChooseTab(kUtilitiesTab);
+    window->ChooseTab(kUtilitiesTab);
     tree.File("start/Weekly.twd", 78);
-    State().currentDirFilePath = "/previous.twd";
+    DirFilePath() = "/previous.twd";
     messages.answers = {kMessageOk, kMessageCancel};
-    commands->FormatTape("Daily");
+    window->FormatTape("Daily");
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{kOverwriteQuestion, Question}, {kFormatQuestion, Question}}));
     EXPECT_EQ(SizeOf(Catalog("Daily")), 78u + 286u);
-    EXPECT_EQ(State().currentDirFilePath, "/previous.twd");
+    EXPECT_EQ(DirFilePath(), "/previous.twd");
     EXPECT_EQ(Names(State().rightList), (std::vector<std::string>{"Daily", "Weekly"}));
 }
 
@@ -94,18 +96,18 @@ TEST_F(TapeCommandsTest, ConfirmedOverwriteEmptiesTheCatalog) {
 }
 
 TEST_F(TapeCommandsTest, EmptyNameIsRefused) {
-    commands->FormatTape("");
+    window->FormatTape("");
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"No tape name specified", Error}}));
 }
 
 TEST_F(TapeCommandsTest, NameThatLeavesTheStartDirectoryIsRefusedBeforeAnyQuestion) {
     for (const char* name : {"../escape", "a/b", ".", ".."}) {
         messages.shown.clear();
-        commands->FormatTape(name);
+        window->FormatTape(name);
         ASSERT_EQ(messages.shown.size(), 1u) << name;
         EXPECT_EQ(messages.shown[0].kind, Attention) << name;
-        EXPECT_TRUE(State().currentDirFilePath.empty()) << name;
-        EXPECT_TRUE(State().currentTapeName.empty()) << name;
+        EXPECT_TRUE(DirFilePath().empty()) << name;
+        EXPECT_TRUE(TapeName().empty()) << name;
     }
     EXPECT_FALSE(std::filesystem::exists(tree.Path("escape.twd")));
     EXPECT_FALSE(std::filesystem::exists(tree.Path("start/..twd")));
@@ -114,7 +116,7 @@ TEST_F(TapeCommandsTest, NameThatLeavesTheStartDirectoryIsRefusedBeforeAnyQuesti
 TEST_F(TapeCommandsTest, NameOf50CharactersIsTooLongForTheTape) {
     const std::string name(50, 'n');
     messages.answers = {kMessageOk};
-    commands->FormatTape(name);
+    window->FormatTape(name);
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{kFormatQuestion, Question},
                                                             {"Tape name too long!", Attention},
                                                             {"Error writing IdentBlock on Tape", Error}}));
@@ -123,7 +125,7 @@ TEST_F(TapeCommandsTest, NameOf50CharactersIsTooLongForTheTape) {
 
 TEST_F(TapeCommandsTest, CheckShowsNameDateAndVersionOnThreeLines) {
     Format("BACKUP1");
-    commands->CheckTape();
+    window->CheckTape();
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{
                                   {"Tape name: BACKUP1\nDate of formatting: " + TodayText() +
                                        "\nFormatted with Tapewren version: 1.6",
@@ -132,28 +134,28 @@ TEST_F(TapeCommandsTest, CheckShowsNameDateAndVersionOnThreeLines) {
 }
 
 TEST_F(TapeCommandsTest, CheckOfABlankTapeCannotReadTheIdentBlock) {
-    commands->CheckTape();
+    window->CheckTape();
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"Error reading IdentBlock from tape", Error}}));
 }
 
 TEST_F(TapeCommandsTest, EjectLoadsTheNextCartridgeWhichIsBlank) {
     Format("Daily");
-    commands->EjectTape();
+    window->EjectTape();
     EXPECT_TRUE(messages.shown.empty());
-    commands->CheckTape();
+    window->CheckTape();
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"Error reading IdentBlock from tape", Error}}));
 }
 
 TEST_F(TapeCommandsTest, DirTapeRightShowsTheCatalogUnderTheFullLabel) {
     Format("Archive2000");
     AddEntry("Archive2000");
-    State().currentTapeName.clear();
-    State().currentDirFilePath.clear();
-    commands->DirTapeRight();
+    TapeName().clear();
+    DirFilePath().clear();
+    window->DirTapeRight();
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(State().rightLabel, "Tape: 'Archive2000'");
-    EXPECT_EQ(State().currentTapeName, "Archive2000");
-    EXPECT_EQ(State().currentDirFilePath, Catalog("Archive2000"));
+    EXPECT_EQ(TapeName(), "Archive2000");
+    EXPECT_EQ(DirFilePath(), Catalog("Archive2000"));
     EXPECT_EQ(Names(State().rightList), std::vector<std::string>{"kept.txt"});
     EXPECT_EQ(State().statusText, " Ready.");
 }
@@ -161,8 +163,8 @@ TEST_F(TapeCommandsTest, DirTapeRightShowsTheCatalogUnderTheFullLabel) {
 TEST_F(TapeCommandsTest, DirTapeLeftCutsTheLabelAt25) {
     const std::string name(20, 'T');
     Format(name);
-    logic.ChooseTab(kRestoreTab);
-    commands->DirTapeLeft();
+    window->ChooseTab(kRestoreTab);
+    window->DirTapeLeft();
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(State().leftLabel, "Tape: '" + std::string(17, 'T') + "...'");
     EXPECT_EQ(State().leftList.RowCount(), 0u);
@@ -171,35 +173,61 @@ TEST_F(TapeCommandsTest, DirTapeLeftCutsTheLabelAt25) {
 TEST_F(TapeCommandsTest, DirTapeLeftDropsTheMarksAndTheirTotal) {
     Format("Daily");
     AddEntry("Daily");
-    logic.ChooseTab(kRestoreTab);
-    commands->DirTapeLeft();
-    commands->Lists().MarkAll();
-    ASSERT_EQ(logic.Counters().bytesTotal, 5);
-    commands->DirTapeLeft();
+    window->ChooseTab(kRestoreTab);
+    window->DirTapeLeft();
+    window->MarkAll();
+    ASSERT_EQ(BytesTotal(), 5);
+    window->DirTapeLeft();
     EXPECT_EQ(State().leftList.Row(0).image, kImageFile);
-    EXPECT_EQ(logic.Counters().bytesTotal, 0);
+    EXPECT_EQ(BytesTotal(), 0);
     EXPECT_EQ(State().byteLabel, "0 / 0 Bytes");
 }
 
 TEST_F(TapeCommandsTest, DirTapeOfABlankTapeKeepsPathLabelAndStatus) {
-    State().currentDirFilePath = "/previous.twd";
-    commands->DirTapeRight();
+    DirFilePath() = "/previous.twd";
+    window->DirTapeRight();
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"Error reading IdentBlock from tape", Error}}));
-    EXPECT_EQ(State().currentDirFilePath, "/previous.twd");
+    EXPECT_EQ(DirFilePath(), "/previous.twd");
     EXPECT_EQ(State().rightLabel, "Tape:");
     EXPECT_EQ(State().statusText, " Reading tape directory...");
+}
+
+TEST_F(TapeCommandsTest, DirTapeOfATapeWhoseNameCannotNameACatalogLeavesNoCatalogCurrent) {
+    Format("Daily");
+    // The cartridge labelled elsewhere: its name would lead out of the start
+    // directory.
+    window.reset();
+    HostAdapterList::Install({});
+    std::vector<std::uint8_t> ident(1024, 0);
+    const std::string fields[] = {"TAPEWREN", "../x", "01.02.2026", "1.6"};
+    const std::size_t offsets[] = {0, 9, 59, 70};
+    for (int i = 0; i < 4; ++i) std::copy(fields[i].begin(), fields[i].end(), ident.begin() + offsets[i]);
+    TapImage::Write(tree.Path("tapes/tape01.tap"), {{false, ident}, {true, {}}});
+    InstallDefaultAdapters();
+    Start();
+    TapeName() = "Daily";
+    DirFilePath() = Catalog("Daily");
+    messages.shown.clear();
+    window->DirTapeRight();
+    EXPECT_EQ(messages.shown,
+              (std::vector<RecordedMessage>{{"Error: tape name '../x' cannot name a DirFile on hard drive", Error}}));
+    EXPECT_EQ(TapeName(), "../x");
+    EXPECT_TRUE(DirFilePath().empty()) << "Daily's catalog is not this tape's";
+    window->ChooseTab(kRestoreTab);
+    EXPECT_EQ(State().leftLabel, "Tape:");
+    EXPECT_EQ(State().leftList.RowCount(), 0u);
 }
 
 TEST_F(TapeCommandsTest, DirTapeWithoutCatalogPointsToUtilitiesAndForgetsThePath) {
     Format("Daily");
     std::filesystem::remove(Catalog("Daily"));
-    commands->DirTapeLeft();
+    window->DirTapeLeft();
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{
                                   {"Error: DirFile not found on hard drive. \nYou can make or import a DirFile on "
                                    "the Utilities tab.",
                                    Error}}));
-    EXPECT_TRUE(State().currentDirFilePath.empty());
-    EXPECT_EQ(State().currentTapeName, "Daily");
+    EXPECT_TRUE(DirFilePath().empty());
+    EXPECT_EQ(TapeName(), "Daily");
 }
 
 TEST_F(TapeCommandsTest, CatalogOfAnEarlierTapeOfTheSameNameDoesNotMatch) {
@@ -208,8 +236,8 @@ TEST_F(TapeCommandsTest, CatalogOfAnEarlierTapeOfTheSameNameDoesNotMatch) {
     ASSERT_EQ(dirFile.CreateFromIdent("Daily", Catalog("Daily"), "01.01.2001", "1.6"), 0);
     AddEntry("Daily");
     const auto before = Names(State().rightList);
-    commands->DirTapeRight();
-    commands->DirTapeLeft();
+    window->DirTapeRight();
+    window->DirTapeLeft();
     EXPECT_EQ(messages.shown,
               (std::vector<RecordedMessage>{
                   {"Error: DirFile on hard drive and tape contents do not match.\nCheck that on the Utilities tab.",
@@ -217,12 +245,12 @@ TEST_F(TapeCommandsTest, CatalogOfAnEarlierTapeOfTheSameNameDoesNotMatch) {
                   {"Error: DirFile on hard drive and tape contents do not match. \nCheck that on the Utilities tab.",
                    Error}}));
     EXPECT_EQ(Names(State().rightList), before);
-    EXPECT_EQ(State().currentDirFilePath, Catalog("Daily"));
+    EXPECT_EQ(DirFilePath(), Catalog("Daily"));
 }
 
 TEST_F(TapeCommandsTest, CatalogWithoutMagicCannotBeRead) {
     Format("Daily");
     tree.File("start/Daily.twd", 100);
-    commands->DirTapeRight();
+    window->DirTapeRight();
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"Error reading IdentBlock from hard drive", Error}}));
 }

@@ -16,8 +16,8 @@ bool HeldFailure::Refuses(std::uint8_t opcode, IscsiOutcome& outcome) {
     if (!holding_) return false;
     bool refused = false;
     if (until_ == Until::Positioned) {
-        const bool describes = opcode == kModeSense6 || opcode == kInquiry;
-        refused = opcode == kWrite6 || opcode == kWriteFilemarks || (!reported_ && !describes);
+        const bool describes = opcode == ScsiOp::ModeSense6 || opcode == ScsiOp::Inquiry;
+        refused = opcode == ScsiOp::Write6 || opcode == ScsiOp::WriteFilemarks || (!reported_ && !describes);
     } else {
         refused = MovesBlocks(opcode);
     }
@@ -33,7 +33,7 @@ void HeldFailure::Sent(std::uint8_t opcode, const IscsiOutcome& outcome) {
     if (until_ == Until::Positioned)
         holding_ = !(Positions(opcode) && outcome.kind == IscsiOutcome::Kind::Good);
     else
-        holding_ = !(opcode == kModeSense6 || opcode == kModeSelect6);
+        holding_ = !(opcode == ScsiOp::ModeSense6 || opcode == ScsiOp::ModeSelect6);
 }
 
 IscsiOutcome HeldFailure::Deferred(const IscsiOutcome& outcome) {

@@ -4,12 +4,13 @@
 #include <cstring>
 
 #include "aspi/ScsiExec.h"
+#include "aspi/ScsiOpcodes.h"
 #include "aspi/iscsi/ReadDataCount.h"
 #include "aspi/iscsi/TapeOpcodes.h"
 
 namespace {
 
-constexpr std::uint8_t kInquiryCdb[6] = {0x12, 0, 0, 0, 36, 0};
+constexpr std::uint8_t kInquiryCdb[6] = {ScsiOp::Inquiry, 0, 0, 0, 36, 0};
 constexpr int kAttentionRounds = 4;
 // Discovery asks every target of every adapter; an unreachable portal is
 // tried again only after this pause.
@@ -56,7 +57,7 @@ IscsiOutcome IscsiHostAdapter::Run(int lun, const CdbTransfer& transfer, std::ui
     IscsiOutcome outcome = session_.Run(lun, transfer, data);
     if (session_.Generation() != attentionsCleared_[lun]) {
         // INQUIRY passes a pending attention by; anything else meets it.
-        const bool inquiry = transfer.cdb[0] == 0x12;
+        const bool inquiry = transfer.cdb[0] == ScsiOp::Inquiry;
         for (int round = 0; round < kAttentionRounds && IsLoginAttention(outcome); ++round)
             outcome = session_.Run(lun, transfer, data);
         if (!inquiry && session_.IsOpen()) attentionsCleared_[lun] = session_.Generation();
@@ -169,7 +170,7 @@ bool IscsiHostAdapter::Buffer(int lun, const CdbTransfer& transfer, const std::u
     // login's unit attention, which Run swallows. A drive refuses a write to
     // a protected tape at once, so only a tape the drive itself has just
     // called writable gets buffered writes.
-    if (transfer.cdb[0] != TapeOpcodes::kWrite6 || transfer.direction != DataDirection::Out ||
+    if (transfer.cdb[0] != ScsiOp::Write6 || transfer.direction != DataDirection::Out ||
         !session_.IsOpen() || attentionsCleared_[lun] != session_.Generation() || state.held.Holding() ||
         !state.modeSense.SaysWritable(session_.Generation()))
         return false;
@@ -200,7 +201,7 @@ void IscsiHostAdapter::Observe(int lun, const CdbTransfer& transfer, const Iscsi
     state.modeSense.Sending(transfer);
     state.modeSense.Answered(transfer, outcome, session_.Generation(), data);
     state.held.Sent(opcode, outcome);
-    if (opcode == TapeOpcodes::kModeSense6 || opcode == TapeOpcodes::kModeSelect6) {
+    if (opcode == ScsiOp::ModeSense6 || opcode == ScsiOp::ModeSelect6) {
         state.answeredFromMemory = false;
     } else if (state.answeredFromMemory && TapeOpcodes::MovesBlocks(opcode) && MayHaveChangedModeData(outcome)) {
         // The caller built this command on the remembered answer; had it

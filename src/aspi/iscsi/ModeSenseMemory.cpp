@@ -11,17 +11,17 @@ namespace {
 
 bool LeavesModeDataAlone(std::uint8_t opcode) {
     switch (opcode) {
-    case kTestUnitReady:
-    case kRewind:
-    case kRequestSense:
-    case kReadBlockLimits:
-    case kRead6:
-    case kWrite6:
-    case kWriteFilemarks:
-    case kSpace:
-    case kInquiry:
-    case kModeSense6:
-    case kReadPosition:
+    case ScsiOp::TestUnitReady:
+    case ScsiOp::Rewind:
+    case ScsiOp::RequestSense:
+    case ScsiOp::ReadBlockLimits:
+    case ScsiOp::Read6:
+    case ScsiOp::Write6:
+    case ScsiOp::WriteFilemarks:
+    case ScsiOp::Space:
+    case ScsiOp::Inquiry:
+    case ScsiOp::ModeSense6:
+    case ScsiOp::ReadPosition:
         return true;
     default:
         return false;
@@ -31,7 +31,7 @@ bool LeavesModeDataAlone(std::uint8_t opcode) {
 }  // namespace
 
 bool ModeSenseMemory::Answer(const CdbTransfer& transfer, unsigned session, std::uint8_t* data) const {
-    if (!known_ || session != session_ || transfer.cdbLength == 0 || transfer.cdb[0] != kModeSense6 ||
+    if (!known_ || session != session_ || transfer.cdbLength == 0 || transfer.cdb[0] != ScsiOp::ModeSense6 ||
         transfer.direction != DataDirection::In || transfer.cdb != cdb_ || transfer.dataLength != length_)
         return false;
     std::memcpy(data, data_.data(), bytes_);
@@ -60,7 +60,7 @@ void ModeSenseMemory::Answered(const CdbTransfer& transfer, const IscsiOutcome& 
         known_ = false;
         return;
     }
-    if (transfer.cdb[0] != kModeSense6 || transfer.direction != DataDirection::In || transfer.dataLength > data_.size())
+    if (transfer.cdb[0] != ScsiOp::ModeSense6 || transfer.direction != DataDirection::In || transfer.dataLength > data_.size())
         return;
     known_ = true;
     session_ = session;

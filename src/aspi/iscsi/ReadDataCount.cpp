@@ -2,11 +2,12 @@
 
 #include <algorithm>
 
+#include "aspi/ScsiOpcodes.h"
+
 namespace ReadDataCount {
 
 std::size_t ValidBytes(const CdbTransfer& transfer, const std::uint8_t* sense, std::size_t senseLength) {
-    constexpr std::uint8_t kRead6 = 0x08;
-    if (transfer.cdbLength < 6 || transfer.cdb[0] != kRead6) return transfer.dataLength;
+    if (transfer.cdbLength < 6 || transfer.cdb[0] != ScsiOp::Read6) return transfer.dataLength;
     const bool valid = senseLength >= 7 && (sense[0] & 0x80) != 0;
     if (!valid) return 0;
     const auto info = static_cast<std::int32_t>((std::uint32_t{sense[3]} << 24) | (std::uint32_t{sense[4]} << 16) |

@@ -3,21 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "aspi/ScsiOpcodes.h"
+
 namespace {
 
-namespace Op {
-constexpr std::uint8_t TestUnitReady = 0x00;
-constexpr std::uint8_t Rewind = 0x01;
-constexpr std::uint8_t ReadBlockLimits = 0x05;
-constexpr std::uint8_t Read6 = 0x08;
-constexpr std::uint8_t Write6 = 0x0A;
-constexpr std::uint8_t WriteFilemarks = 0x10;
-constexpr std::uint8_t Space = 0x11;
-constexpr std::uint8_t Inquiry = 0x12;
-constexpr std::uint8_t ModeSelect6 = 0x15;
-constexpr std::uint8_t ModeSense6 = 0x1A;
-constexpr std::uint8_t LoadUnload = 0x1B;
-}  // namespace Op
+namespace Op = ScsiOp;
 
 constexpr std::uint8_t kMediumTypeLoaded = 0x01;
 constexpr std::uint8_t kWriteProtect = 0x80;

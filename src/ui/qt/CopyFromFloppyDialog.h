@@ -10,10 +10,10 @@
 #include <memory>
 #include <string>
 
+#include "app/CopyFromFloppyLogic.h"
+#include "app/DriveBrowser.h"
 #include "catalog/DirFile.h"
 #include "catalog/DirFileCopy.h"
-#include "ui/CopyFromFloppyLogic.h"
-#include "ui/DriveBrowser.h"
 #include "ui/qt/MessageDialog.h"
 
 class ListViewBinding;

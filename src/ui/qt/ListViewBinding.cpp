@@ -4,7 +4,7 @@
 #include <QTreeWidget>
 #include <vector>
 
-#include "ui/ListModel.h"
+#include "lists/ListModel.h"
 
 namespace {
 

@@ -12,14 +12,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "catalog/FloppyFolder.h"
-#include "scsi/DeviceSelector.h"
-#include "ui/ControlId.h"
-#include "ui/MainWindowLogic.h"
-#include "ui/TabLayout.h"
-#include "ui/UtilityCommands.h"
-#include "ui/WindowCommands.h"
-#include "ui/WindowJobs.h"
+#include "ui/WindowController.h"
 #include "ui/qt/AboutBox.h"
 #include "ui/qt/Artwork.h"
 #include "ui/qt/ClickBox.h"
@@ -40,9 +33,7 @@ QString Text(const std::string& text) { return QString::fromStdString(text); }
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent)
-    : QDialog(parent),
-      selector_(std::make_unique<DeviceSelector>(discoveryDevice_)),
-      logic_(std::make_unique<MainWindowLogic>(messages_, *selector_)) {
+    : QDialog(parent), controller_(std::make_unique<WindowController>(messages_, browserMessages_)) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Wren File Backup"));
     setWindowIcon(Artwork::ProgramIcon());
@@ -52,24 +43,22 @@ MainWindow::MainWindow(QWidget* parent)
     leftBinding_ = std::make_unique<ListViewBinding>(*leftList_, Artwork::ImageStrip());
     rightBinding_ = std::make_unique<ListViewBinding>(*rightList_, Artwork::ImageStrip());
     Connect();
-    commands_ = std::make_unique<WindowCommands>(*logic_, messages_, browserMessages_, selector_->Address(),
-                                                 discoveryDevice_);
-    logic_->SetListFiller(commands_.get());
-    utilities_ = std::make_unique<UtilityCommands>(*logic_, *commands_, messages_, discoveryDevice_,
-                                                   selector_->Address());
     ConnectCommands();
     // Hidden until a verify run shows it.
-    verifyResults_ = std::make_unique<VerifyResultsDialog>(this, logic_->State().startDirectory);
-    jobs_ = std::make_unique<WindowJobs>(*logic_, *commands_, messages_, discoveryDevice_, selector_->Selection(),
-                                         verifyResults_->Results(), *verifyResults_);
+    verifyResults_ = std::make_unique<VerifyResultsDialog>(this, controller_->Results(),
+                                                           controller_->Shared().StartDirectory());
+    controller_->SetResultsWindow(verifyResults_.get());
     ConnectJobs();
-    logic_->SetView(this);
-    if (!logic_->Initialise(static_cast<std::uint32_t>(std::time(nullptr))))
+    controller_->SetView(this);
+    if (!controller_->Initialise(static_cast<std::uint32_t>(std::time(nullptr))))
         std::fprintf(stderr, "tapewren: the current directory cannot be read or / cannot be entered\n");
     Render();
 }
 
-MainWindow::~MainWindow() { logic_->SetView(nullptr); }
+MainWindow::~MainWindow() {
+    controller_->SetView(nullptr);
+    controller_->SetResultsWindow(nullptr);
+}
 
 template <typename W>
 W* MainWindow::Add(int id, int x, int y, int w, int h) {
@@ -147,7 +136,7 @@ void MainWindow::BuildControls() {
     AddButton(kCreateDirFile, "Create Directory File from Tape Contents", 15, 158, 163, 18);
     AddButton(kImportFromFloppy, "Import Directory File from Floppy", 15, 178, 163, 18);
     AddButton(kExportToFloppy, "Export Directory File to Floppy", 15, 198, 163, 18);
-    AddLabel(kDeviceStateLabel, "-- select a tape device --", 82, 135, 224, 8)->setAlignment(Qt::AlignCenter);
+    AddLabel(kDeviceStateLabel, kStartingNotice, 82, 135, 224, 8)->setAlignment(Qt::AlignCenter);
     AddPicture(kBackupArrow, 141, 184, 130, 20, 20);
     AddPicture(kRestoreArrow, 133, 184, 130, 20, 20);
     AddPicture(kVerifyArrow, 158, 184, 130, 20, 20);
@@ -172,17 +161,17 @@ void MainWindow::Connect() {
     };
     clicked(kExit, [this] { done(kExit); });
     clicked(kAbout, [this] { ShowAbout(); });
-    clicked(kClick, [this] { ClickBox::ShowNext(logic_->Clicks()); });
+    clicked(kClick, [this] { ClickBox::ShowNext(controller_->Clicks()); });
     // The window manager's menu has no place for an About entry here.
     auto* about = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(about, &QShortcut::activated, this, [this] { ShowAbout(); });
 
     connect(adapters_, &QComboBox::activated, this,
-            [this](int index) { Handle([this, index] { logic_->ChooseAdapter(index); }); });
+            [this](int index) { Handle([this, index] { controller_->ChooseAdapter(index); }); });
     connect(devices_, &QComboBox::activated, this,
-            [this](int index) { Handle([this, index] { logic_->ChooseDevice(index); }); });
+            [this](int index) { Handle([this, index] { controller_->ChooseDevice(index); }); });
     connect(tabs_, &QTabWidget::currentChanged, this,
-            [this](int index) { Handle([this, index] { logic_->ChooseTab(index); }); });
+            [this](int index) { Handle([this, index] { controller_->ChooseTab(index); }); });
 }
 
 template <typename F>
@@ -205,45 +194,41 @@ void MainWindow::ConnectCommands() {
     auto clicked = [this](int id, auto handler) {
         connect(static_cast<QPushButton*>(Control(id)), &QPushButton::clicked, this, handler);
     };
-    WindowCommands& commands = *commands_;
-    clicked(kLeftDirTape, run([&commands] { commands.DirTapeLeft(); }));
-    clicked(kRightDirTape, run([&commands] { commands.DirTapeRight(); }));
-    clicked(kFormatTape, run([this, &commands] {
-        commands.FormatTape(static_cast<QLineEdit*>(Control(kTapeNameField))->text().toStdString());
+    WindowController& c = *controller_;
+    clicked(kLeftDirTape, run([&c] { c.DirTapeLeft(); }));
+    clicked(kRightDirTape, run([&c] { c.DirTapeRight(); }));
+    clicked(kFormatTape, run([this, &c] {
+        c.FormatTape(static_cast<QLineEdit*>(Control(kTapeNameField))->text().toStdString());
     }));
-    clicked(kCheckTape, run([&commands] { commands.CheckTape(); }));
-    clicked(kEjectTape, run([&commands] { commands.EjectTape(); }));
-    clicked(kMarkAll, run([&commands] { commands.Lists().MarkAll(); }));
-    clicked(kMarkNone, run([&commands] { commands.Lists().MarkNone(); }));
-    connect(leftList_, &QTreeWidget::itemClicked, this, run([&commands] { commands.Lists().ClickLeft(); }));
-    connect(rightList_, &QTreeWidget::itemClicked, this, run([&commands] { commands.Lists().ClickRight(); }));
+    clicked(kCheckTape, run([&c] { c.CheckTape(); }));
+    clicked(kEjectTape, run([&c] { c.EjectTape(); }));
+    clicked(kMarkAll, run([&c] { c.MarkAll(); }));
+    clicked(kMarkNone, run([&c] { c.MarkNone(); }));
+    connect(leftList_, &QTreeWidget::itemClicked, this, run([&c] { c.ClickLeft(); }));
+    connect(rightList_, &QTreeWidget::itemClicked, this, run([&c] { c.ClickRight(); }));
     // Later, from the event loop: the refill deletes the item the view is
     // still handling. (The signal's item pointer cannot be queued itself.)
     auto later = [this](auto handler) {
         return [this, handler] { QMetaObject::invokeMethod(this, handler, Qt::QueuedConnection); };
     };
-    connect(leftList_, &QTreeWidget::itemDoubleClicked, this,
-            later(run([&commands] { commands.Lists().DoubleClickLeft(); })));
-    connect(rightList_, &QTreeWidget::itemDoubleClicked, this,
-            later(run([&commands] { commands.Lists().DoubleClickRight(); })));
-    UtilityCommands& utilities = *utilities_;
-    clicked(kCreateDirFile, run([&utilities] { utilities.CreateDirFileFromTape(); }));
-    clicked(kExportToFloppy, run([&utilities] { utilities.ExportToFloppy(); }));
-    clicked(kImportFromFloppy, run([this, &utilities] {
-        const std::string& start = logic_->State().startDirectory;
-        CopyFromFloppyDialog dialog(start, FloppyFolder(start), this);
+    connect(leftList_, &QTreeWidget::itemDoubleClicked, this, later(run([&c] { c.DoubleClickLeft(); })));
+    connect(rightList_, &QTreeWidget::itemDoubleClicked, this, later(run([&c] { c.DoubleClickRight(); })));
+    clicked(kCreateDirFile, run([&c] { c.CreateDirFileFromTape(); }));
+    clicked(kExportToFloppy, run([&c] { c.ExportToFloppy(); }));
+    clicked(kImportFromFloppy, run([this, &c] {
+        CopyFromFloppyDialog dialog(c.Shared().StartDirectory(), c.FloppyFolder(), this);
         dialog.Run();
-        utilities.ImportFinished();
+        c.ImportFinished();
     }));
 }
 
 void MainWindow::ConnectJobs() {
-    jobs_->SetListRepaint([this] {
-        rightBinding_->Render(logic_->State().rightList);
+    controller_->SetListRepaint([this] {
+        rightBinding_->Render(controller_->State().rightList);
         rightList_->repaint();
     });
     connect(static_cast<QPushButton*>(Control(kStart)), &QPushButton::clicked, this,
-            [this] { Handle([this] { jobs_->StartCommand(); }); });
+            [this] { Handle([this] { controller_->Start(); }); });
 }
 
 void MainWindow::ShowAbout() {
@@ -252,8 +237,8 @@ void MainWindow::ShowAbout() {
 }
 
 void MainWindow::WriteBackLists() {
-    leftBinding_->WriteBack(logic_->State().leftList);
-    rightBinding_->WriteBack(logic_->State().rightList);
+    leftBinding_->WriteBack(controller_->State().leftList);
+    rightBinding_->WriteBack(controller_->State().rightList);
 }
 
 void MainWindow::RenderDefaultButton(int id) {
@@ -262,7 +247,7 @@ void MainWindow::RenderDefaultButton(int id) {
 }
 
 void MainWindow::Render() {
-    const WindowState& state = logic_->State();
+    const WindowState& state = controller_->State();
     for (auto it = controls_.cbegin(); it != controls_.cend(); ++it) {
         const ControlState control = state.Control(it.key());
         it.value()->setVisible(control.visible);
@@ -302,13 +287,13 @@ void MainWindow::Render() {
 }
 
 void MainWindow::StatusChanged() {
-    status_->setText(Text(logic_->State().statusText));
+    status_->setText(Text(controller_->State().statusText));
     // A job holds the event loop: paint now or the user sees nothing.
     status_->repaint();
 }
 
 void MainWindow::ProgressChanged() {
-    const WindowState& state = logic_->State();
+    const WindowState& state = controller_->State();
     // A bar of range 0..0 would show Qt's busy animation; it must show empty.
     const int maximum = state.progress.Maximum() > 0 ? state.progress.Maximum() : 1;
     const int position = state.progress.Maximum() > 0 ? state.progress.Position() : 0;

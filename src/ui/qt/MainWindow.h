@@ -1,24 +1,19 @@
 #pragma once
 // The program's only top-level window (dialog 102): adapter and device
 // selectors, the tab area, the two lists, progress and status. Draws the
-// MainWindowLogic's state and forwards clicks and keys to it. Controls carry
+// WindowController's state and forwards clicks and keys to it. Controls carry
 // objectName "ctl" + their template number ("ctl1018" is START).
 
 #include <QDialog>
 #include <QHash>
 #include <memory>
 
-#include "scsi/ScsiDevice.h"
 #include "ui/StatusView.h"
 #include "ui/qt/MessageDialog.h"
 
-class DeviceSelector;
 class ListViewBinding;
-class MainWindowLogic;
-class UtilityCommands;
 class VerifyResultsDialog;
-class WindowCommands;
-class WindowJobs;
+class WindowController;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -34,9 +29,7 @@ public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    MainWindowLogic& Logic() { return *logic_; }
-    WindowCommands& Commands() { return *commands_; }
-    WindowJobs& Jobs() { return *jobs_; }
+    WindowController& Controller() { return *controller_; }
     VerifyResultsDialog& ResultsWindow() { return *verifyResults_; }
     // nullptr for an id the window does not have.
     QWidget* Control(int id) const { return controls_.value(id, nullptr); }
@@ -71,13 +64,8 @@ private:
 
     MessageDialog messages_;
     MessageDialog browserMessages_;
-    ScsiDevice discoveryDevice_;
-    std::unique_ptr<DeviceSelector> selector_;
-    std::unique_ptr<MainWindowLogic> logic_;
-    std::unique_ptr<WindowCommands> commands_;
+    std::unique_ptr<WindowController> controller_;
     std::unique_ptr<VerifyResultsDialog> verifyResults_;
-    std::unique_ptr<WindowJobs> jobs_;
-    std::unique_ptr<UtilityCommands> utilities_;
     QHash<int, QWidget*> controls_;
     QTabWidget* tabs_ = nullptr;
     QComboBox* adapters_ = nullptr;

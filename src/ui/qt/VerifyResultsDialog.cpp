@@ -21,8 +21,9 @@ QPushButton* AddButton(QDialog* dialog, int id, const char* text, QRect rect) {
 
 }  // namespace
 
-VerifyResultsDialog::VerifyResultsDialog(QWidget* parent, const std::string& startDirectory)
-    : QDialog(parent), startDirectory_(startDirectory) {
+VerifyResultsDialog::VerifyResultsDialog(QWidget* parent, const VerifyResults& results,
+                                         const std::string& startDirectory)
+    : QDialog(parent), results_(results), startDirectory_(startDirectory) {
     setObjectName(QStringLiteral("verifyResults"));
     setWindowTitle(QStringLiteral("Verify"));
     setModal(false);

@@ -11,7 +11,7 @@
 
 #include "jobs/VerifyResults.h"
 #include "jobs/VerifyResultsView.h"
-#include "ui/ListModel.h"
+#include "lists/ListModel.h"
 #include "ui/qt/MessageDialog.h"
 
 class ListViewBinding;
@@ -21,11 +21,9 @@ class QTreeWidget;
 class VerifyResultsDialog : public QDialog, public VerifyResultsView {
     Q_OBJECT
 public:
-    // startDirectory must outlive the dialog.
-    VerifyResultsDialog(QWidget* parent, const std::string& startDirectory);
-
-    // The rows the verify job fills and the list shows.
-    VerifyResults& Results() { return results_; }
+    // results: the rows the verify job fills and the list shows; both must
+    // outlive the dialog.
+    VerifyResultsDialog(QWidget* parent, const VerifyResults& results, const std::string& startDirectory);
     ~VerifyResultsDialog() override;
 
     void ShowResults() override;
@@ -37,7 +35,7 @@ public:
     void SaveResults();
 
 private:
-    VerifyResults results_;
+    const VerifyResults& results_;
     const std::string& startDirectory_;
     MessageDialog messages_;
     ListModel model_;

@@ -4,9 +4,9 @@
 #include <QPushButton>
 #include <functional>
 
+#include "DialogAnswerer.h"
 #include "ui/StoredTexts.h"
 #include "ui/qt/AboutBox.h"
-#include "ui/qt/DialogAnswerer.h"
 #include "ui/qt/DialogUnits.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "DialogAnswerer.h"
 #include "ui/ClickGenerator.h"
 #include "ui/StoredTexts.h"
 #include "ui/qt/ClickBox.h"
-#include "ui/qt/DialogAnswerer.h"
 
 class ClickBoxTest : public testing::Test {
 protected:

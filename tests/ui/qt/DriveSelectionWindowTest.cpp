@@ -4,11 +4,12 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "support/ScriptedDriveAdapter.h"
 #include "WindowTestSupport.h"
+#include "app/DefaultAdapters.h"
+#include "support/ScriptedDriveAdapter.h"
 #include "ui/ControlId.h"
-#include "ui/MainWindowLogic.h"
 #include "ui/TabLayout.h"
+#include "ui/WindowController.h"
 
 namespace {
 
@@ -96,7 +97,7 @@ TEST_F(DriveSelectionWindowTest, VirtualDriveIsSwitchedTo1024ByteBlocksAndReady)
     qputenv("TAPEWREN_VTAPE", cartridges.path().toUtf8());
     qunsetenv("TAPEWREN_VTAPE_CAPACITY_MB");
     qunsetenv("TAPEWREN_ISCSI");
-    HostAdapterList::InstallDefault();
+    InstallDefaultAdapters();
     Open();
     qunsetenv("TAPEWREN_VTAPE");
 
@@ -118,7 +119,7 @@ TEST_F(DriveSelectionWindowTest, NonTapeTargetShowsNoTapeDeviceNotice) {
     Open();
     EXPECT_EQ(Get<QComboBox>(kDeviceCombo)->currentIndex(), 0);
     ExpectTabAreaHiddenBehind("- no tape device selected -");
-    EXPECT_EQ(window->Logic().State().defaultButton, kDeviceCombo);
+    EXPECT_EQ(window->Controller().State().defaultButton, kDeviceCombo);
 }
 
 TEST_F(DriveSelectionWindowTest, ChoosingTheDiskAfterATapeHidesTheTabArea) {

@@ -9,9 +9,9 @@
 
 #include "ModalScript.h"
 #include "WindowTestSupport.h"
+#include "support/FloppyFolders.h"
 #include "support/ScriptedDriveAdapter.h"
 #include "ui/ControlId.h"
-#include "ui/FloppyFolders.h"
 #include "ui/TabLayout.h"
 
 namespace {

@@ -20,11 +20,12 @@
 
 #include "ModalScript.h"
 #include "WindowTestSupport.h"
-#include "conformance/TgtDaemon.h"
+#include "app/DefaultAdapters.h"
+#include "support/TgtDaemon.h"
 #include "tape/DateText.h"
 #include "ui/ControlId.h"
-#include "ui/MainWindowLogic.h"
 #include "ui/TabLayout.h"
+#include "ui/WindowController.h"
 
 namespace {
 
@@ -118,7 +119,7 @@ protected:
             setenv("TAPEWREN_ISCSI_TIMEOUT", timeoutSeconds, 1);
         else
             unsetenv("TAPEWREN_ISCSI_TIMEOUT");
-        HostAdapterList::InstallDefault();
+        InstallDefaultAdapters();
         // The window takes the current directory as its start directory.
         std::filesystem::current_path(root + "/start");
         ModalScript watch;

@@ -7,7 +7,7 @@
 #include <QTreeWidget>
 #include <QtTest/QTest>
 
-#include "ui/ListModel.h"
+#include "lists/ListModel.h"
 #include "ui/qt/Artwork.h"
 
 class ListViewBindingTest : public testing::Test {

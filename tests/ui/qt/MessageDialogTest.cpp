@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "DialogAnswerer.h"
+#include "RecordingTonePlayer.h"
 #include "report/MessageKind.h"
 #include "ui/MessageLook.h"
 #include "ui/qt/Artwork.h"
 #include "ui/qt/DialogUnits.h"
 #include "ui/qt/MessageDialog.h"
-#include "ui/qt/DialogAnswerer.h"
-#include "ui/qt/RecordingTonePlayer.h"
 
 namespace {
 // What the user saw when the dialog was up.

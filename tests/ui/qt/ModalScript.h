@@ -4,7 +4,8 @@
 // label) or the Copy From Floppy dialog. Polls with re-armed single-shot
 // timers, which also fire inside the nested event loop of a dialog that a
 // step opens; the next poll is armed before a step acts, so a step may open
-// further dialogs. After about five seconds without the expected dialog the
+// further dialogs, and while a step runs the dialog it acts on is left to it
+// even when the step lets the event loop run. After about five seconds without the expected dialog the
 // script gives up, records it and closes whatever modal is up, so a test
 // cannot hang.
 
@@ -77,6 +78,8 @@ private:
         std::vector<std::string> unexpected;
         bool gaveUp = false;
         bool stopped = false;
+        // The dialog the running step acts on.
+        QPointer<QWidget> acting;
     };
 
     static bool Is(Kind kind, QWidget* modal) {
@@ -93,6 +96,10 @@ private:
             if (state->stopped) return;
             QPointer<QWidget> modal = QApplication::activeModalWidget();
             const bool up = modal != nullptr && modal->isVisible();
+            if (up && modal == state->acting) {
+                Arm(state, attempt);
+                return;
+            }
             if (state->steps.empty()) {
                 // Watch a while longer for a dialog no step expects.
                 if (up) {
@@ -118,7 +125,9 @@ private:
                 state->messages.push_back({modal->windowTitle().toStdString(),
                                            modal->findChild<QLabel*>("message")->text().toStdString()});
             Arm(state, 0);
+            state->acting = modal;
             step.action(modal);
+            state->acting = nullptr;
         });
     }
 

@@ -12,11 +12,11 @@
 #include "aspi/virtual/VirtualHostAdapter.h"
 #include "catalog/DirFile.h"
 #include "scsi/Sleep.h"
+#include "support/FloppyFolders.h"
+#include "support/HandBuiltBlocks.h"
 #include "support/ScriptedMessages.h"
-#include "tape/HandBuiltBlocks.h"
-#include "tape/TapImage.h"
+#include "support/TapImage.h"
 #include "ui/ControlId.h"
-#include "ui/FloppyFolders.h"
 #include "ui/TabLayout.h"
 
 namespace {

@@ -11,8 +11,8 @@
 
 #include "WindowTestSupport.h"
 #include "ui/ControlId.h"
-#include "ui/MainWindowLogic.h"
 #include "ui/StoredTexts.h"
+#include "ui/WindowController.h"
 
 class StatusWindowTest : public WindowTest {
 protected:
@@ -34,7 +34,7 @@ TEST_F(StatusWindowTest, ShowStatusRepaintsBeforeTheHandlerReturns) {
     // Runs as a handler: nothing here returns to the event loop.
     QTimer::singleShot(0, window.get(), [&] {
         const QImage before = GrabStatusLine();
-        window->Logic().ShowStatus(" Writing file: report.txt");
+        window->Controller().Status().ShowStatus(" Writing file: report.txt");
         changed = GrabStatusLine() != before;
         ran = true;
     });
@@ -58,12 +58,12 @@ TEST_F(StatusWindowTest, GrabShowsOnlyWhatWasRepainted) {
 }
 
 TEST_F(StatusWindowTest, ProgressShowsBytesAndPercentScale) {
-    window->Logic().ShowProgress(512, 1024);
+    window->Controller().Status().ShowProgress(512, 1024);
     EXPECT_EQ(TextOf(kByteLabel), "512 / 1024 Bytes");
     auto* bar = Get<QProgressBar>(kProgressBar);
     EXPECT_EQ(bar->maximum(), 100);
     EXPECT_EQ(bar->value(), 50);
-    window->Logic().ShowProgress(0, 0);
+    window->Controller().Status().ShowProgress(0, 0);
     EXPECT_EQ(TextOf(kByteLabel), "0 / 0 Bytes");
     EXPECT_EQ(bar->value(), 0);
     // An empty bar, never the toolkit's endless busy animation.
@@ -111,7 +111,7 @@ TEST_F(StatusWindowTest, EnterBeforeAnyDriveOpensAbout) {
             box->accept();
         }
     });
-    window->Logic().ShowDeviceState(TabAreaState::Starting, kStartingNotice);
+    window->Controller().Logic().ShowDeviceState(TabAreaState::Starting, kStartingNotice);
     window->Render();
     QTest::keyClick(window.get(), Qt::Key_Return);
     EXPECT_EQ(opened, 1);

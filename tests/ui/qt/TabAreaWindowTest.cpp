@@ -4,13 +4,13 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
-#include "support/ScriptedDriveAdapter.h"
 #include "WindowTestSupport.h"
 #include "catalog/DirFile.h"
+#include "support/ScriptedDriveAdapter.h"
 #include "support/ScriptedMessages.h"
 #include "ui/ControlId.h"
-#include "ui/MainWindowLogic.h"
 #include "ui/TabLayout.h"
+#include "ui/WindowController.h"
 
 class TabAreaWindowTest : public WindowTest {
 protected:
@@ -74,8 +74,8 @@ TEST_F(TabAreaWindowTest, TabSwitchShowsTheCurrentCatalogWithItsLabelCutPerSide)
     DirFile dirFile(unused);
     ASSERT_EQ(dirFile.CreateForNewTape(name, catalog), 0);
     ASSERT_EQ(dirFile.AppendEntry(catalog, "backup.zip", "01.02.2003", "04.05.2006", 1234, 2), 0);
-    window->Logic().State().currentTapeName = name;
-    window->Logic().State().currentDirFilePath = catalog;
+    window->Controller().Shared().CurrentTapeName() = name;
+    window->Controller().Shared().CurrentDirFilePath() = catalog;
 
     ClickTab(kRestoreTab);
     EXPECT_EQ(TextOf(kLeftListLabel), "Tape: '" + std::string(17, 'T') + "...'");

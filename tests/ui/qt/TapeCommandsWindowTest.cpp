@@ -12,14 +12,15 @@
 
 #include "DialogScript.h"
 #include "WindowTestSupport.h"
+#include "app/DefaultAdapters.h"
 #include "catalog/DirFile.h"
+#include "lists/ListImage.h"
 #include "support/ScriptedMessages.h"
 #include "tape/DateText.h"
 #include "ui/ControlId.h"
 #include "ui/LabelText.h"
-#include "ui/ListImage.h"
-#include "ui/MainWindowLogic.h"
 #include "ui/TabLayout.h"
+#include "ui/WindowController.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ protected:
         std::filesystem::create_directories(root + "/tapes");
         setenv("TAPEWREN_VTAPE", (root + "/tapes").c_str(), 1);
         unsetenv("TAPEWREN_ISCSI");
-        HostAdapterList::InstallDefault();
+        InstallDefaultAdapters();
         // The window takes the current directory as its start directory.
         std::filesystem::current_path(root + "/start");
         Open();
@@ -187,11 +188,11 @@ TEST_F(TapeCommandsWindowTest, ClicksMarkFilesAndDoubleClicksBrowse) {
     std::filesystem::create_directories(root + "/files/sub");
     std::ofstream(root + "/files/a.txt") << std::string(100, 'a');
     std::ofstream(root + "/files/b.zip") << std::string(20, 'b');
-    window->Logic().State().browseDirectory = root + "/files/";
+    window->Controller().State().browseDirectory = root + "/files/";
     ClickTab(kRestoreTab);
     ClickTab(kBackupTab);
     auto* left = Get<QTreeWidget>(kLeftList);
-    const ListModel& model = window->Logic().State().leftList;
+    const ListModel& model = window->Controller().State().leftList;
 
     ClickRow(left, "a.txt");
     EXPECT_EQ(ImageOf(model, "a.txt"), kImageFileBackup);
@@ -232,7 +233,7 @@ TEST_F(TapeCommandsWindowTest, UtilitiesShowsOneCatalogAndComesBack) {
 TEST_F(TapeCommandsWindowTest, MarkingAFileFarDownKeepsTheListWhereItWas) {
     std::filesystem::create_directories(root + "/many");
     for (int i = 0; i < 200; ++i) std::ofstream(root + "/many/f" + std::to_string(1000 + i) + ".txt") << "x";
-    window->Logic().State().browseDirectory = root + "/many/";
+    window->Controller().State().browseDirectory = root + "/many/";
     ClickTab(kRestoreTab);
     ClickTab(kBackupTab);
     auto* left = Get<QTreeWidget>(kLeftList);
@@ -242,7 +243,7 @@ TEST_F(TapeCommandsWindowTest, MarkingAFileFarDownKeepsTheListWhereItWas) {
     ASSERT_GT(scrolled, 0);
     QTest::mouseClick(left->viewport(), Qt::LeftButton, {}, left->visualItemRect(Item(left, "f1100.txt")).center());
     QTest::qWait(50);
-    EXPECT_EQ(ImageOf(window->Logic().State().leftList, "f1100.txt"), kImageFileBackup);
+    EXPECT_EQ(ImageOf(window->Controller().State().leftList, "f1100.txt"), kImageFileBackup);
     EXPECT_EQ(left->verticalScrollBar()->value(), scrolled);
     EXPECT_TRUE(Item(left, "f1100.txt")->isSelected());
 }

@@ -1,0 +1,18 @@
+#include "app/DefaultAdapters.h"
+
+#include <memory>
+#include <vector>
+
+#include "aspi/HostAdapterList.h"
+#include "aspi/iscsi/IscsiHostAdapters.h"
+#include "aspi/sg/SgHostScan.h"
+#include "aspi/virtual/VirtualHostAdapter.h"
+
+void InstallDefaultAdapters() {
+    std::vector<std::unique_ptr<HostAdapter>> adapters = CreateSgHostAdapters("/sys", SgHostFilter::TapeDrive);
+    for (auto& adapter : CreateIscsiHostAdapters()) adapters.push_back(std::move(adapter));
+    // The virtual drive comes last so that a real drive, when there is one,
+    // is the adapter the program picks first.
+    adapters.push_back(CreateVirtualHostAdapter());
+    HostAdapterList::Install(std::move(adapters));
+}

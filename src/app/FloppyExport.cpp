@@ -1,0 +1,52 @@
+#include "app/FloppyExport.h"
+
+#include "catalog/DirFileCopy.h"
+#include "catalog/DirFileFormat.h"
+#include "jobs/MaintenanceHost.h"
+#include "lists/ListModel.h"
+#include "tape/JoinPath.h"
+
+FloppyExport::FloppyExport(MessageSink& messages, StatusSink& status, DirFileCopy& copy)
+    : messages_(messages), status_(status), copy_(copy) {}
+
+bool FloppyExport::Export(const std::string& name) {
+    status_.ShowStatus(" Writing '" + name + ".twd' to floppy...");
+    std::string path;
+    JoinPath(copy_.StartDirectory(), name + DirFileFormat::kExtension, path);
+    switch (copy_.CopyToFloppy(path)) {
+    case kCopyDestinationUnwritable:
+        messages_.ShowMessage("Error writing Directory File to floppy", Error);
+        return false;
+    case kCopySourceUnreadable:
+        messages_.ShowMessage("Error reading Directory File from HD", Error);
+        return false;
+    default:
+        return true;
+    }
+}
+
+JobResult FloppyExport::Run(const std::string& shownCatalog, const ListModel& list, MaintenanceHost& host) {
+    std::vector<std::string> names;
+    if (!shownCatalog.empty()) {
+        names.push_back(shownCatalog);
+    } else {
+        for (const ListRow& row : list.Rows())
+            if (row.selected) names.push_back(row.Text(0));
+    }
+    return ExportCatalogs(names, host);
+}
+
+JobResult FloppyExport::ExportCatalogs(const std::vector<std::string>& tapeNames, MaintenanceHost& host) {
+    JobResult result = JobResult::Done;
+    for (const std::string& name : tapeNames)
+        if (!Export(name)) {
+            result = JobResult::Failed;
+            break;
+        }
+    if (tapeNames.empty()) {
+        messages_.ShowMessage("No Directory File selected", Oops);
+        result = JobResult::Refused;
+    }
+    host.ShowDriveStatus();
+    return result;
+}
