@@ -2,7 +2,7 @@
 #
 # Commands and options are read from "tapewren-cli --help", so that new ones
 # complete without a change here. An option shown there as "--name DIR"
-# completes folders, "--name FILE" files. Tape names are the *.twd files of
+# completes folders, "--name FILE" files, "--name NAME" tape names. Tape names are the *.twd files of
 # the catalog folder (--catalogs DIR on the line, else $TAPEWREN_CATALOGS,
 # else the current folder); import offers those of the floppy folder.
 
@@ -75,8 +75,16 @@ _tapewren_cli() {
             mapfile -t COMPREPLY < <(compgen -f -- "$cur")
             return 0
             ;;
+        NAME)
+            # "--tape NAME": the tapes of the catalog folder.
+            local folder
+            folder=$(_tapewren_cli_value_of --catalogs)
+            [[ -n $folder ]] || folder=${TAPEWREN_CATALOGS:-.}
+            mapfile -t COMPREPLY < <(compgen -W "$(_tapewren_cli_tapes "$folder")" -- "$cur")
+            return 0
+            ;;
         ?*)
-            return 0 # a number or a name: nothing to offer
+            return 0 # a number or a pattern: nothing to offer
             ;;
         esac
     fi

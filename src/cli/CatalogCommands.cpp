@@ -1,18 +1,27 @@
 #include "cli/CatalogCommands.h"
 
+#include <dirent.h>
+#include <fnmatch.h>
+
+#include <algorithm>
+
 #include "app/CopyFromFloppyLogic.h"
 #include "app/DriveBrowser.h"
 #include "app/FloppyExport.h"
 #include "catalog/DirFile.h"
 #include "catalog/DirFileCopy.h"
 #include "catalog/DirFileFormat.h"
+#include "catalog/DirFileLister.h"
+#include "catalog/DirFilePath.h"
 #include "catalog/FloppyFolder.h"
 #include "cli/CliSession.h"
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"
+#include "cli/OutputText.h"
 #include "cli/TapeCatalog.h"
 #include "jobs/RebuildDirFile.h"
 #include "lists/ListImage.h"
+#include "lists/ListModel.h"
 #include "report/MessageKind.h"
 
 namespace {
@@ -29,20 +38,125 @@ std::string TapeName(const std::string& name) {
 CatalogCommands::CatalogCommands(CliSession& session, const CommandLine& line, std::FILE* out)
     : session_(session), line_(line), out_(out) {}
 
+namespace {
+
+nlohmann::json EntryJson(const ListRow& row) {
+    return {{"record", row.data + 1},
+            {"name", row.Text(0)},
+            {"size", std::stoll(row.Text(1))},
+            {"file_date", IsoDate(row.Text(2))},
+            {"backup_date", IsoDate(row.Text(3))}};
+}
+
+void PrintEntry(std::FILE* out, const ListRow& row) {
+    std::fprintf(out, "%s\t%s\t%s\t%s\n", TsvField(row.Text(0)).c_str(), row.Text(1).c_str(),
+                 TsvField(row.Text(2)).c_str(), TsvField(row.Text(3)).c_str());
+}
+
+// The tape names of the catalogs in folder, in name order.
+std::vector<std::string> CatalogNames(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return names;
+    const std::string extension = DirFileFormat::kExtension;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() > extension.size() && name.compare(name.size() - extension.size(), extension.size(), extension) == 0)
+            names.push_back(name.substr(0, name.size() - extension.size()));
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+void CatalogCommands::PrintRows(const ListModel& rows, const std::string& tapeName, const std::string& path) {
+    session_.BeforeOutput();
+    if (line_.json) {
+        std::string name, date, version;
+        session_.Catalog().ReadIdent(path, name, date, version);
+        nlohmann::json files = nlohmann::json::array();
+        for (const ListRow& row : rows.Rows()) files.push_back(EntryJson(row));
+        WriteJson(out_, {{"tape", tapeName}, {"formatted", IsoDate(date)}, {"catalog", path}, {"files", files}});
+    } else {
+        for (const ListRow& row : rows.Rows()) PrintEntry(out_, row);
+    }
+    std::fflush(out_);
+}
+
 int CatalogCommands::Dir() {
+    ListModel& rows = session_.Window().Left();
+    if (!line_.tape.empty()) {
+        // The catalog alone: no drive, no tape.
+        std::string path, name, date, version;
+        if (DirFilePath(session_.StartDirectory(), line_.tape, path) != 0 ||
+            session_.Catalog().ReadIdent(path, name, date, version) != 0) {
+            session_.Messages().ShowMessage("Error: no directory file of tape '" + line_.tape + "' in " +
+                                                session_.StartDirectory(),
+                                            Error);
+            return kExitFailed;
+        }
+        DirFileLister lister(session_.Catalog(), session_.Messages(), {});
+        if (lister.ListDirFile(rows, path, false) != 0) return kExitFailed;
+        PrintRows(rows, name, path);
+        return kExitOk;
+    }
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
     if (TapeCatalog::Load(session_) != 0) return kExitFailed;
-    session_.BeforeOutput();
-    for (const ListRow& row : session_.Window().Left().Rows())
-        std::fprintf(out_, "%s\t%s\t%s\t%s\n", row.Text(0).c_str(), row.Text(1).c_str(), row.Text(2).c_str(),
-                     row.Text(3).c_str());
-    std::fflush(out_);
+    PrintRows(rows, session_.CurrentTapeName(), session_.CurrentDirFilePath());
     session_.Window().ShowDriveStatus();
     return kExitOk;
 }
 
+int CatalogCommands::Find(const std::vector<std::string>& patterns) {
+    const int flags = line_.ignoreCase ? FNM_CASEFOLD : 0;
+    ListModel rows;
+    nlohmann::json matches = nlohmann::json::array();
+    int found = 0;
+    for (const std::string& file : CatalogNames(session_.StartDirectory())) {
+        std::string path, name, date, version;
+        if (DirFilePath(session_.StartDirectory(), file, path) != 0 ||
+            session_.Catalog().ReadIdent(path, name, date, version) != 0) {
+            session_.Messages().ShowMessage("'" + file + DirFileFormat::kExtension +
+                                                "' is not a directory file: not searched",
+                                            Attention);
+            continue;
+        }
+        DirFileLister lister(session_.Catalog(), session_.Messages(), {});
+        if (lister.ListDirFile(rows, path, false) != 0) continue;
+        for (const ListRow& row : rows.Rows()) {
+            const bool match = std::any_of(patterns.begin(), patterns.end(), [&](const std::string& pattern) {
+                return ::fnmatch(pattern.c_str(), row.Text(0).c_str(), flags) == 0;
+            });
+            if (!match) continue;
+            ++found;
+            if (line_.json) {
+                nlohmann::json entry = EntryJson(row);
+                entry["tape"] = name;
+                matches.push_back(entry);
+                continue;
+            }
+            session_.BeforeOutput();
+            std::fprintf(out_, "%s\t", TsvField(name).c_str());
+            PrintEntry(out_, row);
+        }
+    }
+    if (line_.json) WriteJson(out_, {{"matches", matches}});
+    std::fflush(out_);
+    return found > 0 ? kExitOk : kExitFailed;
+}
+
 int CatalogCommands::Rebuild() {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
+    if (session_.RequireTape(line_.tape) != 0) return kExitFailed;
+    // A catalog of that name that is not this tape's belongs to another tape.
+    std::string tapeName, date, version, path, fileName, fileDate;
+    if (session_.Volume().ReadIdentBlock(tapeName, date, version) == 0 &&
+        DirFilePath(session_.StartDirectory(), tapeName, path) == 0 &&
+        session_.Catalog().ReadIdent(path, fileName, fileDate, version) != -2 &&
+        (fileName != tapeName || fileDate != date))
+        session_.Answers().Guard("A tape with that name exists already. Overwrite?");
     return ExitFor(session_.Rebuild().Run(session_.StartDirectory(), session_.Window()));
 }
 

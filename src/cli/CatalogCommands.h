@@ -1,8 +1,9 @@
 #pragma once
-// The commands about directory files: the inserted tape's catalog, a new
-// catalog read from the tape, and copies to and from the floppy folder
-// ($TAPEWREN_FLOPPY). Each returns kExitOk, or kExitFailed when it could not
-// do its work; messages tell why.
+// The commands about directory files: a tape's catalog (the inserted tape's,
+// or a named one without loading it), a search through every catalog of
+// the catalog folder, a new catalog read from the tape, and copies to and
+// from the floppy folder ($TAPEWREN_FLOPPY). Each returns kExitOk, or
+// kExitFailed when it could not do its work; messages tell why.
 
 #include <cstdio>
 #include <string>
@@ -10,20 +11,28 @@
 
 class CliSession;
 class CommandLine;
+class ListModel;
 
 class CatalogCommands {
 public:
     // out: the catalog's rows, for scripts to read.
     CatalogCommands(CliSession& session, const CommandLine& line, std::FILE* out);
 
-    // One line per entry: name, size, file date, backup date, tab-separated.
+    // One line per entry: name, size, file date, backup date, tab-separated
+    // (or one JSON document). --tape NAME: that tape's catalog, no drive.
     int Dir();
+    // The entries whose names match one of the shell patterns, from every
+    // catalog in the catalog folder: tape, name, size, file date, backup
+    // date. kExitFailed when none matches.
+    int Find(const std::vector<std::string>& patterns);
     int Rebuild();
     // names: tape names, with or without ".twd".
     int Export(const std::vector<std::string>& names);
     int Import(const std::vector<std::string>& names);
 
 private:
+    void PrintRows(const ListModel& rows, const std::string& tapeName, const std::string& path);
+
     CliSession& session_;
     const CommandLine& line_;
     std::FILE* out_;

@@ -1,14 +1,25 @@
 #include "cli/CliApp.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
+#include "app/CartridgeFacts.h"
 #include "cli/CatalogCommands.h"
 #include "cli/CliMessages.h"
 #include "cli/CliSession.h"
 #include "cli/CliStatus.h"
+#include "cli/CliWording.h"
 #include "cli/CommandLine.h"
 #include "cli/DriveCommands.h"
 #include "cli/ExitStatus.h"
+#include "cli/FailureWords.h"
 #include "cli/HelpText.h"
 #include "cli/TransferCommands.h"
 #include "jobs/RestoreJob.h"
@@ -26,7 +37,9 @@ int Dispatch(const CommandLine& line, CliSession& session, std::FILE* out) {
     if (c == "format") return drive.Format(line.operands.front());
     if (c == "check") return drive.Check();
     if (c == "eject") return drive.Eject();
+    if (c == "selftest") return drive.SelfTest();
     if (c == "dir") return catalog.Dir();
+    if (c == "find") return catalog.Find(line.operands);
     if (c == "rebuild") return catalog.Rebuild();
     if (c == "export") return catalog.Export(line.operands);
     if (c == "import") return catalog.Import(line.operands);
@@ -34,6 +47,31 @@ int Dispatch(const CommandLine& line, CliSession& session, std::FILE* out) {
     if (c == "restore") return transfer.Restore(line.operands);
     if (c == "verify") return transfer.Verify(line.operands);
     return kExitUsage;
+}
+
+// The catalog folder, absolute; false with why set.
+bool CatalogFolder(const CommandLine& line, std::string& folder, std::string& why) {
+    std::string given = line.catalogs;
+    const char* variable = std::getenv("TAPEWREN_CATALOGS");
+    if (given.empty() && variable != nullptr) given = variable;
+    if (given.empty()) {
+        std::error_code failed;
+        folder = std::filesystem::current_path(failed).string();
+        if (failed) why = "the current directory cannot be read: " + failed.message();
+        return !failed;
+    }
+    char resolved[PATH_MAX];
+    struct stat status {};
+    if (::realpath(given.c_str(), resolved) == nullptr || ::stat(resolved, &status) != 0) {
+        why = "the catalog folder '" + given + "' cannot be used: " + std::strerror(errno);
+        return false;
+    }
+    if (!S_ISDIR(status.st_mode)) {
+        why = "the catalog folder '" + given + "' is not a folder";
+        return false;
+    }
+    folder = resolved;
+    return true;
 }
 
 }  // namespace
@@ -54,24 +92,36 @@ int CliApp::Run(const std::vector<std::string>& arguments) {
         return kExitOk;
     }
 
-    std::error_code failed;
-    const std::filesystem::path start = std::filesystem::current_path(failed);
-    if (failed) {
-        std::fprintf(streams_.err, "tapewren-cli: the current directory cannot be read: %s\n",
-                     failed.message().c_str());
+    std::string start;
+    if (!CatalogFolder(line, start, error)) {
+        std::fprintf(streams_.err, "tapewren-cli: %s\n", error.c_str());
         return kExitFailed;
     }
+    // The raw diagnostic lines only on request: the messages say in words
+    // what the drive reported.
+    if (!line.verbose && streams_.diagnosticsFd >= 0) {
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (null >= 0) {
+            ::dup2(null, streams_.diagnosticsFd);
+            ::close(null);
+        }
+    }
 
-    CliStatus status(streams_.statusFd, streams_.statusIsTerminal, streams_.columns);
-    CliMessages messages(streams_.err, streams_.in, streams_.inIsTerminal, line.answer);
+    CliStatus status(line.quiet ? -1 : streams_.statusFd, streams_.statusIsTerminal && !line.quiet, streams_.columns);
+    CliMessages messages(streams_.err, streams_.in, streams_.inIsTerminal, {line.answer, line.force, line.quiet});
     messages.SetBeforeOutput([&status, this] {
         status.ClearLine();
         std::fflush(streams_.out);
     });
     if (line.all) messages.AnswerYes(RestoreJob::kFullRestoreQuestion, "--all");
+    if (line.command == "check") messages.SendInfoTo(streams_.out);
 
-    CliSession session(messages, status, start.string(), setup_);
+    CliSession session(messages, status, start, setup_);
     session.SetBeforeOutput([&status] { status.ClearLine(); });
+    messages.SetWording([&session](const std::string& text) { return CliWording::Reword(text, session.CurrentTapeName()); });
+    FailureWords words([&session] { return FactsFor(session.Selector().Address().adapter); },
+                       [&session] { return session.Window().CurrentRecord(); }, line.verbose);
+    messages.SetExplainer([&words](const std::string& text) { return words.Explain(text); });
     const int result = Dispatch(line, session, streams_.out);
     status.Finish();
     return result;

@@ -12,6 +12,7 @@ public:
         std::FILE* out;    // listings and results
         std::FILE* err;    // messages and usage errors
         int statusFd;      // the status display
+        int diagnosticsFd;  // where the device layer's diagnostic lines go (--verbose)
         std::FILE* in;     // answers typed on the terminal
         bool inIsTerminal;
         bool statusIsTerminal;
@@ -24,8 +25,9 @@ public:
     CliApp(Streams streams, AdapterSetup setup) : streams_(streams), setup_(setup) {}
 
 
-    // arguments: without the program name. The start directory is the
-    // current directory.
+    // arguments: without the program name. The start directory (the catalog
+    // folder) is --catalogs DIR, else $TAPEWREN_CATALOGS, else the current
+    // directory.
     int Run(const std::vector<std::string>& arguments);
 
 private:

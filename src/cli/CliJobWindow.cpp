@@ -16,7 +16,11 @@ int CliJobWindow::CountMarked(int image) { return MarkedRows::Count(left_, image
 
 void CliJobWindow::NthMarkedName(int image, int k, std::string& name) { MarkedRows::NthName(left_, image, k, name); }
 
-int CliJobWindow::IsMarkedAt(int image, int row) { return MarkedRows::IsMarkedAt(left_, image, row); }
+int CliJobWindow::IsMarkedAt(int image, int row) {
+    const int marked = MarkedRows::IsMarkedAt(left_, image, row);
+    if (marked == 1) lastMarkedRow_ = row;
+    return marked;
+}
 
 void CliJobWindow::ShowDriveStatus() {
     if (driveSelected_) status_.ShowStatus(selector_.ReadDriveStatus().text);

@@ -34,10 +34,15 @@ public:
     void ClearByteLabel() override {}
     void ShowDirectoryFiles() override {}
 
+    // The catalog entry (from 1) of the last marked row a job asked about:
+    // the file record it works on; 0 before any.
+    int CurrentRecord() const { return lastMarkedRow_ + 1; }
+
 private:
     DeviceSelector& selector_;
     StatusSink& status_;
     ListModel left_;
     std::string folder_ = "/";
     bool driveSelected_ = false;
+    int lastMarkedRow_ = -1;
 };

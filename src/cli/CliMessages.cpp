@@ -1,15 +1,23 @@
 #include "cli/CliMessages.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "report/MessageTitle.h"
 
 CliMessages::CliMessages(std::FILE* out, std::FILE* in, bool inIsTerminal, Answer answer)
-    : out_(out), in_(in), inIsTerminal_(inIsTerminal), answer_(answer) {}
+    : CliMessages(out, in, inIsTerminal, Options{answer, false, false}) {}
+
+CliMessages::CliMessages(std::FILE* out, std::FILE* in, bool inIsTerminal, Options options)
+    : out_(out), in_(in), inIsTerminal_(inIsTerminal), options_(options) {}
 
 void CliMessages::AnswerYes(const std::string& question, std::string why) {
     presetQuestion_ = question;
     presetWhy_ = std::move(why);
+}
+
+bool CliMessages::Guarded(const std::string& text) const {
+    return std::find(guarded_.begin(), guarded_.end(), text) != guarded_.end();
 }
 
 std::string CliMessages::Heading(const std::string& text, int kind) {
@@ -21,31 +29,49 @@ std::string CliMessages::Heading(const std::string& text, int kind) {
     return title + ": ";
 }
 
-int CliMessages::ShowMessage(const std::string& text, int kind) {
+int CliMessages::ShowMessage(const std::string& given, int kind) {
+    const bool failure = kind == Error || kind == Attention || kind == Oops;
+    if (failure) failed_ = true;
+    if (kind == Question) return Ask(given);
+    const std::string text = wording_ ? wording_(given) : given;
+    if (kind == Info && infoOut_ != nullptr) {
+        if (beforeOutput_) beforeOutput_();
+        std::fprintf(infoOut_, "%s\n", text.c_str());
+        std::fflush(infoOut_);
+        return kMessageOk;
+    }
+    const std::string explanation = failure && explainer_ ? explainer_(given) : std::string();
+    if (options_.quiet && !failure && kind != Success) return kMessageOk;
     if (beforeOutput_) beforeOutput_();
     std::fputs(Heading(text, kind).c_str(), out_);
     std::fputs(text.c_str(), out_);
-    if (kind == Question) return Ask(text);
     std::fputc('\n', out_);
+    if (!explanation.empty()) std::fprintf(out_, "%s\n", explanation.c_str());
     std::fflush(out_);
-    if (kind == Error || kind == Attention || kind == Oops) failed_ = true;
     return kMessageOk;
 }
 
 int CliMessages::Ask(const std::string& text) {
-    auto answered = [this](bool yes, const char* why) {
-        std::fprintf(out_, " [y/N] %s%s\n", yes ? "yes" : "no", why);
-        std::fflush(out_);
+    auto answered = [&](bool yes, const std::string& why) {
+        // A question answered yes by an option is no news for --quiet.
+        if (!(options_.quiet && yes)) {
+            if (beforeOutput_) beforeOutput_();
+            std::fprintf(out_, "%s%s [y/N] %s%s\n", Heading(text, Question).c_str(), text.c_str(), yes ? "yes" : "no",
+                         why.c_str());
+            std::fflush(out_);
+        }
         if (!yes) declined_ = true;
         return yes ? kMessageOk : kMessageCancel;
     };
-    if (!presetQuestion_.empty() && text == presetQuestion_)
-        return answered(true, (" (" + presetWhy_ + ")").c_str());
-    if (answer_ == Answer::Yes) return answered(true, " (--yes)");
-    if (answer_ == Answer::No) return answered(false, " (--no)");
+    if (!presetQuestion_.empty() && text == presetQuestion_) return answered(true, " (" + presetWhy_ + ")");
+    if (options_.answer == Answer::Yes && Guarded(text) && !options_.force)
+        return answered(false, " (--yes does not answer this without --force)");
+    if (options_.answer == Answer::Yes) return answered(true, options_.force && Guarded(text) ? " (--yes --force)" : " (--yes)");
+    if (options_.answer == Answer::No) return answered(false, " (--no)");
     if (!inIsTerminal_) return answered(false, " (no terminal to ask on and no --yes: taken as no)");
 
-    std::fputs(" [y/N] ", out_);
+    if (beforeOutput_) beforeOutput_();
+    std::fprintf(out_, "%s%s [y/N] ", Heading(text, Question).c_str(), text.c_str());
     std::fflush(out_);
     char line[64];
     if (std::fgets(line, sizeof line, in_) == nullptr) {

@@ -1,31 +1,51 @@
 #pragma once
 // Messages on standard error, each headed by its kind's title ("Error: ...",
-// "Yeah! ..."). Questions are asked on the terminal when standard input is
-// one, or answered by --yes / --no; with neither and no terminal a question
-// is answered "no", and the answer is printed beside it. Remembers whether
-// the run showed a failure or declined a question, for the exit status.
+// "Yeah! ..."), in the command line's own words where the shared texts name
+// the window's controls. Questions are asked on the terminal when standard
+// input is one, or answered by --yes / --no; with neither and no terminal a
+// question is answered "no", and the answer is printed beside it. A guarded
+// question (one that destroys another tape's data) is answered yes by --yes
+// only with --force. Remembers whether the run showed a failure or declined
+// a question, for the exit status.
 
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "cli/Answer.h"
 #include "report/MessageSink.h"
 
 class CliMessages : public MessageSink {
 public:
+    struct Options {
+        Answer answer = Answer::Ask;
+        bool force = false;  // --yes answers guarded questions too
+        bool quiet = false;  // only failures, declined questions and the final result
+    };
+
     // out: where messages go; in: where terminal answers come from, read
     // only when inIsTerminal.
     CliMessages(std::FILE* out, std::FILE* in, bool inIsTerminal, Answer answer);
+    CliMessages(std::FILE* out, std::FILE* in, bool inIsTerminal, Options options);
 
     int ShowMessage(const std::string& text, int kind) override;
 
     // This question (text as the program asks it) is answered yes whatever
     // the policy; why: the option that stands for the answer ("--all").
     void AnswerYes(const std::string& question, std::string why);
+    // This question destroys data that --yes alone must not give away.
+    void Guard(const std::string& question) { guarded_.push_back(question); }
+    // Info messages are the command's result: written to results, plain.
+    void SendInfoTo(std::FILE* results) { infoOut_ = results; }
     // Runs before each message is written, so a status line on the terminal
     // can make room.
     void SetBeforeOutput(std::function<void()> beforeOutput) { beforeOutput_ = std::move(beforeOutput); }
+    // The command line's own text for a message (may be empty).
+    void SetWording(std::function<std::string(const std::string&)> wording) { wording_ = std::move(wording); }
+    // A line to add after a failure's message, saying in words what the
+    // drive reported (empty: nothing to add); given the message's text.
+    void SetExplainer(std::function<std::string(const std::string&)> explainer) { explainer_ = std::move(explainer); }
 
     // An Error, Attention or Oops message was shown.
     bool Failed() const { return failed_; }
@@ -36,14 +56,19 @@ public:
 
 private:
     int Ask(const std::string& text);
+    bool Guarded(const std::string& text) const;
 
     std::FILE* out_;
     std::FILE* in_;
     bool inIsTerminal_;
-    Answer answer_;
+    Options options_;
     std::string presetQuestion_;
     std::string presetWhy_;
+    std::vector<std::string> guarded_;
+    std::FILE* infoOut_ = nullptr;
     std::function<void()> beforeOutput_;
+    std::function<std::string(const std::string&)> wording_;
+    std::function<std::string(const std::string&)> explainer_;
     bool failed_ = false;
     bool declined_ = false;
 };

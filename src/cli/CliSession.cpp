@@ -3,8 +3,8 @@
 #include "report/MessageKind.h"
 #include "scsi/AdapterListing.h"
 
-CliSession::CliSession(MessageSink& messages, StatusSink& status, std::string startDirectory, AdapterSetup setup)
-    : Session(messages, status, setup), window_(Selector(), status), context_(ContextFor(window_)) {
+CliSession::CliSession(CliMessages& messages, StatusSink& status, std::string startDirectory, AdapterSetup setup)
+    : Session(messages, status, setup), answers_(messages), window_(Selector(), status), context_(ContextFor(window_)) {
     Start(std::move(startDirectory));
 }
 
@@ -36,4 +36,20 @@ int CliSession::SelectDrive(int adapter, int target) {
         return -1;
     }
     return 0;
+}
+
+int CliSession::RequireTape(const std::string& name) {
+    if (name.empty()) return 0;
+    Status().ShowStatus(" Checking tape ...");
+    std::string loaded, date, version;
+    if (Volume().ReadIdentBlock(loaded, date, version) < 0) {
+        Messages().ShowMessage("Error reading IdentBlock from tape", Error);
+        return -1;
+    }
+    if (loaded == name) return 0;
+    Messages().ShowMessage("Error: the loaded tape is '" + loaded + "', not '" + name +
+                               "'. Nothing was done. Load tape '" + name + "' and run the command again.",
+                           Error);
+    window_.ShowDriveStatus();
+    return -1;
 }

@@ -2,7 +2,7 @@
 // One run of tapewren-cli: the program's session (the same objects the
 // window works with) with the jobs' view of a window that the command line
 // fills, and the choice of a drive by the --adapter and --target options.
-// Directory files live in the start directory, the current directory of the
+// Directory files live in the start directory: the catalog folder of the
 // run.
 
 #include <functional>
@@ -10,6 +10,7 @@
 
 #include "app/Session.h"
 #include "cli/CliJobWindow.h"
+#include "cli/CliMessages.h"
 #include "jobs/JobContext.h"
 #include "scsi/DeviceSelection.h"
 
@@ -17,7 +18,7 @@ class CliSession : public Session {
 public:
     // setup: installs the host adapters, run before the first listing, so
     // that a command that needs no drive touches none.
-    CliSession(MessageSink& messages, StatusSink& status, std::string startDirectory, AdapterSetup setup = nullptr);
+    CliSession(CliMessages& messages, StatusSink& status, std::string startDirectory, AdapterSetup setup = nullptr);
 
     // Lists the adapters and chooses a drive as the window does at start:
     // the first adapter entry and its highest tape drive; adapter (an entry
@@ -29,6 +30,11 @@ public:
     // adapters cannot be listed (the selection then says nothing).
     DeviceSelection ChooseDrive(int adapter, int target, bool& available);
 
+    // name empty: 0. Otherwise reads the loaded tape's ident block and
+    // refuses a tape with another name: 0 when it is that tape, -1 after an
+    // Error message.
+    int RequireTape(const std::string& name);
+
     // Runs before a listing or result goes to standard output, so that a
     // status line on the same terminal makes room.
     void SetBeforeOutput(std::function<void()> beforeOutput) { beforeOutput_ = std::move(beforeOutput); }
@@ -37,10 +43,13 @@ public:
     }
 
     CliJobWindow& Window() { return window_; }
+    // The messages with the command line's own means: guarded questions.
+    CliMessages& Answers() { return answers_; }
     JobContext& Context() { return context_; }
 
 private:
     std::function<void()> beforeOutput_;
+    CliMessages& answers_;
     CliJobWindow window_;
     JobContext context_;
 };

@@ -36,6 +36,9 @@ void CliStatus::ShowStatus(const std::string& text) {
         // Jobs repeat a text for every catalog row they pass.
         if (text == text_) return;
         text_ = text;
+        // A line break in a file's name must not forge a status line.
+        for (char& c : text_)
+            if (c == '\n' || c == '\r') c = '?';
         // The line and its end in one call.
         text_.push_back('\n');
         Write(text_.data(), text_.size());
@@ -43,6 +46,8 @@ void CliStatus::ShowStatus(const std::string& text) {
         return;
     }
     text_ = text;
+    for (char& c : text_)
+        if (c == '\n' || c == '\r') c = '?';
     Draw();
 }
 

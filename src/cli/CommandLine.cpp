@@ -1,7 +1,9 @@
 #include "cli/CommandLine.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -12,15 +14,77 @@ struct CommandRule {
 };
 
 constexpr CommandRule kRules[] = {
-    {"adapters", 0, 0}, {"status", 0, 0}, {"format", 1, 1},  {"check", 0, 0},   {"eject", 0, 0},
-    {"dir", 0, 0},      {"backup", 1, -1}, {"restore", 0, -1}, {"verify", 0, -1}, {"rebuild", 0, 0},
-    {"export", 1, -1},  {"import", 1, -1},
+    {"adapters", 0, 0}, {"status", 0, 0},  {"format", 1, 1},   {"check", 0, 0},    {"eject", 0, 0},
+    {"dir", 0, 0},      {"find", 1, -1},   {"backup", 1, -1},  {"restore", 0, -1}, {"verify", 0, -1},
+    {"rebuild", 0, 0},  {"export", 1, -1}, {"import", 1, -1},  {"selftest", 0, 0},
+};
+
+// Options that belong to some commands only; the others go with any.
+struct OptionRule {
+    const char* option;
+    const char* commands;  // blank-separated
+};
+
+constexpr OptionRule kOptionRules[] = {
+    {"--to", "restore"},
+    {"--in", "verify"},
+    {"--all", "restore"},
+    {"--report", "verify"},
+    {"--skip-existing", "restore"},
+    {"--overwrite", "restore"},
+    {"--keep-dates", "restore"},
+    {"--exclude", "backup"},
+    {"--skip-others", "backup"},
+    {"--ignore-case", "find"},
+    {"--tape", "dir backup restore verify rebuild"},
+    {"--json", "dir find verify status adapters"},
+};
+
+// Flags: the long name, a short one (or null) and the member they set.
+struct Flag {
+    const char* name;
+    const char* shortName;
+    bool CommandLine::*member;
+};
+
+constexpr Flag kFlags[] = {
+    {"--help", "-h", &CommandLine::help},
+    {"--version", nullptr, &CommandLine::version},
+    {"--all", nullptr, &CommandLine::all},
+    {"--report", nullptr, &CommandLine::report},
+    {"--force", nullptr, &CommandLine::force},
+    {"--skip-existing", nullptr, &CommandLine::skipExisting},
+    {"--overwrite", nullptr, &CommandLine::overwrite},
+    {"--keep-dates", nullptr, &CommandLine::keepDates},
+    {"--skip-others", nullptr, &CommandLine::skipOthers},
+    {"--ignore-case", "-i", &CommandLine::ignoreCase},
+    {"--json", nullptr, &CommandLine::json},
+    {"--quiet", "-q", &CommandLine::quiet},
+    {"--verbose", "-v", &CommandLine::verbose},
+};
+
+// Options with a text value and the member that takes it.
+struct Value {
+    const char* name;
+    std::string CommandLine::*member;
+};
+
+constexpr Value kValues[] = {
+    {"--to", &CommandLine::to},
+    {"--in", &CommandLine::in},
+    {"--tape", &CommandLine::tape},
+    {"--catalogs", &CommandLine::catalogs},
 };
 
 const CommandRule* RuleFor(const std::string& command) {
     for (const CommandRule& rule : kRules)
         if (command == rule.name) return &rule;
     return nullptr;
+}
+
+bool Listed(const char* words, const std::string& word) {
+    const std::string list = std::string(" ") + words + " ";
+    return list.find(" " + word + " ") != std::string::npos;
 }
 
 // A whole decimal number from 0 to limit.
@@ -42,25 +106,32 @@ int CommandLine::Option(const std::string& name, const std::vector<std::string>&
         out = arguments[++i];
         return 0;
     };
+    for (const Flag& flag : kFlags) {
+        if (name == flag.name || (flag.shortName != nullptr && name == flag.shortName)) {
+            this->*flag.member = true;
+            given_.push_back(flag.name);
+            return 0;
+        }
+    }
+    for (const Value& option : kValues) {
+        if (name == option.name) {
+            given_.push_back(option.name);
+            if (value(this->*option.member) != 0) return -1;
+            if ((this->*option.member).empty()) return error = name + " needs a value", -1;
+            return 0;
+        }
+    }
     std::string text;
-    if (name == "--help" || name == "-h") {
-        help = true;
-    } else if (name == "--version") {
-        version = true;
-    } else if (name == "--yes" || name == "-y") {
+    if (name == "--yes" || name == "-y") {
         if (answer == Answer::No) return error = "--yes and --no exclude each other", -1;
         answer = Answer::Yes;
     } else if (name == "--no" || name == "-n") {
         if (answer == Answer::Yes) return error = "--yes and --no exclude each other", -1;
         answer = Answer::No;
-    } else if (name == "--all") {
-        all = true;
-    } else if (name == "--report") {
-        report = true;
-    } else if (name == "--to") {
-        return value(to);
-    } else if (name == "--in") {
-        return value(in);
+    } else if (name == "--exclude") {
+        given_.push_back(name);
+        if (value(text) != 0) return -1;
+        excludes.push_back(text);
     } else if (name == "--adapter" || name == "--target") {
         if (value(text) != 0) return -1;
         // Adapter entries are single digits after "0"; targets 0 to 7.
@@ -103,6 +174,21 @@ int CommandLine::Parse(const std::vector<std::string>& arguments, std::string& e
     return CheckCommand(error);
 }
 
+int CommandLine::CheckOptions(std::string& error) const {
+    for (const std::string& option : given_) {
+        for (const OptionRule& rule : kOptionRules) {
+            if (option != rule.option || Listed(rule.commands, command)) continue;
+            std::string owners = rule.commands;
+            std::replace(owners.begin(), owners.end(), ' ', ',');
+            error = option + " belongs to " + owners;
+            return -1;
+        }
+    }
+    if (quiet && verbose) return error = "--quiet and --verbose exclude each other", -1;
+    if (skipExisting && overwrite) return error = "--skip-existing and --overwrite exclude each other", -1;
+    return 0;
+}
+
 int CommandLine::CheckCommand(std::string& error) const {
     if (command.empty()) {
         error = "no command given";
@@ -122,10 +208,7 @@ int CommandLine::CheckCommand(std::string& error) const {
         error = command + ": too many operands";
         return -1;
     }
-    if (!to.empty() && command != "restore") return error = "--to belongs to restore", -1;
-    if (!in.empty() && command != "verify") return error = "--in belongs to verify", -1;
-    if (all && command != "restore") return error = "--all belongs to restore", -1;
-    if (report && command != "verify") return error = "--report belongs to verify", -1;
+    if (CheckOptions(error) != 0) return -1;
     if (command == "restore" && to.empty()) return error = "restore: --to DIR is required", -1;
     if (command == "restore" && all && count > 0) return error = "restore: --all takes no names", -1;
     if (command == "verify" && in.empty()) return error = "verify: --in DIR is required", -1;

@@ -17,10 +17,23 @@ public:
     int adapter = -1;  // adapter entry, -1: the first listed
     int target = -1;   // target ID, -1: the adapter's highest tape drive
     Answer answer = Answer::Ask;
+    // --yes also answers the questions that destroy another tape's data.
+    bool force = false;
+    std::string catalogs;  // the catalog folder; empty: $TAPEWREN_CATALOGS or "."
+    std::string tape;      // the tape the job must find loaded (dir: the catalog to list)
     std::string to;    // restore: target folder
     std::string in;    // verify: folder of the files to compare
     bool all = false;  // restore: every record on tape
     bool report = false;  // verify: write VerifyResults.txt
+    bool skipExisting = false;  // restore: leave files that exist
+    bool overwrite = false;     // restore: replace them without asking
+    bool keepDates = false;     // restore: date files from their records
+    std::vector<std::string> excludes;  // backup: names left out
+    bool skipOthers = false;    // backup: skipping folders and such is no failure
+    bool ignoreCase = false;    // find
+    bool json = false;
+    bool quiet = false;
+    bool verbose = false;
     bool help = false;
     bool version = false;
 
@@ -29,4 +42,7 @@ private:
                std::string& error);
     // Which options and how many operands the command takes.
     int CheckCommand(std::string& error) const;
+    int CheckOptions(std::string& error) const;
+
+    std::vector<std::string> given_;  // the options used, by their long names
 };

@@ -1,17 +1,50 @@
 #include "cli/DriveCommands.h"
 
+#include "app/DriveChecks.h"
+#include "app/TapeProbe.h"
+#include "catalog/DirFile.h"
+#include "catalog/DirFilePath.h"
 #include "cli/CliSession.h"
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"
+#include "cli/OutputText.h"
 #include "jobs/TapeMaintenance.h"
 #include "report/MessageKind.h"
 #include "scsi/AdapterListing.h"
 
 namespace {
 
+constexpr const char* kCatalogQuestion = "A tape with that name exists already. Overwrite?";
+constexpr const char* kEraseQuestion = "Do you really want to format the tape and erase everything on it?";
+constexpr const char* kSelfTestQuestion =
+    "The self-test writes test records on the tape in the drive and erases everything on it. Go on?";
+
 void PrintDevices(std::FILE* out, const DeviceListing& devices) {
     for (std::size_t t = 0; t < devices.entries.size(); ++t)
         std::fprintf(out, "  %s %s\n", static_cast<int>(t) == devices.chosen ? "*" : " ", devices.entries[t].c_str());
+}
+
+// "3 - VENDOR PRODUCT   Type: Tape" as its parts; null for "no device".
+nlohmann::json DeviceJson(const DeviceListing& devices, std::size_t t) {
+    const std::string& entry = devices.entries[t];
+    nlohmann::json device = {{"target", t}, {"chosen", static_cast<int>(t) == devices.chosen}};
+    const std::string text = entry.size() > 4 ? entry.substr(4) : std::string();
+    const std::size_t type = text.find("   Type: ");
+    if (type == std::string::npos) {
+        device["device"] = nullptr;
+        device["type"] = nullptr;
+    } else {
+        std::string name = text.substr(0, type);
+        while (!name.empty() && name.back() == ' ') name.pop_back();
+        device["device"] = name;
+        device["type"] = text.substr(type + 9);
+    }
+    return device;
+}
+
+nlohmann::json Number(const std::string& text) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return nullptr;
+    return std::stoll(text);
 }
 
 }  // namespace
@@ -26,16 +59,24 @@ int DriveCommands::Adapters() {
         return kExitFailed;
     }
     session_.BeforeOutput();
+    nlohmann::json adapters = nlohmann::json::array();
     // Each adapter with its eight device entries; "*" marks the drive a
     // command would use on that adapter.
     for (std::size_t i = 0; i < listing.entries.size(); ++i) {
+        const DeviceListing devices =
+            i == 0 ? listing.devices
+                   : session_.Selector().SelectAdapter(static_cast<int>(i), session_.Messages(), session_.Status());
+        if (line_.json) {
+            nlohmann::json entry = {{"entry", i}, {"identifier", listing.entries[i].substr(4)}};
+            entry["devices"] = nlohmann::json::array();
+            for (std::size_t t = 0; t < devices.entries.size(); ++t) entry["devices"].push_back(DeviceJson(devices, t));
+            adapters.push_back(entry);
+            continue;
+        }
         std::fprintf(out_, "%s\n", listing.entries[i].c_str());
-        if (i == 0)
-            PrintDevices(out_, listing.devices);
-        else
-            PrintDevices(out_, session_.Selector().SelectAdapter(static_cast<int>(i), session_.Messages(),
-                                                                 session_.Status()));
+        PrintDevices(out_, devices);
     }
+    if (line_.json) WriteJson(out_, {{"adapters", adapters}});
     std::fflush(out_);
     return kExitOk;
 }
@@ -47,19 +88,43 @@ int DriveCommands::Status() {
         session_.Messages().ShowMessage(selection.notice, Error);
         return kExitFailed;
     }
+    const bool accepted = selection.outcome == SelectionOutcome::Accepted;
+    const bool ready = accepted && selection.status.enableTapeButtons;
+    const DriveAddress& a = session_.Selector().Address();
+    const bool writeProtected = ready && session_.Device().WriteProtected(a.adapter, a.target, a.lun) == 1;
 
     session_.BeforeOutput();
-    const bool accepted = selection.outcome == SelectionOutcome::Accepted;
-    std::fprintf(out_, "%s\n", accepted ? selection.status.text.c_str() : selection.notice.c_str());
-    std::fprintf(out_, "Capacity: %s MB\nBlock Size: %s Bytes\n", selection.capacity.c_str(),
-                 selection.blockSize.c_str());
+    if (line_.json) {
+        std::string text = accepted ? selection.status.text : selection.notice;
+        if (!text.empty() && text.front() == ' ') text.erase(0, 1);
+        WriteJson(out_, {{"status", text},
+                         {"usable", accepted},
+                         {"ready", ready},
+                         {"write_protected", writeProtected},
+                         {"capacity_mb", Number(selection.capacity)},
+                         {"block_size", Number(selection.blockSize)}});
+    } else {
+        std::fprintf(out_, "%s%s\n", accepted ? selection.status.text.c_str() : selection.notice.c_str(),
+                     writeProtected ? " The tape is write-protected." : "");
+        std::fprintf(out_, "Capacity: %s MB\nBlock Size: %s Bytes\n", selection.capacity.c_str(),
+                     selection.blockSize.c_str());
+    }
     std::fflush(out_);
     // A script can wait for a usable, loaded drive on the exit status.
-    return accepted && selection.status.enableTapeButtons ? kExitOk : kExitFailed;
+    return ready ? kExitOk : kExitFailed;
+}
+
+void DriveCommands::GuardErase(const std::string& question) {
+    const TapeContents contents = ProbeTape(session_);
+    if (contents != TapeContents::Blank && contents != TapeContents::Formatted)
+        session_.Answers().Guard(question);
 }
 
 int DriveCommands::Format(const std::string& name) {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
+    // An existing catalog of that name belongs to another tape.
+    session_.Answers().Guard(kCatalogQuestion);
+    GuardErase(kEraseQuestion);
     return ExitFor(session_.MaintenanceFor(session_.Window()).FormatTape(name, session_.Tape()));
 }
 
@@ -71,4 +136,43 @@ int DriveCommands::Check() {
 int DriveCommands::Eject() {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
     return ExitFor(session_.MaintenanceFor(session_.Window()).EjectTape());
+}
+
+int DriveCommands::SelfTest() {
+    if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
+    const TapeContents contents = ProbeTape(session_);
+    if (contents != TapeContents::Blank && contents != TapeContents::Formatted)
+        session_.Answers().Guard(kSelfTestQuestion);
+    if (session_.Messages().ShowMessage(kSelfTestQuestion, Question) != kMessageOk) return kExitFailed;
+
+    const DriveSelection& drive = session_.Selector().Selection();
+    DriveCheckContext context{session_.Device(), drive.address};
+    int failed = 0, skipped = 0, run = 0;
+    for (const DriveCheck& check : DriveChecks()) {
+        session_.Status().ShowStatus(std::string(" Checking: ") + check.name);
+        const DriveCheckOutcome outcome = RunDriveCheck(check, context, contents == TapeContents::Blank);
+        const char* word = outcome.result == DriveCheckResult::Passed   ? "passed"
+                           : outcome.result == DriveCheckResult::Failed ? "FAILED"
+                                                                        : "skipped";
+        failed += outcome.result == DriveCheckResult::Failed;
+        skipped += outcome.result == DriveCheckResult::Skipped;
+        ++run;
+        session_.BeforeOutput();
+        std::fprintf(out_, "%-48s %s%s%s\n", check.name, word, outcome.detail.empty() ? "" : ": ",
+                     outcome.detail.c_str());
+        std::fflush(out_);
+    }
+    RestoreBlockLength(context, drive.blockLength);
+    session_.Window().ShowDriveStatus();
+    const std::string counts = std::to_string(run - failed - skipped) + " of " + std::to_string(run) +
+                               " checks passed" + (skipped > 0 ? ", " + std::to_string(skipped) + " skipped" : "");
+    if (failed > 0) {
+        session_.Messages().ShowMessage("Self-test failed: " + counts + ". The program cannot rely on this drive.",
+                                        Error);
+        return kExitFailed;
+    }
+    session_.Messages().ShowMessage("Self-test passed: " + counts +
+                                        ".\nThe tape holds test records now: format it before backing up to it.",
+                                    Success);
+    return kExitOk;
 }

@@ -1,6 +1,9 @@
 #include "cli/TransferCommands.h"
 
+#include <fnmatch.h>
 #include <sys/stat.h>
+
+#include <algorithm>
 
 #include <climits>
 #include <cstdlib>
@@ -68,7 +71,34 @@ bool TransferCommands::Folder(const std::string& given, std::string& resolved) {
     return true;
 }
 
-int TransferCommands::Backup(const std::vector<std::string>& files) {
+std::vector<std::string> TransferCommands::RegularFiles(const std::vector<std::string>& files, int& skipped) {
+    std::vector<std::string> kept;
+    skipped = 0;
+    for (const std::string& file : files) {
+        const std::size_t slash = file.rfind('/');
+        const std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
+        if (std::any_of(line_.excludes.begin(), line_.excludes.end(), [&](const std::string& pattern) {
+                return ::fnmatch(pattern.c_str(), name.c_str(), 0) == 0;
+            }))
+            continue;
+        struct stat status {};
+        // What cannot be looked at is named by the check that follows.
+        if (::stat(file.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+            ++skipped;
+            session_.Messages().ShowMessage(
+                "'" + file + (S_ISDIR(status.st_mode) ? "' is a folder" : "' is not a regular file") +
+                    ": not backed up (a backup takes the files of one folder)",
+                Attention);
+            continue;
+        }
+        kept.push_back(file);
+    }
+    return kept;
+}
+
+int TransferCommands::Backup(const std::vector<std::string>& operands) {
+    int skipped = 0;
+    const std::vector<std::string> files = RegularFiles(operands, skipped);
     std::string folder, problem;
     std::vector<std::string> names;
     const int split = SplitFiles(files, folder, names, problem);
@@ -96,8 +126,11 @@ int TransferCommands::Backup(const std::vector<std::string>& files) {
     window.SetFolder(browser.CurrentPath());
 
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
+    if (session_.RequireTape(line_.tape) != 0) return kExitFailed;
     session_.Counters().bytesTotal = total;
-    return ExitFor(BackupJob(session_.Context()).RunBackup());
+    const int result = ExitFor(BackupJob(session_.Context()).RunBackup());
+    // What was left out fails the run, unless the user expects it.
+    return result == kExitOk && skipped > 0 && !line_.skipOthers ? kExitFailed : result;
 }
 
 int TransferCommands::MarkCatalog(int tab, const std::vector<std::string>& names, bool all) {
@@ -124,8 +157,13 @@ int TransferCommands::Restore(const std::vector<std::string>& names) {
     std::string folder;
     if (!Folder(line_.to, folder)) return kExitFailed;
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
+    if (session_.RequireTape(line_.tape) != 0) return kExitFailed;
     if (!names.empty() && MarkCatalog(kRestoreTab, names, false) != kExitOk) return kExitFailed;
     session_.Window().SetFolder(folder);
+    RestorePolicy& policy = session_.Context().restore;
+    policy.keepDates = line_.keepDates;
+    if (line_.skipExisting) policy.existing = RestorePolicy::Existing::Skip;
+    if (line_.overwrite) policy.existing = RestorePolicy::Existing::Overwrite;
     return ExitFor(RestoreJob(session_.Context()).RunRestore());
 }
 
@@ -133,12 +171,15 @@ int TransferCommands::Verify(const std::vector<std::string>& names) {
     std::string folder;
     if (!Folder(line_.in, folder)) return kExitFailed;
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
+    if (session_.RequireTape(line_.tape) != 0) return kExitFailed;
     if (MarkCatalog(kVerifyTab, names, names.empty()) != kExitOk) return kExitFailed;
     session_.Window().SetFolder(folder);
 
     VerifyResults results;
-    ResultPrinter printer(results, out_, [this] { session_.BeforeOutput(); });
-    if (VerifyJob(session_.Context(), results, printer).RunVerify() != JobResult::Done) return kExitFailed;
+    ResultPrinter printer(results, out_, [this] { session_.BeforeOutput(); }, line_.json);
+    const JobResult verified = VerifyJob(session_.Context(), results, printer).RunVerify();
+    if (line_.json) printer.PrintJson(session_.CurrentTapeName());
+    if (verified != JobResult::Done) return kExitFailed;
     if (line_.report && SaveResults(session_.StartDirectory(), results, session_.Messages()) != 0) return kExitFailed;
     return printer.AllIdentical() ? kExitOk : kExitFailed;
 }

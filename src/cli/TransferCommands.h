@@ -17,7 +17,10 @@ public:
     // out: the verify results, for scripts to read.
     TransferCommands(CliSession& session, const CommandLine& line, std::FILE* out);
 
-    int Backup(const std::vector<std::string>& files);
+    // Folders and anything else that is not a regular file are left out
+    // with a warning (and fail the run unless --skip-others), as are the
+    // names --exclude matches, without one.
+    int Backup(const std::vector<std::string>& operands);
     int Restore(const std::vector<std::string>& names);
     // The rows go to out; with --report also to VerifyResults.txt in the
     // start directory. Any row but "OK" fails the run.
@@ -30,6 +33,7 @@ public:
                           std::vector<std::string>& names, std::string& problem);
 
 private:
+    std::vector<std::string> RegularFiles(const std::vector<std::string>& files, int& skipped);
     // The folder named by --to or --in, resolved; false after an Error message.
     bool Folder(const std::string& given, std::string& resolved);
     // The catalog into the left list and the named rows (or all) marked.

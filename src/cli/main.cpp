@@ -12,8 +12,8 @@
 
 int main(int argc, char** argv) {
     // The device layer writes its diagnostic lines to standard output; they
-    // belong with the messages, so standard output keeps only what scripts
-    // read (listings, results).
+    // belong with the messages (and are shown with --verbose only), so
+    // standard output keeps only what scripts read (listings, results).
     const int resultsFd = dup(STDOUT_FILENO);
     std::FILE* results = resultsFd >= 0 ? fdopen(resultsFd, "w") : nullptr;
     if (results == nullptr || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
                             : 80;
 
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    CliApp app({results, stderr, STDERR_FILENO, stdin, isatty(STDIN_FILENO) == 1, statusIsTerminal, columns},
+    CliApp app({results, stderr, STDERR_FILENO, STDOUT_FILENO, stdin, isatty(STDIN_FILENO) == 1, statusIsTerminal, columns},
                InstallDefaultAdapters);
     const int status = app.Run(arguments);
     HostAdapterList::Install({});

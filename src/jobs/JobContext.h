@@ -9,6 +9,7 @@
 #include "report/MessageSink.h"
 #include "report/StatusSink.h"
 #include "scsi/DriveSelection.h"
+#include "tape/RestorePolicy.h"
 
 class DirFile;
 class JobWindow;
@@ -37,4 +38,6 @@ struct JobContext {
     // Empty while the current tape's directory file is not found.
     std::string& currentDirFilePath;
     JobClock now = CalendarSeconds;
+    // Existing files and dates in a restore; the window keeps the default.
+    RestorePolicy restore{};
 };

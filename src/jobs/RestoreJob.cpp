@@ -40,6 +40,7 @@ JobResult RestoreJob::FailFinishing(bool close) {
 
 JobResult RestoreJob::RunRestore() {
     transferSeconds_ = 0;
+    c_.volume.SetRestorePolicy(c_.restore);
     const int selected =
         c_.window.CountMarked(JobImages::kRestoreFile) + c_.window.CountMarked(JobImages::kRestoreArchive);
     if (selected != 0) return SelectiveRestore();
@@ -89,6 +90,8 @@ JobResult RestoreJob::FullRestore() {
         }
         const RecordFault fault = c_.volume.LastFault();
         if (fault == RecordFault::EndOfData) break;
+        // Only its header was read: the next filemark ends it.
+        if (fault == RecordFault::Skipped) continue;
         if (fault == RecordFault::Unfinished) {
             unfinished = true;
             break;
@@ -153,6 +156,7 @@ JobResult RestoreJob::SelectiveRestore() {
         const int restored = c_.volume.RestoreFile(walk.Name(), walk.FileDate(), walk.Size(), walk.BlockCount(),
                                                    c_.drive.blockLength, folder_);
         transferSeconds_ += c_.now() - t0;
+        if (restored != 0 && c_.volume.LastFault() == RecordFault::Skipped) continue;
         if (restored != 0) {
             const RecordFault fault = c_.volume.LastFault();
             c_.volume.EndRestoreGroup();

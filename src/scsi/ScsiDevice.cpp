@@ -7,6 +7,7 @@
 #include "aspi/ScsiOpcodes.h"
 #include "scsi/BlockLimits.h"
 #include "scsi/Sleep.h"
+#include "scsi/TapeCommandLog.h"
 
 namespace {
 
@@ -35,7 +36,8 @@ void Put24(BYTE* p, int n) {
 }
 
 // Tape commands print the failing status with their own message.
-int Finished(BYTE status, const char* failureFormat) {
+int Finished(const SRB_ExecSCSICmd& request, BYTE status, const char* failureFormat) {
+    TapeCommandLog::Record(request);
     if (status == SS_COMP) return 0;
     std::printf(failureFormat, status);
     std::fflush(stdout);
@@ -224,6 +226,14 @@ int ScsiDevice::ModeSense(int& mediumType, int& blockCount, int& blockLength, BY
     return TakeModeData(RunOnce(), data, mediumType, blockCount, blockLength);
 }
 
+int ScsiDevice::WriteProtected(BYTE adapter, BYTE target, BYTE lun) {
+    AwaitPendingTestUnitReady();
+    BYTE data[kModeDataLength] = {};
+    Fill(SRB_DIR_IN, adapter, target, lun, kModeDataLength, data, ScsiOp::ModeSense6, 0, 0, 0, kModeParameterListLength, 0);
+    if (RunOnce() != SS_COMP) return -1;
+    return (data[2] & 0x80) != 0 ? 1 : 0;
+}
+
 int ScsiDevice::ModeSelect(int& mediumType, int& blockCount, int& blockLength, BYTE adapter, BYTE target,
                            BYTE lun) {
     AwaitPendingTestUnitReady();
@@ -241,7 +251,7 @@ int ScsiDevice::Rewind(BYTE adapter, BYTE target, BYTE lun) {
     if (!IsTapeDevice(adapter, target, lun)) return -1;
     BYTE scratch[4] = {};
     Fill(0, adapter, target, lun, 0, scratch, ScsiOp::Rewind, 0, 0, 0, 0, 0);
-    return Finished(RunWithRetry(), "Rewind-Fehler: %i\n");
+    return Finished(*srbPointer_, RunWithRetry(), "Rewind-Fehler: %i\n");
 }
 
 int ScsiDevice::CurrentBlockLength(BYTE adapter, BYTE target, BYTE lun) {
@@ -249,6 +259,7 @@ int ScsiDevice::CurrentBlockLength(BYTE adapter, BYTE target, BYTE lun) {
     int blockCount = 0;
     int blockLength = 0;
     if (ModeSense(mediumType, blockCount, blockLength, adapter, target, lun) != 0) {
+        TapeCommandLog::Record(*srbPointer_);
         std::printf("Error: no mode sense!");
         std::fflush(stdout);
         return -1;
@@ -273,7 +284,7 @@ int ScsiDevice::Transfer(BYTE opcode, BYTE flags, BYTE* buffer, int count, BYTE 
         SleepMs(kRetryPauseMs);
         status = RunOnce();
     }
-    return Finished(status, opcode == ScsiOp::Read6 ? "Read-Fehler: %i\n" : "Write error: %i\n");
+    return Finished(*srbPointer_, status, opcode == ScsiOp::Read6 ? "Read-Fehler: %i\n" : "Write error: %i\n");
 }
 
 int ScsiDevice::Read(BYTE* buffer, int count, BYTE adapter, BYTE target, BYTE lun) {
@@ -290,7 +301,7 @@ int ScsiDevice::WriteFilemark(BYTE adapter, BYTE target, BYTE lun) {
     if (!IsTapeDevice(adapter, target, lun)) return -1;
     BYTE scratch[4] = {};
     Fill(SRB_DIR_OUT, adapter, target, lun, 0, scratch, ScsiOp::WriteFilemarks, 0, 0, 0, 1, 0);
-    return Finished(RunOnce(), "WriteFilemark error: %i\n");
+    return Finished(*srbPointer_, RunOnce(), "WriteFilemark error: %i\n");
 }
 
 int ScsiDevice::SpaceFilemarks(int count, BYTE adapter, BYTE target, BYTE lun) {
@@ -301,7 +312,7 @@ int ScsiDevice::SpaceFilemarks(int count, BYTE adapter, BYTE target, BYTE lun) {
     if (count < 0 || count > kMaxCount) return -1;
     BYTE scratch[4] = {};
     Fill(0, adapter, target, lun, 0, scratch, ScsiOp::Space, 0x01, Byte2(count), Byte1(count), Byte0(count), 0);
-    return Finished(RunOnce(), "SpaceFilemarks-Fehler: %i\n");
+    return Finished(*srbPointer_, RunOnce(), "SpaceFilemarks-Fehler: %i\n");
 }
 
 int ScsiDevice::SpaceToEndOfData(BYTE adapter, BYTE target, BYTE lun) {
@@ -309,7 +320,9 @@ int ScsiDevice::SpaceToEndOfData(BYTE adapter, BYTE target, BYTE lun) {
     if (!IsTapeDevice(adapter, target, lun)) return -1;
     BYTE scratch[4] = {};
     Fill(0, adapter, target, lun, 0, scratch, ScsiOp::Space, 0x03, 0, 0, 0, 0);
-    return RunOnce();
+    const BYTE status = RunOnce();
+    TapeCommandLog::Record(*srbPointer_);
+    return status;
 }
 
 int ScsiDevice::Eject(BYTE adapter, BYTE target, BYTE lun) {
@@ -317,5 +330,5 @@ int ScsiDevice::Eject(BYTE adapter, BYTE target, BYTE lun) {
     if (!IsTapeDevice(adapter, target, lun)) return -1;
     BYTE scratch[4] = {};
     Fill(0, adapter, target, lun, 0, scratch, ScsiOp::LoadUnload, 0, 0, 0, 0, 0);
-    return Finished(RunWithRetry(), "Eject-Fehler: %i\n");
+    return Finished(*srbPointer_, RunWithRetry(), "Eject-Fehler: %i\n");
 }

@@ -26,6 +26,9 @@ public:
     int TestUnitReady(BYTE adapter, BYTE target, BYTE lun);
     int Inquiry(char* text, BYTE adapter, BYTE target, BYTE lun);  // text: >= 24 bytes
     int ModeSense(int& mediumType, int& blockCount, int& blockLength, BYTE adapter, BYTE target, BYTE lun);
+    // The write-protect bit of a mode sense (the header's device-specific
+    // parameter): 1 protected, 0 not, -1 when the drive does not answer.
+    int WriteProtected(BYTE adapter, BYTE target, BYTE lun);
     int ModeSelect(int& mediumType, int& blockCount, int& blockLength, BYTE adapter, BYTE target, BYTE lun);
     int Rewind(BYTE adapter, BYTE target, BYTE lun);
     int Read(BYTE* buffer, int count, BYTE adapter, BYTE target, BYTE lun);

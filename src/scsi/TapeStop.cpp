@@ -14,10 +14,14 @@ constexpr std::size_t kAscq = 13;
 
 TapeStop LastTapeStop(const ScsiDevice& device) {
     const SRB_ExecSCSICmd& r = device.Request();
-    if (r.SRB_Status != SS_ERR || r.SRB_TargStat != STATUS_CHKCOND) return TapeStop::Other;
-    const BYTE flags = r.SenseArea[kFlagsAndKey];
+    return SenseStop(r.SRB_Status, r.SRB_TargStat, r.SenseArea);
+}
+
+TapeStop SenseStop(BYTE status, BYTE targetStatus, const BYTE* sense) {
+    if (status != SS_ERR || targetStatus != STATUS_CHKCOND) return TapeStop::Other;
+    const BYTE flags = sense[kFlagsAndKey];
     const BYTE key = flags & 0x0F;
-    if (key == kBlankCheck || (r.SenseArea[kAsc] == 0x00 && r.SenseArea[kAscq] == 0x05)) return TapeStop::EndOfData;
+    if (key == kBlankCheck || (sense[kAsc] == 0x00 && sense[kAscq] == 0x05)) return TapeStop::EndOfData;
     if (flags & kFilemarkBit) return TapeStop::Filemark;
     if (key == kVolumeOverflow || (flags & kEndOfMediumBit)) return TapeStop::EndOfMedium;
     return TapeStop::Other;

@@ -14,3 +14,5 @@ enum class TapeStop {
 };
 
 TapeStop LastTapeStop(const ScsiDevice& device);
+// The same from a request's final status, target status and sense data.
+TapeStop SenseStop(BYTE status, BYTE targetStatus, const BYTE* sense);

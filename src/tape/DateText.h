@@ -8,3 +8,7 @@
 
 std::string DateText(std::time_t when);
 std::string TodayText();
+
+// Noon local time of the day a date text names; false for a text that is
+// not a valid "%d.%m.%Y" date.
+bool NoonOfDateText(const std::string& text, std::time_t& when);

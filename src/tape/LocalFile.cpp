@@ -146,6 +146,11 @@ int LocalFile::Seek(std::int64_t offset) { return ::lseek(fd_, offset, SEEK_SET)
 
 int LocalFile::Truncate(std::int64_t length) { return ::ftruncate(fd_, length) == 0 ? 0 : -1; }
 
+int LocalFile::SetModified(std::time_t when) {
+    const timespec times[2] = {{when, 0}, {when, 0}};
+    return ::futimens(fd_, times) == 0 ? 0 : -1;
+}
+
 int LocalFile::Sync() { return ::fdatasync(fd_) == 0 ? 0 : -1; }
 
 int LocalFile::StartWriteBack(std::int64_t offset, std::int64_t count) {

@@ -50,6 +50,8 @@ public:
     int WriteAt(const void* buffer, std::size_t count, std::int64_t offset);
     int Seek(std::int64_t offset);
     int Truncate(std::int64_t length);
+    // Sets the last modification (and access) time of the open file. 0 or -1.
+    int SetModified(std::time_t when);
     // Puts the data on the medium (fdatasync). 0 or -1.
     int Sync();
     // Starts writing the given bytes to the device without waiting for

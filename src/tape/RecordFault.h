@@ -18,5 +18,6 @@ enum class RecordFault {
     Unreadable,        // the drive cannot read a data block
     Disk,              // the file on hard drive cannot be created or written whole
     Declined,          // the overwrite question was answered with Cancel
+    Skipped,           // a file exists under the name and the restore policy leaves it
     Drive,             // the drive refused the operation (its block length)
 };

@@ -467,7 +467,8 @@ int TapeVolume::OpenRestoreTarget(const std::string& destinationFolder) {
         return -1;
     struct stat status {};
     if (::lstat(path_.c_str(), &status) == 0) {
-        if (FinishRestores() != 0) return -1;
+        // Skipping and asking both show a message.
+        if (policy_.existing != RestorePolicy::Existing::Overwrite && FinishRestores() != 0) return -1;
         // A regular file is held while the question is asked, so it cannot
         // change under it; one that another process holds cannot be replaced.
         LocalFile existing;
@@ -475,8 +476,14 @@ int TapeVolume::OpenRestoreTarget(const std::string& destinationFolder) {
             fault_ = RecordFault::Disk;
             return ShowError("Error creating file: " + path_);
         }
+        if (policy_.existing == RestorePolicy::Existing::Skip) {
+            fault_ = RecordFault::Skipped;
+            messages_.ShowMessage("File exists, not restored: " + path_, Info);
+            return -1;
+        }
         text_.assign("File exist: ").append(path_).append(". Overwrite?");
-        const int answer = messages_.ShowMessage(text_, Question);
+        const int answer =
+            policy_.existing == RestorePolicy::Existing::Overwrite ? kMessageOk : messages_.ShowMessage(text_, Question);
         existing.Close();
         if (answer != kMessageOk) {
             fault_ = RecordFault::Declined;
@@ -560,6 +567,14 @@ int TapeVolume::Restore(const Expected* expected, int blockLength, const std::st
     // Buffer 1 begins with the record's last block, as when every block is
     // read to its start.
     if (lastBlock > 0) std::memmove(buffer, buffer + lastBlock, static_cast<std::size_t>(block));
+    std::time_t fileDate = 0;
+    if (policy_.keepDates && NoonOfDateText(h.modificationDate, fileDate) && out.SetModified(fileDate) != 0) {
+        ShowError("Error writing file: " + path_);
+        fault_ = RecordFault::Disk;
+        out.Close();
+        ::unlink(p.temporary.c_str());
+        return -1;
+    }
     if (written > writtenBack) out.StartWriteBack(writtenBack, written - writtenBack);
     p.path = path_;
     pendingFolder_ = destinationFolder;

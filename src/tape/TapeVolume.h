@@ -17,6 +17,7 @@
 #include "tape/FileHeader.h"
 #include "tape/LocalFile.h"
 #include "tape/RecordFault.h"
+#include "tape/RestorePolicy.h"
 
 // Results of VerifyFile. A positive result is the offset of the first byte
 // that differs; a file on hard drive shorter than its recorded size differs
@@ -79,6 +80,10 @@ public:
     // LastFault() says what was wrong. Messages about the file on hard
     // drive are shown as in RestoreFile.
     int RestoreNextFile(int blockLength, const std::string& destinationFolder);
+    // For the restores that follow: a file under a record's name is asked
+    // about, skipped (an Info message, RecordFault::Skipped) or replaced; a
+    // restored file keeps the time of the restore or gets its record's date.
+    void SetRestorePolicy(const RestorePolicy& policy) { policy_ = policy; }
     // Whether the last RestoreFile failed because its file could not be
     // created or written whole (a full disk), as opposed to the tape or the
     // user's answer.
@@ -212,6 +217,7 @@ private:
     std::string pendingFolder_;
     bool grouping_ = false;
     bool finishing_ = false;
+    RestorePolicy policy_;
     RecordFault fault_ = RecordFault::None;
     bool pastFilemark_ = false;
     bool endOfTape_ = false;

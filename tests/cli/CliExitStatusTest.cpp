@@ -32,7 +32,13 @@ INSTANTIATE_TEST_SUITE_P(
                     std::vector<std::string>{"dir", "--adapter", "x"},
                     std::vector<std::string>{"dir", "--yes", "--no"}, std::vector<std::string>{"dir", "--frob"},
                     std::vector<std::string>{"export"}, std::vector<std::string>{"status", "--to"},
-                    std::vector<std::string>{"backup", "../src/a.txt", "../dst/b.txt"}));
+                    std::vector<std::string>{"backup", "../src/a.txt", "../dst/b.txt"},
+                    std::vector<std::string>{"find"}, std::vector<std::string>{"dir", "--exclude", "x"},
+                    std::vector<std::string>{"restore", "--to", "../dst", "--skip-existing", "--overwrite"},
+                    std::vector<std::string>{"backup", "../src/a.txt", "--json"},
+                    std::vector<std::string>{"status", "--quiet", "--verbose"},
+                    std::vector<std::string>{"selftest", "--tape", "Daily"},
+                    std::vector<std::string>{"dir", "--tape="}));
 
 class CliFailureTest : public CliFixture {};
 
@@ -42,9 +48,12 @@ TEST_F(CliFailureTest, DirWithoutTheTapesCatalogFails) {
     const CliRun dir = cli->Run({"dir"});
     EXPECT_EQ(dir.status, 1);
     EXPECT_EQ(dir.out, "");
-    EXPECT_NE(dir.err.find("Error: DirFile not found on hard drive. \nYou can make or import a DirFile"),
+    // The command line names its own commands, not the window's tab.
+    EXPECT_NE(dir.err.find("Error: DirFile not found on hard drive. \nThe catalog folder holds no Daily.twd: make it "
+                           "anew from the tape with \"tapewren-cli rebuild\""),
               std::string::npos)
         << dir.err;
+    EXPECT_EQ(dir.err.find("tab"), std::string::npos) << dir.err;
 }
 
 TEST_F(CliFailureTest, BlankTapeFailsEveryTapeCommand) {
@@ -117,8 +126,8 @@ TEST_F(CliFailureTest, AdaptersListsTheVirtualDriveAsTheWindowDoes) {
 TEST_F(CliFailureTest, HelpNamesEveryCommand) {
     const CliRun help = cli->Run({"--help"});
     EXPECT_EQ(help.status, 0);
-    for (const char* command : {"adapters", "status", "format", "check", "eject", "dir", "backup", "restore",
-                                "verify", "rebuild", "export", "import"})
+    for (const char* command : {"adapters", "status", "format", "check", "eject", "dir", "find", "backup", "restore",
+                                "verify", "rebuild", "export", "import", "selftest"})
         EXPECT_NE(help.out.find(std::string("\n  ") + command), std::string::npos) << command;
 }
 

@@ -146,10 +146,7 @@ TEST_F(CliJobsTest, CheckShowsTheIdentBlock) {
     FormatAndBackUp();
     const CliRun check = cli->Run({"check"});
     ASSERT_EQ(check.status, 0) << check.err;
-    EXPECT_NE(check.err.find("Info: Tape name: Daily\nDate of formatting: " + TodayText() +
-                             "\nFormatted with Tapewren version: 1.6\n"),
-              std::string::npos)
-        << check.err;
+    EXPECT_EQ(check.out, "Tape name: Daily\nDate of formatting: " + TodayText() + "\nFormatted with Tapewren version: 1.6\n");
 }
 
 TEST_F(CliJobsTest, ExportAndImportCopyTheCatalogByteForByte) {

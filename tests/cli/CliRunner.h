@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <initializer_list>
+#include <map>
 #include <iterator>
 #include <string>
 #include <thread>
@@ -48,6 +49,15 @@ public:
         return Run(arguments, "", after);
     }
 
+    // A variable for the runs that follow (TAPEWREN_VTAPE too: it replaces
+    // the tapes folder); an empty value removes it again.
+    void SetEnvironment(const std::string& name, const std::string& value) {
+        if (value.empty())
+            extra_.erase(name);
+        else
+            extra_[name] = value;
+    }
+
     static std::string Slurp(const std::string& path) {
         return FileContents<std::string>(path);
     }
@@ -64,8 +74,9 @@ private:
             // No network drive may come before the virtual one.
             if (entry.rfind("TAPEWREN_", 0) != 0) env.push_back(entry);
         }
-        env.push_back("TAPEWREN_VTAPE=" + tapes_);
-        env.push_back("TAPEWREN_FLOPPY=" + floppy_);
+        std::map<std::string, std::string> own = {{"TAPEWREN_VTAPE", tapes_}, {"TAPEWREN_FLOPPY", floppy_}};
+        for (const auto& [name, value] : extra_) own[name] = value;
+        for (const auto& [name, value] : own) env.push_back(name + "=" + value);
         std::vector<char*> envp;
         for (auto& e : env) envp.push_back(e.data());
         envp.push_back(nullptr);
@@ -106,4 +117,5 @@ private:
     std::string tapes_;
     std::string floppy_;
     std::string scratch_;
+    std::map<std::string, std::string> extra_;
 };

@@ -1,5 +1,6 @@
 #include "TapeCommandFixture.h"
 
+#include "app/DriveChecks.h"
 #include "aspi/Aspi.h"
 #include "scsi/Sleep.h"
 
@@ -73,4 +74,15 @@ std::int32_t TapeCommandFixture::Information() const {
     const BYTE* s = Sense();
     return static_cast<std::int32_t>((std::uint32_t{s[3]} << 24) | (std::uint32_t{s[4]} << 16) |
                                      (std::uint32_t{s[5]} << 8) | s[6]);
+}
+
+std::string TapeCommandFixture::RunCheck(const std::string& name) {
+    useRaw_ = false;
+    for (const DriveCheck& check : DriveChecks()) {
+        if (name != check.name) continue;
+        DriveCheckContext context{device_, address_};
+        const DriveCheckOutcome outcome = RunDriveCheck(check, context, true);
+        return outcome.result == DriveCheckResult::Passed ? std::string() : outcome.detail;
+    }
+    return "no check named " + name;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "TestDrive.h"
@@ -31,6 +32,10 @@ protected:
     // ScsiDevice's retry (which would read on past the filemark); the final
     // status byte. Sense data lands in raw_.
     BYTE ReadOnce(BYTE* data, int blocks);
+
+    // Runs the program's drive check of that name (app/DriveChecks.h) on
+    // device_: empty when everything held, else what did not.
+    std::string RunCheck(const std::string& name);
 
     // Sense data of the last command sent through device_, or of the last
     // ReadOnce when useRaw_ is set.

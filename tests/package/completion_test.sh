@@ -34,7 +34,7 @@ expect() {
 }
 
 expect "rebuild restore" tapewren-cli re
-expect "--target --to" tapewren-cli dir --t
+expect "--tape --target --to" tapewren-cli dir --t
 expect "--version" tapewren-cli --vers
 expect "$work/restore-to" tapewren-cli restore --to "$work/rest"
 expect "$work/restore-to" tapewren-cli restore --to = "$work/rest"
@@ -46,6 +46,12 @@ expect "Monthly" tapewren-cli --catalogs = "$work/other" export ""
 TAPEWREN_CATALOGS=$work/other expect "Monthly" tapewren-cli format ""
 TAPEWREN_FLOPPY=$work/floppy expect "Old" tapewren-cli import ""
 expect "notes.txt" tapewren-cli backup no
+expect "Daily Weekly" tapewren-cli dir --tape ""
+expect "Monthly" tapewren-cli --catalogs "$work/other" restore --tape ""
+expect "find" tapewren-cli fi
+expect "selftest" tapewren-cli sel
+expect "--skip-existing --skip-others" tapewren-cli restore --skip
+expect "" tapewren-cli backup --exclude ""
 
 if ((failures)); then
   echo "completion_test: $failures failed" >&2

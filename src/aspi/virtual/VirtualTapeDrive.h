@@ -28,6 +28,9 @@ public:
 
     const Cartridge* Loaded() const { return cartridge_.get(); }
     bool Busy() const { return busy_; }
+    // The image loaded, or the one that is locked or missing; empty when the
+    // folder holds none.
+    const std::string& CurrentPath() const { return currentPath_; }
     std::uint32_t BlockLength() const { return blockLength_; }
 
 private:

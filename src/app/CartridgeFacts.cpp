@@ -1,0 +1,56 @@
+#include "app/CartridgeFacts.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <fstream>
+
+#include "aspi/HostAdapterList.h"
+#include "aspi/virtual/VirtualHostAdapter.h"
+#include "aspi/virtual/VirtualTapeConfig.h"
+
+std::vector<std::string> ProcessesHolding(const std::string& path) {
+    std::vector<std::string> holders;
+    DIR* proc = ::opendir("/proc");
+    if (proc == nullptr) return holders;
+    const std::string self = std::to_string(::getpid());
+    while (const dirent* entry = ::readdir(proc)) {
+        const std::string pid = entry->d_name;
+        if (pid.find_first_not_of("0123456789") != std::string::npos || pid == self) continue;
+        const std::string fds = "/proc/" + pid + "/fd";
+        DIR* list = ::opendir(fds.c_str());
+        if (list == nullptr) continue;
+        bool holds = false;
+        while (const dirent* fd = ::readdir(list)) {
+            char target[PATH_MAX];
+            const std::string link = fds + "/" + fd->d_name;
+            const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
+            if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == path) holds = true;
+        }
+        ::closedir(list);
+        if (!holds) continue;
+        std::string name;
+        std::getline(std::ifstream("/proc/" + pid + "/comm"), name);
+        holders.push_back(pid + (name.empty() ? "" : " (" + name + ")"));
+    }
+    ::closedir(proc);
+    return holders;
+}
+
+CartridgeFacts FactsFor(int adapter) {
+    CartridgeFacts facts;
+    auto* virtualAdapter = dynamic_cast<VirtualHostAdapter*>(HostAdapterList::At(adapter));
+    if (virtualAdapter == nullptr) return facts;
+    facts.virtualDrive = true;
+    const VirtualTapeDrive& drive = virtualAdapter->Drive();
+    facts.image = drive.CurrentPath();
+    if (facts.image.empty()) facts.image = VirtualTapeConfig::FromEnvironment().source;
+    struct stat status {};
+    facts.exists = ::stat(facts.image.c_str(), &status) == 0;
+    facts.readOnly = drive.Loaded() != nullptr && drive.Loaded()->ReadOnly();
+    char resolved[PATH_MAX];
+    if (facts.exists && ::realpath(facts.image.c_str(), resolved) != nullptr) facts.holders = ProcessesHolding(resolved);
+    return facts;
+}

@@ -1,0 +1,123 @@
+#include "cli/FailureWords.h"
+
+#include <cstdio>
+
+#include "aspi/ScsiOpcodes.h"
+#include "scsi/TapeStop.h"
+
+namespace {
+
+constexpr BYTE kNotReady = 0x2;
+constexpr BYTE kMediumError = 0x3;
+constexpr BYTE kHardwareError = 0x4;
+constexpr BYTE kIllegalRequest = 0x5;
+constexpr BYTE kUnitAttention = 0x6;
+constexpr BYTE kDataProtect = 0x7;
+constexpr BYTE kVolumeOverflow = 0xD;
+constexpr BYTE kEndOfMediumBit = 0x40;
+constexpr BYTE kNoMedium = 0x3A;
+constexpr BYTE kFormatCorrupted = 0x31;
+
+const char* kIdentRead = "Error reading IdentBlock from tape";
+
+std::string Join(const std::vector<std::string>& items) {
+    std::string text;
+    for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
+    return text;
+}
+
+std::string Busy(const CartridgeFacts& facts) {
+    if (!facts.holders.empty())
+        return "The drive is busy: the image " + facts.image + " is held by process " + Join(facts.holders) +
+               ". Wait until it has finished (or end it), then run the command again.";
+    return "The drive is busy: another program is using it. Wait until it has finished, then run the command again.";
+}
+
+std::string NoCartridge(const CartridgeFacts& facts) {
+    if (facts.virtualDrive && !facts.exists)
+        return "No cartridge in the drive: the image " + facts.image +
+               " does not exist. Set TAPEWREN_VTAPE to an image file or a folder of cartridges that exists.";
+    return "No cartridge in the drive. Load one, then run the command again.";
+}
+
+std::string WriteProtected(const CartridgeFacts& facts) {
+    if (facts.virtualDrive && facts.readOnly)
+        return "The tape is write-protected: the image " + facts.image +
+               " is read-only. Make it writable (chmod u+w) or use another cartridge.";
+    return "The tape is write-protected. Use another tape, or take off its write protection.";
+}
+
+std::string MediumError(bool writing, int record) {
+    if (writing) return "The drive cannot write on this tape (medium error). Clean the drive, or use another tape.";
+    const std::string where = record > 0 ? " at file record " + std::to_string(record) : std::string();
+    return "Medium error" + where +
+           ": the drive cannot read the tape there. Clean the drive and try again; \"tapewren-cli restore --all\" "
+           "restores every record that can still be read.";
+}
+
+}  // namespace
+
+FailureWords::FailureWords(std::function<CartridgeFacts()> facts, std::function<int()> record, bool verbose)
+    : facts_(std::move(facts)), record_(std::move(record)), verbose_(verbose),
+      explained_(TapeCommandLog::Last().failures) {}
+
+std::string FailureWords::Explain(const std::string& message) {
+    const TapeCommandOutcome& last = TapeCommandLog::Last();
+    if (!last.failed || last.failures == explained_) return {};
+    explained_ = last.failures;
+    std::string text = Sentence(last, message, facts_ ? facts_() : CartridgeFacts{}, record_ ? record_() : 0);
+    if (verbose_) {
+        char codes[96];
+        std::snprintf(codes, sizeof codes, " [command %02X: status %u, host %u, target %u, sense %02X/%02X/%02X]",
+                      last.opcode, last.status, last.hostStatus, last.targetStatus, last.sense[2] & 0x0F,
+                      last.sense[12], last.sense[13]);
+        text += codes;
+    }
+    return text;
+}
+
+std::string FailureWords::Sentence(const TapeCommandOutcome& failure, const std::string& message,
+                                   const CartridgeFacts& facts, int record) {
+    if (failure.targetStatus == STATUS_BUSY) return Busy(facts);
+    if (failure.status == SS_NO_DEVICE || failure.status == SS_INVALID_HA)
+        return "No drive answers at the selected target any more. Check that it is switched on and connected, "
+               "then look at \"tapewren-cli adapters\".";
+    if (failure.targetStatus != STATUS_CHKCOND)
+        return "The drive cannot be reached (host adapter status " + std::to_string(failure.hostStatus) +
+               "). Check its cable and power, or the iSCSI target, then run the command again.";
+
+    const BYTE flags = failure.sense[2];
+    const BYTE key = flags & 0x0F;
+    const BYTE asc = failure.sense[12];
+    const bool writing = failure.opcode == ScsiOp::Write6 || failure.opcode == ScsiOp::WriteFilemarks;
+    const bool identRead = message == kIdentRead;
+    if (key == kNotReady && asc == kNoMedium) return NoCartridge(facts);
+    if (key == kNotReady)
+        return "The drive is not ready: it may still be loading or rewinding the tape. Wait a moment, then run the "
+               "command again.";
+    if (key == kDataProtect) return WriteProtected(facts);
+    if (key == kVolumeOverflow || (writing && (flags & kEndOfMediumBit) != 0))
+        return "The cartridge is full. Go on with another tape: format it and back up there what did not fit.";
+    if (SenseStop(failure.status, failure.targetStatus, failure.sense) == TapeStop::EndOfData) {
+        if (identRead)
+            return "The tape is blank: it has not been formatted. Format it with \"tapewren-cli format NAME\" "
+                   "first.";
+        return "The tape ends here: it holds fewer file records than its catalog lists. Make the catalog anew from "
+               "the tape with \"tapewren-cli rebuild\".";
+    }
+    if (key == kMediumError && identRead && asc == kFormatCorrupted)
+        return "The start of the tape cannot be read: the tape is blank, or written in a format that this drive "
+               "cannot read. Format it with \"tapewren-cli format NAME\" to use it.";
+    if (key == kMediumError) return MediumError(writing, record);
+    if (key == kHardwareError)
+        return "The drive reports a hardware fault. Switch it off and on again; if that does not help, have it "
+               "looked at.";
+    if (key == kUnitAttention)
+        return "The drive was reset or its tape was changed while the command ran. Run the command again.";
+    if (key == kIllegalRequest)
+        return "The drive refused the command as not supported. Check with \"tapewren-cli status\" that it is a "
+               "tape drive using blocks of 1 to 2048 bytes.";
+    char codes[64];
+    std::snprintf(codes, sizeof codes, "sense key %u, code %02X/%02X", key, asc, failure.sense[13]);
+    return std::string("The drive reports a failure (") + codes + "). Look up the code in the drive's manual.";
+}

@@ -1,0 +1,34 @@
+#pragma once
+// Says in one sentence what the drive reported for the last tape command
+// that failed, and what to do about it: no cartridge (or the virtual drive's
+// image not found), a blank tape, write protection, a busy drive and who
+// holds it, a full cartridge, a medium error and the record it hit. Each
+// failure is explained once, after the first message that follows it.
+
+#include <functional>
+#include <string>
+
+#include "app/CartridgeFacts.h"
+#include "scsi/TapeCommandLog.h"
+
+class FailureWords {
+public:
+    // facts: what is known of the selected drive's cartridge, asked only
+    // when a failure needs it; record: the file record being read (0: not
+    // known); verbose: add the status and sense bytes.
+    FailureWords(std::function<CartridgeFacts()> facts, std::function<int()> record, bool verbose);
+
+    // The sentence for the failure recorded since the last call, for a
+    // message with this text; empty when there is none.
+    std::string Explain(const std::string& message);
+
+    // The sentence for a failed tape command; message: the text shown for it.
+    static std::string Sentence(const TapeCommandOutcome& failure, const std::string& message,
+                                const CartridgeFacts& facts, int record);
+
+private:
+    std::function<CartridgeFacts()> facts_;
+    std::function<int()> record_;
+    bool verbose_;
+    unsigned long explained_;
+};
