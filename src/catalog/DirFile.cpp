@@ -165,34 +165,89 @@ int DirFile::AppendBackedUpFile(const std::string& path, const std::string& file
                        TransferPlan::BlockCount(size, blockSize));
 }
 
-int DirFile::AppendEntry(const std::string& path, const std::string& name, const std::string& fileDate,
+int DirFile::EncodeEntry(std::uint8_t* entry, const std::string& name, const std::string& fileDate,
                          const std::string& backupDate, std::int32_t size, std::int32_t blockCount) {
     if (name.size() > DF::kMaxNameLength || fileDate.size() >= DF::kDateWidth || backupDate.size() >= DF::kDateWidth)
         return -1;
-    std::uint8_t entry[DF::kEntrySize];
     entry[DF::kTypeOffset] = DF::kEntry;
     Field::PutTextPadded(entry, DF::kNameOffset, DF::kNameWidth, name);
     Field::PutTextPadded(entry, DF::kFileDateOffset, DF::kDateWidth, fileDate);
     Field::PutTextPadded(entry, DF::kBackupDateOffset, DF::kDateWidth, backupDate);
     Field::PutInt32(entry, DF::kSizeOffset, size);
     Field::PutInt32(entry, DF::kBlockCountOffset, blockCount);
+    return 0;
+}
 
-    LocalFile file;
-    if (file.OpenForUpdate(path) != 0) return -1;
+int DirFile::WriteAfterLastWholeEntry(LocalFile& file, const std::uint8_t* entry, std::int64_t& end) {
     std::int64_t length = 0;
     std::time_t modified = 0;
-    if (file.Status(length, modified) != 0 || length < static_cast<std::int64_t>(DF::kHeaderSize)) {
-        file.Close();
-        return -1;
-    }
+    if (file.Status(length, modified) != 0 || length < static_cast<std::int64_t>(DF::kHeaderSize)) return -1;
     // After the last whole entry: the bytes of an entry cut short by a crash
     // are overwritten, so that every later entry stays on the 286-byte grid.
     const std::int64_t whole = (length - static_cast<std::int64_t>(DF::kHeaderSize)) / DF::kEntrySize;
     const std::int64_t at = static_cast<std::int64_t>(DF::kHeaderSize) + whole * DF::kEntrySize;
-    if (file.WriteAt(entry, sizeof entry, at) != 0 || file.Truncate(at + DF::kEntrySize) != 0 ||
-        file.Sync() != 0) {
+    end = at + static_cast<std::int64_t>(DF::kEntrySize);
+    if (file.WriteAt(entry, DF::kEntrySize, at) != 0 || file.Truncate(end) != 0) return -1;
+    return 0;
+}
+
+int DirFile::AppendEntry(const std::string& path, const std::string& name, const std::string& fileDate,
+                         const std::string& backupDate, std::int32_t size, std::int32_t blockCount) {
+    std::uint8_t entry[DF::kEntrySize];
+    if (EncodeEntry(entry, name, fileDate, backupDate, size, blockCount) != 0) return -1;
+    LocalFile file;
+    if (file.OpenForUpdate(path) != 0) return -1;
+    std::int64_t end = 0;
+    if (WriteAfterLastWholeEntry(file, entry, end) != 0 || file.Sync() != 0) {
         file.Close();
         return -1;
     }
     return file.Close();
+}
+
+int DirFile::BeginAppend(const std::string& path) {
+    EndAppend();
+    appendAt_ = -1;
+    appendFailed_ = false;
+    appendPath_ = path;
+    return appendFile_.OpenForUpdate(path);
+}
+
+int DirFile::AppendNext(const std::string& name, const std::string& fileDate, const std::string& backupDate,
+                        std::int32_t size, std::int32_t blockCount) {
+    std::uint8_t entry[DF::kEntrySize];
+    if (!appendFile_.IsOpen() || appendFailed_ ||
+        EncodeEntry(entry, name, fileDate, backupDate, size, blockCount) != 0)
+        return -1;
+    // Entries written to a catalog that is no longer under its name would
+    // be lost.
+    if (!appendFile_.IsAt(appendPath_)) {
+        appendFailed_ = true;
+        return -1;
+    }
+    // The run's first entry finds its place as AppendEntry does; each later
+    // one follows the one before, as nothing else writes the file meanwhile.
+    int written = 0;
+    if (appendAt_ < 0) {
+        written = WriteAfterLastWholeEntry(appendFile_, entry, appendAt_);
+    } else {
+        written = appendFile_.WriteAt(entry, sizeof entry, appendAt_);
+        appendAt_ += static_cast<std::int64_t>(sizeof entry);
+    }
+    // A failed write may have left part of an entry where the next belongs.
+    if (written != 0) appendFailed_ = true;
+    return written;
+}
+
+int DirFile::SyncAppended() {
+    if (!appendFile_.IsOpen()) return 0;
+    return appendFile_.Sync() == 0 && !appendFailed_ && appendFile_.IsAt(appendPath_) ? 0 : -1;
+}
+
+int DirFile::EndAppend() {
+    if (!appendFile_.IsOpen()) return 0;
+    const int synced = SyncAppended();
+    const int closed = appendFile_.Close();
+    appendAt_ = -1;
+    return synced == 0 && closed == 0 ? 0 : -1;
 }

@@ -1,9 +1,10 @@
 #pragma once
 // Reads and writes directory files (layout in DirFileFormat.h). Every
 // operation opens, uses and closes its file, except the read sequence
-// OpenForReading, SkipIdent, ReadNextEntry..., Close, which keeps one file
-// open between calls. Results are return codes only; nothing is shown.
-// Writers put what they wrote on the medium before they return 0.
+// OpenForReading, SkipIdent, ReadNextEntry..., Close, and the append run
+// BeginAppend, AppendNext..., EndAppend, which keep one file open between
+// calls. Results are return codes only; nothing is shown. Writers put what
+// they wrote on the medium before they return 0, except AppendNext.
 
 #include <cstdint>
 #include <string>
@@ -62,11 +63,38 @@ public:
     int AppendEntry(const std::string& path, const std::string& name, const std::string& fileDate,
                     const std::string& backupDate, std::int32_t size, std::int32_t blockCount);
 
+    // The append run of a job that adds entries one by one (backup,
+    // rebuild): the file stays open, and AppendNext writes each entry as
+    // AppendEntry does but leaves putting it on the medium to SyncAppended
+    // or EndAppend. The jobs append an entry only once its record is
+    // complete on the medium, so any entry that survives a crash names a
+    // complete record; what a crash of the machine may cost is the run's
+    // last entries since the last sync, which the next backup notices as
+    // records the catalog does not list. The jobs sync before their
+    // messages and before they end. A catalog removed or replaced during
+    // the run fails the next call. Each returns 0 or -1; EndAppend syncs
+    // and closes (0 when no run is open).
+    int BeginAppend(const std::string& path);
+    int AppendNext(const std::string& name, const std::string& fileDate, const std::string& backupDate,
+                   std::int32_t size, std::int32_t blockCount);
+    int SyncAppended();
+    int EndAppend();
+
 private:
+    // The entry's 286 bytes; -1 when a text does not fit its field.
+    static int EncodeEntry(std::uint8_t* entry, const std::string& name, const std::string& fileDate,
+                           const std::string& backupDate, std::int32_t size, std::int32_t blockCount);
+    // Writes the entry after the last whole one of the open file and cuts
+    // off the bytes of an entry cut short behind it; sets `end` after it.
+    static int WriteAfterLastWholeEntry(LocalFile& file, const std::uint8_t* entry, std::int64_t& end);
     int WriteHeader(const std::string& path, const std::string& tapeName, const std::string& date,
                     const std::string& version);
 
     MessageSink& messages_;
     const std::string magic_;
     LocalFile file_;
+    LocalFile appendFile_;
+    std::string appendPath_;
+    std::int64_t appendAt_ = -1;  // where AppendNext writes; -1 before the run's first entry
+    bool appendFailed_ = false;
 };

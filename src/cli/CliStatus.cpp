@@ -39,8 +39,10 @@ void CliStatus::ShowStatus(const std::string& text) {
         // A line break in a file's name must not forge a status line.
         for (char& c : text_)
             if (c == '\n' || c == '\r') c = '?';
+        // The line and its end in one call.
+        text_.push_back('\n');
         Write(text_.data(), text_.size());
-        Write("\n", 1);
+        text_.pop_back();
         return;
     }
     text_ = text;

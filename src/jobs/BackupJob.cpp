@@ -18,11 +18,14 @@
 namespace {
 constexpr std::size_t kTextReserve = 4096;
 const std::string kWritingDirectory = " Writing directory...";
+constexpr char kCatalogError[] = "Error writing directory file on hard drive";
 }  // namespace
 
 BackupJob::BackupJob(JobContext& context) : c_(context), check_(context) {
     for (std::string* s : {&name_, &folder_, &path_, &text_}) s->reserve(kTextReserve);
 }
+
+int BackupJob::EndEntries() { return c_.dirFile.EndAppend(); }
 
 void BackupJob::Fail(const char* message) {
     c_.messages.ShowMessage(message, Error);
@@ -74,7 +77,10 @@ int BackupJob::WriteMarked(int image, std::int64_t& transferSeconds) {
         const int written = c_.volume.BackupFile(name_, folder_, blockLength);
         transferSeconds += c_.now() - t0;
         if (written != 0) {
-            if (c_.volume.LastBackupMetEndOfTape()) {
+            // The entries of the records before go on the medium before the
+            // user hears of the failure.
+            const int entries = EndEntries();
+            if (c_.volume.LastBackupMetEndOfTape() && entries == 0) {
                 c_.messages.ShowMessage("Write file tape error\nThe tape is full: '" + name_ +
                                             "' did not fit on it. The files written before it are safe on tape "
                                             "and in the DirFile.",
@@ -83,15 +89,16 @@ int BackupJob::WriteMarked(int image, std::int64_t& transferSeconds) {
             } else {
                 Fail("Write file tape error");
             }
+            if (entries != 0) Fail(kCatalogError);
             return -1;
         }
         c_.status.ShowStatus(kWritingDirectory);
         // The entry carries exactly what the record's header says, even if
         // the file changed on disk since it was read.
         const FileHeader& h = c_.volume.LastWrittenHeader();
-        if (c_.dirFile.AppendEntry(c_.currentDirFilePath, h.name, h.modificationDate, h.backupDate, h.size,
-                                   h.blockCount) != 0) {
-            Fail("Error writing directory file on hard drive");
+        if (c_.dirFile.AppendNext(h.name, h.modificationDate, h.backupDate, h.size, h.blockCount) != 0) {
+            EndEntries();
+            Fail(kCatalogError);
             return -1;
         }
     }
@@ -165,9 +172,19 @@ JobResult BackupJob::RunBackup() {
     const JobResult located = LocateWritePosition(selected, entries);
     if (located != JobResult::Done) return located;
 
+    // Each entry is written once its record is complete on the medium, and
+    // all of them are put on the medium before the job ends.
+    if (c_.dirFile.BeginAppend(c_.currentDirFilePath) != 0) {
+        Fail(kCatalogError);
+        return JobResult::Failed;
+    }
     std::int64_t transferSeconds = 0;
     if (WriteMarked(JobImages::kBackupArchive, transferSeconds) != 0) return JobResult::Failed;
     if (WriteMarked(JobImages::kBackupFile, transferSeconds) != 0) return JobResult::Failed;
+    if (EndEntries() != 0) {
+        Fail(kCatalogError);
+        return JobResult::Failed;
+    }
 
     c_.window.ListTapeDirectory(c_.currentDirFilePath);
     c_.window.ShowDriveStatus();

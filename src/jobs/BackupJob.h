@@ -28,6 +28,9 @@ private:
     JobResult LocateWritePosition(int selected, int& entries);
     // Writes the marked rows with this image; 0, or -1 after the messages.
     int WriteMarked(int image, std::int64_t& transferSeconds);
+    // Puts the entries written so far on the medium and closes the
+    // catalog; 0 or -1.
+    int EndEntries();
     void Fail(const char* message);
 
     JobContext& c_;

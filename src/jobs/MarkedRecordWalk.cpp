@@ -5,6 +5,7 @@
 #include "jobs/JobWindow.h"
 #include "report/MessageKind.h"
 #include "scsi/ScsiDevice.h"
+#include "tape/TapeVolume.h"
 
 namespace {
 // Names and dates are read into kept strings, so the walk allocates nothing
@@ -18,6 +19,8 @@ MarkedRecordWalk::MarkedRecordWalk(JobContext& context, int fileImage, int archi
 }
 
 bool MarkedRecordWalk::Fail(const char* text) {
+    // Files a restore left waiting go in place before the user hears more.
+    c_.volume.FinishRestores();
     c_.messages.ShowMessage(text, Error);
     c_.window.ShowDriveStatus();
     if (open_) c_.dirFile.Close();

@@ -8,6 +8,10 @@
 #include "scsi/TapeStop.h"
 #include "tape/TapeVolume.h"
 
+namespace {
+constexpr char kEntryError[] = "Error writing file header info to disk";
+}  // namespace
+
 RebuildDirFile::RebuildDirFile(MessageSink& messages, StatusSink& status, ScsiDevice& device,
                                const DriveAddress& drive, TapeVolume& volume, DirFile& dirFile)
     : messages_(messages), status_(status), device_(device), drive_(drive), volume_(volume), dirFile_(dirFile) {}
@@ -43,6 +47,8 @@ JobResult RebuildDirFile::Run(const std::string& startDirectory, MaintenanceHost
     }
     if (dirFile_.CreateFromIdent(tapeName, path_, formatDate, version) != 0)
         return Fail("Error writing to Ident block to disk", host);
+    // The entries go on the medium before each message and at the end.
+    if (dirFile_.BeginAppend(path_) != 0) return Fail(kEntryError, host);
 
     int skipped = 0;
     bool unfinished = false;
@@ -59,8 +65,10 @@ JobResult RebuildDirFile::Run(const std::string& startDirectory, MaintenanceHost
             pastFilemark = true;
             const FileHeader& h = volume_.LastHeader();
             status_.ShowStatus(" Reading File Info: " + h.name + " ...");
-            if (dirFile_.AppendEntry(path_, h.name, h.modificationDate, h.backupDate, h.size, h.blockCount) != 0)
-                return Fail("Error writing file header info to disk", host);
+            if (dirFile_.AppendNext(h.name, h.modificationDate, h.backupDate, h.size, h.blockCount) != 0) {
+                dirFile_.EndAppend();
+                return Fail(kEntryError, host);
+            }
             continue;
         }
         const RecordFault fault = volume_.LastFault();
@@ -85,9 +93,14 @@ JobResult RebuildDirFile::Run(const std::string& startDirectory, MaintenanceHost
             }
             pastFilemark = true;
         }
+        if (dirFile_.SyncAppended() != 0) {
+            dirFile_.EndAppend();
+            return Fail(kEntryError, host);
+        }
         messages_.ShowMessage(RecordDamageText(record, fault, volume_.LastHeader().name), Error);
         ++skipped;
     }
+    if (dirFile_.EndAppend() != 0) return Fail(kEntryError, host);
 
     status_.ShowStatus("Finished.");
     host.ShowDirectoryFiles();

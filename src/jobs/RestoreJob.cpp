@@ -31,6 +31,13 @@ void RestoreJob::ShowSummary(std::int64_t bytes, std::int64_t start, const std::
         JobSummary(firstLine.c_str(), "Tape->disk rate: ", bytes, elapsed, transferSeconds_) + notes, kind);
 }
 
+JobResult RestoreJob::FailFinishing(bool close) {
+    c_.volume.EndRestoreGroup();
+    Fail("Restore error", close);
+    c_.window.RefillTargetFolder();
+    return JobResult::Failed;
+}
+
 JobResult RestoreJob::RunRestore() {
     transferSeconds_ = 0;
     c_.volume.SetRestorePolicy(c_.restore);
@@ -57,6 +64,7 @@ JobResult RestoreJob::FullRestore() {
 
     c_.status.ShowStatus(" Reading all files...");
     folder_ = c_.window.CurrentPath();
+    c_.volume.BeginRestoreGroup();
     std::int64_t runTotal = 0;
     int skipped = 0;
     int stuckAt = -1;  // the record past which the tape cannot be read (0: the ident block)
@@ -76,7 +84,8 @@ JobResult RestoreJob::FullRestore() {
         transferSeconds_ += c_.now() - t0;
         if (restored == 0) {
             runTotal += c_.counters.bytesDone;
-            c_.window.RefillTargetFolder();
+            // The folder shows restored files once they are in place.
+            if (!c_.volume.RestoresWaiting()) c_.window.RefillTargetFolder();
             continue;
         }
         const RecordFault fault = c_.volume.LastFault();
@@ -94,6 +103,7 @@ JobResult RestoreJob::FullRestore() {
         if (fault == RecordFault::Disk || fault == RecordFault::Drive) {
             // A file that could not be created or written whole is a failed
             // restore, never a successful end of the tape.
+            c_.volume.EndRestoreGroup();
             Fail("Restore error", false);
             c_.window.RefillTargetFolder();
             return JobResult::Failed;
@@ -108,9 +118,11 @@ JobResult RestoreJob::FullRestore() {
             }
             pastFilemark = true;
         }
+        if (c_.volume.FinishRestores() != 0) return FailFinishing(false);
         c_.messages.ShowMessage(RecordDamageText(record, fault, c_.volume.LastHeader().name), Error);
         ++skipped;
     }
+    if (c_.volume.EndRestoreGroup() != 0) return FailFinishing(false);
     c_.window.RefillTargetFolder();
     c_.window.ShowDriveStatus();
 
@@ -138,6 +150,7 @@ JobResult RestoreJob::SelectiveRestore() {
 
     c_.counters.bytesDone = 0;
     folder_ = c_.window.CurrentPath();
+    c_.volume.BeginRestoreGroup();
     while (walk.Next()) {
         const std::int64_t t0 = c_.now();
         const int restored = c_.volume.RestoreFile(walk.Name(), walk.FileDate(), walk.Size(), walk.BlockCount(),
@@ -145,11 +158,16 @@ JobResult RestoreJob::SelectiveRestore() {
         transferSeconds_ += c_.now() - t0;
         if (restored != 0 && c_.volume.LastFault() == RecordFault::Skipped) continue;
         if (restored != 0) {
+            const RecordFault fault = c_.volume.LastFault();
+            c_.volume.EndRestoreGroup();
             Fail("Restore error", true);
-            return c_.volume.LastFault() == RecordFault::Declined ? JobResult::Declined : JobResult::Failed;
+            return fault == RecordFault::Declined ? JobResult::Declined : JobResult::Failed;
         }
-        c_.window.RefillTargetFolder();
+        if (!c_.volume.RestoresWaiting()) c_.window.RefillTargetFolder();
     }
+    const bool waiting = c_.volume.RestoresWaiting();
+    if (c_.volume.EndRestoreGroup() != 0) return FailFinishing(true);
+    if (waiting) c_.window.RefillTargetFolder();
     if (walk.Failed()) return JobResult::Failed;
     c_.dirFile.Close();
     c_.window.ShowDriveStatus();

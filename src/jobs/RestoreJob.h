@@ -25,6 +25,9 @@ private:
     JobResult SelectiveRestore();
     // Message, drive state and, when the catalog is open, its Close.
     void Fail(const char* message, bool close);
+    // The end of a run whose restored files could not all be put in place
+    // (the volume has said which).
+    JobResult FailFinishing(bool close);
     // firstLine and kind: the full restore's differ when records were
     // skipped; notes: lines added at the end.
     void ShowSummary(std::int64_t bytes, std::int64_t start, const std::string& firstLine = kDone,

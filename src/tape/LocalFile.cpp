@@ -55,6 +55,7 @@ int LocalFile::OpenChecked(const std::string& path, int flags, bool exclusive, b
         return -1;
     }
     fd_ = fd;
+    identified_ = false;
     return 0;
 }
 
@@ -89,6 +90,19 @@ int LocalFile::Status(std::int64_t& size, std::time_t& modified) const {
     return 0;
 }
 
+bool LocalFile::IsAt(const std::string& path) {
+    if (fd_ < 0) return false;
+    if (!identified_) {
+        struct stat open {};
+        if (::fstat(fd_, &open) != 0) return false;
+        device_ = open.st_dev;
+        inode_ = open.st_ino;
+        identified_ = true;
+    }
+    struct stat named {};
+    return ::stat(path.c_str(), &named) == 0 && named.st_dev == device_ && named.st_ino == inode_;
+}
+
 std::int64_t LocalFile::Read(void* buffer, std::size_t count) {
     auto* out = static_cast<char*>(buffer);
     std::size_t done = 0;
@@ -99,6 +113,19 @@ std::int64_t LocalFile::Read(void* buffer, std::size_t count) {
             return -1;
         }
         if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
+std::int64_t LocalFile::ReadAt(void* buffer, std::size_t count, std::int64_t offset) {
+    auto* out = static_cast<char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(fd_, out + done, count - done, offset + static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && done == 0) return -1;
+        if (n <= 0) break;
         done += static_cast<std::size_t>(n);
     }
     return static_cast<std::int64_t>(done);
@@ -125,6 +152,20 @@ int LocalFile::SetModified(std::time_t when) {
 }
 
 int LocalFile::Sync() { return ::fdatasync(fd_) == 0 ? 0 : -1; }
+
+int LocalFile::StartWriteBack(std::int64_t offset, std::int64_t count) {
+    return ::sync_file_range(fd_, offset, count, SYNC_FILE_RANGE_WRITE) == 0 ? 0 : -1;
+}
+
+int LocalFile::WaitWrittenBack() {
+    // Reports a failed write-back of this file since it was opened.
+    const unsigned flags = SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
+    return ::sync_file_range(fd_, 0, 0, flags) == 0 ? 0 : -1;
+}
+
+int LocalFile::AdviseSequential() { return ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL) == 0 ? 0 : -1; }
+
+int LocalFile::SyncFileSystem() { return ::syncfs(fd_) == 0 ? 0 : -1; }
 
 int LocalFile::Close() {
     if (fd_ < 0) return 0;

@@ -33,9 +33,18 @@ public:
     bool IsOpen() const { return fd_ >= 0; }
     // Size and last modification time of the open file. 0 or -1.
     int Status(std::int64_t& size, std::time_t& modified) const;
+    // Whether path names the open file itself (not removed or replaced
+    // since it was opened). The first call learns which file is open; a
+    // later one costs one stat of the path.
+    bool IsAt(const std::string& path);
 
     // Reads until count bytes or end of file: the bytes read, or -1.
     std::int64_t Read(void* buffer, std::size_t count);
+    // Reads from offset on, leaving the file position alone: the bytes read
+    // until count, end of file or a failed read; 0 at end of file; -1 when
+    // nothing could be read. A read that stops short is told from the end
+    // of the file by the next one.
+    std::int64_t ReadAt(void* buffer, std::size_t count, std::int64_t offset);
     // Writes all count bytes. 0 or -1 (a short write is a failure).
     int Write(const void* buffer, std::size_t count);
     int WriteAt(const void* buffer, std::size_t count, std::int64_t offset);
@@ -45,6 +54,19 @@ public:
     int SetModified(std::time_t when);
     // Puts the data on the medium (fdatasync). 0 or -1.
     int Sync();
+    // Starts writing the given bytes to the device without waiting for
+    // them, so that a later Sync finds little left to do. 0 or -1.
+    int StartWriteBack(std::int64_t offset, std::int64_t count);
+    // Waits until the data written so far has gone to the device and says
+    // whether writing any of it failed; the device may still hold it in
+    // its cache (SyncFileSystem empties that). 0 or -1.
+    int WaitWrittenBack();
+    // Tells the kernel the file will be read from start to end, so that it
+    // reads further ahead (posix_fadvise). A hint; 0 or -1.
+    int AdviseSequential();
+    // Puts everything written to the file system this file is on on the
+    // medium, other files' data included (syncfs). 0 or -1.
+    int SyncFileSystem();
     // 0, or -1 when the close itself reported an error (a delayed write
     // failure); closing a closed file gives 0.
     int Close();
@@ -53,4 +75,8 @@ private:
     int OpenChecked(const std::string& path, int flags, bool exclusive, bool regularOnly);
 
     int fd_ = -1;
+    // Device and inode of the open file, once IsAt has looked.
+    bool identified_ = false;
+    std::uint64_t device_ = 0;
+    std::uint64_t inode_ = 0;
 };

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "scsi/TapeStop.h"
 #include "tape/DateText.h"
@@ -23,6 +25,10 @@ namespace TF = TapeFormat;
 namespace {
 
 constexpr std::size_t kPathReserve = 4096;
+constexpr std::size_t kPendingPathReserve = 512;
+// A restored file's data goes to the device while the tape is read on,
+// in steps of this size.
+constexpr std::int64_t kWriteBackStep = 8 << 20;
 
 const char* ReadErrorText(int blocks) {
     return blocks == TF::kBigTransfer   ? "Tape read error {64}"
@@ -55,6 +61,68 @@ int SyncFolder(const std::string& folder) {
     return (::close(fd) == 0 && result == 0) ? 0 : -1;
 }
 
+constexpr std::size_t kPage = 4096;
+
+// A transfer buffer whose first byte starts a page. The size is rounded up
+// to whole pages, as aligned_alloc asks.
+std::uint8_t* NewTransferBuffer() {
+    void* p = std::aligned_alloc(kPage, (TF::kBufferSize + kPage - 1) / kPage * kPage);
+    if (p == nullptr) throw std::bad_alloc();
+    return static_cast<std::uint8_t*>(p);
+}
+
+// Tells the kernel that a file of several transfers is read from start to
+// end, so that its read-ahead runs further in front of the tape. A hint:
+// nothing depends on it.
+void ReadsAhead(LocalFile& file) { file.AdviseSequential(); }
+
+// The file on hard drive as verify reads it: in chunks of as many 64-block
+// transfers as buffer 2 holds, one read call for many transfers and none
+// for each single block at the end of a record. Take hands out the next
+// bytes in the file's order.
+class DiskChunks {
+public:
+    DiskChunks(LocalFile& file, std::uint8_t* buffer, std::size_t bigTransfer)
+        : file_(file), buffer_(buffer), chunk_(TF::kBufferSize / bigTransfer * bigTransfer) {}
+
+    // Up to want bytes (fewer only at the file's end) at data; -1 when the
+    // file cannot be read there.
+    std::int64_t Take(std::size_t want, const std::uint8_t*& data) {
+        while (held_ - used_ < want && !atEnd_) {
+            // What is left moves to the front; 64-block transfers never
+            // leave anything, the others less than one.
+            std::memmove(buffer_, buffer_ + used_, held_ - used_);
+            held_ -= used_;
+            used_ = 0;
+            const std::int64_t got = file_.ReadAt(buffer_ + held_, chunk_ - held_, offset_);
+            if (got < 0) return -1;
+            atEnd_ = got == 0;
+            held_ += static_cast<std::size_t>(got);
+            offset_ += got;
+        }
+        const std::size_t count = std::min(want, held_ - used_);
+        data = buffer_ + used_;
+        used_ += count;
+        return static_cast<std::int64_t>(count);
+    }
+    // Whether anything follows what was taken: 1, 0, or -1 when that
+    // cannot be read.
+    std::int64_t More() {
+        if (held_ > used_) return 1;
+        if (atEnd_) return 0;
+        return file_.ReadAt(buffer_, 1, offset_);
+    }
+
+private:
+    LocalFile& file_;
+    std::uint8_t* buffer_;
+    std::size_t chunk_;
+    std::size_t held_ = 0;  // bytes of the file in the buffer
+    std::size_t used_ = 0;  // of them, handed out
+    std::int64_t offset_ = 0;
+    bool atEnd_ = false;
+};
+
 std::int64_t FirstDifference(const std::uint8_t* a, const std::uint8_t* b, std::size_t count) {
     if (std::memcmp(a, b, count) == 0) return -1;
     return std::mismatch(a, a + count, b).first - a;
@@ -68,8 +136,8 @@ TapeVolume::TapeVolume(MessageSink& messages, StatusSink& status, ByteCounters& 
       status_(status),
       counters_(counters),
       drive_(drive),
-      buffer1_(new std::uint8_t[TF::kBufferSize]),
-      buffer2_(new std::uint8_t[TF::kBufferSize]) {
+      buffer1_(NewTransferBuffer()),
+      buffer2_(NewTransferBuffer()) {
     std::memset(buffer1_.get(), 0, TF::kClearedPrefix);
     for (FileHeader* h : {&header_, &lastWritten_}) {
         h->name.reserve(TF::kFileNameWidth);
@@ -77,13 +145,24 @@ TapeVolume::TapeVolume(MessageSink& messages, StatusSink& status, ByteCounters& 
         h->backupDate.reserve(TF::kDateWidth);
     }
     path_.reserve(kPathReserve);
-    temporary_.reserve(kPathReserve);
     text_.reserve(kPathReserve);
+    pendingFolder_.reserve(kPathReserve);
+    pending_.reset(new PendingRestore[kRestoreGroupFiles]);
+    for (int i = 0; i < kRestoreGroupFiles; ++i) {
+        pending_[i].temporary.reserve(kPendingPathReserve);
+        pending_[i].path.reserve(kPendingPathReserve);
+    }
 }
 
-TapeVolume::~TapeVolume() = default;
+// Files restored in a group are not given up: they go in place, silently.
+TapeVolume::~TapeVolume() { FinishPending(false); }
+
+void TapeVolume::FreeBuffer::operator()(std::uint8_t* p) const { std::free(p); }
 
 int TapeVolume::ShowError(const std::string& text) {
+    // The user hears of a failure once the files restored before it are in
+    // place.
+    if (pendingCount_ > 0 && !finishing_) FinishPending(true);
     messages_.ShowMessage(text, Error);
     return -1;
 }
@@ -108,8 +187,8 @@ int TapeVolume::CheckBlockLength(int expected, std::size_t minimum) {
     return 0;
 }
 
-int TapeVolume::ReadBlocks(int count) {
-    return device_.Read(buffer1_.get(), count, drive_.adapter, drive_.target, drive_.lun);
+int TapeVolume::ReadBlocks(int count, std::uint8_t* into) {
+    return device_.Read(into != nullptr ? into : buffer1_.get(), count, drive_.adapter, drive_.target, drive_.lun);
 }
 
 // ---- ident block ----
@@ -221,6 +300,7 @@ int TapeVolume::BackupFile(const std::string& name, const std::string& folder, i
     };
 
     const TransferPlan plan = TransferPlan::For(size, blockLength);
+    if (plan.count64 > 1) ReadsAhead(file_);
     const std::size_t block = static_cast<std::size_t>(blockLength);
     int result = 0;
     for (int i = 0; result == 0 && i < plan.count64; ++i) result = transfer(TF::kBigTransfer, TF::kBigTransfer * block);
@@ -278,8 +358,8 @@ int TapeVolume::ReadHeaderBlock(std::string& name, std::string& modificationDate
     return type == TF::kFileRecord ? 0 : 2;
 }
 
-int TapeVolume::ReadDataBlocks(int count) {
-    if (ReadBlocks(count) == 0) return 0;
+int TapeVolume::ReadDataBlocks(int count, std::uint8_t* into) {
+    if (ReadBlocks(count, into) == 0) return 0;
     switch (LastTapeStop(device_)) {
     case TapeStop::EndOfData:
         fault_ = RecordFault::Unfinished;
@@ -334,9 +414,61 @@ int TapeVolume::RestoreNextFile(int blockLength, const std::string& destinationF
     return Restore(nullptr, blockLength, destinationFolder);
 }
 
-int TapeVolume::OpenRestoreTarget(const std::string& destinationFolder, LocalFile& out) {
+bool TapeVolume::IsPending(const std::string& path) const {
+    for (int i = 0; i < pendingCount_; ++i)
+        if (pending_[i].path == path) return true;
+    return false;
+}
+
+void TapeVolume::BeginRestoreGroup() { grouping_ = true; }
+
+int TapeVolume::FinishRestores() { return FinishPending(true); }
+
+int TapeVolume::EndRestoreGroup() {
+    grouping_ = false;
+    return FinishPending(true);
+}
+
+int TapeVolume::FinishPending(bool report) {
+    if (pendingCount_ == 0) return 0;
+    finishing_ = true;
+    int result = 0;
+    auto fail = [&](const char* text, const std::string& path) {
+        if (report) ShowError(text + path);
+        result = -1;
+    };
+    // One sync of the file system serves the whole group; each file then
+    // only has to say whether its own data reached the device. Without
+    // that sync, each file is synced on its own.
+    const bool synced = pendingCount_ > 1 && pending_[0].file.SyncFileSystem() == 0;
+    for (int i = 0; i < pendingCount_; ++i) {
+        PendingRestore& p = pending_[i];
+        const bool onMedium = synced ? p.file.WaitWrittenBack() == 0 : p.file.Sync() == 0;
+        if (p.file.Close() != 0 || !onMedium) {
+            fail("Error writing file: ", p.path);
+            ::unlink(p.temporary.c_str());
+        } else if (::rename(p.temporary.c_str(), p.path.c_str()) != 0) {
+            fail("Error creating file: ", p.path);
+            ::unlink(p.temporary.c_str());
+        }
+    }
+    if (SyncFolder(pendingFolder_) != 0) fail("Error writing file: ", pending_[pendingCount_ - 1].path);
+    pendingCount_ = 0;
+    pendingBytes_ = 0;
+    finishing_ = false;
+    if (result != 0) fault_ = RecordFault::Disk;
+    return result;
+}
+
+int TapeVolume::OpenRestoreTarget(const std::string& destinationFolder) {
+    // A name still waiting in the group exists as far as the user is
+    // concerned, and the files before are put in place before any question.
+    if (pendingCount_ > 0 && (destinationFolder != pendingFolder_ || IsPending(path_)) && FinishRestores() != 0)
+        return -1;
     struct stat status {};
     if (::lstat(path_.c_str(), &status) == 0) {
+        // Skipping and asking both show a message.
+        if (policy_.existing != RestorePolicy::Existing::Overwrite && FinishRestores() != 0) return -1;
         // A regular file is held while the question is asked, so it cannot
         // change under it; one that another process holds cannot be replaced.
         LocalFile existing;
@@ -360,38 +492,16 @@ int TapeVolume::OpenRestoreTarget(const std::string& destinationFolder, LocalFil
     }
     // A name of our own beside the file: the file's name may already take
     // all the room a name has.
+    PendingRestore& p = pending_[pendingCount_];
     for (int attempt = 0; attempt < 100; ++attempt) {
         char name[64];
         std::snprintf(name, sizeof name, ".tapewren-%ld-%u.part", static_cast<long>(::getpid()), ++temporaryCount_);
-        JoinPath(destinationFolder, name, temporary_);
-        if (out.CreateNew(temporary_) == 0) return 0;
+        JoinPath(destinationFolder, name, p.temporary);
+        if (p.file.CreateNew(p.temporary) == 0) return 0;
         if (errno != EEXIST) break;
     }
     fault_ = RecordFault::Disk;
     return ShowError("Error creating file: " + path_);
-}
-
-int TapeVolume::FinishRestoreTarget(const std::string& destinationFolder, LocalFile& out, int result) {
-    std::time_t fileDate = 0;
-    const bool dated = policy_.keepDates && NoonOfDateText(header_.modificationDate, fileDate);
-    if (result == 0 && ((dated && out.SetModified(fileDate) != 0) || out.Sync() != 0 || out.Close() != 0)) {
-        fault_ = RecordFault::Disk;
-        result = ShowError("Error writing file: " + path_);
-    }
-    out.Close();
-    if (result == 0 && ::rename(temporary_.c_str(), path_.c_str()) != 0) {
-        fault_ = RecordFault::Disk;
-        result = ShowError("Error creating file: " + path_);
-    }
-    if (result != 0) {
-        ::unlink(temporary_.c_str());
-        return result;
-    }
-    if (SyncFolder(destinationFolder) != 0) {
-        fault_ = RecordFault::Disk;
-        return ShowError("Error writing file: " + path_);
-    }
-    return 0;
 }
 
 int TapeVolume::Restore(const Expected* expected, int blockLength, const std::string& destinationFolder) {
@@ -406,27 +516,72 @@ int TapeVolume::Restore(const Expected* expected, int blockLength, const std::st
     if (full) ShowFileStart("Restoring");
     JoinPath(destinationFolder, h.name, path_);
 
-    LocalFile out;
-    if (OpenRestoreTarget(destinationFolder, out) != 0) return -1;
+    if (OpenRestoreTarget(destinationFolder) != 0) return -1;
+    PendingRestore& p = pending_[pendingCount_];
+    LocalFile& out = p.file;
 
+    // Transfers are read one after another into buffer 1 and written to the
+    // file together when it is full and at the record's end: one write for
+    // many transfers, and none for each single block.
     std::uint8_t* buffer = buffer1_.get();
     const std::int64_t block = blockLength;
+    const std::int64_t chunk = static_cast<std::int64_t>(TF::kBufferSize) / (TF::kBigTransfer * block) *
+                               (TF::kBigTransfer * block);
     std::int64_t position = 0;
-    auto transfer = [&](int blocks) -> int {
-        if (ReadDataBlocks(blocks) != 0) return full ? -1 : ShowError(ReadErrorText(blocks));
-        position += blocks * block;
-        // Only the last block reaches past the recorded size.
-        const std::int64_t bytes = position > h.size ? h.size - (position - block) : blocks * block;
-        if (out.Write(buffer, static_cast<std::size_t>(bytes)) != 0) {
+    std::int64_t held = 0;       // bytes for the file in buffer 1
+    std::int64_t lastBlock = 0;  // where the block read last begins
+    std::int64_t written = 0;
+    std::int64_t writtenBack = 0;
+    auto flush = [&]() -> int {
+        if (held > 0 && out.Write(buffer, static_cast<std::size_t>(held)) != 0) {
             fault_ = RecordFault::Disk;
             return ShowError("Error writing file: " + path_);
         }
+        written += held;
+        held = 0;
+        // Hints only: a write-back that cannot start now is done by the sync.
+        if (written - writtenBack >= kWriteBackStep) {
+            out.StartWriteBack(writtenBack, written - writtenBack);
+            writtenBack = written;
+        }
+        return 0;
+    };
+    auto transfer = [&](int blocks) -> int {
+        const std::int64_t length = blocks * block;
+        if (held + length > chunk && flush() != 0) return -1;
+        if (ReadDataBlocks(blocks, buffer + held) != 0) return full ? -1 : ShowError(ReadErrorText(blocks));
+        position += length;
+        lastBlock = held + length - block;
+        // Only the last block reaches past the recorded size.
+        const std::int64_t bytes = position > h.size ? h.size - (position - block) : length;
+        held += bytes;
         counters_.bytesDone += bytes;
         status_.ShowProgress(counters_.bytesDone, counters_.bytesTotal);
         return 0;
     };
-    return FinishRestoreTarget(destinationFolder, out,
-                               ReadAllBlocks(TransferPlan::For(h.size, blockLength), transfer));
+    if (ReadAllBlocks(TransferPlan::For(h.size, blockLength), transfer) != 0 || flush() != 0) {
+        out.Close();
+        ::unlink(p.temporary.c_str());
+        return -1;
+    }
+    // Buffer 1 begins with the record's last block, as when every block is
+    // read to its start.
+    if (lastBlock > 0) std::memmove(buffer, buffer + lastBlock, static_cast<std::size_t>(block));
+    std::time_t fileDate = 0;
+    if (policy_.keepDates && NoonOfDateText(h.modificationDate, fileDate) && out.SetModified(fileDate) != 0) {
+        ShowError("Error writing file: " + path_);
+        fault_ = RecordFault::Disk;
+        out.Close();
+        ::unlink(p.temporary.c_str());
+        return -1;
+    }
+    if (written > writtenBack) out.StartWriteBack(writtenBack, written - writtenBack);
+    p.path = path_;
+    pendingFolder_ = destinationFolder;
+    ++pendingCount_;
+    pendingBytes_ += written;
+    if (grouping_ && pendingCount_ < kRestoreGroupFiles && pendingBytes_ < kRestoreGroupBytes) return 0;
+    return FinishRestores();
 }
 
 int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& expectedModificationDate,
@@ -447,8 +602,10 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
     if (in.OpenForReading(path_, true) != 0) return kVerifyCannotOpen;
 
     const std::uint8_t* tape = buffer1_.get();
-    std::uint8_t* disk = buffer2_.get();
     const std::int64_t block = blockLength;
+    const TransferPlan plan = TransferPlan::For(h.size, blockLength);
+    if (plan.count64 > 1) ReadsAhead(in);
+    DiskChunks disk(in, buffer2_.get(), static_cast<std::size_t>(TF::kBigTransfer * block));
     std::int64_t position = 0;
     // 0 to go on, 1 when a difference was found (in difference), -1 on error.
     std::int64_t difference = -1;
@@ -457,9 +614,10 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
         const std::int64_t start = position;
         position += blocks * block;
         const std::int64_t want = position > h.size ? h.size - start : blocks * block;
-        const std::int64_t got = in.Read(disk, static_cast<std::size_t>(want));
+        const std::uint8_t* data = nullptr;
+        const std::int64_t got = disk.Take(static_cast<std::size_t>(want), data);
         if (got < 0) return ShowError("Error reading file " + path_);
-        const std::int64_t at = FirstDifference(tape, disk, static_cast<std::size_t>(got));
+        const std::int64_t at = FirstDifference(tape, data, static_cast<std::size_t>(got));
         if (at >= 0 || got < want) {
             // A file that ends early differs at its end.
             difference = start + (at >= 0 ? at : got);
@@ -470,10 +628,10 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
         return 0;
     };
 
-    int result = ReadAllBlocks(TransferPlan::For(h.size, blockLength), transfer);
+    int result = ReadAllBlocks(plan, transfer);
     // A file that goes on past the recorded size differs where the record ends.
     if (result == 0) {
-        const std::int64_t more = in.Read(disk, 1);
+        const std::int64_t more = disk.More();
         if (more < 0) result = ShowError("Error reading file " + path_);
         if (more > 0) {
             difference = h.size;

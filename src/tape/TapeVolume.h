@@ -88,6 +88,27 @@ public:
     // created or written whole (a full disk), as opposed to the tape or the
     // user's answer.
     bool LastRestoreDiskFailed() const { return fault_ == RecordFault::Disk; }
+
+    // A restore job's files, restored one after another, are put on the
+    // medium and renamed into place in groups: one sync of the file system
+    // serves a group, where each file on its own costs a sync of the file
+    // and one of its folder. Between BeginRestoreGroup and EndRestoreGroup,
+    // a RestoreFile or RestoreNextFile that returns 0 has written its data
+    // to its temporary file (already on its way to the device); the file is
+    // in place, on the medium, when FinishRestores or EndRestoreGroup has
+    // returned 0, if not before. A group is finished when it is full, before any
+    // message the volume shows (a question about a file under the name, and
+    // any name still in the group, included), and by FinishRestores, which a
+    // job calls before its own messages. Outside a group every restore is
+    // finished before it returns. A failure to finish shows "Error writing
+    // file: " or "Error creating file: " with the file's path, leaves that
+    // file's temporary removed and the group's other files in place, and
+    // makes the call return -1 with LastFault() Disk.
+    void BeginRestoreGroup();
+    int FinishRestores();
+    int EndRestoreGroup();
+    // Whether restored files wait to be put in place.
+    bool RestoresWaiting() const { return pendingCount_ > 0; }
     // Compares the record at the current position with folder + "/" + name.
     // Results: see kVerify* above; a file on hard drive longer than the
     // record differs at the record's size.
@@ -136,14 +157,15 @@ private:
     // expected > 0, equal it (every transfer is sized by the drive's own).
     int DriveBlockLength();
     int CheckBlockLength(int expected, std::size_t minimum);
-    int ReadBlocks(int count);
+    // Into buffer 1, or where `into` points within it.
+    int ReadBlocks(int count, std::uint8_t* into = nullptr);
     // ReadFileHeader once the block length has been checked; a failure sets
     // fault_ (and pastFilemark_ for a filemark where the header was due).
     int ReadHeaderBlock(std::string& name, std::string& modificationDate, std::string& backupDate,
                         std::int32_t& size, std::int32_t& blockCount);
     // Reads one or more data blocks of the current record; a failure sets
     // fault_ from what the drive said.
-    int ReadDataBlocks(int count);
+    int ReadDataBlocks(int count, std::uint8_t* into = nullptr);
     int ShowError(const std::string& text);
     // Reads the header and checks it: against expected (unless null), for a
     // name that may be used in a path and for size and block count agreeing
@@ -151,10 +173,12 @@ private:
     int ReadCheckedHeader(const Expected* expected, int blockLength, bool report);
     int Restore(const Expected* expected, int blockLength, const std::string& destinationFolder);
     // Asks about anything under path_ and creates the temporary file beside
-    // it; 0, or -1 with fault_ set.
-    int OpenRestoreTarget(const std::string& destinationFolder, LocalFile& out);
-    // Puts the temporary file in place of path_; removes it on failure.
-    int FinishRestoreTarget(const std::string& destinationFolder, LocalFile& out, int result);
+    // it as the next pending restore; 0, or -1 with fault_ set.
+    int OpenRestoreTarget(const std::string& destinationFolder);
+    // Puts the pending files on the medium and in place of their names;
+    // report: show what failed (not from the destructor).
+    int FinishPending(bool report);
+    bool IsPending(const std::string& path) const;
     // "<action> '<name>'..." for the header just read, and its progress from 0.
     void ShowFileStart(const char* action);
     void BeginRecord();
@@ -165,15 +189,34 @@ private:
     const DriveAddress& drive_;
     ScsiDevice device_;
     LocalFile file_;
-    std::unique_ptr<std::uint8_t[]> buffer1_;
-    std::unique_ptr<std::uint8_t[]> buffer2_;
+    // Page-aligned, so that the kernel copies into and out of them at full
+    // speed.
+    struct FreeBuffer {
+        void operator()(std::uint8_t* p) const;
+    };
+    std::unique_ptr<std::uint8_t[], FreeBuffer> buffer1_;
+    std::unique_ptr<std::uint8_t[], FreeBuffer> buffer2_;
     // Scratch kept across calls so that the per-file path needs no allocation.
     FileHeader header_;
     FileHeader lastWritten_;
     std::string path_;
-    std::string temporary_;
     std::string text_;
     unsigned temporaryCount_ = 0;
+    // Restored files waiting to be put on the medium and in place: the open
+    // temporary file, its path and the name it gets.
+    struct PendingRestore {
+        LocalFile file;
+        std::string temporary;
+        std::string path;
+    };
+    static constexpr int kRestoreGroupFiles = 32;
+    static constexpr std::int64_t kRestoreGroupBytes = 64 << 20;
+    std::unique_ptr<PendingRestore[]> pending_;
+    int pendingCount_ = 0;
+    std::int64_t pendingBytes_ = 0;
+    std::string pendingFolder_;
+    bool grouping_ = false;
+    bool finishing_ = false;
     RestorePolicy policy_;
     RecordFault fault_ = RecordFault::None;
     bool pastFilemark_ = false;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <unistd.h>
 
 #include "CatalogTempDir.h"
@@ -172,6 +173,36 @@ TEST_F(DirFileDamageTest, AppendAfterTornEntryReplacesIt) {
     HandBuilt::Append(expected, HandBuilt::Entry(1, "next", "02.02.2022", "06.12.2026", 5, 1));
     EXPECT_EQ(ReadBytes(path), expected);
     EXPECT_EQ(dirFile.CountEntries(path), 3);
+}
+
+// An append run finds its place as AppendEntry does; later entries follow.
+TEST_F(DirFileDamageTest, AppendRunAfterTornEntryReplacesIt) {
+    Bytes file = Catalog(2);
+    const Bytes whole = file;
+    file.insert(file.end(), {1, 'h', 'a', 'l', 'f'});
+    WriteBytes(path, file);
+    ASSERT_EQ(dirFile.BeginAppend(path), 0);
+    ASSERT_EQ(dirFile.AppendNext("next", "02.02.2022", "06.12.2026", 5, 1), 0);
+    ASSERT_EQ(dirFile.AppendNext("last", "", "06.12.2026", 2048, 3), 0);
+    ASSERT_EQ(dirFile.EndAppend(), 0);
+    Bytes expected = whole;
+    HandBuilt::Append(expected, HandBuilt::Entry(1, "next", "02.02.2022", "06.12.2026", 5, 1));
+    HandBuilt::Append(expected, HandBuilt::Entry(1, "last", "", "06.12.2026", 2048, 3));
+    EXPECT_EQ(ReadBytes(path), expected);
+}
+
+// Entries written to a catalog no longer under its name would be lost.
+TEST_F(DirFileDamageTest, AppendRunFailsOnceTheCatalogIsReplaced) {
+    WriteBytes(path, Catalog(1));
+    ASSERT_EQ(dirFile.BeginAppend(path), 0);
+    ASSERT_EQ(dirFile.AppendNext("a", "", "06.12.2026", 1, 1), 0);
+    ASSERT_EQ(dirFile.SyncAppended(), 0);
+    WriteBytes(PathOf("other"), Catalog(0));
+    ASSERT_EQ(::rename(PathOf("other").c_str(), path.c_str()), 0);
+    EXPECT_EQ(dirFile.SyncAppended(), -1);
+    EXPECT_EQ(dirFile.AppendNext("b", "", "06.12.2026", 1, 1), -1);
+    EXPECT_EQ(dirFile.EndAppend(), -1);
+    EXPECT_EQ(ReadBytes(path), Catalog(0));
 }
 
 TEST_F(DirFileDamageTest, ReadSequenceSurvivesCallsAfterEnd) {

@@ -255,6 +255,32 @@ TEST_P(VerifyDifferenceTest, ResultIsOffsetOfChangedByte) {
 // In the 64-block, the 10-block and the single-block transfer, and the last byte.
 INSTANTIATE_TEST_SUITE_P(Offsets, VerifyDifferenceTest, ::testing::Values(1, 65535, 65536, 70000, 75780, kSize - 1));
 
+// A record longer than what buffer 2 holds at once: 7 transfers of 64
+// blocks, 3 of 10, 8 single blocks. Changed bytes around the first refill
+// and in the transfers after it; a file cut short past the first refill.
+class LongRecordVerifyTest : public TapeFixture, public ::testing::WithParamInterface<std::int64_t> {};
+
+TEST_P(LongRecordVerifyTest, ResultIsWhereTheFileDiffers) {
+    constexpr std::size_t kLong = 7 * 65536 + 3 * 10240 + 7 * 1024 + 100;
+    const Bytes content = FormatAndBackUp("g.bin", kLong, 5);
+    const std::int64_t k = GetParam();
+    Bytes changed = content;
+    if (k < 0) {
+        changed.resize(static_cast<std::size_t>(-k));
+    } else {
+        changed[static_cast<std::size_t>(k)] ^= 0x01;
+    }
+    WriteFile(Src() + "g.bin", changed);
+    Rewind();
+    ASSERT_EQ(Space(1), 0);
+    EXPECT_EQ(volume->VerifyFile("g.bin", TodayText(), static_cast<std::int32_t>(kLong), 486, 1024, Src()),
+              static_cast<int>(k < 0 ? -k : k));
+}
+
+INSTANTIATE_TEST_SUITE_P(Offsets, LongRecordVerifyTest,
+                         ::testing::Values(393215, 393216, 458752 + 20000, 7 * 65536 + 3 * 10240 + 7 * 1024 + 99,
+                                           -400000));
+
 TEST_F(RestoreVerifyTest, DifferenceAtFirstByteIsNotIdentical) {
     Bytes changed = content;
     changed[0] ^= 1;

@@ -83,6 +83,26 @@ TEST_F(TapeLayoutTest, WrittenHeaderMatchesHandBuiltFieldsAndDataIsZeroPadded) {
     EXPECT_TRUE(std::equal(data.begin() + 1024, data.end(), objects[4].data.begin()));
 }
 
+// Bytes of a header that no field defines keep what buffer 1 held: after a
+// restore, the record's last block, wherever the restore read it.
+TEST_F(TapeLayoutTest, HeaderAfterARestoreKeepsTheBytesOfItsLastBlock) {
+    constexpr std::size_t kLong = 7 * 65536 + 900;  // more transfers than buffer 1 holds at once
+    const Bytes content = FormatAndBackUp("long.bin", kLong, 3);
+    Rewind();
+    ASSERT_EQ(Space(1), 0);
+    ASSERT_EQ(volume->RestoreFile("long.bin", TodayText(), kLong, 449, 1024, Dst()), 0);
+    ASSERT_EQ(volume->MoveToEOD(), 0);
+    WriteFile(Src() + "s.bin", Pattern(10, 5));
+    ASSERT_EQ(volume->BackupFile("s.bin", Src(), 1024), 0);
+    // ident, mark, header, 449 blocks, mark; header, 1 block, mark
+    const auto objects = Objects();
+    ASSERT_EQ(objects.size(), 456u);
+    const Bytes& last = objects[451].data;
+    const Bytes& header = objects[453].data;
+    EXPECT_TRUE(std::equal(last.begin() + 287, last.end(), header.begin() + 287));
+    EXPECT_TRUE(std::equal(content.end() - 900 + 287, content.end(), header.begin() + 287));
+}
+
 struct HeaderTypeCase {
     std::uint8_t type;
     int result;
