@@ -3,18 +3,11 @@
 #include <cstdio>
 
 #include "aspi/ScsiOpcodes.h"
+#include "aspi/SenseData.h"
 #include "scsi/TapeStop.h"
 
 namespace {
 
-constexpr BYTE kNotReady = 0x2;
-constexpr BYTE kMediumError = 0x3;
-constexpr BYTE kHardwareError = 0x4;
-constexpr BYTE kIllegalRequest = 0x5;
-constexpr BYTE kUnitAttention = 0x6;
-constexpr BYTE kDataProtect = 0x7;
-constexpr BYTE kVolumeOverflow = 0xD;
-constexpr BYTE kEndOfMediumBit = 0x40;
 constexpr BYTE kNoMedium = 0x3A;
 constexpr BYTE kFormatCorrupted = 0x31;
 
@@ -86,17 +79,17 @@ std::string FailureWords::Sentence(const TapeCommandOutcome& failure, const std:
         return "The drive cannot be reached (host adapter status " + std::to_string(failure.hostStatus) +
                "). Check its cable and power, or the iSCSI target, then run the command again.";
 
-    const BYTE flags = failure.sense[2];
-    const BYTE key = flags & 0x0F;
-    const BYTE asc = failure.sense[12];
+    const BYTE flags = failure.sense[SenseData::kFlagsAndKey];
+    const BYTE key = SenseData::Key(failure.sense);
+    const BYTE asc = failure.sense[SenseData::kAsc];
     const bool writing = failure.opcode == ScsiOp::Write6 || failure.opcode == ScsiOp::WriteFilemarks;
     const bool identRead = message == kIdentRead;
-    if (key == kNotReady && asc == kNoMedium) return NoCartridge(facts);
-    if (key == kNotReady)
+    if (key == SenseKey::NotReady && asc == kNoMedium) return NoCartridge(facts);
+    if (key == SenseKey::NotReady)
         return "The drive is not ready: it may still be loading or rewinding the tape. Wait a moment, then run the "
                "command again.";
-    if (key == kDataProtect) return WriteProtected(facts);
-    if (key == kVolumeOverflow || (writing && (flags & kEndOfMediumBit) != 0))
+    if (key == SenseKey::DataProtect) return WriteProtected(facts);
+    if (key == SenseKey::VolumeOverflow || (writing && (flags & SenseData::kEndOfMedium) != 0))
         return "The cartridge is full. Go on with another tape: format it and back up there what did not fit.";
     if (SenseStop(failure.status, failure.targetStatus, failure.sense) == TapeStop::EndOfData) {
         if (identRead)
@@ -105,19 +98,19 @@ std::string FailureWords::Sentence(const TapeCommandOutcome& failure, const std:
         return "The tape ends here: it holds fewer file records than its catalog lists. Make the catalog anew from "
                "the tape with \"tapewren-cli rebuild\".";
     }
-    if (key == kMediumError && identRead && asc == kFormatCorrupted)
+    if (key == SenseKey::MediumError && identRead && asc == kFormatCorrupted)
         return "The start of the tape cannot be read: the tape is blank, or written in a format that this drive "
                "cannot read. Format it with \"tapewren-cli format NAME\" to use it.";
-    if (key == kMediumError) return MediumError(writing, record);
-    if (key == kHardwareError)
+    if (key == SenseKey::MediumError) return MediumError(writing, record);
+    if (key == SenseKey::HardwareError)
         return "The drive reports a hardware fault. Switch it off and on again; if that does not help, have it "
                "looked at.";
-    if (key == kUnitAttention)
+    if (key == SenseKey::UnitAttention)
         return "The drive was reset or its tape was changed while the command ran. Run the command again.";
-    if (key == kIllegalRequest)
+    if (key == SenseKey::IllegalRequest)
         return "The drive refused the command as not supported. Check with \"tapewren-cli status\" that it is a "
                "tape drive using blocks of 1 to 2048 bytes.";
     char codes[64];
-    std::snprintf(codes, sizeof codes, "sense key %u, code %02X/%02X", key, asc, failure.sense[13]);
+    std::snprintf(codes, sizeof codes, "sense key %u, code %02X/%02X", key, asc, failure.sense[SenseData::kAscq]);
     return std::string("The drive reports a failure (") + codes + "). Look up the code in the drive's manual.";
 }

@@ -5,6 +5,7 @@
 
 #include "aspi/Aspi.h"
 #include "aspi/ScsiOpcodes.h"
+#include "aspi/SenseData.h"
 #include "scsi/BlockLimits.h"
 #include "scsi/Sleep.h"
 #include "scsi/TapeCommandLog.h"
@@ -12,8 +13,6 @@
 namespace {
 
 constexpr BYTE kSequentialAccess = 1;
-constexpr BYTE kSenseKeyNotReady = 2;
-constexpr BYTE kSenseKeyUnitAttention = 6;
 constexpr int kInquiryDataLength = 32;
 constexpr int kInquiryTextOffset = 8;
 constexpr int kInquiryTextLength = 23;
@@ -118,7 +117,7 @@ void ScsiDevice::AwaitPendingTestUnitReady() {
     testUnitReadyPending_ = false;
     const SRB_ExecSCSICmd& r = *srbPointer_;
     testUnitReadyNotReady_ =
-        r.SRB_TargStat == STATUS_CHKCOND && (r.SenseArea[2] & 0x0F) == kSenseKeyNotReady;
+        r.SRB_TargStat == STATUS_CHKCOND && SenseData::Key(r.SenseArea) == SenseKey::NotReady;
     testUnitReadyGood_ = SrbStatus(r.SRB_Status) == SS_COMP;
 }
 
@@ -136,10 +135,10 @@ bool ScsiDevice::FailureKeptPosition() const {
     // next record's blocks as this one's, and the same WRITE would store its
     // blocks twice.
     if (r.SRB_TargStat != STATUS_CHKCOND) return true;
-    const BYTE flagsAndKey = r.SenseArea[2];
-    const bool positionFlags = (flagsAndKey & 0xE0) != 0;  // filemark, end of medium, wrong length
-    const BYTE key = flagsAndKey & 0x0F;
-    return !positionFlags && (key == kSenseKeyNotReady || key == kSenseKeyUnitAttention);
+    const BYTE positionFlags = SenseData::kFilemark | SenseData::kEndOfMedium | SenseData::kIncorrectLength;
+    const BYTE key = SenseData::Key(r.SenseArea);
+    return (r.SenseArea[SenseData::kFlagsAndKey] & positionFlags) == 0 &&
+           (key == SenseKey::NotReady || key == SenseKey::UnitAttention);
 }
 
 bool ScsiDevice::LastTestUnitReadyNotReady() {

@@ -5,6 +5,7 @@
 
 #include "aspi/ScsiExec.h"
 #include "aspi/ScsiOpcodes.h"
+#include "aspi/SenseData.h"
 #include "aspi/iscsi/ReadDataCount.h"
 #include "aspi/iscsi/TapeOpcodes.h"
 
@@ -22,8 +23,8 @@ std::int64_t NowMs() {
 }
 
 bool IsLoginAttention(const IscsiOutcome& outcome) {
-    return outcome.kind == IscsiOutcome::Kind::CheckCondition && outcome.senseLength >= 13 &&
-           (outcome.sense[2] & 0x0f) == 0x06 && outcome.sense[12] == 0x29;
+    return outcome.kind == IscsiOutcome::Kind::CheckCondition && outcome.senseLength > SenseData::kAsc &&
+           SenseData::Key(outcome.sense.data()) == SenseKey::UnitAttention && outcome.sense[SenseData::kAsc] == 0x29;
 }
 
 // An outcome after which the drive's mode data may differ from what it last
@@ -31,9 +32,9 @@ bool IsLoginAttention(const IscsiOutcome& outcome) {
 // (sense keys other than NOT READY and UNIT ATTENTION).
 bool MayHaveChangedModeData(const IscsiOutcome& outcome) {
     if (outcome.kind == IscsiOutcome::Kind::Good) return false;
-    if (outcome.kind != IscsiOutcome::Kind::CheckCondition || outcome.senseLength < 3) return true;
-    const std::uint8_t key = outcome.sense[2] & 0x0f;
-    return key == 0x02 || key == 0x06;
+    if (outcome.kind != IscsiOutcome::Kind::CheckCondition || outcome.senseLength <= SenseData::kFlagsAndKey) return true;
+    const std::uint8_t key = SenseData::Key(outcome.sense.data());
+    return key == SenseKey::NotReady || key == SenseKey::UnitAttention;
 }
 
 }  // namespace

@@ -2,10 +2,10 @@
 
 FixedSense::FixedSense(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq) {
     bytes_[0] = 0x70;
-    bytes_[2] = key & 0x0F;
+    bytes_[SenseData::kFlagsAndKey] = key & 0x0F;
     bytes_[7] = kLength - 8;
-    bytes_[12] = asc;
-    bytes_[13] = ascq;
+    bytes_[SenseData::kAsc] = asc;
+    bytes_[SenseData::kAscq] = ascq;
 }
 
 FixedSense& FixedSense::Information(std::int64_t value) {
@@ -16,16 +16,16 @@ FixedSense& FixedSense::Information(std::int64_t value) {
 }
 
 FixedSense& FixedSense::Filemark() {
-    bytes_[2] |= 0x80;
+    bytes_[SenseData::kFlagsAndKey] |= SenseData::kFilemark;
     return *this;
 }
 
 FixedSense& FixedSense::EndOfMedium() {
-    bytes_[2] |= 0x40;
+    bytes_[SenseData::kFlagsAndKey] |= SenseData::kEndOfMedium;
     return *this;
 }
 
 FixedSense& FixedSense::IncorrectLength() {
-    bytes_[2] |= 0x20;
+    bytes_[SenseData::kFlagsAndKey] |= SenseData::kIncorrectLength;
     return *this;
 }

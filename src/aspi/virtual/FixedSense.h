@@ -5,15 +5,7 @@
 #include <cstdint>
 #include <span>
 
-namespace SenseKey {
-inline constexpr std::uint8_t NoSense = 0x0;
-inline constexpr std::uint8_t NotReady = 0x2;
-inline constexpr std::uint8_t MediumError = 0x3;
-inline constexpr std::uint8_t IllegalRequest = 0x5;
-inline constexpr std::uint8_t DataProtect = 0x7;
-inline constexpr std::uint8_t BlankCheck = 0x8;
-inline constexpr std::uint8_t VolumeOverflow = 0xD;
-}  // namespace SenseKey
+#include "aspi/SenseData.h"
 
 class FixedSense {
 public:
