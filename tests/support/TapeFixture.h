@@ -38,7 +38,7 @@ protected:
         SetSleepFunction(nullptr);
         unsetenv("TAPEWREN_VTAPE");
         unsetenv("TAPEWREN_VTAPE_CAPACITY_MB");
-        std::filesystem::remove_all(dir);
+        for (const std::string& made : dirs) std::filesystem::remove_all(made);
     }
 
     // capacityMb 0: the drive's default.
@@ -46,6 +46,7 @@ protected:
         char pattern[] = "/tmp/tw-tape-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir = pattern;
+        dirs.push_back(dir);
         std::filesystem::create_directories(dir + "/src");
         std::filesystem::create_directories(dir + "/dst");
         image = dir + "/tape.tap";
@@ -124,6 +125,9 @@ protected:
     }
 
     std::string dir;
+    // Every folder a SetUpDrive made: a test that starts a fresh drive may
+    // still use the folders of the one before.
+    std::vector<std::string> dirs;
     std::string image;
     int blockLength = 1024;
     ScriptedMessages messages;
