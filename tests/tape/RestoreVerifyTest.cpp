@@ -281,6 +281,21 @@ INSTANTIATE_TEST_SUITE_P(Offsets, LongRecordVerifyTest,
                          ::testing::Values(393215, 393216, 458752 + 20000, 7 * 65536 + 3 * 10240 + 7 * 1024 + 99,
                                            -400000));
 
+// Read ahead of the tape, a long record still ends where it should: the
+// file is identical, and then one byte longer.
+TEST_F(TapeFixture, LongRecordIsIdenticalUntilTheFileGrows) {
+    constexpr std::size_t kLong = 9 * 65536 + 10240 + 1;
+    Bytes content = FormatAndBackUp("h.bin", kLong, 6);
+    for (const int expected : {kVerifyIdentical, static_cast<int>(kLong)}) {
+        Rewind();
+        ASSERT_EQ(Space(1), 0);
+        EXPECT_EQ(volume->VerifyFile("h.bin", TodayText(), static_cast<std::int32_t>(kLong), 587, 1024, Src()),
+                  expected);
+        content.push_back(0);
+        WriteFile(Src() + "h.bin", content);
+    }
+}
+
 TEST_F(RestoreVerifyTest, DifferenceAtFirstByteIsNotIdentical) {
     Bytes changed = content;
     changed[0] ^= 1;

@@ -103,6 +103,34 @@ TEST_F(TapeLayoutTest, HeaderAfterARestoreKeepsTheBytesOfItsLastBlock) {
     EXPECT_TRUE(std::equal(content.end() - 900 + 287, content.end(), header.begin() + 287));
 }
 
+// The same after a backup of a file large enough to be read ahead of the
+// tape: the next header, written with twice the block length, carries the
+// last block of the file before (with its padding) and then the bytes of
+// its last transfer of 10 blocks, or of 64 where it has none.
+class HeaderAfterLargeBackupTest : public TapeLayoutTest, public ::testing::WithParamInterface<std::size_t> {};
+
+TEST_P(HeaderAfterLargeBackupTest, KeepsWhatTheTransfersLeftInBuffer1) {
+    const std::size_t size = GetParam();
+    const Bytes content = FormatAndBackUp("large.bin", size, 9);
+    SetBlockLength(2048);
+    WriteFile(Src() + "s.bin", Pattern(10, 5));
+    ASSERT_EQ(volume->BackupFile("s.bin", Src(), 2048), 0);
+    const std::size_t count64 = size / 65536, count10 = size % 65536 / 10240;
+    const std::size_t lastBlock = size / 1024 * 1024;
+    const std::size_t lastMulti = count10 > 0 ? count64 * 65536 + (count10 - 1) * 10240 : (count64 - 1) * 65536;
+    Bytes expected(content.begin() + static_cast<std::ptrdiff_t>(lastBlock), content.end());
+    expected.resize(1024, 0);
+    expected.insert(expected.end(), content.begin() + static_cast<std::ptrdiff_t>(lastMulti + 1024),
+                    content.begin() + static_cast<std::ptrdiff_t>(lastMulti + 2048));
+    const auto objects = Objects();
+    const Bytes& header = objects[objects.size() - 3].data;
+    ASSERT_EQ(header.size(), 2048u);
+    EXPECT_TRUE(std::equal(expected.begin() + 287, expected.end(), header.begin() + 287));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, HeaderAfterLargeBackupTest,
+                         ::testing::Values(7 * 65536 + 900, 5 * 65536 + 3 * 10240 + 2 * 1024 + 500, 12 * 65536));
+
 struct HeaderTypeCase {
     std::uint8_t type;
     int result;
