@@ -145,7 +145,9 @@ run_set() {
     rm -rf "$work/x.tar" "$tapes" "$start"
 }
 
-echo "tapewren-cli $(git -C "$here" rev-parse --short HEAD 2>/dev/null || echo '?') on $(nproc) cores," \
+# The commit of the tree the build was made from, which need not be this one.
+source_tree=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$build/CMakeCache.txt" 2>/dev/null)
+echo "tapewren-cli $(git -C "${source_tree:-$here}" rev-parse --short HEAD 2>/dev/null || echo '?') on $(nproc) cores," \
     "$(uname -r), load $(cut -d' ' -f1-3 /proc/loadavg), $(date '+%Y-%m-%d %H:%M')"
 echo
 
