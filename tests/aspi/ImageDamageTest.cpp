@@ -244,6 +244,34 @@ TEST_F(SimhImage, ExtendedObjectsArePassedOverAndEndOfMediumEndsData) {
     EXPECT_EQ(FileBytes(Path("x.tap")).size(), endOfData + 10);
 }
 
+// A write replaces what the reader passed over just before it. A half gap
+// is known by the two bytes after it; left in place, it would take them
+// from the new record's length word, and after a reload the records
+// written would read as blank tape.
+TEST_F(SimhImage, WriteAfterAHalfGapReadsBackAfterAReload) {
+    const std::vector<BYTE> halfGap = {0xFF, 0xFF, 0xFE, 0xFF, 0x1C, 0x00, 0x5F, 0x02};
+    for (const bool atStart : {true, false}) {
+        SCOPED_TRACE(atStart ? "at the load point" : "at end of data");
+        ImageBuilder b;
+        if (!atStart) b.SimhRecord(Bytes(3, 1));
+        b.Raw(halfGap);
+        PutFile(Path("g.tap"), b.bytes);
+        InstallImage("g.tap");
+        if (!atStart) {
+            ASSERT_TRUE(Space(3, 0).Good());
+        }
+        ASSERT_TRUE(WriteRecord(Bytes(5, 7)).Good());
+        InstallImage("g.tap");
+        std::vector<BYTE> in(5);
+        if (!atStart) {
+            ASSERT_TRUE(Space(0, 1).Good());
+        }
+        ASSERT_TRUE(ReadRecord(in).Good());
+        EXPECT_EQ(in, Bytes(5, 7));
+        EXPECT_EQ(ReadRecord(in).Triple(), "08/00/05");
+    }
+}
+
 TEST_F(SimhImage, BadDataRecordIsMediumErrorUntilSpacedOver) {
     ImageBuilder b;
     b.SimhRecord(Bytes(10, 1)).SimhRecord(Bytes(10, 2), 0x8).SimhRecord(Bytes(10, 3));

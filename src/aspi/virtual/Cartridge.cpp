@@ -157,7 +157,7 @@ TapeOutcome Cartridge::ReadVariable(std::uint8_t* out, std::uint32_t maxLength) 
 }
 
 bool Cartridge::CutAtPosition() {
-    const std::uint64_t offset = index_.OffsetOf(position_);
+    const std::uint64_t offset = index_.WriteOffsetOf(position_);
     if (window_.FileSize() != offset) {
         if (ftruncate(fd_, static_cast<off_t>(offset)) != 0) return false;
         window_.SetFileSize(offset);
@@ -182,7 +182,7 @@ TapeOutcome Cartridge::AppendObjects(std::uint64_t count, std::uint64_t stride, 
     if (readOnly_) return {TapeEvent::ReadOnly, 0};
     if (count == 0) return {TapeEvent::Done, 0};
     Settle();
-    const std::uint64_t offset = index_.OffsetOf(position_);
+    const std::uint64_t offset = index_.WriteOffsetOf(position_);
     if (offset > capacity_ || count > (capacity_ - offset) / stride) return {TapeEvent::Overflow, 0};
     const std::uint32_t previous = index_.PreviousSegment(position_);
     if (!CutAtPosition()) return {TapeEvent::WriteFailed, 0};

@@ -68,8 +68,8 @@ ScanStep TapeIndex::Next(const ScanGoal& goal) const {
 }
 
 void TapeIndex::TruncateAt(TapePosition at) {
+    endOffset_ = WriteOffsetOf(at);
     if (at.run < RunCount()) {
-        endOffset_ = OffsetOf(at);
         scanPrevious_ = PreviousSegment(at);
         runs_.resize(at.run - first_ + (at.index > 0 ? 1 : 0));
         if (at.index > 0) runs_.back().count = at.index;
@@ -82,6 +82,13 @@ std::uint64_t TapeIndex::OffsetOf(TapePosition p) const {
     if (p.run >= RunCount()) return endOffset_;
     const TapeRun& run = Run(p.run);
     return run.offset + p.index * run.stride;
+}
+
+std::uint64_t TapeIndex::WriteOffsetOf(TapePosition p) const {
+    if (p.index > 0 && p.run < RunCount()) return OffsetOf(p);
+    if (p.run == 0) return 0;
+    const std::size_t before = std::min(p.run, RunCount()) - 1;
+    return Holds(before) ? Run(before).End() : OffsetOf(p);
 }
 
 std::uint32_t TapeIndex::LastSegment(const TapeRun& run) {

@@ -56,7 +56,7 @@ public:
     ScanStep Next(const ScanGoal& goal) const;
 
     // Forgets everything at and after `at` (a held run, or the end); end of
-    // data becomes its offset.
+    // data becomes its WriteOffsetOf.
     void TruncateAt(TapePosition at);
 
     // ---- reading ----
@@ -72,6 +72,12 @@ public:
     std::uint64_t EndOffset() const { return endOffset_; }
     // For a held run or the end.
     std::uint64_t OffsetOf(TapePosition p) const;
+    // Where an object written at p begins: right after the object before it
+    // (at 0 on the load point), so that a write replaces whatever the scan
+    // passed over there. A half gap, told by the two bytes after it, would
+    // otherwise read differently once the write has changed them. The run
+    // before p must be held.
+    std::uint64_t WriteOffsetOf(TapePosition p) const;
     bool HasDamage() const { return complete_ && !runs_.empty() && runs_.back().kind == RunKind::Damage; }
     // AWS prev_len of a header written at p: the length of the segment just
     // before it, 0 at the load point and after a filemark. The run before p
