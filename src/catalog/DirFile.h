@@ -90,7 +90,8 @@ private:
     int WriteHeader(const std::string& path, const std::string& tapeName, const std::string& date,
                     const std::string& version);
 
-    MessageSink& messages_;
+    // The sink the catalog is made with; it reports by return codes only.
+    [[maybe_unused]] MessageSink& messages_;
     const std::string magic_;
     LocalFile file_;
     LocalFile appendFile_;
