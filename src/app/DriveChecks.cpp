@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "aspi/Aspi.h"
+#include "aspi/ScsiOpcodes.h"
+#include "aspi/SenseData.h"
 #include "scsi/Sleep.h"
 #include "scsi/TapeStop.h"
 
@@ -79,7 +81,7 @@ public:
         raw.SRB_BufPointer = data;
         raw.SRB_SenseLen = SENSE_LEN;
         raw.SRB_CDBLen = 6;
-        const BYTE cdb[6] = {0x08, 0x01, static_cast<BYTE>(blocks >> 16), static_cast<BYTE>(blocks >> 8),
+        const BYTE cdb[6] = {ScsiOp::Read6, 0x01, static_cast<BYTE>(blocks >> 16), static_cast<BYTE>(blocks >> 8),
                              static_cast<BYTE>(blocks), 0};
         std::copy(cdb, cdb + 6, raw.CDBByte);
         SendASPI32Command(&raw);
@@ -166,7 +168,8 @@ std::string ReadStopsAfterFilemark(DriveCheckContext& c) {
     const BYTE* s = raw.SenseArea;
     const auto information = static_cast<std::int32_t>((std::uint32_t{s[3]} << 24) | (std::uint32_t{s[4]} << 16) |
                                                        (std::uint32_t{s[5]} << 8) | s[6]);
-    k.Expect((s[2] & 0x80) != 0 && (s[2] & 0x0F) == 0, "the sense data do not report the filemark");
+    k.Expect((s[SenseData::kFlagsAndKey] & SenseData::kFilemark) != 0 && SenseData::Key(s) == SenseKey::NoSense,
+             "the sense data do not report the filemark");
     k.Expect((s[0] & 0x80) != 0 && information == 1, "the sense data do not give the residue of 1 block");
     const std::vector<BYTE> first = k.Pattern(1, 2);
     k.Expect(std::equal(first.begin(), first.end(), data.begin()), "the blocks before the filemark differ");
