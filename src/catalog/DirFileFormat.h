@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "tape/TapeFormat.h"
 
@@ -32,6 +33,15 @@ inline constexpr std::uint8_t kEntryAlt = 2;
 inline constexpr bool IsEntryType(std::uint8_t type) { return type == kEntry || type == kEntryAlt; }
 
 inline constexpr int kMaxEntries = 999;
+
+// The entry that keeps the place of a file record whose header could not be
+// read or used when the catalog was made from the tape, so that every later
+// entry still names the record after its own filemark. No file can carry
+// this name (it holds "/"), so no restore or verify takes it for one; its
+// dates are empty, its size and block count 0.
+inline constexpr char kDamagedRecordName[] = "/damaged file record/";
+
+inline bool IsDamagedEntry(std::string_view name) { return name == kDamagedRecordName; }
 
 inline constexpr char kExtension[] = ".twd";
 

@@ -51,7 +51,8 @@ bool MarkedRecordWalk::Next() {
         text_.assign(" Locating file: ").append(name_);
         c_.status.ShowStatus(text_);
         const DriveAddress& a = c_.drive.address;
-        if (c_.device.SpaceFilemarks(row_ + 1 - passed_, a.adapter, a.target, a.lun) != 0)
+        const int count = row_ + 1 - passed_;
+        if (count > 0 && c_.device.SpaceFilemarks(count, a.adapter, a.target, a.lun) != 0)
             return Fail("Moveto filemark error");
         passed_ = ++row_;
 

@@ -2,8 +2,9 @@
 // Puts the tape on the record of each row marked in the catalog list, in
 // list order. Every row reads its catalog entry, marked or not, so rows and
 // entries stay in step; row i's record lies after filemark i + 1, so the
-// tape moves forward over i + 1 - p filemarks, p being those passed already.
-// Restore and verify walk the same way.
+// tape moves forward over i + 1 - p filemarks, p being those passed already
+// (a record read whole ends after its own filemark: nothing to space over
+// for the row after it). Restore and verify walk the same way.
 
 #include <cstdint>
 #include <string>
@@ -23,6 +24,10 @@ public:
     // with its name; false at the end of the list or after a failure.
     bool Next();
     bool Failed() const { return failed_; }
+    // The record just located has been read up to and over its filemark.
+    void PassedFilemark() { ++passed_; }
+    // Its number on tape, from 1.
+    int Record() const { return row_; }
 
     // The entry of the row just located.
     const std::string& Name() const { return name_; }

@@ -1,6 +1,7 @@
 #include "jobs/RebuildDirFile.h"
 
 #include "catalog/DirFile.h"
+#include "catalog/DirFileFormat.h"
 #include "catalog/DirFilePath.h"
 #include "jobs/MaintenanceHost.h"
 #include "jobs/RecordDamage.h"
@@ -10,11 +11,14 @@
 
 namespace {
 constexpr char kEntryError[] = "Error writing file header info to disk";
+constexpr std::size_t kNumbersShown = 10;
 }  // namespace
 
 RebuildDirFile::RebuildDirFile(MessageSink& messages, StatusSink& status, ScsiDevice& device,
                                const DriveAddress& drive, TapeVolume& volume, DirFile& dirFile)
-    : messages_(messages), status_(status), device_(device), drive_(drive), volume_(volume), dirFile_(dirFile) {}
+    : messages_(messages), status_(status), device_(device), drive_(drive), volume_(volume), dirFile_(dirFile) {
+    damagedNumbers_.reserve(kNumbersShown);
+}
 
 JobResult RebuildDirFile::Fail(const std::string& text, MaintenanceHost& host) {
     messages_.ShowMessage(text, Error);
@@ -47,71 +51,109 @@ JobResult RebuildDirFile::Run(const std::string& startDirectory, MaintenanceHost
     }
     if (dirFile_.CreateFromIdent(tapeName, path_, formatDate, version) != 0)
         return Fail("Error writing to Ident block to disk", host);
-    // The entries go on the medium before each message and at the end.
+    // The entries go on the medium at the end, all at once.
     if (dirFile_.BeginAppend(path_) != 0) return Fail(kEntryError, host);
 
-    int skipped = 0;
-    bool unfinished = false;
-    int stuckAt = -1;  // the record past which the tape cannot be read (0: the ident block)
-    // Each pass starts after a filemark: the ident block's, then the one
-    // that closes the record before.
-    bool pastFilemark = false;
-    for (int record = 1;; ++record) {
-        if (!pastFilemark && device_.SpaceFilemarks(1, drive_.adapter, drive_.target, drive_.lun) != 0) {
-            if (LastTapeStop(device_) != TapeStop::EndOfData) stuckAt = record - 1;
-            break;
-        }
-        if (volume_.ReadRecord() == 0) {
-            pastFilemark = true;
-            const FileHeader& h = volume_.LastHeader();
-            status_.ShowStatus(" Reading File Info: " + h.name + " ...");
-            if (dirFile_.AppendNext(h.name, h.modificationDate, h.backupDate, h.size, h.blockCount) != 0) {
-                dirFile_.EndAppend();
-                return Fail(kEntryError, host);
-            }
-            continue;
-        }
-        const RecordFault fault = volume_.LastFault();
-        if (fault == RecordFault::EndOfData) break;
-        if (fault == RecordFault::Unfinished) {
-            unfinished = true;
-            break;
-        }
-        // The drive's block length cannot carry a header: nothing more can be read.
-        if (fault == RecordFault::Drive) {
-            stuckAt = record - 1;
-            break;
-        }
-        pastFilemark = volume_.PastFilemark();
-        // A header that cannot be read and no filemark after it is how some
-        // drives report the end of data.
-        if (fault == RecordFault::HeaderUnreadable) {
-            if (device_.SpaceFilemarks(1, drive_.adapter, drive_.target, drive_.lun) != 0) {
-                if (LastTapeStop(device_) == TapeStop::EndOfData) break;
-                stuckAt = record - 1;
-                break;
-            }
-            pastFilemark = true;
-        }
-        if (dirFile_.SyncAppended() != 0) {
-            dirFile_.EndAppend();
-            return Fail(kEntryError, host);
-        }
-        messages_.ShowMessage(RecordDamageText(record, fault, volume_.LastHeader().name), Error);
-        ++skipped;
-    }
+    Findings found;
+    damagedNumbers_.clear();
+    if (ListRecords(found, host) != 0) return JobResult::Failed;
     if (dirFile_.EndAppend() != 0) return Fail(kEntryError, host);
 
     status_.ShowStatus("Finished.");
     host.ShowDirectoryFiles();
-    std::string text = "Finished creating Directory File";
-    if (skipped > 0) text += "\n" + RecordCountText(skipped) + (skipped == 1 ? " was" : " were") + " left out.";
-    if (stuckAt > 0) text += "\nThe tape cannot be read past file record " + std::to_string(stuckAt) + ".";
-    if (stuckAt == 0) text += "\nThe tape cannot be read past its ident block.";
-    if (unfinished)
-        text += "\nThe last file record on tape is unfinished and was left out; the next backup writes over it.";
-    const bool damaged = skipped > 0 || stuckAt >= 0;
-    messages_.ShowMessage(text, damaged ? Attention : Success);
+    const bool incomplete = found.damaged > 0 || found.stuckAt >= 0 || found.tooMany;
+    messages_.ShowMessage(ClosingText(found), incomplete ? Attention : Success);
     host.ShowDriveStatus();
-    return damaged ? JobResult::Failed : JobResult::Done;
+    return incomplete ? JobResult::Failed : JobResult::Done;
+}
+
+bool RebuildDirFile::Append(int record, bool damaged, Findings& found, bool& writeFailed) {
+    if (found.entries == DirFileFormat::kMaxEntries) {
+        found.tooMany = true;
+        return false;
+    }
+    const FileHeader& h = volume_.LastHeader();
+    const int appended = damaged ? dirFile_.AppendNext(DirFileFormat::kDamagedRecordName, "", "", 0, 0)
+                                 : dirFile_.AppendNext(h.name, h.modificationDate, h.backupDate, h.size, h.blockCount);
+    if (appended != 0) {
+        writeFailed = true;
+        return false;
+    }
+    ++found.entries;
+    if (damaged) {
+        if (damagedNumbers_.size() < kNumbersShown) damagedNumbers_.push_back(record);
+        ++found.damaged;
+    }
+    return true;
+}
+
+int RebuildDirFile::ListRecords(Findings& found, MaintenanceHost& host) {
+    const auto& a = drive_;
+    bool writeFailed = false;
+    auto failed = [&]() {
+        dirFile_.EndAppend();
+        Fail(kEntryError, host);
+        return -1;
+    };
+    // Over the ident block's filemark.
+    if (device_.SpaceFilemarks(1, a.adapter, a.target, a.lun) != 0) {
+        if (LastTapeStop(device_) != TapeStop::EndOfData) found.stuckAt = 0;
+        return 0;
+    }
+    for (int record = 1;; ++record) {
+        const bool readable = volume_.ReadListedHeader() == 0;
+        const RecordFault fault = readable ? RecordFault::None : volume_.LastFault();
+        if (fault == RecordFault::EndOfData) break;
+        // The drive's block length cannot carry a header: nothing can be read.
+        if (fault == RecordFault::Drive) {
+            found.stuckAt = record - 1;
+            break;
+        }
+        if (readable) status_.ShowStatus(" Reading File Info: " + volume_.LastHeader().name + " ...");
+        // A filemark where the header was due: an empty tape file. Listed
+        // only when a record follows it, since the tape may end in such.
+        if (volume_.PastFilemark()) {
+            ++found.emptyAtEnd;
+            continue;
+        }
+        // Over the rest of the record and its filemark, without reading it.
+        if (device_.SpaceFilemarks(1, a.adapter, a.target, a.lun) != 0) {
+            if (LastTapeStop(device_) == TapeStop::EndOfData) {
+                // A header that cannot be read and no filemark after it is
+                // how some drives report the end of data.
+                found.unfinished = fault != RecordFault::HeaderUnreadable;
+                break;
+            }
+            found.stuckAt = record;
+        }
+        for (int empty = record - found.emptyAtEnd; empty < record; ++empty)
+            if (!Append(empty, true, found, writeFailed)) break;
+        if (writeFailed) return failed();
+        found.emptyAtEnd = 0;
+        if (!found.tooMany && !Append(record, !readable, found, writeFailed) && writeFailed) return failed();
+        if (found.tooMany || found.stuckAt >= 0) break;
+    }
+    return 0;
+}
+
+std::string RebuildDirFile::ClosingText(const Findings& found) const {
+    std::string text = "Finished creating Directory File";
+    if (found.damaged == 1)
+        text += "\nFile record " + RecordListText(damagedNumbers_, 1) +
+                " is damaged: the DirFile lists it as damaged, so that every other entry keeps its place.";
+    if (found.damaged > 1)
+        text += "\nFile records " + RecordListText(damagedNumbers_, found.damaged) +
+                " are damaged: the DirFile lists them as damaged, so that every other entry keeps its place.";
+    if (found.stuckAt > 0) text += "\nThe tape cannot be read past file record " + std::to_string(found.stuckAt) + ".";
+    if (found.stuckAt == 0) text += "\nThe tape cannot be read past its ident block.";
+    if (found.tooMany)
+        text += "\nThe tape holds more file records than a DirFile can list (999): those after record 999 are not "
+                "listed. A full restore reads them all.";
+    if (found.unfinished)
+        text += "\nThe last file record on tape is unfinished and was left out; the next backup writes over it.";
+    if (found.emptyAtEnd > 0 && !found.tooMany)
+        text += "\nThe tape ends in " + std::to_string(found.emptyAtEnd) +
+                (found.emptyAtEnd == 1 ? " empty tape file" : " empty tape files") +
+                " (filemarks only); they are not listed, and the next backup writes over them.";
+    return text;
 }

@@ -2,22 +2,22 @@
 
 std::string RecordDamageText(int record, RecordFault fault, const std::string& name) {
     std::string text = "Error: file record " + std::to_string(record) + " on tape skipped: ";
-    switch (fault) {
-    case RecordFault::NoHeader:
-        return text + "no file header";
-    case RecordFault::BadHeader:
-        return text + "its header is damaged";
-    case RecordFault::BadName:
-        return text + "its name cannot be used as a file name: '" + name + "'";
-    case RecordFault::ShortRecord:
-        return text + "fewer blocks than its header says";
-    case RecordFault::LongRecord:
-        return text + "more blocks than its header says";
-    default:
-        return text + "it cannot be read";
-    }
+    if (fault == RecordFault::BadName) return text + RecordFaultReason(fault) + ": '" + name + "'";
+    const char* reason = RecordFaultReason(fault);
+    return text + (*reason != '\0' ? reason : "it cannot be read");
 }
 
 std::string RecordCountText(int count) {
     return std::to_string(count) + (count == 1 ? " file record" : " file records");
+}
+
+std::string RecordListText(const std::vector<int>& records, int total) {
+    std::string text;
+    const std::size_t shown = records.size();
+    for (std::size_t i = 0; i < shown; ++i) {
+        if (i > 0) text += (i + 1 == shown && static_cast<int>(shown) == total) ? " and " : ", ";
+        text += std::to_string(records[i]);
+    }
+    if (total > static_cast<int>(shown)) text += " and " + std::to_string(total - static_cast<int>(shown)) + " more";
+    return text;
 }

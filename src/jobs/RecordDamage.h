@@ -1,9 +1,10 @@
 #pragma once
 // The message for a file record that a walk over the whole tape (full
-// restore, rebuild) leaves behind, and the count of such records in the
-// closing message.
+// restore, rebuild) leaves behind, and the counts and numbers of such
+// records in the closing message.
 
 #include <string>
+#include <vector>
 
 #include "tape/RecordFault.h"
 
@@ -13,3 +14,7 @@ std::string RecordDamageText(int record, RecordFault fault, const std::string& n
 
 // "1 file record", "2 file records".
 std::string RecordCountText(int count);
+
+// "3", "3 and 7", "3, 7 and 9", "3, 7, 9 and 12 more": the numbers kept of
+// total records.
+std::string RecordListText(const std::vector<int>& records, int total);

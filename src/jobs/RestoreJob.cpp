@@ -1,6 +1,7 @@
 #include "jobs/RestoreJob.h"
 
 #include "catalog/DirFile.h"
+#include "catalog/DirFileFormat.h"
 #include "jobs/JobImages.h"
 #include "jobs/JobSummary.h"
 #include "jobs/JobWindow.h"
@@ -8,6 +9,7 @@
 #include "jobs/RecordDamage.h"
 #include "scsi/ScsiDevice.h"
 #include "scsi/TapeStop.h"
+#include "tape/JoinPath.h"
 #include "tape/TapeVolume.h"
 
 namespace {
@@ -24,13 +26,6 @@ void RestoreJob::Fail(const char* message, bool close) {
     if (close) c_.dirFile.Close();
 }
 
-void RestoreJob::ShowSummary(std::int64_t bytes, std::int64_t start, const std::string& firstLine, int kind,
-                             const std::string& notes) {
-    const std::int64_t elapsed = c_.now() - start;
-    c_.messages.ShowMessage(
-        JobSummary(firstLine.c_str(), "Tape->disk rate: ", bytes, elapsed, transferSeconds_) + notes, kind);
-}
-
 JobResult RestoreJob::FailFinishing(bool close) {
     c_.volume.EndRestoreGroup();
     Fail("Restore error", close);
@@ -38,8 +33,29 @@ JobResult RestoreJob::FailFinishing(bool close) {
     return JobResult::Failed;
 }
 
+void RestoreJob::RemoveStaleTemporaries() {
+    const int removed = c_.volume.RemoveStaleTemporaries(folder_);
+    if (removed <= 0) return;
+    c_.messages.ShowMessage("Removed " + std::to_string(removed) +
+                                (removed == 1 ? " unfinished file" : " unfinished files") +
+                                " that an interrupted restore had left in " + folder_,
+                            Info);
+}
+
+JobResult RestoreJob::Finish(std::int64_t bytes, std::int64_t start) {
+    const std::int64_t elapsed = c_.now() - start;
+    const std::string first = outcome_.FirstLine();
+    c_.messages.ShowMessage(
+        JobSummary(first.c_str(), "Tape->disk rate: ", bytes, elapsed, transferSeconds_) + outcome_.Notes(),
+        outcome_.Kind());
+    c_.counters.bytesDone = 0;
+    c_.status.ShowProgress(0, c_.counters.bytesTotal);
+    return outcome_.Result();
+}
+
 JobResult RestoreJob::RunRestore() {
     transferSeconds_ = 0;
+    outcome_ = RestoreOutcome{};
     c_.volume.SetRestorePolicy(c_.restore);
     const int selected =
         c_.window.CountMarked(JobImages::kRestoreFile) + c_.window.CountMarked(JobImages::kRestoreArchive);
@@ -64,40 +80,66 @@ JobResult RestoreJob::FullRestore() {
 
     c_.status.ShowStatus(" Reading all files...");
     folder_ = c_.window.CurrentPath();
+    RemoveStaleTemporaries();
     c_.volume.BeginRestoreGroup();
     std::int64_t runTotal = 0;
-    int skipped = 0;
-    int stuckAt = -1;  // the record past which the tape cannot be read (0: the ident block)
-    bool unfinished = false;
-    bool declined = false;
+    RestoreOutcome& o = outcome_;
     // Each pass starts before the filemark that closes the record before
-    // (the ident block's first), unless a fault has already passed it.
+    // (the ident block's first), unless the record before has passed it.
     bool pastFilemark = false;
+    // Empty tape files (a filemark where a header was due) count as damaged
+    // records only when a record follows them: the tape may end in such.
+    int emptyFirst = 0;
+    int emptyCount = 0;
     for (int record = 1;; ++record) {
         if (!pastFilemark && c_.device.SpaceFilemarks(1, a.adapter, a.target, a.lun) != 0) {
-            if (LastTapeStop(c_.device) != TapeStop::EndOfData) stuckAt = record - 1;
+            if (LastTapeStop(c_.device) != TapeStop::EndOfData) o.stuckAt = record - 1;
             break;
         }
-        pastFilemark = false;
         const std::int64_t t0 = c_.now();
         const int restored = c_.volume.RestoreNextFile(c_.drive.blockLength, folder_);
         transferSeconds_ += c_.now() - t0;
+        pastFilemark = c_.volume.PastFilemark();
+        const RecordFault fault = restored == 0 ? RecordFault::None : c_.volume.LastFault();
+        if (fault == RecordFault::EndOfData) break;
+        if (fault == RecordFault::NoHeader && pastFilemark) {
+            if (emptyCount++ == 0) emptyFirst = record;
+            continue;
+        }
+        if (fault == RecordFault::Unfinished) {
+            o.unfinished = true;
+            break;
+        }
+        // A header that cannot be read and no filemark after it is how some
+        // drives report the end of data.
+        if (fault == RecordFault::HeaderUnreadable) {
+            if (c_.device.SpaceFilemarks(1, a.adapter, a.target, a.lun) != 0) {
+                if (LastTapeStop(c_.device) != TapeStop::EndOfData) o.stuckAt = record - 1;
+                break;
+            }
+            pastFilemark = true;
+        }
+        if (emptyCount > 0) {
+            if (c_.volume.FinishRestores() != 0) return FailFinishing(false);
+            for (int empty = emptyFirst; empty < emptyFirst + emptyCount; ++empty)
+                c_.messages.ShowMessage(RecordDamageText(empty, RecordFault::NoHeader, {}), Error);
+            o.damaged += emptyCount;
+            emptyCount = 0;
+        }
         if (restored == 0) {
             runTotal += c_.counters.bytesDone;
+            ++o.restored;
             // The folder shows restored files once they are in place.
             if (!c_.volume.RestoresWaiting()) c_.window.RefillTargetFolder();
             continue;
         }
-        const RecordFault fault = c_.volume.LastFault();
-        if (fault == RecordFault::EndOfData) break;
         // Only its header was read: the next filemark ends it.
-        if (fault == RecordFault::Skipped) continue;
-        if (fault == RecordFault::Unfinished) {
-            unfinished = true;
-            break;
+        if (fault == RecordFault::Skipped) {
+            ++o.leftExisting;
+            continue;
         }
         if (fault == RecordFault::Declined) {
-            declined = true;
+            JoinPath(folder_, c_.volume.LastHeader().name, o.declinedPath);
             break;
         }
         if (fault == RecordFault::Disk || fault == RecordFault::Drive) {
@@ -108,62 +150,63 @@ JobResult RestoreJob::FullRestore() {
             c_.window.RefillTargetFolder();
             return JobResult::Failed;
         }
-        pastFilemark = c_.volume.PastFilemark();
-        // A header that cannot be read and no filemark after it is how some
-        // drives report the end of data.
-        if (fault == RecordFault::HeaderUnreadable) {
-            if (c_.device.SpaceFilemarks(1, a.adapter, a.target, a.lun) != 0) {
-                if (LastTapeStop(c_.device) != TapeStop::EndOfData) stuckAt = record - 1;
-                break;
-            }
-            pastFilemark = true;
-        }
         if (c_.volume.FinishRestores() != 0) return FailFinishing(false);
         c_.messages.ShowMessage(RecordDamageText(record, fault, c_.volume.LastHeader().name), Error);
-        ++skipped;
+        ++o.damaged;
     }
     if (c_.volume.EndRestoreGroup() != 0) return FailFinishing(false);
     c_.window.RefillTargetFolder();
     c_.window.ShowDriveStatus();
-
-    std::string notes;
-    if (stuckAt > 0) notes += "\nThe tape cannot be read past file record " + std::to_string(stuckAt) + ".";
-    if (stuckAt == 0) notes += "\nThe tape cannot be read past its ident block.";
-    if (unfinished) notes += "\nThe last file record on tape is unfinished and was not restored.";
-    const bool damaged = skipped > 0 || stuckAt >= 0;
-    if (damaged)
-        ShowSummary(runTotal, start, "Restore ended with " + RecordCountText(skipped) + " skipped!", Attention, notes);
-    else
-        ShowSummary(runTotal, start, kDone, Success, notes);
-    c_.counters.bytesDone = 0;
-    c_.status.ShowProgress(0, c_.counters.bytesTotal);
+    const JobResult result = Finish(runTotal, start);
     c_.window.RefillTargetFolder();
-    if (damaged) return JobResult::Failed;
-    return declined ? JobResult::Declined : JobResult::Done;
+    return result;
 }
 
 JobResult RestoreJob::SelectiveRestore() {
     const std::int64_t start = c_.now();
+    outcome_.selective = true;
     if (check_.Run(TapeCheck::kReadNotFound) != 0) return JobResult::Failed;
     MarkedRecordWalk walk(c_, JobImages::kRestoreFile, JobImages::kRestoreArchive);
     if (!walk.Open()) return JobResult::Failed;
 
     c_.counters.bytesDone = 0;
     folder_ = c_.window.CurrentPath();
+    RemoveStaleTemporaries();
     c_.volume.BeginRestoreGroup();
     while (walk.Next()) {
+        if (DirFileFormat::IsDamagedEntry(walk.Name())) {
+            c_.volume.EndRestoreGroup();
+            c_.messages.ShowMessage("Error: file record " + std::to_string(walk.Record()) +
+                                        " on tape is damaged: its header could not be read when the DirFile was "
+                                        "made from the tape",
+                                    Error);
+            Fail("Restore error", true);
+            c_.window.RefillTargetFolder();
+            return JobResult::Failed;
+        }
         const std::int64_t t0 = c_.now();
         const int restored = c_.volume.RestoreFile(walk.Name(), walk.FileDate(), walk.Size(), walk.BlockCount(),
                                                    c_.drive.blockLength, folder_);
         transferSeconds_ += c_.now() - t0;
-        if (restored != 0 && c_.volume.LastFault() == RecordFault::Skipped) continue;
-        if (restored != 0) {
-            const RecordFault fault = c_.volume.LastFault();
-            c_.volume.EndRestoreGroup();
-            Fail("Restore error", true);
-            return fault == RecordFault::Declined ? JobResult::Declined : JobResult::Failed;
+        if (c_.volume.PastFilemark()) walk.PassedFilemark();
+        if (restored == 0) {
+            ++outcome_.restored;
+            if (!c_.volume.RestoresWaiting()) c_.window.RefillTargetFolder();
+            continue;
         }
-        if (!c_.volume.RestoresWaiting()) c_.window.RefillTargetFolder();
+        const RecordFault fault = c_.volume.LastFault();
+        if (fault == RecordFault::Skipped) {
+            ++outcome_.leftExisting;
+            continue;
+        }
+        if (fault == RecordFault::Declined) {
+            JoinPath(folder_, walk.Name(), outcome_.declinedPath);
+            break;
+        }
+        c_.volume.EndRestoreGroup();
+        Fail("Restore error", true);
+        c_.window.RefillTargetFolder();
+        return JobResult::Failed;
     }
     const bool waiting = c_.volume.RestoresWaiting();
     if (c_.volume.EndRestoreGroup() != 0) return FailFinishing(true);
@@ -171,8 +214,5 @@ JobResult RestoreJob::SelectiveRestore() {
     if (walk.Failed()) return JobResult::Failed;
     c_.dirFile.Close();
     c_.window.ShowDriveStatus();
-    ShowSummary(c_.counters.bytesDone, start);
-    c_.counters.bytesDone = 0;
-    c_.status.ShowProgress(0, c_.counters.bytesTotal);
-    return JobResult::Done;
+    return Finish(c_.counters.bytesDone, start);
 }

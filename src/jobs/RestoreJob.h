@@ -3,13 +3,15 @@
 // tape's catalog, each found by counting filemarks (row i is the record
 // after filemark i + 1), or, with nothing marked and the user's consent,
 // every record on the tape without the catalog. In the full restore damage
-// costs one record: it is reported with its number and skipped.
+// costs one record: it is reported with its number and skipped. The closing
+// message says what was not restored (RestoreOutcome).
 
 #include <cstdint>
 #include <string>
 
 #include "jobs/JobContext.h"
 #include "jobs/JobResult.h"
+#include "jobs/RestoreOutcome.h"
 #include "jobs/TapeCheck.h"
 
 class RestoreJob {
@@ -28,16 +30,16 @@ private:
     // The end of a run whose restored files could not all be put in place
     // (the volume has said which).
     JobResult FailFinishing(bool close);
-    // firstLine and kind: the full restore's differ when records were
-    // skipped; notes: lines added at the end.
-    void ShowSummary(std::int64_t bytes, std::int64_t start, const std::string& firstLine = kDone,
-                     int kind = Success, const std::string& notes = {});
-
-    static constexpr const char* kDone = "Restore ended successfully!";
+    // Removes what restores killed before they finished left in the target
+    // folder, and says so.
+    void RemoveStaleTemporaries();
+    // The closing message from outcome_, and the counters reset.
+    JobResult Finish(std::int64_t bytes, std::int64_t start);
 
     JobContext& c_;
     TapeCheck check_;
     std::int64_t transferSeconds_ = 0;
+    RestoreOutcome outcome_;
     // The full restore reads the ident block's date and version into these.
     std::string fileDate_;
     std::string version_;

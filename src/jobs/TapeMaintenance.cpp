@@ -6,6 +6,7 @@
 #include "scsi/ScsiDevice.h"
 #include "tape/JoinPath.h"
 #include "tape/PlainName.h"
+#include "tape/ProgramVersion.h"
 #include "tape/TapeVolume.h"
 
 TapeMaintenance::TapeMaintenance(MessageSink& messages, StatusSink& status, MaintenanceHost& host, TapeVolume& tape,
@@ -48,7 +49,10 @@ JobResult TapeMaintenance::FormatTape(const std::string& newName, CurrentTape cu
             host_.ShowDriveStatus();
             return JobResult::Failed;
         }
-        if (dirFile_.CreateForNewTape(current.tapeName, current.dirFilePath) != 0) {
+        // The date the ident block carries, so that the catalog matches the
+        // tape even when midnight passed in between.
+        if (dirFile_.CreateFromIdent(current.tapeName, current.dirFilePath, tape_.LastIdentDate(),
+                                     kProgramVersion) != 0) {
             messages_.ShowMessage("Error writing IdentBlock on hard drive", Error);
             host_.ShowDriveStatus();
             return JobResult::Failed;

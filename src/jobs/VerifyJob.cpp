@@ -1,6 +1,7 @@
 #include "jobs/VerifyJob.h"
 
 #include "catalog/DirFile.h"
+#include "catalog/DirFileFormat.h"
 #include "jobs/JobImages.h"
 #include "jobs/JobWindow.h"
 #include "jobs/MarkedRecordWalk.h"
@@ -53,8 +54,16 @@ JobResult VerifyJob::RunVerify() {
     c_.counters.bytesDone = 0;
     folder_ = c_.window.CurrentPath();
     while (walk.Next()) {
+        // Its header could not be read when the catalog was made: nothing
+        // on tape to compare.
+        if (DirFileFormat::IsDamagedEntry(walk.Name())) {
+            results_.Add({walk.Name(), "Damaged", {}, JobImages::kVerifyProblem});
+            view_.RepaintResults();
+            continue;
+        }
         const int result = c_.volume.VerifyFile(walk.Name(), walk.FileDate(), walk.Size(), walk.BlockCount(),
                                                 c_.drive.blockLength, folder_);
+        if (c_.volume.PastFilemark()) walk.PassedFilemark();
         if (!AddResult(walk.Name(), result)) {
             // The volume has said what went wrong.
             c_.dirFile.Close();

@@ -8,7 +8,8 @@
 
 struct VerifyResultRow {
     std::string name;
-    std::string status;      // "OK", "Failed" or "File not found"
+    std::string status;      // "OK", "Failed", "File not found", or "Damaged" for the catalog's
+                             // entry of a record that could not be read
     std::string difference;  // offset of the first difference, "Failed" only
     int image = 0;           // 17 identical, 18 failed or not found
 };

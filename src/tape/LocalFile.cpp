@@ -151,6 +151,16 @@ int LocalFile::SetModified(std::time_t when) {
     return ::futimens(fd_, times) == 0 ? 0 : -1;
 }
 
+int LocalFile::SetMode(unsigned mode) { return ::fchmod(fd_, static_cast<mode_t>(mode)) == 0 ? 0 : -1; }
+
+int LocalFile::Identity(std::uint64_t& device, std::uint64_t& inode) const {
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return -1;
+    device = st.st_dev;
+    inode = st.st_ino;
+    return 0;
+}
+
 int LocalFile::Sync() { return ::fdatasync(fd_) == 0 ? 0 : -1; }
 
 int LocalFile::StartWriteBack(std::int64_t offset, std::int64_t count) {

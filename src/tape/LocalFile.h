@@ -52,6 +52,10 @@ public:
     int Truncate(std::int64_t length);
     // Sets the last modification (and access) time of the open file. 0 or -1.
     int SetModified(std::time_t when);
+    // Sets the open file's permission bits (fchmod). 0 or -1.
+    int SetMode(unsigned mode);
+    // Device and inode of the open file. 0 or -1.
+    int Identity(std::uint64_t& device, std::uint64_t& inode) const;
     // Puts the data on the medium (fdatasync). 0 or -1.
     int Sync();
     // Starts writing the given bytes to the device without waiting for

@@ -14,10 +14,35 @@ enum class RecordFault {
     BadName,           // the header's name cannot be used as a file name
     Mismatch,          // the header differs from the catalog entry
     ShortRecord,       // a filemark before the blocks the header announces
-    LongRecord,        // more blocks than the header announces
-    Unreadable,        // the drive cannot read a data block
+    LongRecord,        // more blocks than the header announces before the filemark
+    Unreadable,        // the drive cannot read a data block, or the filemark after them
     Disk,              // the file on hard drive cannot be created or written whole
     Declined,          // the overwrite question was answered with Cancel
     Skipped,           // a file exists under the name and the restore policy leaves it
     Drive,             // the drive refused the operation (its block length)
 };
+
+// What is wrong with a damaged record, as the end of a sentence ("no file
+// header"); empty for the faults that are no damage of the record.
+inline const char* RecordFaultReason(RecordFault fault) {
+    switch (fault) {
+    case RecordFault::NoHeader:
+        return "no file header";
+    case RecordFault::HeaderUnreadable:
+        return "its header cannot be read";
+    case RecordFault::BadHeader:
+        return "its header is damaged";
+    case RecordFault::BadName:
+        return "its name cannot be used as a file name";
+    case RecordFault::ShortRecord:
+        return "fewer blocks than its header says";
+    case RecordFault::LongRecord:
+        return "more blocks than its header says";
+    case RecordFault::Unfinished:
+        return "it is unfinished: the end of data follows without its filemark";
+    case RecordFault::Unreadable:
+        return "it cannot be read";
+    default:
+        return "";
+    }
+}

@@ -17,6 +17,7 @@
 #include "tape/JoinPath.h"
 #include "tape/PlainName.h"
 #include "tape/ProgramVersion.h"
+#include "tape/RestoreTemporaries.h"
 #include "tape/TapeFormat.h"
 #include "tape/TransferPlan.h"
 
@@ -146,6 +147,8 @@ TapeVolume::TapeVolume(MessageSink& messages, StatusSink& status, ByteCounters& 
     }
     path_.reserve(kPathReserve);
     text_.reserve(kPathReserve);
+    identDate_.reserve(TF::kDateWidth);
+    restored_.reserve(kRestoredReserve);
     pendingFolder_.reserve(kPathReserve);
     pending_.reset(new PendingRestore[kRestoreGroupFiles]);
     for (int i = 0; i < kRestoreGroupFiles; ++i) {
@@ -221,10 +224,13 @@ int TapeVolume::WriteIdentBlock(const std::string& name) {
     }
     if (CheckBlockLength(0, TF::kIdentSize) != 0) return -1;
     if (device_.Rewind(drive_.adapter, drive_.target, drive_.lun) != 0) return -1;
+    // Whatever buffer 1 held before (another file's data) stays off the tape.
     std::uint8_t* block = buffer1_.get();
+    std::memset(block, 0, TF::kMaxBlockLength);
+    identDate_ = TodayText();
     Field::PutText(block, TF::kMagicOffset, TF::kMagic);
     Field::PutText(block, TF::kTapeNameOffset, name);
-    Field::PutText(block, TF::kFormatDateOffset, TodayText());
+    Field::PutText(block, TF::kFormatDateOffset, identDate_);
     Field::PutText(block, TF::kVersionOffset, kProgramVersion);
     if (device_.Write(block, 1, drive_.adapter, drive_.target, drive_.lun) != 0) return -1;
     if (device_.WriteFilemark(drive_.adapter, drive_.target, drive_.lun) != 0)
@@ -268,7 +274,10 @@ int TapeVolume::BackupFile(const std::string& name, const std::string& folder, i
     h.size = static_cast<std::int32_t>(size);
     h.blockCount = TransferPlan::BlockCount(size, blockLength);
 
+    // Whatever buffer 1 held before (the previous file's data) stays off the
+    // tape.
     std::uint8_t* buffer = buffer1_.get();
+    std::memset(buffer, 0, static_cast<std::size_t>(blockLength));
     buffer[TF::kTypeOffset] = TF::kFileRecord;
     Field::PutText(buffer, TF::kFileNameOffset, h.name);
     Field::PutText(buffer, TF::kModDateOffset, h.modificationDate);
@@ -375,6 +384,29 @@ int TapeVolume::ReadDataBlocks(int count, std::uint8_t* into) {
     return -1;
 }
 
+int TapeVolume::ReadFilemark() {
+    if (ReadBlocks(1) == 0) {
+        fault_ = RecordFault::LongRecord;
+        return -1;
+    }
+    switch (LastTapeStop(device_)) {
+    case TapeStop::Filemark:
+        pastFilemark_ = true;
+        return 0;
+    case TapeStop::EndOfData:
+        fault_ = RecordFault::Unfinished;
+        return -1;
+    default:
+        fault_ = RecordFault::Unreadable;
+        return -1;
+    }
+}
+
+int TapeVolume::ShowDamage() {
+    return ShowError("Error: the record of '" + header_.name + "' on tape is damaged: " +
+                     RecordFaultReason(fault_));
+}
+
 int TapeVolume::ReadCheckedHeader(const Expected* expected, int blockLength, bool report) {
     FileHeader& h = header_;
     if (ReadHeaderBlock(h.name, h.modificationDate, h.backupDate, h.size, h.blockCount) < 0) return -1;
@@ -420,7 +452,10 @@ bool TapeVolume::IsPending(const std::string& path) const {
     return false;
 }
 
-void TapeVolume::BeginRestoreGroup() { grouping_ = true; }
+void TapeVolume::BeginRestoreGroup() {
+    grouping_ = true;
+    restored_.clear();
+}
 
 int TapeVolume::FinishRestores() { return FinishPending(true); }
 
@@ -444,12 +479,16 @@ int TapeVolume::FinishPending(bool report) {
     for (int i = 0; i < pendingCount_; ++i) {
         PendingRestore& p = pending_[i];
         const bool onMedium = synced ? p.file.WaitWrittenBack() == 0 : p.file.Sync() == 0;
+        FileId id{};
+        const bool identified = p.file.Identity(id.device, id.inode) == 0;
         if (p.file.Close() != 0 || !onMedium) {
             fail("Error writing file: ", p.path);
             ::unlink(p.temporary.c_str());
         } else if (::rename(p.temporary.c_str(), p.path.c_str()) != 0) {
             fail("Error creating file: ", p.path);
             ::unlink(p.temporary.c_str());
+        } else if (identified) {
+            restored_.push_back(id);
         }
     }
     if (SyncFolder(pendingFolder_) != 0) fail("Error writing file: ", pending_[pendingCount_ - 1].path);
@@ -460,44 +499,83 @@ int TapeVolume::FinishPending(bool report) {
     return result;
 }
 
+bool TapeVolume::RestoredByThisJob(std::uint64_t device, std::uint64_t inode) const {
+    for (const FileId& id : restored_)
+        if (id.device == device && id.inode == inode) return true;
+    return false;
+}
+
+int TapeVolume::RemoveStaleTemporaries(const std::string& folder) { return RestoreTemporaries::RemoveStale(folder); }
+
 int TapeVolume::OpenRestoreTarget(const std::string& destinationFolder) {
     // A name still waiting in the group exists as far as the user is
     // concerned, and the files before are put in place before any question.
-    if (pendingCount_ > 0 && (destinationFolder != pendingFolder_ || IsPending(path_)) && FinishRestores() != 0)
+    // A record that carries the short temporary name of earlier versions
+    // could meet a temporary file of the group: it is restored on its own.
+    long pid = 0;
+    const bool temporaryName = RestoreTemporaries::Parse(header_.name, pid);
+    if (pendingCount_ > 0 && (destinationFolder != pendingFolder_ || IsPending(path_) || temporaryName) &&
+        FinishRestores() != 0)
         return -1;
     struct stat status {};
+    int mode = -1;
     if (::lstat(path_.c_str(), &status) == 0) {
+        if (S_ISREG(status.st_mode)) mode = static_cast<int>(status.st_mode & 0777);
+        // A file this job restored was not there before it: a later record
+        // of the same name, a newer copy, replaces it.
+        RestorePolicy::Existing existing = policy_.existing;
+        if (existing == RestorePolicy::Existing::Skip && RestoredByThisJob(status.st_dev, status.st_ino))
+            existing = RestorePolicy::Existing::Overwrite;
         // Skipping and asking both show a message.
-        if (policy_.existing != RestorePolicy::Existing::Overwrite && FinishRestores() != 0) return -1;
+        if (existing != RestorePolicy::Existing::Overwrite && FinishRestores() != 0) return -1;
         // A regular file is held while the question is asked, so it cannot
         // change under it; one that another process holds cannot be replaced.
-        LocalFile existing;
-        if (S_ISREG(status.st_mode) && existing.OpenForReading(path_, true, false) != 0) {
+        LocalFile held;
+        if (S_ISREG(status.st_mode) && held.OpenForReading(path_, true, false) != 0) {
             fault_ = RecordFault::Disk;
             return ShowError("Error creating file: " + path_);
         }
-        if (policy_.existing == RestorePolicy::Existing::Skip) {
+        if (existing == RestorePolicy::Existing::Skip) {
             fault_ = RecordFault::Skipped;
             messages_.ShowMessage("File exists, not restored: " + path_, Info);
             return -1;
         }
         text_.assign("File exist: ").append(path_).append(". Overwrite?");
         const int answer =
-            policy_.existing == RestorePolicy::Existing::Overwrite ? kMessageOk : messages_.ShowMessage(text_, Question);
-        existing.Close();
+            existing == RestorePolicy::Existing::Overwrite ? kMessageOk : messages_.ShowMessage(text_, Question);
+        held.Close();
         if (answer != kMessageOk) {
             fault_ = RecordFault::Declined;
             return -1;
         }
     }
-    // A name of our own beside the file: the file's name may already take
-    // all the room a name has.
     PendingRestore& p = pending_[pendingCount_];
+    bool shortName = false;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        char name[64];
-        std::snprintf(name, sizeof name, ".tapewren-%ld-%u.part", static_cast<long>(::getpid()), ++temporaryCount_);
-        JoinPath(destinationFolder, name, p.temporary);
-        if (p.file.CreateNew(p.temporary) == 0) return 0;
+        if (shortName) {
+            char name[64];
+            std::snprintf(name, sizeof name, ".tapewren-%ld-%u.part", static_cast<long>(::getpid()),
+                          ++temporaryCount_);
+            text_.assign(name);
+        } else {
+            RestoreTemporaries::Name(static_cast<long>(::getpid()), ++temporaryCount_, text_);
+        }
+        JoinPath(destinationFolder, text_, p.temporary);
+        if (p.file.CreateNew(p.temporary) == 0) {
+            // A replaced file's permission bits go to its successor: a private
+            // file stays private.
+            if (mode >= 0 && p.file.SetMode(static_cast<unsigned>(mode)) != 0) {
+                p.file.Close();
+                ::unlink(p.temporary.c_str());
+                break;
+            }
+            return 0;
+        }
+        // A file system whose names are shorter than 255 bytes.
+        if (errno == ENAMETOOLONG && !shortName) {
+            shortName = true;
+            continue;
+        }
         if (errno != EEXIST) break;
     }
     fault_ = RecordFault::Disk;
@@ -528,8 +606,7 @@ int TapeVolume::Restore(const Expected* expected, int blockLength, const std::st
     const std::int64_t chunk = static_cast<std::int64_t>(TF::kBufferSize) / (TF::kBigTransfer * block) *
                                (TF::kBigTransfer * block);
     std::int64_t position = 0;
-    std::int64_t held = 0;       // bytes for the file in buffer 1
-    std::int64_t lastBlock = 0;  // where the block read last begins
+    std::int64_t held = 0;  // bytes for the file in buffer 1
     std::int64_t written = 0;
     std::int64_t writtenBack = 0;
     auto flush = [&]() -> int {
@@ -551,7 +628,6 @@ int TapeVolume::Restore(const Expected* expected, int blockLength, const std::st
         if (held + length > chunk && flush() != 0) return -1;
         if (ReadDataBlocks(blocks, buffer + held) != 0) return full ? -1 : ShowError(ReadErrorText(blocks));
         position += length;
-        lastBlock = held + length - block;
         // Only the last block reaches past the recorded size.
         const std::int64_t bytes = position > h.size ? h.size - (position - block) : length;
         held += bytes;
@@ -559,14 +635,19 @@ int TapeVolume::Restore(const Expected* expected, int blockLength, const std::st
         status_.ShowProgress(counters_.bytesDone, counters_.bytesTotal);
         return 0;
     };
-    if (ReadAllBlocks(TransferPlan::For(h.size, blockLength), transfer) != 0 || flush() != 0) {
+    // The file is restored only from a whole record: a filemark missing
+    // after its last block (lost, or blocks repeated on tape) would give a
+    // file with wrong content, and the next record could not be found.
+    bool whole = ReadAllBlocks(TransferPlan::For(h.size, blockLength), transfer) == 0 && flush() == 0;
+    if (whole && ReadFilemark() != 0) {
+        if (!full) ShowDamage();
+        whole = false;
+    }
+    if (!whole) {
         out.Close();
         ::unlink(p.temporary.c_str());
         return -1;
     }
-    // Buffer 1 begins with the record's last block, as when every block is
-    // read to its start.
-    if (lastBlock > 0) std::memmove(buffer, buffer + lastBlock, static_cast<std::size_t>(block));
     std::time_t fileDate = 0;
     if (policy_.keepDates && NoonOfDateText(h.modificationDate, fileDate) && out.SetModified(fileDate) != 0) {
         ShowError("Error writing file: " + path_);
@@ -580,7 +661,10 @@ int TapeVolume::Restore(const Expected* expected, int blockLength, const std::st
     pendingFolder_ = destinationFolder;
     ++pendingCount_;
     pendingBytes_ += written;
-    if (grouping_ && pendingCount_ < kRestoreGroupFiles && pendingBytes_ < kRestoreGroupBytes) return 0;
+    long pid = 0;
+    if (grouping_ && pendingCount_ < kRestoreGroupFiles && pendingBytes_ < kRestoreGroupBytes &&
+        !RestoreTemporaries::Parse(h.name, pid))
+        return 0;
     return FinishRestores();
 }
 
@@ -638,13 +722,15 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
             result = 1;
         }
     }
+    // Identical data counts only from a whole record.
+    if (result == 0 && ReadFilemark() != 0) result = ShowDamage();
     in.Close();
     if (result < 0) return kVerifyFailed;
     if (result > 0) return difference == 0 ? kVerifyDiffersAtStart : static_cast<int>(difference);
     return kVerifyIdentical;
 }
 
-int TapeVolume::ReadRecord() {
+int TapeVolume::ReadListedHeader() {
     BeginRecord();
     const int blockLength = DriveBlockLength();
     if (blockLength < static_cast<int>(TF::kHeaderSize) || blockLength > TF::kMaxBlockLength) {
@@ -657,24 +743,7 @@ int TapeVolume::ReadRecord() {
         fault_ = RecordFault::BadName;
         return -1;
     }
-    auto transfer = [this](int blocks) { return ReadDataBlocks(blocks); };
-    if (ReadAllBlocks(TransferPlan::For(header_.size, blockLength), transfer) != 0) return -1;
-    // The filemark must follow at once.
-    if (ReadBlocks(1) == 0) {
-        fault_ = RecordFault::LongRecord;
-        return -1;
-    }
-    switch (LastTapeStop(device_)) {
-    case TapeStop::Filemark:
-        pastFilemark_ = true;
-        return 0;
-    case TapeStop::EndOfData:
-        fault_ = RecordFault::Unfinished;
-        return -1;
-    default:
-        fault_ = RecordFault::Unreadable;
-        return -1;
-    }
+    return 0;
 }
 
 // ---- end of data ----
@@ -700,24 +769,21 @@ int TapeVolume::MoveToAppendPoint(int recordCount) {
     if (toAppendPoint() != 0) return -1;
     if (DriveBlockLength() > TF::kMaxBlockLength) return -1;
 
-    // One block tells the end of data apart from anything recorded after the
-    // catalog's last record.
-    if (ReadBlocks(1) != 0) {
+    // Empty tape files (filemarks only) may follow; they hold nothing.
+    while (ReadBlocks(1) != 0) {
         const TapeStop stop = LastTapeStop(device_);
-        if (stop == TapeStop::EndOfData) return 0;
-        if (stop == TapeStop::Filemark) unlisted_ = 1;
+        if (stop == TapeStop::EndOfData) return toAppendPoint();
+        if (stop != TapeStop::Filemark) break;
     }
-    // Something is there: a complete record ends in a filemark; an
-    // unfinished one runs into the end of data.
-    if (unlisted_ == 0) {
-        if (device_.SpaceFilemarks(1, a.adapter, a.target, a.lun) == 0) {
-            unlisted_ = 1;
-        } else if (LastTapeStop(device_) == TapeStop::EndOfData) {
-            return toAppendPoint();
-        } else {
-            return kAppendUnreadable;
-        }
+    // Something is recorded (or cannot be read) here: written over only
+    // when its filemark is missing and the end of data follows, as after a
+    // backup that did not end. Complete records mean that the catalog is
+    // behind the tape, and writing would destroy them.
+    if (device_.SpaceFilemarks(1, a.adapter, a.target, a.lun) != 0) {
+        if (LastTapeStop(device_) == TapeStop::EndOfData) return toAppendPoint();
+        return kAppendUnreadable;
     }
+    unlisted_ = 1;
     while (device_.SpaceFilemarks(1, a.adapter, a.target, a.lun) == 0) ++unlisted_;
     return kAppendUnlisted;
 }

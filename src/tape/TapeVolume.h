@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "report/ByteCounters.h"
 #include "report/MessageSink.h"
@@ -44,11 +45,16 @@ public:
     // when the drive's block length is outside 1..2048). No message.
     // Leaves the tape after the ident block, before its filemark.
     int ReadIdentBlock(std::string& name, std::string& date, std::string& version);
-    // Formats the tape: ident block and filemark at its start.
+    // Formats the tape: ident block and filemark at its start. The bytes of
+    // the block after its fields are zero.
     int WriteIdentBlock(const std::string& name);
+    // The date of formatting the last WriteIdentBlock wrote, for the new
+    // tape's catalog: the clock is not read twice.
+    const std::string& LastIdentDate() const { return identDate_; }
 
     // Writes one file record at the current position: header, data blocks,
-    // filemark. The file is folder + "/" + name. On 0 the record is complete
+    // filemark. The file is folder + "/" + name; the header block's bytes
+    // after its fields are zero. On 0 the record is complete
     // on the medium (the filemark is written without the immediate bit).
     // Refuses, before the tape is touched: a name that does not fit the
     // catalog's 254 bytes, is not a plain name or is kReservedFileName, a
@@ -67,11 +73,13 @@ public:
                        std::int32_t& size, std::int32_t& blockCount);
     // Restores the record at the current position into destinationFolder +
     // "/" + the name from its header, which must carry the expected values.
-    // Stops before the record's filemark. The data goes to a new temporary
-    // file in that folder, put on the medium and then renamed over the name:
-    // a link under the name is replaced, never followed, and a failed
-    // restore leaves no half-written file. Anything under the name, a link
-    // included, is asked about first.
+    // The record is whole only when its filemark follows its last block: on
+    // 0 the tape stands after that filemark. The data goes to a new
+    // temporary file in that folder (RestoreTemporaries), put on the medium
+    // and then renamed over the name: a link under the name is replaced,
+    // never followed, a replaced file's permission bits are kept, and a
+    // failed restore leaves no half-written file. Anything under the name, a
+    // link included, is asked about first.
     int RestoreFile(const std::string& expectedName, const std::string& expectedModificationDate,
                     std::int32_t expectedSize, std::int32_t expectedBlockCount, int blockLength,
                     const std::string& destinationFolder);
@@ -83,14 +91,22 @@ public:
     // For the restores that follow: a file under a record's name is asked
     // about, skipped (an Info message, RecordFault::Skipped) or replaced; a
     // restored file keeps the time of the restore or gets its record's date.
+    // Skipping looks at the files that were there before the job: one that
+    // the same job restored is replaced by a later record of its name.
     void SetRestorePolicy(const RestorePolicy& policy) { policy_ = policy; }
     // Whether the last RestoreFile failed because its file could not be
     // created or written whole (a full disk), as opposed to the tape or the
     // user's answer.
     bool LastRestoreDiskFailed() const { return fault_ == RecordFault::Disk; }
 
+    // Removes the temporary files that restores killed before they could
+    // finish left in folder: the number removed, or -1 when the folder
+    // cannot be read.
+    int RemoveStaleTemporaries(const std::string& folder);
+
     // A restore job's files, restored one after another, are put on the
-    // medium and renamed into place in groups: one sync of the file system
+    // medium and renamed into place in groups (BeginRestoreGroup also starts
+    // the job's list of files it restored, for skipping): one sync of the file system
     // serves a group, where each file on its own costs a sync of the file
     // and one of its folder. Between BeginRestoreGroup and EndRestoreGroup,
     // a RestoreFile or RestoreNextFile that returns 0 has written its data
@@ -111,16 +127,18 @@ public:
     bool RestoresWaiting() const { return pendingCount_ > 0; }
     // Compares the record at the current position with folder + "/" + name.
     // Results: see kVerify* above; a file on hard drive longer than the
-    // record differs at the record's size.
+    // record differs at the record's size. A record whose filemark does not
+    // follow its last block is damaged (kVerifyFailed); after a whole record
+    // found identical the tape stands after its filemark.
     int VerifyFile(const std::string& expectedName, const std::string& expectedModificationDate,
                    std::int32_t expectedSize, std::int32_t expectedBlockCount, int blockLength,
                    const std::string& folder);
-    // Reads the record at the current position whole, at the drive's block
-    // length: a header that agrees with itself and names a file that fits a
-    // catalog entry, the blocks it announces, and the filemark after them.
-    // On 0 the tape stands after that filemark and LastHeader() holds the
-    // header. No message: LastFault() says what was wrong.
-    int ReadRecord();
+    // Reads the header block at the current position and checks it as a
+    // catalog entry needs it: a file record header that agrees with itself
+    // and names a plain file that fits an entry. 0 with LastHeader() set;
+    // -1 with LastFault() saying what was wrong (and PastFilemark() when a
+    // filemark stood there). No message.
+    int ReadListedHeader();
     const FileHeader& LastHeader() const { return header_; }
 
     // What stopped the last RestoreFile, RestoreNextFile, VerifyFile or
@@ -133,14 +151,15 @@ public:
     int MoveToEOD();
     // Rewinds and spaces over the ident block's filemark and those of the
     // catalog's recordCount records: where the next record belongs, and
-    // looks at what follows. 0 at the end of data, or before an unfinished
-    // record (a header and blocks without a filemark, as a failed or
-    // interrupted backup leaves: the next write cuts it off). -1 when the
-    // tape cannot be positioned there (message shown). kAppendUnlisted when
-    // complete records follow that the catalog does not list
-    // (UnlistedRecords() of them), kAppendUnreadable when what follows can
-    // be neither read nor spaced over; neither shows a message and nothing
-    // may be written then.
+    // looks at what follows, so that no write lands before a record that
+    // could still be read. 0 when nothing follows but end of data, empty
+    // tape files (filemarks only) or one last record without its filemark
+    // (what a failed or interrupted backup leaves): the next write cuts
+    // them off. -1 when the tape cannot be positioned there (message
+    // shown). kAppendUnlisted when records with a filemark follow that the
+    // catalog does not list (UnlistedRecords() of them), kAppendUnreadable
+    // when what follows can be neither read nor spaced over to the end of
+    // data; neither shows a message and nothing may be written then.
     int MoveToAppendPoint(int recordCount);
     int UnlistedRecords() const { return unlisted_; }
 
@@ -166,6 +185,11 @@ private:
     // Reads one or more data blocks of the current record; a failure sets
     // fault_ from what the drive said.
     int ReadDataBlocks(int count, std::uint8_t* into = nullptr);
+    // Reads the block after a record's last one, which must be its
+    // filemark; a failure sets fault_. 0 past the filemark.
+    int ReadFilemark();
+    // ShowError for a damaged record in a restore or verify by name.
+    int ShowDamage();
     int ShowError(const std::string& text);
     // Reads the header and checks it: against expected (unless null), for a
     // name that may be used in a path and for size and block count agreeing
@@ -173,12 +197,15 @@ private:
     int ReadCheckedHeader(const Expected* expected, int blockLength, bool report);
     int Restore(const Expected* expected, int blockLength, const std::string& destinationFolder);
     // Asks about anything under path_ and creates the temporary file beside
-    // it as the next pending restore; 0, or -1 with fault_ set.
+    // it as the next pending restore, with the permission bits of the file
+    // it replaces; 0, or -1 with fault_ set.
     int OpenRestoreTarget(const std::string& destinationFolder);
     // Puts the pending files on the medium and in place of their names;
     // report: show what failed (not from the destructor).
     int FinishPending(bool report);
     bool IsPending(const std::string& path) const;
+    // Whether the file lstat found is one this job has restored.
+    bool RestoredByThisJob(std::uint64_t device, std::uint64_t inode) const;
     // "<action> '<name>'..." for the header just read, and its progress from 0.
     void ShowFileStart(const char* action);
     void BeginRecord();
@@ -201,6 +228,7 @@ private:
     FileHeader lastWritten_;
     std::string path_;
     std::string text_;
+    std::string identDate_;
     unsigned temporaryCount_ = 0;
     // Restored files waiting to be put on the medium and in place: the open
     // temporary file, its path and the name it gets.
@@ -209,6 +237,13 @@ private:
         std::string temporary;
         std::string path;
     };
+    // The files this job put in place, by device and inode.
+    struct FileId {
+        std::uint64_t device;
+        std::uint64_t inode;
+    };
+    static constexpr std::size_t kRestoredReserve = 1024;
+    std::vector<FileId> restored_;
     static constexpr int kRestoreGroupFiles = 32;
     static constexpr std::int64_t kRestoreGroupBytes = 64 << 20;
     std::unique_ptr<PendingRestore[]> pending_;

@@ -61,7 +61,7 @@ TEST_F(CliJobsTest, RestoreOverAnExistingFileAnsweredNoKeepsItAndFails) {
     const CliRun restore = cli->Run({"restore", "--to", "../dst", "a.txt", "--no"});
     EXPECT_EQ(restore.status, 1);
     EXPECT_EQ(Read("dst/a.txt"), "mine");
-    EXPECT_NE(restore.err.find("Error: Restore error"), std::string::npos) << restore.err;
+    EXPECT_NE(restore.err.find("Restore stopped: '"), std::string::npos) << restore.err;
 }
 
 TEST_F(CliJobsTest, TerminalAnswerIsReadWhenStandardInputIsOneButFileInputIsNotAsked) {

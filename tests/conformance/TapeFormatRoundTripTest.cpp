@@ -110,14 +110,14 @@ private:
         return Contents(dir_ + "/src/" + name) == Contents(dir_ + "/" + folder + "/" + name);
     }
 
-    // Entry k is the record after the k-th filemark: from the ident block,
-    // one filemark forward per entry.
+    // Entry k is the record after the k-th filemark: one filemark from the
+    // ident block to the first, and each record is read over its own.
     void RestoreByCatalog(const std::vector<CatalogEntry>& entries) {
         std::string name, date, version;
         Log("ident", volume_->ReadIdentBlock(name, date, version));
         log_ << "tape " << name << ' ' << version << '\n';
+        Log("space", device_.SpaceFilemarks(1, address_.adapter, address_.target, 0));
         for (const CatalogEntry& e : entries) {
-            Log("space", device_.SpaceFilemarks(1, address_.adapter, address_.target, 0));
             Log("restore " + e.name,
                 volume_->RestoreFile(e.name, e.fileDate, e.size, e.blockCount, kBlockLength, dir_ + "/dst"));
             Log("same " + e.name, Same(e.name, "dst"));
@@ -127,8 +127,8 @@ private:
     void VerifyByCatalog(const std::vector<CatalogEntry>& entries) {
         std::string name, date, version;
         Log("ident", volume_->ReadIdentBlock(name, date, version));
+        Log("space", device_.SpaceFilemarks(1, address_.adapter, address_.target, 0));
         for (const CatalogEntry& e : entries) {
-            Log("space", device_.SpaceFilemarks(1, address_.adapter, address_.target, 0));
             Log("verify " + e.name,
                 volume_->VerifyFile(e.name, e.fileDate, e.size, e.blockCount, kBlockLength, dir_ + "/src"));
         }
@@ -137,13 +137,12 @@ private:
     void FullRestore(const std::vector<CatalogEntry>& entries) {
         std::string name, date, version;
         Log("ident", volume_->ReadIdentBlock(name, date, version));
+        Log("space", device_.SpaceFilemarks(1, address_.adapter, address_.target, 0));
         for (std::size_t i = 0; i < entries.size(); ++i) {
-            Log("space", device_.SpaceFilemarks(1, address_.adapter, address_.target, 0));
             Log("full " + entries[i].name, volume_->RestoreNextFile(kBlockLength, dir_ + "/full"));
             Log("same " + entries[i].name, Same(entries[i].name, "full"));
         }
         // Past the last record's filemark there is nothing more to read.
-        Log("space", device_.SpaceFilemarks(1, address_.adapter, address_.target, 0));
         std::string n, m, b;
         std::int32_t size = 0, blocks = 0;
         Log("header at end fails", volume_->ReadFileHeader(n, m, b, size, blocks) == -1);

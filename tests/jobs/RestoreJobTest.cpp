@@ -38,13 +38,14 @@ protected:
     std::vector<Bytes> contents;
 };
 
-TEST_F(RestoreJobTest, RowsTwoAndFiveTakeTwoSpacingsOfThree) {
+// Row 2's record is read whole, over its filemark: row 5 is two more away.
+TEST_F(RestoreJobTest, RowsTwoAndFiveTakeSpacingsOfThreeAndTwo) {
     SetUpTape();
     MarkRows({2, 5}, 11, 15);
     jobs->StartCommand(kRestoreJobTab);
     ASSERT_EQ(messages.shown.size(), 1u) << messages.shown[0].text;
     EXPECT_EQ(messages.shown[0].kind, Success);
-    EXPECT_EQ(Spacings(), (std::vector<int>{3, 3}));
+    EXPECT_EQ(Spacings(), (std::vector<int>{3, 2}));
     EXPECT_FALSE(HeldOpen(CatalogPath("Daily")));
     ExpectRestored(2);
     ExpectRestored(5);
@@ -87,8 +88,9 @@ TEST_F(RestoreJobTest, FullRestoreReadsEveryRecordUntilTheEndOfData) {
     std::int64_t sum = 0;
     for (int i = 0; i < 6; ++i) ExpectRestored(i), sum += static_cast<std::int64_t>(contents[static_cast<std::size_t>(i)].size());
     EXPECT_NE(messages.shown[1].text.find("Total size: " + std::to_string(sum) + " Bytes"), std::string::npos);
-    // Seven spacings of one: the last meets the end of data.
-    EXPECT_EQ(Spacings(), std::vector<int>(7, 1));
+    // One spacing over the ident block's filemark: each record is read over
+    // its own, and the seventh header read meets the end of data.
+    EXPECT_EQ(Spacings(), std::vector<int>{1});
     EXPECT_EQ(counters.bytesDone, 0);
     EXPECT_EQ(status.progress.back().first, 0);
     EXPECT_EQ(tapeName, "Daily");
@@ -101,8 +103,14 @@ TEST_F(RestoreJobTest, FullRestoreEndsAtADeclinedOverwriteWithTheFilesBefore) {
     jobs->StartCommand(kRestoreJobTab);
     ASSERT_EQ(messages.shown.size(), 3u);
     EXPECT_EQ(messages.shown[1], (RecordedMessage{"File exist: " + Dst() + "f1.bin. Overwrite?", Question}));
-    EXPECT_EQ(messages.shown[2].kind, Success);
-    EXPECT_NE(messages.shown[2].text.find("Total size: 1000 Bytes"), std::string::npos);
+    EXPECT_EQ(messages.shown[2].kind, Attention);
+    EXPECT_EQ(messages.shown[2].text.rfind("Restore stopped: '" + Dst() + "f1.bin' exists and was not overwritten!\n"
+                                           "Total size: 1000 Bytes\n",
+                                           0),
+              0u)
+        << messages.shown[2].text;
+    EXPECT_NE(messages.shown[2].text.find("\n1 file was restored before it; the records after it were not restored."),
+              std::string::npos);
     ExpectRestored(0);
     EXPECT_EQ(ReadFile(Dst() + "f1.bin"), (Bytes{1, 2, 3}));
     EXPECT_FALSE(Restored(2));
@@ -128,9 +136,11 @@ TEST_F(RestoreJobTest, FullRestoreThatCannotWriteItsFileEndsWithAnError) {
 // then is reported, and the others of its group still go in place.
 TEST_F(RestoreJobTest, FileThatCannotTakeItsNameAtTheEndOfItsGroupEndsWithAnError) {
     SetUpTape();
-    int spacings = 0;
+    // f0.bin waits in its group while f1.bin's header is read (the fourth
+    // READ: f0's header, its block, its filemark, f1's header).
+    int reads = 0;
     faults->beforeCommand = [&](std::uint8_t opcode) {
-        if (opcode == 0x11 && ++spacings == 3) std::filesystem::create_directory(Dst() + "f0.bin");
+        if (opcode == 0x08 && ++reads == 4) std::filesystem::create_directory(Dst() + "f0.bin");
     };
     EXPECT_EQ(jobs->StartCommand(kRestoreJobTab), JobResult::Failed);
     EXPECT_EQ(Texts(), (std::vector<std::string>{RestoreJob::kFullRestoreQuestion,
@@ -156,6 +166,23 @@ TEST_F(RestoreJobTest, FullRestoreAsksBeforeASecondRecordOfTheSameName) {
     EXPECT_EQ(ReadFile(Dst() + "a.bin"), second);
 }
 
+// Leaving existing files alone means those there before the job: its own
+// first copy of a name does not keep out the newer one after it.
+TEST_F(RestoreJobTest, SkippingExistingFilesStillGivesTheNewestCopy) {
+    Format();
+    MakeFile("a.bin", 100, 1);
+    BackUp({"a.bin"});
+    const Bytes second = MakeFile("a.bin", 200, 2);
+    BackUp({"a.bin"});
+    WriteFile(Dst() + "kept.bin", Bytes{7});
+    messages.shown.clear();
+    window.folder = Dst();
+    context->restore.existing = RestorePolicy::Existing::Skip;
+    EXPECT_EQ(jobs->StartCommand(kRestoreJobTab), JobResult::Done);
+    EXPECT_EQ(ReadFile(Dst() + "a.bin"), second);
+    EXPECT_EQ(Texts().size(), 2u) << Texts().back();
+}
+
 TEST_F(RestoreJobTest, SelectiveRestoreThatCannotWriteItsFileEndsWithAnError) {
     SetUpTape();
     MarkRows({3, 4}, 11, 15);
@@ -167,14 +194,25 @@ TEST_F(RestoreJobTest, SelectiveRestoreThatCannotWriteItsFileEndsWithAnError) {
     EXPECT_FALSE(Restored(4));
 }
 
-TEST_F(RestoreJobTest, DeclinedOverwriteInSelectiveRestoreIsARestoreError) {
+// The restore stops at the file not overwritten, and says so: what was
+// restored before it, and that the rest was not.
+TEST_F(RestoreJobTest, DeclinedOverwriteInSelectiveRestoreStopsThereAndSaysSo) {
     SetUpTape();
     WriteFile(Dst() + "f2.bin", Bytes{9});
-    MarkRows({2}, 11, 15);
+    MarkRows({1, 2, 4}, 11, 15);
     messages.answers = {kMessageCancel};
-    jobs->StartCommand(kRestoreJobTab);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"File exist: " + Dst() + "f2.bin. Overwrite?", "Restore error"}));
+    EXPECT_EQ(jobs->StartCommand(kRestoreJobTab), JobResult::Declined);
+    const auto texts = Texts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0], "File exist: " + Dst() + "f2.bin. Overwrite?");
+    EXPECT_EQ(texts[1].rfind("Restore stopped: '" + Dst() + "f2.bin' exists and was not overwritten!\n", 0), 0u);
+    EXPECT_NE(texts[1].find("\n1 file was restored before it; the files after it were not restored."),
+              std::string::npos)
+        << texts[1];
+    EXPECT_EQ(messages.shown[1].kind, Attention);
+    ExpectRestored(1);
     EXPECT_EQ(ReadFile(Dst() + "f2.bin"), Bytes{9});
+    EXPECT_FALSE(Restored(4));
     EXPECT_EQ(window.driveStatus, 1);
 }
 
@@ -293,7 +331,8 @@ INSTANTIATE_TEST_SUITE_P(Kinds, FullRestoreDamageTest,
                          [](const auto& info) { return std::string(info.param.what); });
 
 // A backup that did not end leaves a record without its filemark: not
-// damage, but not a file either.
+// damage, but not a file either, so not a restore that did all it was
+// asked.
 TEST_F(RestoreJobTest, FullRestoreNotesAnUnfinishedLastRecord) {
     SetUpTape();
     MakeFile("late.bin", 30000, 40);
@@ -304,9 +343,10 @@ TEST_F(RestoreJobTest, FullRestoreNotesAnUnfinishedLastRecord) {
     messages.shown.clear();
     window.folder = Dst();
     window.rows.clear();
-    EXPECT_EQ(jobs->StartCommand(kRestoreJobTab), JobResult::Done);
+    EXPECT_EQ(jobs->StartCommand(kRestoreJobTab), JobResult::Failed);
     ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_EQ(messages.shown[1].kind, Success);
+    EXPECT_EQ(messages.shown[1].kind, Attention);
+    EXPECT_EQ(messages.shown[1].text.rfind("Restore ended with 1 file record not restored!\n", 0), 0u);
     EXPECT_NE(messages.shown[1].text.find("\nThe last file record on tape is unfinished and was not restored."),
               std::string::npos)
         << messages.shown[1].text;

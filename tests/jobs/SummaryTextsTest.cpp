@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "jobs/RestoreOutcome.h"
 #include "jobs/SummaryTexts.h"
+#include "report/MessageKind.h"
 
 namespace {
 
@@ -51,3 +53,43 @@ TEST(RateText, ZeroSecondsGivesAReadableText) {
 TEST(RateText, NoBytesIsZero) { EXPECT_EQ(RateText(0, 60), "0."); }
 
 }  // namespace
+
+// Only a restore that restored all it was asked for says "successfully".
+struct OutcomeCase {
+    RestoreOutcome outcome;
+    const char* firstLine;
+    int kind;
+    JobResult result;
+};
+
+class RestoreOutcomeTest : public ::testing::TestWithParam<OutcomeCase> {};
+
+TEST_P(RestoreOutcomeTest, FirstLineKindAndResultSayWhatHappened) {
+    const OutcomeCase& c = GetParam();
+    EXPECT_EQ(c.outcome.FirstLine(), c.firstLine);
+    EXPECT_EQ(c.outcome.Kind(), c.kind);
+    EXPECT_EQ(c.outcome.Result(), c.result);
+}
+
+RestoreOutcome With(void (*set)(RestoreOutcome&)) {
+    RestoreOutcome o;
+    o.restored = 3;
+    set(o);
+    return o;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RestoreOutcomeTest,
+    ::testing::Values(
+        OutcomeCase{With([](RestoreOutcome&) {}), "Restore ended successfully!", Success, JobResult::Done},
+        OutcomeCase{With([](RestoreOutcome& o) { o.damaged = 2; }), "Restore ended with 2 file records skipped!",
+                    Attention, JobResult::Failed},
+        // Nothing skipped, but the tape could not be read to its end.
+        OutcomeCase{With([](RestoreOutcome& o) { o.stuckAt = 4; }), "Restore ended before the end of the tape!",
+                    Attention, JobResult::Failed},
+        OutcomeCase{With([](RestoreOutcome& o) { o.unfinished = true; }),
+                    "Restore ended with 1 file record not restored!", Attention, JobResult::Failed},
+        OutcomeCase{With([](RestoreOutcome& o) { o.declinedPath = "/d/a.txt"; }),
+                    "Restore stopped: '/d/a.txt' exists and was not overwritten!", Attention, JobResult::Declined},
+        OutcomeCase{With([](RestoreOutcome& o) { o.leftExisting = 1; }),
+                    "Restore ended: 1 file that exists was left as it was!", Success, JobResult::Done}));

@@ -44,12 +44,13 @@ TEST_P(TapeRoundTripTest, RestoredAndVerifiedFilesAreByteIdentical) {
     }
     EXPECT_TRUE(messages.shown.empty());
 
-    // Restore each file by its catalog values, positioning by filemarks.
+    // Restore each file by its catalog values, positioning by filemarks: a
+    // record read whole ends after its filemark, at the next record.
     std::string name, date, version;
     ASSERT_EQ(volume->ReadIdentBlock(name, date, version), 0);
     EXPECT_EQ(name, "RoundTrip");
+    ASSERT_EQ(Space(1), 0);
     for (std::size_t i = 0; i < sizes.size(); ++i) {
-        ASSERT_EQ(Space(1), 0);
         const FileHeader expected{NameOf(i), DateText(std::time(nullptr)), "", static_cast<std::int32_t>(sizes[i]),
                                   static_cast<std::int32_t>(sizes[i] / blockLength + 1)};
         ASSERT_EQ(volume->RestoreFile(expected.name, expected.modificationDate, expected.size, expected.blockCount,
@@ -62,8 +63,8 @@ TEST_P(TapeRoundTripTest, RestoredAndVerifiedFilesAreByteIdentical) {
     }
 
     ASSERT_EQ(volume->ReadIdentBlock(name, date, version), 0);
+    ASSERT_EQ(Space(1), 0);
     for (std::size_t i = 0; i < sizes.size(); ++i) {
-        ASSERT_EQ(Space(1), 0);
         EXPECT_EQ(volume->VerifyFile(NameOf(i), DateText(std::time(nullptr)), static_cast<std::int32_t>(sizes[i]),
                                      static_cast<std::int32_t>(sizes[i] / blockLength + 1), blockLength, Dst()),
                   kVerifyIdentical)
@@ -81,8 +82,10 @@ TEST_P(TapeRoundTripTest, FullRestoreTakesEveryRecordInTapeOrder) {
     }
     Rewind();
     int restored = 0;
-    while (Space(1) == 0 && volume->RestoreNextFile(blockLength, Dst()) == 0) ++restored;
+    ASSERT_EQ(Space(1), 0);
+    while (volume->RestoreNextFile(blockLength, Dst()) == 0) ++restored;
     EXPECT_EQ(restored, 3);
+    EXPECT_EQ(volume->LastFault(), RecordFault::EndOfData);
     for (std::size_t i = 0; i < 3; ++i)
         EXPECT_EQ(ReadFile(Dst() + NameOf(i)), Pattern(sizes[i + 3], static_cast<std::uint32_t>(i)));
     std::vector<std::string> expectedStatus;
