@@ -4,12 +4,18 @@
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 
 #include "ui/MessageLook.h"
 #include "ui/TonePlayer.h"
 #include "ui/qt/AlsaTonePlayer.h"
 #include "ui/qt/Artwork.h"
 #include "ui/qt/DialogUnits.h"
+#include "ui/qt/MessageLayout.h"
+#include "ui/qt/MessageText.h"
 
 namespace {
 QPushButton* AddButton(QDialog& dialog, const char* name, QRect rect) {
@@ -32,26 +38,36 @@ int MessageDialog::ShowMessage(const std::string& text, int kind) {
 
     QDialog dialog(QApplication::activeWindow());
     dialog.setFont(DialogUnits::DialogFont());
-    dialog.setFixedSize(dlu.Size(194, 79));
 
     auto* picture = new QLabel(&dialog);
     picture->setObjectName(QStringLiteral("picture"));
-    picture->setGeometry(dlu.Rect(13, 10, 21, 20));
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    // Plain text: a message may hold "<" or "&" and must show them as they are.
-    auto* message = new QLabel(&dialog);
+    // The text sits in a frameless scroll area, which only shows a scroll
+    // bar when the text is taller than the screen allows.
+    auto* area = new QScrollArea(&dialog);
+    area->setObjectName(QStringLiteral("messageArea"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* message = new MessageText(&dialog);
     message->setObjectName(QStringLiteral("message"));
-    message->setGeometry(dlu.Rect(47, 10, 140, 41));
-    message->setTextFormat(Qt::PlainText);
-    message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    message->setWordWrap(true);
     message->setText(QString::fromStdString(text));
+    area->setWidget(message);
 
-    QPushButton* ok = AddButton(dialog, "ok", dlu.Rect(40, 57, 50, 15));
-    QPushButton* cancel = AddButton(dialog, "cancel", dlu.Rect(99, 57, 50, 15));
+    const MessageLayout layout(*message, dlu, dialog.screen()->availableGeometry().size(),
+                               area->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, area));
+    dialog.setFixedSize(layout.dialog);
+    picture->setGeometry(layout.picture);
+    area->setGeometry(layout.textArea);
+    message->resize(layout.textSize);
+    area->setVerticalScrollBarPolicy(layout.scrolls ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    // Only a text that scrolls is a stop for Tab, so the keys can scroll it.
+    area->setFocusPolicy(layout.scrolls ? Qt::StrongFocus : Qt::NoFocus);
+
+    QPushButton* ok = AddButton(dialog, "ok", layout.ok);
+    QPushButton* cancel = AddButton(dialog, "cancel", layout.cancel);
     cancel->setText(QStringLiteral("Cancel"));
-    QPushButton* loneOk = AddButton(dialog, "loneOk", dlu.Rect(137, 57, 50, 15));
+    QPushButton* loneOk = AddButton(dialog, "loneOk", layout.loneOk);
     QObject::connect(ok, &QPushButton::clicked, &dialog, [&dialog] { dialog.done(kMessageOk); });
     QObject::connect(loneOk, &QPushButton::clicked, &dialog, [&dialog] { dialog.done(kMessageOk); });
     QObject::connect(cancel, &QPushButton::clicked, &dialog, [&dialog] { dialog.done(kMessageCancel); });

@@ -3,8 +3,9 @@
 // picture, tones and buttons, modally over the active window, and returns
 // kMessageOk (OK, lone OK, Enter) or kMessageCancel (Cancel, Escape, close
 // box). Each owner keeps its own instance; the window exists only while
-// ShowMessage runs. Child objectNames for tests: "ok", "cancel", "loneOk",
-// "message", "picture".
+// ShowMessage runs. The window grows to show all of a long text (see
+// MessageLayout). Child objectNames for tests: "ok", "cancel", "loneOk",
+// "message", "messageArea" (the scroll area around "message"), "picture".
 
 #include <string>
 

@@ -4,16 +4,22 @@
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QWidget>
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "DialogAnswerer.h"
 #include "RecordingTonePlayer.h"
+#include "jobs/JobSummary.h"
 #include "report/MessageKind.h"
 #include "ui/MessageLook.h"
 #include "ui/qt/Artwork.h"
 #include "ui/qt/DialogUnits.h"
+#include "ui/qt/MessageLayout.h"
 #include "ui/qt/MessageDialog.h"
 
 namespace {
@@ -204,12 +210,102 @@ TEST_F(MessageDialogTest, LongLineWrapsWithinTheLabel) {
     EXPECT_GE(lines, 2);
 }
 
-TEST_F(MessageDialogTest, LongTextIsCutOffInsteadOfGrowingTheDialog) {
-    std::string text;
-    for (int i = 0; i < 30; ++i) text += "A line of a long message\n";
-    Show(text, Error, [](QWidget* d) { Click(d, "loneOk"); });
-    EXPECT_EQ(seen.size, DialogUnits().Size(194, 79));
+TEST_F(MessageDialogTest, ShortTextKeepsTheTemplateLayout) {
+    const DialogUnits dlu;
+    for (const int kind : {Question, Error}) {
+        Show("Tape rewound.", kind, [&dlu, kind](QWidget* d) {
+            auto* label = d->findChild<QLabel*>("message");
+            EXPECT_EQ(QRect(label->mapTo(d, QPoint(0, 0)), label->size()), dlu.Rect(47, 10, 140, 41));
+            EXPECT_EQ(d->findChild<QLabel*>("picture")->geometry(), dlu.Rect(13, 10, 21, 20));
+            EXPECT_EQ(Button(d, "ok")->geometry(), dlu.Rect(40, 57, 50, 15));
+            EXPECT_EQ(Button(d, "cancel")->geometry(), dlu.Rect(99, 57, 50, 15));
+            EXPECT_EQ(Button(d, "loneOk")->geometry(), dlu.Rect(137, 57, 50, 15));
+            Click(d, kind == Question ? "ok" : "loneOk");
+        });
+        EXPECT_EQ(seen.size, dlu.Size(194, 79));
+    }
 }
+
+namespace {
+// A path of 4095 characters made of names of 255: words far wider than the dialog.
+std::string LongestPath() {
+    std::string path;
+    while (path.size() < 4095) {
+        path += '/';
+        path.append(std::min<std::size_t>(255, 4095 - path.size()), 'n');
+    }
+    return path;
+}
+
+struct LongCase {
+    const char* name;
+    std::string text;
+    int kind;
+    bool fitsByWidening;  // keeps the template's height
+};
+void PrintTo(const LongCase& c, std::ostream* os) { *os << c.name; }
+}  // namespace
+
+class MessageDialogLongText : public MessageDialogTest, public testing::WithParamInterface<LongCase> {};
+
+TEST_P(MessageDialogLongText, ShowsAllOfTheTextOnScreenAboveTheButtons) {
+    const LongCase& c = GetParam();
+    const DialogUnits dlu;
+    const QSize templateSize = dlu.Size(194, 79);
+    Show(c.text, c.kind, [&](QWidget* d) {
+        auto* label = d->findChild<QLabel*>("message");
+        auto* area = d->findChild<QScrollArea*>("messageArea");
+        // Every line is laid out, none is wider than the label, and each
+        // one is drawn.
+        const int needed = label->heightForWidth(label->width());
+        EXPECT_LE(needed, label->height());
+        EXPECT_LE(label->minimumSizeHint().width(), label->width());
+        EXPECT_EQ(TextLines(label), needed / label->fontMetrics().lineSpacing());
+        // What is not in sight can be scrolled to.
+        QWidget* window = area != nullptr ? static_cast<QWidget*>(area) : label;
+        const int reach = area != nullptr ? area->viewport()->height() + area->verticalScrollBar()->maximum()
+                                          : label->height();
+        EXPECT_GE(reach, needed);
+        if (area != nullptr) {
+            EXPECT_GE(area->viewport()->width(), label->width());
+        }
+
+        const QRect shown(window->mapTo(d, QPoint(0, 0)), window->size());
+        EXPECT_TRUE(d->rect().contains(shown));
+        const QSize screen = d->screen()->availableGeometry().size();
+        EXPECT_LE(d->width(), std::min(screen.width(), templateSize.width() + dlu.X(MessageLayout::kWidestTextDlu - 140)));
+        EXPECT_LE(d->height(), screen.height());
+        if (c.fitsByWidening) {
+            EXPECT_EQ(d->height(), templateSize.height());
+        }
+
+        // OK and Cancel centred as in the template, the lone OK as far from
+        // the right edge.
+        const QRect ok = Button(d, "ok")->geometry();
+        const QRect cancel = Button(d, "cancel")->geometry();
+        const QRect loneOk = Button(d, "loneOk")->geometry();
+        for (const QRect& button : {ok, cancel, loneOk}) EXPECT_GT(button.top(), shown.bottom());
+        EXPECT_NEAR(ok.left() + cancel.right() - d->width(),
+                    dlu.X(40) + dlu.X(99) + dlu.X(50) - 1 - templateSize.width(), 1);
+        EXPECT_EQ(d->width() - loneOk.right(), templateSize.width() - (dlu.X(137) + dlu.X(50) - 1));
+        Click(d, c.kind == Question ? "ok" : "loneOk");
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LongestMessages, MessageDialogLongText,
+    testing::Values(
+        LongCase{"OverwriteOfTheLongestPath", "File exist: " + LongestPath() + ". Overwrite?", Question, false},
+        LongCase{"RestoreSummaryWithNotes",
+                 JobSummary("Restore ended with 998 file records skipped!", "Tape->disk rate: ", 2145336164353,
+                            9999999, 1) +
+                     "\nThe tape cannot be read past file record 999."
+                     "\nThe last file record on tape is unfinished and was not restored.",
+                 Attention, false},
+        LongCase{"BackupSummaryWithWrappingLines",
+                 JobSummary("Backup ended successfully!", "Disk->tape rate: ", 2145336164353, 9999999, 1), Success,
+                 true}),
+    [](const testing::TestParamInfo<LongCase>& info) { return std::string(info.param.name); });
 
 TEST_F(MessageDialogTest, MarkupIsShownAsTyped) {
     int plain = 0;
