@@ -192,6 +192,19 @@ TEST_P(VtapeDamage, DamageInTheMiddleIsMediumErrorAndSpacingFilemarksPassesIt) {
     }
 }
 
+TEST_P(VtapeDamage, FilemarksRightAfterDamageAreKept) {
+    auto image = Build({kTape[0], kTape[1], kTape[3], kTape[3], kTape[4]});
+    kDamages[3].apply(image, Simh());  // a length word pointing past the end
+    PutFile(Image(), image);
+    Install(Config(Image()));
+    std::vector<BYTE> in(20);
+    ASSERT_TRUE(ReadRecord(in, 0, 0x02).Good());
+    EXPECT_EQ(ReadRecord(in).Triple(), "03/11/00");
+    ASSERT_TRUE(Space(1, 2).Good());
+    ASSERT_TRUE(ReadRecord(in).Good());
+    EXPECT_EQ(in, kTape[4].data);
+}
+
 TEST_P(VtapeDamage, GarbageAfterTheLastObjectIsEndOfData) {
     auto image = Build({kTape.begin(), kTape.begin() + 4});
     const std::size_t end = image.size();
