@@ -34,10 +34,12 @@ public:
     TapeOutcome Read(std::uint8_t* out, std::uint64_t count, std::uint32_t blockLength);
     // One record, at most maxLength bytes of it into out.
     TapeOutcome ReadVariable(std::uint8_t* out, std::uint32_t maxLength);
-    // Writing anywhere but at end of data cuts the tape there first.
+    // Writing anywhere but at end of data cuts the tape there first. Refused
+    // (AtDamage) where the next object is damaged, except at the load point.
     TapeOutcome Write(const std::uint8_t* data, std::uint64_t count, std::uint32_t length);
     TapeOutcome WriteFilemarks(std::uint64_t count);
-    // Negative counts move towards the beginning.
+    // Negative counts move towards the beginning. Blocks stop at damage,
+    // filemarks pass it (up to a wall).
     TapeOutcome SpaceBlocks(std::int64_t count);
     TapeOutcome SpaceFilemarks(std::int64_t count);
     TapeOutcome SpaceToEnd();

@@ -114,8 +114,9 @@ void VirtualTapeDrive::Finish(ScsiExec& exec, const TapeOutcome& outcome, std::i
         return Fail(exec, FixedSense(SenseKey::NoSense, 0x00, 0x00).IncorrectLength().Information(residue));
     case TapeEvent::BadRecord:
     case TapeEvent::ReadFailed:
-        return Fail(exec, FixedSense(SenseKey::MediumError, 0x11, 0x00).Information(residue));
     case TapeEvent::Damaged:
+        return Fail(exec, FixedSense(SenseKey::MediumError, 0x11, 0x00).Information(residue));
+    case TapeEvent::AtDamage:
         return Fail(exec, FixedSense(SenseKey::MediumError, 0x31, 0x00).Information(residue));
     case TapeEvent::WriteFailed:
         return Fail(exec, WriteError().Information(residue));
