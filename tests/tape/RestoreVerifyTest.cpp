@@ -382,18 +382,11 @@ TEST_F(MoveToEODTest, AppendsAfterLastRecord) {
     EXPECT_EQ(name, "b");
 }
 
-TEST_F(MoveToEODTest, DamagedTapeCompletesWithError) {
+TEST_F(MoveToEODTest, MediumErrorCompletesWithError) {
     FormatAndBackUp("a", 5000, 1);
-    volume.reset();
-    HostAdapterList::Install({});
-    const auto objects = Objects();
-    Bytes bytes = ReadFile(image);
-    bytes[TapImage::OffsetOf(objects, 3) + 4 + 1024] ^= 0x5A;  // trailer of the first data block
-    WriteFile(image, bytes);
-    LoadImage();
-    SetBlockLength(1024);
-    volume = std::make_unique<TapeVolume>(messages, status, counters, drive);
     Rewind();
+    faults->failOpcode = 0x11;
+    faults->how = FaultyAdapter::How::MediumError;
     EXPECT_EQ(volume->MoveToEOD(), -1);
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"MoveToEOD Error: completed with error", Error}}));
 }
