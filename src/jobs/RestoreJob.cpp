@@ -110,11 +110,15 @@ JobResult RestoreJob::FullRestore() {
             o.unfinished = true;
             break;
         }
-        // A header that cannot be read and no filemark after it is how some
-        // drives report the end of data.
-        if (fault == RecordFault::HeaderUnreadable) {
+        // A block that cannot be read and no filemark after it is how some
+        // drives report the end of data: where a header was due, the tape
+        // ends; inside a record, the record is unfinished.
+        if (fault == RecordFault::HeaderUnreadable || (fault == RecordFault::Unreadable && !pastFilemark)) {
             if (c_.device.SpaceFilemarks(1, a.adapter, a.target, a.lun) != 0) {
-                if (LastTapeStop(c_.device) != TapeStop::EndOfData) o.stuckAt = record - 1;
+                if (LastTapeStop(c_.device) != TapeStop::EndOfData)
+                    o.stuckAt = fault == RecordFault::Unreadable ? record : record - 1;
+                else
+                    o.unfinished = fault == RecordFault::Unreadable;
                 break;
             }
             pastFilemark = true;
