@@ -27,14 +27,14 @@ void RestoreJob::Fail(const char* message, bool close) {
 }
 
 JobResult RestoreJob::FailFinishing(bool close) {
-    c_.volume.EndRestoreGroup();
+    c_.volume.Files().EndGroup();
     Fail("Restore error", close);
     c_.window.RefillTargetFolder();
     return JobResult::Failed;
 }
 
 void RestoreJob::RemoveStaleTemporaries() {
-    const int removed = c_.volume.RemoveStaleTemporaries(folder_);
+    const int removed = c_.volume.Files().RemoveStale(folder_);
     if (removed <= 0) return;
     c_.messages.ShowMessage("Removed " + std::to_string(removed) +
                                 (removed == 1 ? " unfinished file" : " unfinished files") +
@@ -56,7 +56,7 @@ JobResult RestoreJob::Finish(std::int64_t bytes, std::int64_t start) {
 JobResult RestoreJob::RunRestore() {
     transferSeconds_ = 0;
     outcome_ = RestoreOutcome{};
-    c_.volume.SetRestorePolicy(c_.restore);
+    c_.volume.Files().SetPolicy(c_.restore);
     const int selected =
         c_.window.CountMarked(JobImages::kRestoreFile) + c_.window.CountMarked(JobImages::kRestoreArchive);
     if (selected != 0) return SelectiveRestore();
@@ -81,7 +81,7 @@ JobResult RestoreJob::FullRestore() {
     c_.status.ShowStatus(" Reading all files...");
     folder_ = c_.window.CurrentPath();
     RemoveStaleTemporaries();
-    c_.volume.BeginRestoreGroup();
+    c_.volume.Files().BeginGroup();
     std::int64_t runTotal = 0;
     RestoreOutcome& o = outcome_;
     // Each pass starts before the filemark that closes the record before
@@ -124,7 +124,7 @@ JobResult RestoreJob::FullRestore() {
             pastFilemark = true;
         }
         if (emptyCount > 0) {
-            if (c_.volume.FinishRestores() != 0) return FailFinishing(false);
+            if (c_.volume.Files().Finish() != 0) return FailFinishing(false);
             for (int empty = emptyFirst; empty < emptyFirst + emptyCount; ++empty)
                 c_.messages.ShowMessage(RecordDamageText(empty, RecordFault::NoHeader, {}), Error);
             o.damaged += emptyCount;
@@ -134,7 +134,7 @@ JobResult RestoreJob::FullRestore() {
             runTotal += c_.counters.bytesDone;
             ++o.restored;
             // The folder shows restored files once they are in place.
-            if (!c_.volume.RestoresWaiting()) c_.window.RefillTargetFolder();
+            if (!c_.volume.Files().Waiting()) c_.window.RefillTargetFolder();
             continue;
         }
         // Only its header was read: the next filemark ends it.
@@ -149,16 +149,16 @@ JobResult RestoreJob::FullRestore() {
         if (fault == RecordFault::Disk || fault == RecordFault::Drive) {
             // A file that could not be created or written whole is a failed
             // restore, never a successful end of the tape.
-            c_.volume.EndRestoreGroup();
+            c_.volume.Files().EndGroup();
             Fail("Restore error", false);
             c_.window.RefillTargetFolder();
             return JobResult::Failed;
         }
-        if (c_.volume.FinishRestores() != 0) return FailFinishing(false);
+        if (c_.volume.Files().Finish() != 0) return FailFinishing(false);
         c_.messages.ShowMessage(RecordDamageText(record, fault, c_.volume.LastHeader().name), Error);
         ++o.damaged;
     }
-    if (c_.volume.EndRestoreGroup() != 0) return FailFinishing(false);
+    if (c_.volume.Files().EndGroup() != 0) return FailFinishing(false);
     c_.window.RefillTargetFolder();
     c_.window.ShowDriveStatus();
     const JobResult result = Finish(runTotal, start);
@@ -176,10 +176,10 @@ JobResult RestoreJob::SelectiveRestore() {
     c_.counters.bytesDone = 0;
     folder_ = c_.window.CurrentPath();
     RemoveStaleTemporaries();
-    c_.volume.BeginRestoreGroup();
+    c_.volume.Files().BeginGroup();
     while (walk.Next()) {
         if (DirFileFormat::IsDamagedEntry(walk.Name())) {
-            c_.volume.EndRestoreGroup();
+            c_.volume.Files().EndGroup();
             c_.messages.ShowMessage("Error: file record " + std::to_string(walk.Record()) +
                                         " on tape is damaged: its header could not be read when the DirFile was "
                                         "made from the tape",
@@ -195,7 +195,7 @@ JobResult RestoreJob::SelectiveRestore() {
         if (c_.volume.PastFilemark()) walk.PassedFilemark();
         if (restored == 0) {
             ++outcome_.restored;
-            if (!c_.volume.RestoresWaiting()) c_.window.RefillTargetFolder();
+            if (!c_.volume.Files().Waiting()) c_.window.RefillTargetFolder();
             continue;
         }
         const RecordFault fault = c_.volume.LastFault();
@@ -207,13 +207,13 @@ JobResult RestoreJob::SelectiveRestore() {
             JoinPath(folder_, walk.Name(), outcome_.declinedPath);
             break;
         }
-        c_.volume.EndRestoreGroup();
+        c_.volume.Files().EndGroup();
         Fail("Restore error", true);
         c_.window.RefillTargetFolder();
         return JobResult::Failed;
     }
-    const bool waiting = c_.volume.RestoresWaiting();
-    if (c_.volume.EndRestoreGroup() != 0) return FailFinishing(true);
+    const bool waiting = c_.volume.Files().Waiting();
+    if (c_.volume.Files().EndGroup() != 0) return FailFinishing(true);
     if (waiting) c_.window.RefillTargetFolder();
     if (walk.Failed()) return JobResult::Failed;
     c_.dirFile.Close();

@@ -181,21 +181,21 @@ TEST_F(RestoreVerifyTest, OnlyCreateAndWriteFailuresCountAsDiskFailures) {
         FileSizeLimit full(1000);
         EXPECT_EQ(Restore(Dst()), -1);
     }
-    EXPECT_TRUE(volume->LastRestoreDiskFailed());
+    EXPECT_TRUE((volume->LastFault() == RecordFault::Disk));
     ToRecord();
     EXPECT_EQ(Restore(dir + "/absent/"), -1);
-    EXPECT_TRUE(volume->LastRestoreDiskFailed());
+    EXPECT_TRUE((volume->LastFault() == RecordFault::Disk));
     std::filesystem::remove(Dst() + "f.bin");
     ToRecord();
     ASSERT_EQ(Restore(Dst()), 0);
-    EXPECT_FALSE(volume->LastRestoreDiskFailed());
+    EXPECT_FALSE((volume->LastFault() == RecordFault::Disk));
     ToRecord();
     messages.answers = {kMessageCancel};
     EXPECT_EQ(Restore(Dst()), -1);
-    EXPECT_FALSE(volume->LastRestoreDiskFailed());
+    EXPECT_FALSE((volume->LastFault() == RecordFault::Disk));
     ASSERT_EQ(volume->MoveToEOD(), 0);
     EXPECT_EQ(Restore(Dst()), -1);  // no header: the end of the tape
-    EXPECT_FALSE(volume->LastRestoreDiskFailed());
+    EXPECT_FALSE((volume->LastFault() == RecordFault::Disk));
 }
 
 // A link under the name is asked about and replaced, never followed; a file
