@@ -209,10 +209,9 @@ TEST_F(RebuildDirFileTest, MoreThan999RecordsAreAllWritten) {
     ASSERT_EQ(Rebuild(), JobResult::Done);
     const std::string path = start + "/Hand.twd";
     EXPECT_EQ(std::filesystem::file_size(path), 78u + 1001u * 286u);
-    const auto entries = Entries(path);
-    ASSERT_EQ(entries.size(), 1001u);
-    EXPECT_EQ(entries[999].name, "f999");
-    EXPECT_EQ(entries[1000].name, "f1000");
+    // Readers take the 999 entries a catalog holds and call the rest damage.
+    EXPECT_EQ(Entries(path).size(), 999u);
+    EXPECT_EQ(dirFile.LastListEnd(), DirFile::ListEnd::TooMany);
 }
 
 // Damage costs its record only: record 3 is damaged in one way each, and
