@@ -73,34 +73,6 @@ std::vector<std::string> CatalogNames(const std::string& folder) {
     return names;
 }
 
-// What a list that did not end cleanly means; empty for a clean end.
-// done: what became of the entries before the damage ("listed").
-std::string DamageText(const DirFile& catalog, const std::string& tapeName, const char* done) {
-    const std::string file = "'" + TerminalText(tapeName, false) + DirFileFormat::kExtension + "' ";
-    const int read = catalog.EntriesRead();
-    const std::string after = read > 0 ? "after entry " + std::to_string(read) : std::string("in its first entry");
-    std::string text;
-    switch (catalog.LastListEnd()) {
-    case DirFile::ListEnd::Clean:
-        return {};
-    case DirFile::ListEnd::CutShort:
-        text = file + "is cut short " + after;
-        break;
-    case DirFile::ListEnd::BadType:
-        text = file + "is damaged " + after;
-        break;
-    case DirFile::ListEnd::TooMany:
-        text = file + "holds more than " + std::to_string(DirFileFormat::kMaxEntries) +
-               " entries: it is damaged " + after;
-        break;
-    case DirFile::ListEnd::ReadError:
-        text = file + "cannot be read " + after;
-        break;
-    }
-    return "Error: the directory file " + text + ". Only the entries before that point were " + done +
-           ". Make the catalog anew from the tape with \"tapewren-cli rebuild\".";
-}
-
 }  // namespace
 
 void CatalogCommands::PrintRows(const ListModel& rows, const std::string& tapeName, const std::string& path) {
@@ -147,7 +119,7 @@ int CatalogCommands::Dir() {
 }
 
 bool CatalogCommands::ListedWhole(const std::string& tapeName, const char* done) {
-    const std::string damage = DamageText(session_.Catalog(), tapeName, done);
+    const std::string damage = TapeCatalog::DamageText(session_.Catalog(), tapeName, done);
     if (damage.empty()) return true;
     session_.Messages().ShowMessage(damage, Error);
     return false;

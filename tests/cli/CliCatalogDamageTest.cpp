@@ -36,6 +36,24 @@ TEST_P(CliCatalogDamageTest, DirAndFindListTheWholeEntriesNameTheDamageAndFail) 
     }
 }
 
+// Restore and verify by the catalog take nothing from one that is damaged:
+// "all" would quietly mean "those before the damage".
+TEST_P(CliCatalogDamageTest, RestoreAndVerifyByItRefuseAndSaySo) {
+    const CatalogDamage& c = GetParam();
+    FormatAndBackUp();
+    std::string catalog = Bytes(Catalog());
+    c.damage(catalog);
+    Write("start/Daily.twd", catalog);
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"verify", "--in", "../src"},
+                                                 std::vector<std::string>{"restore", "--to", "../dst", "a.txt"}}) {
+        const CliRun run = cli->Run(args);
+        EXPECT_EQ(run.status, 1) << args.front();
+        EXPECT_EQ(run.out, "") << args.front();
+        EXPECT_NE(run.err.find(std::string("'Daily.twd' ") + c.said), std::string::npos) << run.err;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(Path("dst")));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, CliCatalogDamageTest,
     testing::Values(CatalogDamage{"CutShort", [](std::string& c) { c.resize(c.size() - 100); }, 2,
