@@ -72,9 +72,10 @@ bool ReadBehaviour(VirtualTapeConfig& config, std::string& problem) {
         problem = "TAPEWREN_VTAPE_CARTRIDGE is \"" + cartridge + "\"; it takes data, worm, encrypted or unsupported";
         return false;
     }
+    const std::string faults = Environment("TAPEWREN_VTAPE_FAULTS");
     std::string faultProblem;
-    if (!FaultPlan::Parse(Environment("TAPEWREN_VTAPE_FAULTS"), config.faults, faultProblem)) {
-        problem = "TAPEWREN_VTAPE_FAULTS: " + faultProblem;
+    if (!FaultPlan::Parse(faults, config.faults, faultProblem)) {
+        problem = "TAPEWREN_VTAPE_FAULTS is \"" + faults + "\": " + faultProblem;
         return false;
     }
     config.statisticsFile = Environment("TAPEWREN_VTAPE_STATS");
