@@ -3,8 +3,8 @@
 // "write#40=recovered,read#3=cleaning,write#100=reset,read#7=medium,
 // write#50=deferred,any#9=alert:7". "write#40" is the 40th WRITE the drive
 // carries out (commands answered with a unit attention, NOT READY or a
-// deferred error are not counted); "any" counts every command but INQUIRY,
-// REQUEST SENSE and LOG SENSE.
+// deferred error are not counted); "any" counts every such command but
+// INQUIRY and REQUEST SENSE, which faults never touch.
 
 #include <array>
 #include <cstdint>
