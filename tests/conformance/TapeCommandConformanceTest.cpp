@@ -1,5 +1,7 @@
 // The tape commands as the program uses them, run once per drive the machine
-// offers: the built-in virtual drive and tgt's tape emulation over iSCSI.
+// offers: the built-in virtual drive, the same in its LTO-like personality,
+// and tgt's tape emulation over iSCSI. Each test starts with the drive made
+// ready the way a careful initiator does it (AwaitReady).
 // What needs no special set-up are the program's own drive checks (the
 // self-test's), run here one by one on a blank tape; the cases below need an
 // empty target, another device, a drive just switched on, an unload or a
@@ -86,6 +88,7 @@ TEST_P(TapeCommand, Eject_Unloads) {
         ExpectRecord(1, 1);
     } else if (quirks_.loadsNextAfterUnload) {
         // The autoloader puts in its next (blank) cartridge.
+        ASSERT_EQ(AwaitReady(address_), "");
         EXPECT_EQ(device_.TestUnitReady(Ha(), Target(), 0), SS_PENDING);
         EXPECT_FALSE(device_.LastTestUnitReadyNotReady());
         UseBlockLength(1024);
@@ -156,10 +159,11 @@ TEST_P(WriteProtectedTape, WriteFilemark_FailsWithDataProtect) {
 class SharedDriveCheck : public testing::TestWithParam<std::tuple<DriveKind, std::size_t>> {
 protected:
     void SetUp() override {
-        SetSleepFunction([](unsigned) {});
+        SetSleepFunction(TestSleep);
         drive_ = TestDrive::Make(std::get<0>(GetParam()));
         std::string error;
         ASSERT_TRUE(drive_->Prepare(false, error)) << error;
+        ASSERT_EQ(AwaitReady(drive_->Address()), "");
     }
     void TearDown() override {
         drive_.reset();
@@ -181,13 +185,15 @@ std::string CheckName(const testing::TestParamInfo<std::tuple<DriveKind, std::si
 }
 
 INSTANTIATE_TEST_SUITE_P(Drives, SharedDriveCheck,
-                         testing::Combine(testing::Values(DriveKind::Virtual, DriveKind::Tgt),
+                         testing::Combine(testing::Values(DriveKind::Virtual, DriveKind::Lto, DriveKind::Tgt),
                                           testing::Range<std::size_t>(0, DriveChecks().size())),
                          CheckName);
 
 std::string Name(const ::testing::TestParamInfo<DriveKind>& info) { return DriveName(info.param); }
 
-INSTANTIATE_TEST_SUITE_P(Drives, TapeCommand, ::testing::Values(DriveKind::Virtual, DriveKind::Tgt), Name);
-INSTANTIATE_TEST_SUITE_P(Drives, WriteProtectedTape, ::testing::Values(DriveKind::Virtual, DriveKind::Tgt), Name);
+const auto kDrives = ::testing::Values(DriveKind::Virtual, DriveKind::Lto, DriveKind::Tgt);
+
+INSTANTIATE_TEST_SUITE_P(Drives, TapeCommand, kDrives, Name);
+INSTANTIATE_TEST_SUITE_P(Drives, WriteProtectedTape, kDrives, Name);
 
 }  // namespace

@@ -177,8 +177,9 @@ void Cartridge::RollBack(std::uint64_t offset) {
 }
 
 // Shared by data and filemarks: checks room for count objects of stride bytes
-// at the position, cuts the tape there and lets store(offset, previous) write
-// them to the image and the index. A failed store leaves the image as it was.
+// at the position, cuts the tape there and lets store(offset, previous, n)
+// write n of them to the image and the index. A failed store leaves the image
+// as it was.
 template <class Store>
 TapeOutcome Cartridge::AppendObjects(std::uint64_t count, std::uint64_t stride, Store store) {
     if (readOnly_) return {TapeEvent::ReadOnly, 0};
@@ -188,35 +189,41 @@ TapeOutcome Cartridge::AppendObjects(std::uint64_t count, std::uint64_t stride, 
     if (Settle() && index_.Run(position_.run).IsDamaged() && position_ != TapePosition{})
         return {TapeEvent::AtDamage, 0};
     const std::uint64_t offset = index_.WriteOffsetOf(position_);
-    if (offset > capacity_ || count > (capacity_ - offset) / stride) return {TapeEvent::Overflow, 0};
+    const std::uint64_t room = offset > capacity_ ? 0 : (capacity_ - offset) / stride;
+    std::uint64_t writing = count;
+    if (count > room) {
+        if (!writeWhatFits_ || room == 0) return {TapeEvent::Overflow, 0};
+        writing = room;
+    }
     const std::uint32_t previous = index_.PreviousSegment(position_);
     if (!CutAtPosition()) return {TapeEvent::WriteFailed, 0};
-    if (!store(offset, previous)) {
+    if (!store(offset, previous, writing)) {
         RollBack(offset);
         return {TapeEvent::WriteFailed, 0};
     }
-    const std::uint64_t end = offset + count * stride;
+    const std::uint64_t end = offset + writing * stride;
     window_.SetFileSize(end);
     position_ = index_.End();
     dirty_ = true;
+    if (writing < count) return {TapeEvent::Overflow, writing};
     return {end > capacity_ - earlyWarning_ ? TapeEvent::EarlyWarning : TapeEvent::Done, count};
 }
 
 TapeOutcome Cartridge::Write(const std::uint8_t* data, std::uint64_t count, std::uint32_t length) {
     const std::uint64_t stride = image_->RecordBytes(length);
-    return AppendObjects(count, stride, [&](std::uint64_t offset, std::uint32_t previous) {
-        if (!image_->WriteRecords(window_, offset, length, count, data, previous)) return false;
+    return AppendObjects(count, stride, [&](std::uint64_t offset, std::uint32_t previous, std::uint64_t n) {
+        if (!image_->WriteRecords(window_, offset, length, n, data, previous)) return false;
         index_.Append(RunKind::Data, offset, length, image_->WriteSegment(length), static_cast<std::uint32_t>(stride),
-                      count);
+                      n);
         return true;
     });
 }
 
 TapeOutcome Cartridge::WriteFilemarks(std::uint64_t count) {
     const std::uint64_t stride = image_->FilemarkBytes();
-    return AppendObjects(count, stride, [&](std::uint64_t offset, std::uint32_t previous) {
-        if (!image_->WriteFilemarks(window_, offset, count, previous)) return false;
-        index_.Append(RunKind::Filemark, offset, 0, 0, static_cast<std::uint32_t>(stride), count);
+    return AppendObjects(count, stride, [&](std::uint64_t offset, std::uint32_t previous, std::uint64_t n) {
+        if (!image_->WriteFilemarks(window_, offset, n, previous)) return false;
+        index_.Append(RunKind::Filemark, offset, 0, 0, static_cast<std::uint32_t>(stride), n);
         return true;
     });
 }
