@@ -7,8 +7,8 @@
 #include "jobs/JobWindow.h"
 #include "jobs/MarkedRecordWalk.h"
 #include "jobs/RecordDamage.h"
+#include "jobs/TapeWalk.h"
 #include "scsi/ScsiDevice.h"
-#include "scsi/TapeStop.h"
 #include "tape/JoinPath.h"
 #include "tape/TapeVolume.h"
 
@@ -82,88 +82,61 @@ JobResult RestoreJob::FullRestore() {
     folder_ = c_.window.CurrentPath();
     RemoveStaleTemporaries();
     c_.volume.Files().BeginGroup();
-    std::int64_t runTotal = 0;
-    RestoreOutcome& o = outcome_;
-    // Each pass starts before the filemark that closes the record before
-    // (the ident block's first), unless the record before has passed it.
-    bool pastFilemark = false;
-    // Empty tape files (a filemark where a header was due) count as damaged
-    // records only when a record follows them: the tape may end in such.
-    int emptyFirst = 0;
-    int emptyCount = 0;
-    for (int record = 1;; ++record) {
-        if (!pastFilemark && c_.device.SpaceFilemarks(1, a.adapter, a.target, a.lun) != 0) {
-            if (LastTapeStop(c_.device) != TapeStop::EndOfData) o.stuckAt = record - 1;
-            break;
-        }
-        const std::int64_t t0 = c_.now();
-        const int restored = c_.volume.RestoreNextFile(c_.drive.blockLength, folder_);
-        transferSeconds_ += c_.now() - t0;
-        pastFilemark = c_.volume.PastFilemark();
-        const RecordFault fault = restored == 0 ? RecordFault::None : c_.volume.LastFault();
-        if (fault == RecordFault::EndOfData) break;
-        if (fault == RecordFault::NoHeader && pastFilemark) {
-            if (emptyCount++ == 0) emptyFirst = record;
-            continue;
-        }
-        if (fault == RecordFault::Unfinished) {
-            o.unfinished = true;
-            break;
-        }
-        // A block that cannot be read and no filemark after it is how some
-        // drives report the end of data: where a header was due, the tape
-        // ends; inside a record, the record is unfinished.
-        if (fault == RecordFault::HeaderUnreadable || (fault == RecordFault::Unreadable && !pastFilemark)) {
-            if (c_.device.SpaceFilemarks(1, a.adapter, a.target, a.lun) != 0) {
-                if (LastTapeStop(c_.device) != TapeStop::EndOfData)
-                    o.stuckAt = fault == RecordFault::Unreadable ? record : record - 1;
-                else
-                    o.unfinished = fault == RecordFault::Unreadable;
-                break;
-            }
-            pastFilemark = true;
-        }
-        if (emptyCount > 0) {
-            if (c_.volume.Files().Finish() != 0) return FailFinishing(false);
-            for (int empty = emptyFirst; empty < emptyFirst + emptyCount; ++empty)
-                c_.messages.ShowMessage(RecordDamageText(empty, RecordFault::NoHeader, {}), Error);
-            o.damaged += emptyCount;
-            emptyCount = 0;
-        }
-        if (restored == 0) {
-            runTotal += c_.counters.bytesDone;
-            ++o.restored;
-            // The folder shows restored files once they are in place.
-            if (!c_.volume.Files().Waiting()) c_.window.RefillTargetFolder();
-            continue;
-        }
-        // Only its header was read: the next filemark ends it.
-        if (fault == RecordFault::Skipped) {
-            ++o.leftExisting;
-            continue;
-        }
-        if (fault == RecordFault::Declined) {
-            JoinPath(folder_, c_.volume.LastHeader().name, o.declinedPath);
-            break;
-        }
-        if (fault == RecordFault::Disk || fault == RecordFault::Drive) {
-            // A file that could not be created or written whole is a failed
-            // restore, never a successful end of the tape.
-            c_.volume.Files().EndGroup();
-            Fail("Restore error", false);
-            c_.window.RefillTargetFolder();
-            return JobResult::Failed;
-        }
-        if (c_.volume.Files().Finish() != 0) return FailFinishing(false);
-        c_.messages.ShowMessage(RecordDamageText(record, fault, c_.volume.LastHeader().name), Error);
-        ++o.damaged;
-    }
+    FullRestorer restorer(*this);
+    const TapeWalk::End end = TapeWalk(c_.device, c_.drive.address).Run(restorer);
+    if (restorer.failed) return FailFinishing(false);
+    outcome_.stuckAt = end.stuckAt;
+    outcome_.unfinished = end.unfinished;
     if (c_.volume.Files().EndGroup() != 0) return FailFinishing(false);
     c_.window.RefillTargetFolder();
     c_.window.ShowDriveStatus();
-    const JobResult result = Finish(runTotal, start);
+    const JobResult result = Finish(restorer.bytes, start);
     c_.window.RefillTargetFolder();
     return result;
+}
+
+TapeWalk::Step RestoreJob::FullRestorer::Visit(int) {
+    RestoreJob& j = job_;
+    const std::int64_t t0 = j.c_.now();
+    const int restored = j.c_.volume.RestoreNextFile(j.c_.drive.blockLength, j.folder_);
+    j.transferSeconds_ += j.c_.now() - t0;
+    TapeWalk::Step step;
+    step.pastFilemark = j.c_.volume.PastFilemark();
+    if (restored == 0) return step;
+    step.fault = j.c_.volume.LastFault();
+    if (step.fault == RecordFault::Declined) {
+        JoinPath(j.folder_, j.c_.volume.LastHeader().name, j.outcome_.declinedPath);
+        step.stop = true;
+    }
+    // A file that could not be created or written whole is a failed
+    // restore, never a successful end of the tape.
+    if (step.fault == RecordFault::Disk) {
+        failed = true;
+        step.stop = true;
+    }
+    return step;
+}
+
+bool RestoreJob::FullRestorer::Take(int record, RecordFault fault) {
+    RestoreJob& j = job_;
+    if (fault == RecordFault::None) {
+        bytes += j.c_.counters.bytesDone;
+        ++j.outcome_.restored;
+        // The folder shows restored files once they are in place.
+        if (!j.c_.volume.Files().Waiting()) j.c_.window.RefillTargetFolder();
+        return true;
+    }
+    if (fault == RecordFault::Skipped) {
+        ++j.outcome_.leftExisting;
+        return true;
+    }
+    if (j.c_.volume.Files().Finish() != 0) {
+        failed = true;
+        return false;
+    }
+    j.c_.messages.ShowMessage(RecordDamageText(record, fault, j.c_.volume.LastHeader().name), Error);
+    ++j.outcome_.damaged;
+    return true;
 }
 
 JobResult RestoreJob::SelectiveRestore() {
