@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "catalog/DirFile.h"
+#include "catalog/DirFileEntry.h"
+#include "catalog/DirFileFormat.h"
 #include "jobs/JobCommands.h"
 #include "jobs/JobContext.h"
 #include "support/FakeJobWindow.h"
@@ -92,13 +94,9 @@ protected:
     // Adds count entries of one-byte files to the catalog in one write.
     void AddEntries(const std::string& path, int count) {
         Bytes catalog = ReadFile(path);
+        Bytes entry(DirFileFormat::kEntrySize);
         for (int i = 0; i < count; ++i) {
-            Bytes entry(286, 0);
-            entry[0] = 1;
-            const std::string name = "f" + std::to_string(i);
-            std::copy(name.begin(), name.end(), entry.begin() + 1);
-            entry[278] = 1;
-            entry[282] = 1;
+            EncodeDirFileEntry({"f" + std::to_string(i), "", "", 1, 1}, entry.data());
             catalog.insert(catalog.end(), entry.begin(), entry.end());
         }
         WriteFile(path, catalog);
