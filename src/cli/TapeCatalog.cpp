@@ -9,7 +9,7 @@
 
 int TapeCatalog::Load(CliSession& session) {
     TapeCheck check(session.Context());
-    if (check.Run(TapeCheck::kReadNotFound) != 0) return -1;
+    if (check.Run(TapeCheck::Wording::RestoreOrVerify) != 0) return -1;
     CliJobWindow& window = session.Window();
     DirFileLister lister(session.Catalog(), session.Messages(), [&window] { window.ShowDriveStatus(); });
     return lister.ListDirFile(window.Left(), session.CurrentDirFilePath(), false);

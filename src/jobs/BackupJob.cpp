@@ -168,7 +168,7 @@ JobResult BackupJob::RunBackup() {
     if (CheckMarkedFiles() != 0) return JobResult::Refused;
 
     const std::int64_t start = c_.now();
-    if (check_.Run(TapeCheck::kBackupNotFound) != 0) return JobResult::Failed;
+    if (check_.Run(TapeCheck::Wording::Backup) != 0) return JobResult::Failed;
     int entries = 0;
     const JobResult located = LocateWritePosition(selected, entries);
     if (located != JobResult::Done) return located;

@@ -142,7 +142,7 @@ bool RestoreJob::FullRestorer::Take(int record, RecordFault fault) {
 JobResult RestoreJob::SelectiveRestore() {
     const std::int64_t start = c_.now();
     outcome_.selective = true;
-    if (check_.Run(TapeCheck::kReadNotFound) != 0) return JobResult::Failed;
+    if (check_.Run(TapeCheck::Wording::RestoreOrVerify) != 0) return JobResult::Failed;
     MarkedRecordWalk walk(c_, JobImages::kRestoreFile, JobImages::kRestoreArchive);
     if (!walk.Open()) return JobResult::Failed;
 

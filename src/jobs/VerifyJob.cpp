@@ -47,7 +47,7 @@ JobResult VerifyJob::RunVerify() {
     view_.EnableButtons(false);
     view_.RepaintResults();
 
-    if (check_.Run(TapeCheck::kReadNotFound) != 0) return JobResult::Failed;
+    if (check_.Run(TapeCheck::Wording::RestoreOrVerify) != 0) return JobResult::Failed;
     MarkedRecordWalk walk(c_, JobImages::kVerifyFile, JobImages::kVerifyArchive);
     if (!walk.Open()) return JobResult::Failed;
 
