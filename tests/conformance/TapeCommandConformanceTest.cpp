@@ -1,5 +1,6 @@
 // The tape commands as the program uses them, run once per drive the machine
-// offers: the built-in virtual drive and tgt's tape emulation over iSCSI.
+// offers: the built-in virtual drive, tgt's tape emulation over iSCSI, and a
+// drive behind the kernel's SCSI generic driver when a run names one.
 // What needs no special set-up are the program's own drive checks (the
 // self-test's), run here one by one on a blank tape; the cases below need an
 // empty target, another device, a drive just switched on, an unload or a
@@ -181,13 +182,13 @@ std::string CheckName(const testing::TestParamInfo<std::tuple<DriveKind, std::si
 }
 
 INSTANTIATE_TEST_SUITE_P(Drives, SharedDriveCheck,
-                         testing::Combine(testing::Values(DriveKind::Virtual, DriveKind::Tgt),
+                         testing::Combine(testing::ValuesIn(DriveKinds()),
                                           testing::Range<std::size_t>(0, DriveChecks().size())),
                          CheckName);
 
 std::string Name(const ::testing::TestParamInfo<DriveKind>& info) { return DriveName(info.param); }
 
-INSTANTIATE_TEST_SUITE_P(Drives, TapeCommand, ::testing::Values(DriveKind::Virtual, DriveKind::Tgt), Name);
-INSTANTIATE_TEST_SUITE_P(Drives, WriteProtectedTape, ::testing::Values(DriveKind::Virtual, DriveKind::Tgt), Name);
+INSTANTIATE_TEST_SUITE_P(Drives, TapeCommand, ::testing::ValuesIn(DriveKinds()), Name);
+INSTANTIATE_TEST_SUITE_P(Drives, WriteProtectedTape, ::testing::ValuesIn(DriveKinds()), Name);
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "scsi/DriveAddress.h"
 
@@ -23,7 +24,11 @@ struct DriveQuirks {
     bool loadsNextAfterUnload = false;
 };
 
-enum class DriveKind { Virtual, Tgt };
+// Sg: a drive behind the kernel's SCSI generic driver, only when a run on
+// purpose names its node in TAPEWREN_TEST_SG (scripts/vm-test.sh does, in a
+// virtual machine) and TAPEWREN_TEST_SG_TAPE names a program that loads a
+// fresh tape: called with "blank" or "protected".
+enum class DriveKind { Virtual, Tgt, Sg };
 
 class TestDrive {
 public:
@@ -44,3 +49,5 @@ public:
 };
 
 std::string DriveName(DriveKind kind);
+// The kinds this run offers: the virtual drive and tgt, and Sg when named.
+std::vector<DriveKind> DriveKinds();
