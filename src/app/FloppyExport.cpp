@@ -9,20 +9,22 @@
 FloppyExport::FloppyExport(MessageSink& messages, StatusSink& status, DirFileCopy& copy)
     : messages_(messages), status_(status), copy_(copy) {}
 
-bool FloppyExport::Export(const std::string& name) {
+int FloppyExport::Export(const std::string& name) {
     status_.ShowStatus(" Writing '" + name + ".twd' to floppy...");
     std::string path;
     JoinPath(copy_.StartDirectory(), name + DirFileFormat::kExtension, path);
-    switch (copy_.CopyToFloppy(path)) {
+    const int copied = copy_.CopyToFloppy(path);
+    switch (copied) {
     case kCopyDestinationUnwritable:
         messages_.ShowMessage("Error writing Directory File to floppy", Error);
-        return false;
+        break;
     case kCopySourceUnreadable:
         messages_.ShowMessage("Error reading Directory File from HD", Error);
-        return false;
+        break;
     default:
-        return true;
+        break;
     }
+    return copied;
 }
 
 JobResult FloppyExport::Run(const std::string& shownCatalog, const ListModel& list, MaintenanceHost& host) {
@@ -38,11 +40,14 @@ JobResult FloppyExport::Run(const std::string& shownCatalog, const ListModel& li
 
 JobResult FloppyExport::ExportCatalogs(const std::vector<std::string>& tapeNames, MaintenanceHost& host) {
     JobResult result = JobResult::Done;
-    for (const std::string& name : tapeNames)
-        if (!Export(name)) {
-            result = JobResult::Failed;
-            break;
-        }
+    for (const std::string& name : tapeNames) {
+        const int copied = Export(name);
+        // A copy declined leaves the floppy's file; the others still go.
+        if (copied == kCopyDeclined) result = JobResult::Declined;
+        if (copied == kCopyDone || copied == kCopyDeclined) continue;
+        result = JobResult::Failed;
+        break;
+    }
     if (tapeNames.empty()) {
         messages_.ShowMessage("No Directory File selected", Oops);
         result = JobResult::Refused;

@@ -23,15 +23,16 @@ public:
     // entries of one directory file (shownCatalog, its tape name), that file;
     // otherwise (shownCatalog empty) every selected row of the list of
     // directory files, in list order. host: the drive's state at the end.
-    // Done when every file meant was copied.
+    // Done when every file meant was copied; Declined when the user kept
+    // a file on the floppy rather than replace it.
     JobResult Run(const std::string& shownCatalog, const ListModel& list, MaintenanceHost& host);
     // The directory files of these tapes; "No Directory File selected" for
     // none.
     JobResult ExportCatalogs(const std::vector<std::string>& tapeNames, MaintenanceHost& host);
 
 private:
-    // false when the export is to end: an error was shown.
-    bool Export(const std::string& name);
+    // The kCopy* result; an error has been shown for the failures.
+    int Export(const std::string& name);
 
     MessageSink& messages_;
     StatusSink& status_;

@@ -3,31 +3,43 @@
 #include <vector>
 
 #include "app/Session.h"
+#include "aspi/ScsiOpcodes.h"
 #include "scsi/TapeCommandLog.h"
 #include "scsi/TapeStop.h"
+#include "tape/TapeFormat.h"
 
 namespace {
 
-bool AtEndOfData() {
+// Whether the READ just run (no failure recorded before it counts: before
+// is the failure count from then) stopped as stop.
+bool ReadStopped(unsigned long before, TapeStop stop) {
     const TapeCommandOutcome& last = TapeCommandLog::Last();
-    return last.failed && SenseStop(last.status, last.targetStatus, last.sense) == TapeStop::EndOfData;
+    return last.failed && last.failures != before && last.opcode == ScsiOp::Read6 &&
+           SenseStop(last.status, last.targetStatus, last.sense) == stop;
 }
 
 }  // namespace
 
 TapeContents ProbeTape(Session& session) {
     std::string name, date, version;
+    unsigned long before = TapeCommandLog::Last().failures;
     const int ident = session.Volume().ReadIdentBlock(name, date, version);
-    if (ident == -2) return TapeContents::Written;
-    if (ident != 0) return AtEndOfData() ? TapeContents::Blank : TapeContents::Unknown;
+    if (ident == -2) return TapeContents::Foreign;
+    if (ident != 0)
+        return ReadStopped(before, TapeStop::EndOfData) ? TapeContents::Blank : TapeContents::UnreadableStart;
 
+    // Block by block from the start, so that each stop is where it belongs:
+    // spacing over "a" filemark could pass a whole record whose own
+    // filemark stands in for the ident block's.
     const DriveAddress& a = session.Selector().Address();
     ScsiDevice& device = session.Device();
-    if (device.Rewind(a.adapter, a.target, a.lun) != 0 || device.SpaceFilemarks(1, a.adapter, a.target, a.lun) != 0)
-        return TapeContents::Unknown;
-    const int blockLength = session.Selector().Selection().blockLength;
-    if (blockLength <= 0) return TapeContents::Unknown;
-    std::vector<BYTE> block(static_cast<std::size_t>(blockLength));
-    if (device.Read(block.data(), 1, a.adapter, a.target, a.lun) == 0) return TapeContents::Written;
-    return AtEndOfData() ? TapeContents::Formatted : TapeContents::Unknown;
+    std::vector<BYTE> block(static_cast<std::size_t>(TapeFormat::kMaxBlockLength));
+    auto read = [&] { return device.Read(block.data(), 1, a.adapter, a.target, a.lun); };
+    if (device.Rewind(a.adapter, a.target, a.lun) != 0 || read() != 0) return TapeContents::Unknown;
+    before = TapeCommandLog::Last().failures;
+    if (read() == 0) return TapeContents::Written;
+    if (!ReadStopped(before, TapeStop::Filemark)) return TapeContents::Unknown;
+    before = TapeCommandLog::Last().failures;
+    if (read() == 0) return TapeContents::Written;
+    return ReadStopped(before, TapeStop::EndOfData) ? TapeContents::Formatted : TapeContents::Unknown;
 }

@@ -1,11 +1,10 @@
 #include "catalog/DirFile.h"
 
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "catalog/DirFileFormat.h"
+#include "catalog/ReplaceFile.h"
 #include "tape/DateText.h"
 #include "tape/Field.h"
 #include "tape/JoinPath.h"
@@ -15,20 +14,6 @@
 
 namespace DF = DirFileFormat;
 namespace TF = TapeFormat;
-
-namespace {
-
-// A new directory entry must survive a crash of the machine too.
-int SyncFolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    const int result = ::fsync(fd);
-    return (::close(fd) == 0 && result == 0) ? 0 : -1;
-}
-
-}  // namespace
 
 DirFile::DirFile(MessageSink& messages) : messages_(messages), magic_(TF::kMagic) {}
 
@@ -51,14 +36,9 @@ int DirFile::WriteHeader(const std::string& path, const std::string& tapeName, c
     Field::PutTextPadded(header, TF::kTapeNameOffset, TF::kTapeNameWidth, tapeName);
     Field::PutTextPadded(header, TF::kFormatDateOffset, TF::kDateWidth, date);
     Field::PutTextPadded(header, TF::kVersionOffset, TF::kVersionWidth, version);
-    LocalFile file;
-    if (file.CreateForWriting(path, false) != 0) return -1;
-    if (file.Write(header, sizeof header) != 0 || file.Sync() != 0) {
-        file.Close();
-        return -1;
-    }
-    if (file.Close() != 0) return -1;
-    return SyncFolderOf(path);
+    // A new catalog, or one made anew, replaces what stands under its name
+    // whole; a link there is not followed.
+    return ReplaceFile(path, header, sizeof header) == kReplaced ? 0 : -1;
 }
 
 int DirFile::CreateForNewTape(const std::string& tapeName, const std::string& path) {
@@ -87,18 +67,43 @@ int DirFile::ReadIdent(const std::string& path, std::string& tapeName, std::stri
     return 0;
 }
 
-int DirFile::OpenForReading(const std::string& path) { return file_.OpenForReading(path, false); }
+int DirFile::OpenForReading(const std::string& path) {
+    entriesRead_ = 0;
+    listEnd_ = ListEnd::Clean;
+    return file_.OpenForReading(path, false);
+}
 
-int DirFile::SkipIdent() { return file_.IsOpen() && file_.Seek(DF::kHeaderSize) == 0 ? 0 : -1; }
+int DirFile::SkipIdent() {
+    entriesRead_ = 0;
+    listEnd_ = ListEnd::Clean;
+    return file_.IsOpen() && file_.Seek(DF::kHeaderSize) == 0 ? 0 : -1;
+}
+
+int DirFile::EndList(ListEnd end) {
+    listEnd_ = end;
+    // The list stays ended: later calls read nothing.
+    file_.Close();
+    return -1;
+}
 
 int DirFile::ReadNextEntry(std::string& name, std::string& fileDate, std::string& backupDate, std::int32_t& size,
                            std::int32_t& blockCount) {
     if (!file_.IsOpen()) return -1;
     std::uint8_t entry[DF::kEntrySize];
-    // Nothing after a type byte that ends the list is read.
-    if (file_.Read(entry, 1) != 1) return -1;
-    if (!DF::IsEntryType(entry[DF::kTypeOffset])) return -1;
-    if (file_.Read(entry + 1, DF::kEntrySize - 1) != static_cast<std::int64_t>(DF::kEntrySize - 1)) return -1;
+    const std::int64_t typeRead = file_.Read(entry, 1);
+    if (typeRead < 0) return EndList(ListEnd::ReadError);
+    if (typeRead == 0) return EndList(ListEnd::Clean);
+    // The format holds 999: anything after them is damage.
+    if (entriesRead_ >= DF::kMaxEntries) return EndList(ListEnd::TooMany);
+    if (!DF::IsEntryType(entry[DF::kTypeOffset])) {
+        // A lone last byte is an entry cut short, whatever its value.
+        const std::int64_t more = file_.Read(entry + 1, 1);
+        return EndList(more < 0 ? ListEnd::ReadError : more == 0 ? ListEnd::CutShort : ListEnd::BadType);
+    }
+    const std::int64_t rest = file_.Read(entry + 1, DF::kEntrySize - 1);
+    if (rest < 0) return EndList(ListEnd::ReadError);
+    if (rest != static_cast<std::int64_t>(DF::kEntrySize - 1)) return EndList(ListEnd::CutShort);
+    ++entriesRead_;
     Field::GetText(entry, DF::kNameOffset, DF::kNameWidth, name);
     Field::GetText(entry, DF::kFileDateOffset, DF::kDateWidth, fileDate);
     Field::GetText(entry, DF::kBackupDateOffset, DF::kDateWidth, backupDate);

@@ -23,8 +23,9 @@ public:
 
     // True when the file can be opened for reading.
     bool Exists(const std::string& path);
-    // Creates (or empties) the file and writes the header with today's date
-    // and this program's version. 0 or -1.
+    // Writes a new file of the header with today's date and this program's
+    // version in place of whatever stands under path (a symbolic link there
+    // is replaced, not followed). 0 or -1.
     int CreateForNewTape(const std::string& tapeName, const std::string& path);
     // As CreateForNewTape with the date and version of a tape's ident block.
     int CreateFromIdent(const std::string& tapeName, const std::string& path, const std::string& date,
@@ -33,13 +34,29 @@ public:
     // its first 9 bytes cannot be read or do not hold the magic.
     int ReadIdent(const std::string& path, std::string& tapeName, std::string& date, std::string& version);
 
+    // Why a read sequence's list ended.
+    enum class ListEnd {
+        Clean,     // the file ends after a whole entry (or no sequence read yet)
+        CutShort,  // the file ends inside an entry
+        BadType,   // a type byte other than 1 or 2, with bytes after it
+        TooMany,   // more than the 999 entries a catalog holds
+        ReadError, // the file could not be read
+    };
+
     // The read sequence. Each returns 0, or -1; ReadNextEntry's -1 ends the
-    // list (a type byte other than 1 or 2, or an entry cut short).
+    // list: at the end of the file, an entry cut short, a type byte other
+    // than 1 or 2, a read error, or where a 1000th entry would start.
     int OpenForReading(const std::string& path);
     int SkipIdent();
     int ReadNextEntry(std::string& name, std::string& fileDate, std::string& backupDate, std::int32_t& size,
                       std::int32_t& blockCount);
     int Close();
+    // After ReadNextEntry returned -1 (also once closed, until the next
+    // OpenForReading): why the list ended. Anything but Clean means the
+    // catalog is damaged after the entries read.
+    ListEnd LastListEnd() const { return listEnd_; }
+    // The whole entries the sequence read.
+    int EntriesRead() const { return entriesRead_; }
 
     // Whole entries from the first, at most 999, stopping at the first entry
     // cut short or with a type byte other than 1 or 2; -1 when the file
@@ -59,7 +76,8 @@ public:
     // entries keep their positions). The file must exist. 0 or -1.
     int AppendBackedUpFile(const std::string& path, const std::string& fileName, const std::string& directory,
                            int blockSize);
-    // Appends one entry of type 1 with the given values. 0 or -1.
+    // Appends one entry of type 1 with the given values. 0 or -1. Appends
+    // write into the catalog itself: a symbolic link under its name fails.
     int AppendEntry(const std::string& path, const std::string& name, const std::string& fileDate,
                     const std::string& backupDate, std::int32_t size, std::int32_t blockCount);
 
@@ -81,6 +99,8 @@ public:
     int EndAppend();
 
 private:
+    // Ends the read sequence's list for this reason: -1.
+    int EndList(ListEnd end);
     // The entry's 286 bytes; -1 when a text does not fit its field.
     static int EncodeEntry(std::uint8_t* entry, const std::string& name, const std::string& fileDate,
                            const std::string& backupDate, std::int32_t size, std::int32_t blockCount);
@@ -94,6 +114,8 @@ private:
     [[maybe_unused]] MessageSink& messages_;
     const std::string magic_;
     LocalFile file_;
+    int entriesRead_ = 0;
+    ListEnd listEnd_ = ListEnd::Clean;
     LocalFile appendFile_;
     std::string appendPath_;
     std::int64_t appendAt_ = -1;  // where AppendNext writes; -1 before the run's first entry

@@ -40,12 +40,16 @@ CatalogCommands::CatalogCommands(CliSession& session, const CommandLine& line, s
 
 namespace {
 
+// Dates as ISO dates, null when the catalog's text is no possible date;
+// the text as the catalog holds it beside each.
 nlohmann::json EntryJson(const ListRow& row) {
     return {{"record", row.data + 1},
             {"name", row.Text(0)},
             {"size", std::stoll(row.Text(1))},
             {"file_date", IsoDate(row.Text(2))},
-            {"backup_date", IsoDate(row.Text(3))}};
+            {"file_date_text", row.Text(2)},
+            {"backup_date", IsoDate(row.Text(3))},
+            {"backup_date_text", row.Text(3)}};
 }
 
 void PrintEntry(std::FILE* out, const ListRow& row) {
@@ -78,7 +82,11 @@ void CatalogCommands::PrintRows(const ListModel& rows, const std::string& tapeNa
         session_.Catalog().ReadIdent(path, name, date, version);
         nlohmann::json files = nlohmann::json::array();
         for (const ListRow& row : rows.Rows()) files.push_back(EntryJson(row));
-        WriteJson(out_, {{"tape", tapeName}, {"formatted", IsoDate(date)}, {"catalog", path}, {"files", files}});
+        WriteJson(out_, {{"tape", tapeName},
+                         {"formatted", IsoDate(date)},
+                         {"formatted_text", date},
+                         {"catalog", path},
+                         {"files", files}});
     } else {
         for (const ListRow& row : rows.Rows()) PrintEntry(out_, row);
     }
@@ -100,13 +108,21 @@ int CatalogCommands::Dir() {
         DirFileLister lister(session_.Catalog(), session_.Messages(), {});
         if (lister.ListDirFile(rows, path, false) != 0) return kExitFailed;
         PrintRows(rows, name, path);
-        return kExitOk;
+        return ListedWhole(line_.tape, "listed") ? kExitOk : kExitFailed;
     }
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
     if (TapeCatalog::Load(session_) != 0) return kExitFailed;
     PrintRows(rows, session_.CurrentTapeName(), session_.CurrentDirFilePath());
+    const bool whole = ListedWhole(session_.CurrentTapeName(), "listed");
     session_.Window().ShowDriveStatus();
-    return kExitOk;
+    return whole ? kExitOk : kExitFailed;
+}
+
+bool CatalogCommands::ListedWhole(const std::string& tapeName, const char* done) {
+    const std::string damage = TapeCatalog::DamageText(session_.Catalog(), tapeName, done);
+    if (damage.empty()) return true;
+    session_.Messages().ShowMessage(damage, Error);
+    return false;
 }
 
 int CatalogCommands::Find(const std::vector<std::string>& patterns) {
@@ -114,6 +130,7 @@ int CatalogCommands::Find(const std::vector<std::string>& patterns) {
     ListModel rows;
     nlohmann::json matches = nlohmann::json::array();
     int found = 0;
+    bool whole = true;
     for (const std::string& file : CatalogNames(session_.StartDirectory())) {
         std::string path, name, date, version;
         if (DirFilePath(session_.StartDirectory(), file, path) != 0 ||
@@ -125,6 +142,7 @@ int CatalogCommands::Find(const std::vector<std::string>& patterns) {
         }
         DirFileLister lister(session_.Catalog(), session_.Messages(), {});
         if (lister.ListDirFile(rows, path, false) != 0) continue;
+        whole = ListedWhole(file, "searched") && whole;
         for (const ListRow& row : rows.Rows()) {
             const bool match = std::any_of(patterns.begin(), patterns.end(), [&](const std::string& pattern) {
                 return ::fnmatch(pattern.c_str(), row.Text(0).c_str(), flags) == 0;
@@ -144,7 +162,8 @@ int CatalogCommands::Find(const std::vector<std::string>& patterns) {
     }
     if (line_.json) WriteJson(out_, {{"matches", matches}});
     std::fflush(out_);
-    return found > 0 ? kExitOk : kExitFailed;
+    // A catalog searched only in part may hide what was looked for.
+    return found > 0 && whole ? kExitOk : kExitFailed;
 }
 
 int CatalogCommands::Rebuild() {
@@ -156,7 +175,8 @@ int CatalogCommands::Rebuild() {
         DirFilePath(session_.StartDirectory(), tapeName, path) == 0 &&
         session_.Catalog().ReadIdent(path, fileName, fileDate, version) != -2 &&
         (fileName != tapeName || fileDate != date))
-        session_.Answers().Guard("A tape with that name exists already. Overwrite?");
+        session_.Answers().Guard("A tape with that name exists already. Overwrite?",
+                                 "the catalog folder holds another tape's catalog under that name");
     return ExitFor(session_.Rebuild().Run(session_.StartDirectory(), session_.Window()));
 }
 

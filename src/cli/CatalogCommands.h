@@ -20,10 +20,12 @@ public:
 
     // One line per entry: name, size, file date, backup date, tab-separated
     // (or one JSON document). --tape NAME: that tape's catalog, no drive.
+    // A damaged catalog: its whole entries before the damage, and
+    // kExitFailed.
     int Dir();
     // The entries whose names match one of the shell patterns, from every
     // catalog in the catalog folder: tape, name, size, file date, backup
-    // date. kExitFailed when none matches.
+    // date. kExitFailed when none matches or a catalog is damaged.
     int Find(const std::vector<std::string>& patterns);
     int Rebuild();
     // names: tape names, with or without ".twd".
@@ -31,6 +33,10 @@ public:
     int Import(const std::vector<std::string>& names);
 
 private:
+    // Whether the catalog just listed was read to its clean end; if not, an
+    // Error message names the damage and says what became of the entries
+    // before it (done: "listed", "searched").
+    bool ListedWhole(const std::string& tapeName, const char* done);
     void PrintRows(const ListModel& rows, const std::string& tapeName, const std::string& path);
 
     CliSession& session_;

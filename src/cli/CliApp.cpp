@@ -21,6 +21,7 @@
 #include "cli/ExitStatus.h"
 #include "cli/FailureWords.h"
 #include "cli/HelpText.h"
+#include "cli/OutputText.h"
 #include "cli/TransferCommands.h"
 #include "jobs/RestoreJob.h"
 #include "tape/ProgramVersion.h"
@@ -74,6 +75,36 @@ bool CatalogFolder(const CommandLine& line, std::string& folder, std::string& wh
     return true;
 }
 
+// The last line of a run that --quiet kept quiet until it failed: the
+// command, the tape and the number of files, for the cron mail's reader.
+std::string FailureLine(const CommandLine& line, CliSession& session) {
+    const std::string tape = session.CurrentTapeName().empty() ? line.tape : session.CurrentTapeName();
+    std::string text = "tapewren-cli " + line.command + " failed (";
+    text += tape.empty() ? std::string("no tape identified") : "tape '" + TerminalText(tape, false) + "'";
+    const std::string& c = line.command;
+    if (c == "backup" || c == "restore" || c == "verify") {
+        const std::size_t files = line.operands.size();
+        if (files == 0)
+            text += ", all files";
+        else
+            text += ", " + std::to_string(files) + (files == 1 ? " file" : " files");
+    }
+    return text + ")";
+}
+
+// Whatever was written to standard output must have reached it.
+int CheckOutput(std::FILE* out, std::FILE* err, int result) {
+    errno = 0;
+    const bool flushed = std::fflush(out) == 0;
+    if (flushed && std::ferror(out) == 0) return result;
+    // Why an earlier write failed is gone with its bytes; this flush's own
+    // failure still says why.
+    const int error = flushed ? 0 : errno;
+    std::fprintf(err, "tapewren-cli: standard output could not be written whole%s%s\n", error != 0 ? ": " : "",
+                 error != 0 ? std::strerror(error) : "");
+    return result == kExitOk ? kExitFailed : result;
+}
+
 }  // namespace
 
 int CliApp::Run(const std::vector<std::string>& arguments) {
@@ -85,11 +116,11 @@ int CliApp::Run(const std::vector<std::string>& arguments) {
     }
     if (line.help) {
         std::fputs(HelpText(), streams_.out);
-        return kExitOk;
+        return CheckOutput(streams_.out, streams_.err, kExitOk);
     }
     if (line.version) {
         std::fprintf(streams_.out, "tapewren-cli %s\n", kProgramVersion);
-        return kExitOk;
+        return CheckOutput(streams_.out, streams_.err, kExitOk);
     }
 
     std::string start;
@@ -122,7 +153,14 @@ int CliApp::Run(const std::vector<std::string>& arguments) {
     FailureWords words([&session] { return FactsFor(session.Selector().Address().adapter); },
                        [&session] { return session.Window().CurrentRecord(); }, line.verbose);
     messages.SetExplainer([&words](const std::string& text) { return words.Explain(text); });
-    const int result = Dispatch(line, session, streams_.out);
+    int result = Dispatch(line, session, streams_.out);
+    // A question answered no leaves the job undone, whatever it reported.
+    if (result == kExitOk && messages.Declined()) result = kExitFailed;
+    result = CheckOutput(streams_.out, streams_.err, result);
     status.Finish();
+    if (line.quiet && result != kExitOk) {
+        messages.ShowHeld();
+        std::fprintf(streams_.err, "%s\n", FailureLine(line, session).c_str());
+    }
     return result;
 }

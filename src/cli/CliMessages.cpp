@@ -1,8 +1,8 @@
 #include "cli/CliMessages.h"
 
-#include <algorithm>
 #include <cctype>
 
+#include "cli/OutputText.h"
 #include "report/MessageTitle.h"
 
 CliMessages::CliMessages(std::FILE* out, std::FILE* in, bool inIsTerminal, Answer answer)
@@ -16,8 +16,10 @@ void CliMessages::AnswerYes(const std::string& question, std::string why) {
     presetWhy_ = std::move(why);
 }
 
-bool CliMessages::Guarded(const std::string& text) const {
-    return std::find(guarded_.begin(), guarded_.end(), text) != guarded_.end();
+const std::string* CliMessages::Guarded(const std::string& text) const {
+    for (const auto& [question, why] : guarded_)
+        if (question == text) return &why;
+    return nullptr;
 }
 
 std::string CliMessages::Heading(const std::string& text, int kind) {
@@ -33,40 +35,62 @@ int CliMessages::ShowMessage(const std::string& given, int kind) {
     const bool failure = kind == Error || kind == Attention || kind == Oops;
     if (failure) failed_ = true;
     if (kind == Question) return Ask(given);
-    const std::string text = wording_ ? wording_(given) : given;
+    // Names in a message are bytes from files and tapes: none may drive the
+    // terminal.
+    const std::string text = TerminalText(wording_ ? wording_(given) : given, true);
     if (kind == Info && infoOut_ != nullptr) {
         if (beforeOutput_) beforeOutput_();
         std::fprintf(infoOut_, "%s\n", text.c_str());
         std::fflush(infoOut_);
         return kMessageOk;
     }
-    const std::string explanation = failure && explainer_ ? explainer_(given) : std::string();
-    if (options_.quiet && !failure && kind != Success) return kMessageOk;
+    const std::string explanation = failure && explainer_ ? TerminalText(explainer_(given), true) : std::string();
+    const std::string shown = Heading(text, kind) + text + "\n";
+    // Held back, not dropped: a run that fails shows them after all.
+    if (options_.quiet && !failure && kind != Success) {
+        held_ += shown;
+        return kMessageOk;
+    }
     if (beforeOutput_) beforeOutput_();
-    std::fputs(Heading(text, kind).c_str(), out_);
-    std::fputs(text.c_str(), out_);
-    std::fputc('\n', out_);
+    std::fputs(shown.c_str(), out_);
     if (!explanation.empty()) std::fprintf(out_, "%s\n", explanation.c_str());
     std::fflush(out_);
     return kMessageOk;
 }
 
-int CliMessages::Ask(const std::string& text) {
+void CliMessages::ShowHeld() {
+    if (held_.empty()) return;
+    if (beforeOutput_) beforeOutput_();
+    std::fputs(held_.c_str(), out_);
+    std::fflush(out_);
+    held_.clear();
+}
+
+int CliMessages::Ask(const std::string& question) {
+    // The policy knows the question as the program asks it; the terminal
+    // sees it escaped.
+    const std::string text = TerminalText(question, true);
     auto answered = [&](bool yes, const std::string& why) {
-        // A question answered yes by an option is no news for --quiet.
-        if (!(options_.quiet && yes)) {
+        const std::string line =
+            Heading(text, Question) + text + " [y/N] " + (yes ? "yes" : "no") + why + "\n";
+        // A question answered yes by an option is no news for --quiet,
+        // unless the run fails.
+        if (options_.quiet && yes) {
+            held_ += line;
+        } else {
             if (beforeOutput_) beforeOutput_();
-            std::fprintf(out_, "%s%s [y/N] %s%s\n", Heading(text, Question).c_str(), text.c_str(), yes ? "yes" : "no",
-                         why.c_str());
+            std::fputs(line.c_str(), out_);
             std::fflush(out_);
         }
         if (!yes) declined_ = true;
         return yes ? kMessageOk : kMessageCancel;
     };
-    if (!presetQuestion_.empty() && text == presetQuestion_) return answered(true, " (" + presetWhy_ + ")");
-    if (options_.answer == Answer::Yes && Guarded(text) && !options_.force)
-        return answered(false, " (--yes does not answer this without --force)");
-    if (options_.answer == Answer::Yes) return answered(true, options_.force && Guarded(text) ? " (--yes --force)" : " (--yes)");
+    if (!presetQuestion_.empty() && question == presetQuestion_) return answered(true, " (" + presetWhy_ + ")");
+    const std::string* guard = Guarded(question);
+    if (options_.answer == Answer::Yes && guard != nullptr && !options_.force)
+        return answered(false, " (--yes does not answer this without --force: " + *guard + ")");
+    if (options_.answer == Answer::Yes)
+        return answered(true, options_.force && guard != nullptr ? " (--yes --force)" : " (--yes)");
     if (options_.answer == Answer::No) return answered(false, " (--no)");
     if (!inIsTerminal_) return answered(false, " (no terminal to ask on and no --yes: taken as no)");
 

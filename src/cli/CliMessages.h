@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/Answer.h"
@@ -21,7 +22,9 @@ public:
     struct Options {
         Answer answer = Answer::Ask;
         bool force = false;  // --yes answers guarded questions too
-        bool quiet = false;  // only failures, declined questions and the final result
+        // Only failures, declined questions and the final result, unless the
+        // run fails (ShowHeld).
+        bool quiet = false;
     };
 
     // out: where messages go; in: where terminal answers come from, read
@@ -34,8 +37,9 @@ public:
     // This question (text as the program asks it) is answered yes whatever
     // the policy; why: the option that stands for the answer ("--all").
     void AnswerYes(const std::string& question, std::string why);
-    // This question destroys data that --yes alone must not give away.
-    void Guard(const std::string& question) { guarded_.push_back(question); }
+    // This question destroys data that --yes alone must not give away; why:
+    // what the data is, said with the answer "no".
+    void Guard(const std::string& question, std::string why) { guarded_.push_back({question, std::move(why)}); }
     // Info messages are the command's result: written to results, plain.
     void SendInfoTo(std::FILE* results) { infoOut_ = results; }
     // Runs before each message is written, so a status line on the terminal
@@ -47,6 +51,10 @@ public:
     // drive reported (empty: nothing to add); given the message's text.
     void SetExplainer(std::function<std::string(const std::string&)> explainer) { explainer_ = std::move(explainer); }
 
+    // --quiet holds back all but failures, declined questions and the
+    // result; a run that fails shows what was held back with this, in order.
+    void ShowHeld();
+
     // An Error, Attention or Oops message was shown.
     bool Failed() const { return failed_; }
     // A question was answered "no".
@@ -55,8 +63,9 @@ public:
     static std::string Heading(const std::string& text, int kind);
 
 private:
-    int Ask(const std::string& text);
-    bool Guarded(const std::string& text) const;
+    int Ask(const std::string& question);
+    // The reason the question is guarded; null when it is not.
+    const std::string* Guarded(const std::string& text) const;
 
     std::FILE* out_;
     std::FILE* in_;
@@ -64,11 +73,12 @@ private:
     Options options_;
     std::string presetQuestion_;
     std::string presetWhy_;
-    std::vector<std::string> guarded_;
+    std::vector<std::pair<std::string, std::string>> guarded_;  // question, why
     std::FILE* infoOut_ = nullptr;
     std::function<void()> beforeOutput_;
     std::function<std::string(const std::string&)> wording_;
     std::function<std::string(const std::string&)> explainer_;
+    std::string held_;  // what --quiet held back
     bool failed_ = false;
     bool declined_ = false;
 };

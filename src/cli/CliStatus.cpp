@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "cli/OutputText.h"
 #include "cli/ProgressText.h"
 
 namespace {
@@ -18,6 +19,7 @@ constexpr int kMinColumns = 20;
 
 CliStatus::CliStatus(int fd, bool terminal, int columns)
     : fd_(fd), terminal_(terminal), columns_(std::max(columns, kMinColumns)) {
+    given_.reserve(kTextReserve);
     text_.reserve(kTextReserve);
 }
 
@@ -32,22 +34,20 @@ void CliStatus::Write(const char* text, std::size_t size) {
 }
 
 void CliStatus::ShowStatus(const std::string& text) {
+    // Jobs repeat a text for every catalog row they pass.
+    if (!terminal_ && text == given_) return;
+    given_ = text;
+    // A control character in a file's name must neither forge a status
+    // line nor drive the terminal.
+    text_.clear();
+    AppendTerminalText(text_, text, false);
     if (!terminal_) {
-        // Jobs repeat a text for every catalog row they pass.
-        if (text == text_) return;
-        text_ = text;
-        // A line break in a file's name must not forge a status line.
-        for (char& c : text_)
-            if (c == '\n' || c == '\r') c = '?';
         // The line and its end in one call.
         text_.push_back('\n');
         Write(text_.data(), text_.size());
         text_.pop_back();
         return;
     }
-    text_ = text;
-    for (char& c : text_)
-        if (c == '\n' || c == '\r') c = '?';
     Draw();
 }
 

@@ -35,7 +35,8 @@ private:
     int fd_;
     bool terminal_;
     int columns_;
-    std::string text_;
+    std::string given_;  // the status text as the job gave it
+    std::string text_;   // as it is shown
     std::int64_t done_ = 0;
     std::int64_t total_ = 0;
     // Bytes moved since the first progress, across the restarts of the

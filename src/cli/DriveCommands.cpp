@@ -21,7 +21,8 @@ constexpr const char* kSelfTestQuestion =
 
 void PrintDevices(std::FILE* out, const DeviceListing& devices) {
     for (std::size_t t = 0; t < devices.entries.size(); ++t)
-        std::fprintf(out, "  %s %s\n", static_cast<int>(t) == devices.chosen ? "*" : " ", devices.entries[t].c_str());
+        std::fprintf(out, "  %s %s\n", static_cast<int>(t) == devices.chosen ? "*" : " ",
+                     TerminalText(devices.entries[t], false).c_str());
 }
 
 // "3 - VENDOR PRODUCT   Type: Tape" as its parts; null for "no device".
@@ -73,7 +74,7 @@ int DriveCommands::Adapters() {
             adapters.push_back(entry);
             continue;
         }
-        std::fprintf(out_, "%s\n", listing.entries[i].c_str());
+        std::fprintf(out_, "%s\n", TerminalText(listing.entries[i], false).c_str());
         PrintDevices(out_, devices);
     }
     if (line_.json) WriteJson(out_, {{"adapters", adapters}});
@@ -114,16 +115,33 @@ int DriveCommands::Status() {
     return ready ? kExitOk : kExitFailed;
 }
 
-void DriveCommands::GuardErase(const std::string& question) {
+TapeContents DriveCommands::GuardErase(const std::string& question) {
     const TapeContents contents = ProbeTape(session_);
-    if (contents != TapeContents::Blank && contents != TapeContents::Formatted)
-        session_.Answers().Guard(question);
+    switch (contents) {
+    case TapeContents::Blank:
+    case TapeContents::Formatted:
+        break;
+    case TapeContents::Written:
+        session_.Answers().Guard(question, "the tape holds data after its ident block");
+        break;
+    case TapeContents::Foreign:
+        session_.Answers().Guard(question, "the tape holds data that does not begin with an ident block");
+        break;
+    case TapeContents::UnreadableStart:
+        session_.Answers().Guard(question, "the start of the tape cannot be read, so it may hold data");
+        break;
+    case TapeContents::Unknown:
+        session_.Answers().Guard(question,
+                                 "the tape cannot be read after its ident block, so it may hold file records");
+        break;
+    }
+    return contents;
 }
 
 int DriveCommands::Format(const std::string& name) {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
     // An existing catalog of that name belongs to another tape.
-    session_.Answers().Guard(kCatalogQuestion);
+    session_.Answers().Guard(kCatalogQuestion, "the catalog folder holds another tape's catalog under that name");
     GuardErase(kEraseQuestion);
     return ExitFor(session_.MaintenanceFor(session_.Window()).FormatTape(name, session_.Tape()));
 }
@@ -140,9 +158,7 @@ int DriveCommands::Eject() {
 
 int DriveCommands::SelfTest() {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
-    const TapeContents contents = ProbeTape(session_);
-    if (contents != TapeContents::Blank && contents != TapeContents::Formatted)
-        session_.Answers().Guard(kSelfTestQuestion);
+    const TapeContents contents = GuardErase(kSelfTestQuestion);
     if (session_.Messages().ShowMessage(kSelfTestQuestion, Question) != kMessageOk) return kExitFailed;
 
     const DriveSelection& drive = session_.Selector().Selection();

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "app/TapeProbe.h"
+
 class CliSession;
 class CommandLine;
 
@@ -28,8 +30,9 @@ public:
     int SelfTest();
 
 private:
-    // The erase question is guarded unless the tape is blank or formatted only.
-    void GuardErase(const std::string& question);
+    // The erase question is guarded, with the reason, unless the tape is
+    // blank or formatted only; what the tape holds.
+    TapeContents GuardErase(const std::string& question);
 
     CliSession& session_;
     const CommandLine& line_;

@@ -13,6 +13,51 @@ constexpr BYTE kFormatCorrupted = 0x31;
 
 const char* kIdentRead = "Error reading IdentBlock from tape";
 
+// The messages that report a tape command's failure, whole or as their
+// start. The jobs' refusals and summaries say themselves what happened, and
+// the last failed command before them may be one a job expected (the end of
+// data that ends a full restore or a rebuild).
+const char* const kTapeCommandFailures[] = {
+    "Rewind tape error",
+    kIdentRead,
+    "Moveto filemark error",
+    "Error: fewer file records on tape than entries in DirFile",
+    "Error: the tape is damaged after the last file record the DirFile lists",
+    "Tape read error {",
+    "Error writing file {",
+    "Write file tape error",
+    "Error writing IdentBlock on Tape",
+    "Error writing FileMark",
+    "MoveToEOD Error",
+    "Restore error",
+};
+// Spacing to the record of a catalog entry: an end of data there means the
+// tape holds fewer records than the catalog lists.
+const char* const kSpacingToCatalogRecord[] = {
+    "Moveto filemark error",
+    "Error: fewer file records on tape than entries in DirFile",
+};
+// A skipped record's message, when a failed read skipped it.
+const char kRecordSkipped[] = "Error: file record ";
+const char kRecordUnreadable[] = ": it cannot be read";
+
+bool StartsWith(const std::string& text, const char* start) { return text.rfind(start, 0) == 0; }
+
+bool ReportsTapeCommand(const std::string& message) {
+    for (const char* start : kTapeCommandFailures)
+        if (StartsWith(message, start)) return true;
+    const std::size_t tail = sizeof kRecordUnreadable - 1;
+    return StartsWith(message, kRecordSkipped) && message.size() > tail &&
+           message.compare(message.size() - tail, tail, kRecordUnreadable) == 0;
+}
+
+bool SpacingToCatalogRecord(const TapeCommandOutcome& failure, const std::string& message) {
+    if (failure.opcode != ScsiOp::Space) return false;
+    for (const char* start : kSpacingToCatalogRecord)
+        if (StartsWith(message, start)) return true;
+    return false;
+}
+
 std::string Join(const std::vector<std::string>& items) {
     std::string text;
     for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
@@ -56,9 +101,23 @@ FailureWords::FailureWords(std::function<CartridgeFacts()> facts, std::function<
 
 std::string FailureWords::Explain(const std::string& message) {
     const TapeCommandOutcome& last = TapeCommandLog::Last();
-    if (!last.failed || last.failures == explained_) return {};
+    // The last tape command must have failed (a later success clears it),
+    // and the message must be the one that reports it.
+    if (!last.failed || last.failures == explained_ || !ReportsTapeCommand(message)) return {};
     explained_ = last.failures;
-    std::string text = Sentence(last, message, facts_ ? facts_() : CartridgeFacts{}, record_ ? record_() : 0);
+    // What is known of the cartridge (a busy image's holders take a look at
+    // every process's open files) is asked once at most, and only by the
+    // failures that are explained by it.
+    const BYTE key = SenseData::Key(last.sense);
+    const bool needsFacts = last.targetStatus == STATUS_BUSY ||
+                            (last.targetStatus == STATUS_CHKCOND &&
+                             (key == SenseKey::NotReady || key == SenseKey::DataProtect));
+    if (needsFacts && !factsKnown_ && facts_) {
+        knownFacts_ = facts_();
+        factsKnown_ = true;
+    }
+    std::string text = Sentence(last, message, knownFacts_, record_ ? record_() : 0);
+    if (text.empty()) return text;
     if (verbose_) {
         char codes[96];
         std::snprintf(codes, sizeof codes, " [command %02X: status %u, host %u, target %u, sense %02X/%02X/%02X]",
@@ -91,13 +150,18 @@ std::string FailureWords::Sentence(const TapeCommandOutcome& failure, const std:
     if (key == SenseKey::DataProtect) return WriteProtected(facts);
     if (key == SenseKey::VolumeOverflow || (writing && (flags & SenseData::kEndOfMedium) != 0))
         return "The cartridge is full. Go on with another tape: format it and back up there what did not fit.";
-    if (SenseStop(failure.status, failure.targetStatus, failure.sense) == TapeStop::EndOfData) {
+    const TapeStop stop = SenseStop(failure.status, failure.targetStatus, failure.sense);
+    if (stop == TapeStop::EndOfData) {
         if (identRead)
             return "The tape is blank: it has not been formatted. Format it with \"tapewren-cli format NAME\" "
                    "first.";
-        return "The tape ends here: it holds fewer file records than its catalog lists. Make the catalog anew from "
-               "the tape with \"tapewren-cli rebuild\".";
+        if (SpacingToCatalogRecord(failure, message))
+            return "The tape ends here: it holds fewer file records than its catalog lists. Make the catalog anew "
+                   "from the tape with \"tapewren-cli rebuild\".";
+        return "The tape ends here: nothing is recorded after this point.";
     }
+    // A filemark is part of the format; the message says what it cut short.
+    if (stop == TapeStop::Filemark) return {};
     if (key == SenseKey::MediumError && identRead && asc == kFormatCorrupted)
         return "The start of the tape cannot be read: the tape is blank, or written in a format that this drive "
                "cannot read. Format it with \"tapewren-cli format NAME\" to use it.";

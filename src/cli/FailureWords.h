@@ -2,8 +2,11 @@
 // Says in one sentence what the drive reported for the last tape command
 // that failed, and what to do about it: no cartridge (or the virtual drive's
 // image not found), a blank tape, write protection, a busy drive and who
-// holds it, a full cartridge, a medium error and the record it hit. Each
-// failure is explained once, after the first message that follows it.
+// holds it, a full cartridge, a medium error and the record it hit. Only a
+// message that reports a failed tape command gets the sentence, and only
+// while that command is the last one run: the jobs' own refusals and
+// summaries already say what happened, and the end of data a job ran into
+// on purpose is no failure. Each failure is explained once.
 
 #include <functional>
 #include <string>
@@ -22,7 +25,8 @@ public:
     // message with this text; empty when there is none.
     std::string Explain(const std::string& message);
 
-    // The sentence for a failed tape command; message: the text shown for it.
+    // The sentence for a failed tape command; message: the text shown for
+    // it. Empty for a filemark, which the message itself accounts for.
     static std::string Sentence(const TapeCommandOutcome& failure, const std::string& message,
                                 const CartridgeFacts& facts, int record);
 
@@ -31,4 +35,6 @@ private:
     std::function<int()> record_;
     bool verbose_;
     unsigned long explained_;
+    CartridgeFacts knownFacts_;
+    bool factsKnown_ = false;
 };

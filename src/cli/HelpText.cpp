@@ -19,10 +19,14 @@ Commands:
   dir                       the inserted tape's catalog, one line per file:
                             name, size, file date, backup date (tab-separated)
   dir --tape NAME           the catalog of tape NAME, without loading it
+                            (a catalog cut short, damaged or of more than
+                            999 entries: the entries before the damage, a
+                            message naming it, exit status 1)
   find PATTERN...           the files whose names match a shell pattern
                             ("*.txt", "report-?"), in every catalog of the
                             catalog folder: tape, name, size, file date,
                             backup date; exit status 1 when none matches
+                            or a catalog is damaged
   backup FILE...            append files of one folder to the tape, zip
                             archives first; folders and anything else that
                             is not a regular file are left out with a
@@ -54,8 +58,10 @@ Options:
   --tape NAME   backup, restore, verify, rebuild: refuse to work when the
                 loaded tape has another name; dir: list NAME's catalog
   --yes, -y     answer every question with yes, except those that destroy
-                another tape's data: overwriting an existing catalog or a
-                tape that holds records (format, rebuild, selftest)
+                another tape's data: overwriting an existing catalog, or a
+                tape that is not blank or only formatted, or cannot be read
+                far enough to tell (format, rebuild, selftest); the answer
+                says why
   --force       with --yes, answer those too
   --no, -n      answer every question with no
   --skip-existing
@@ -67,8 +73,13 @@ Options:
   --skip-others backup: leaving out folders and such is no failure
   --ignore-case, -i
                 find: upper and lower case match each other
-  --json        dir, find, verify, status, adapters: one JSON document
-  --quiet, -q   only failures and the final result (for cron mail)
+  --json        dir, find, verify, status, adapters: one JSON document;
+                dates as "2021-03-05", null when the catalog's text is no
+                possible date ("31.02.2026"), with that text beside them
+                (file_date_text, backup_date_text, formatted_text)
+  --quiet, -q   only failures and the final result (for cron mail); a run
+                that fails shows every message, then a last line naming
+                the tape and the number of files
   --verbose, -v also the drive's raw diagnostic lines and sense codes
   --help, -h    this text
   --version     the program's name and version
@@ -77,7 +88,11 @@ Questions are asked on the terminal when standard input is one; otherwise,
 without --yes or --no, they are answered no. Messages, questions and the
 status line go to standard error; listings and results to standard output.
 In tab-separated lines a tab, line break, carriage return or backslash in a
-name is written as \t, \n, \r or \\.
+name is written as \t, \n, \r or \\, any other control character as \xHH;
+messages and the status line show control characters as \xHH too.
+Catalogs and VerifyResults.txt are written under a temporary name and then
+renamed: a symbolic link under their name is replaced, never followed, and
+a catalog that is a symbolic link is not appended to.
 
 Environment:
   TAPEWREN_CATALOGS   the catalog folder (see --catalogs)
@@ -85,7 +100,8 @@ Environment:
   TAPEWREN_ISCSI      iSCSI tape targets, iscsi://host[:port]/target-iqn ...
   TAPEWREN_FLOPPY     the floppy folder (default /media/floppy0)
 
-Exit status: 0 done, 1 failed, refused, a difference found, nothing found
-or a question answered no, 2 wrong command line.
+Exit status: 0 done, 1 failed, refused, a difference found, nothing found,
+a damaged catalog, a question answered no or output that could not be
+written, 2 wrong command line.
 )";
 }

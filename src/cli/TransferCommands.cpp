@@ -135,6 +135,16 @@ int TransferCommands::Backup(const std::vector<std::string>& operands) {
 
 int TransferCommands::MarkCatalog(int tab, const std::vector<std::string>& names, bool all) {
     if (TapeCatalog::Load(session_) != 0) return kExitFailed;
+    // Entries behind damage cannot be trusted to stand where their records
+    // are, and "all" would quietly mean "those before the damage".
+    const std::string damage = TapeCatalog::DamageText(session_.Catalog(), session_.CurrentTapeName(), "read");
+    if (!damage.empty()) {
+        session_.Messages().ShowMessage(damage +
+                                            "\nNothing was done: \"tapewren-cli restore --all\" restores every "
+                                            "record on tape without the catalog.",
+                                        Error);
+        return kExitFailed;
+    }
     ListModel& list = session_.Window().Left();
     std::int64_t total = 0;
     if (all) {

@@ -32,7 +32,9 @@ int main(int argc, char** argv) {
                InstallDefaultAdapters);
     const int status = app.Run(arguments);
     HostAdapterList::Install({});
-    if (std::fclose(results) != 0) {
+    // A failed write has been reported by the run already.
+    const bool reported = std::ferror(results) != 0;
+    if (std::fclose(results) != 0 && !reported) {
         std::perror("tapewren-cli: standard output");
         return status == 0 ? 1 : status;
     }

@@ -149,7 +149,8 @@ JobResult BackupJob::LocateWritePosition(int selected, int& entries) {
         return JobResult::Refused;
     }
     case kAppendUnreadable:
-        Fail("Error: the tape cannot be read after the last file record the DirFile lists.\nNothing was written.");
+        Fail("Error: the tape is damaged after the last file record the DirFile lists: it cannot be read there, "
+             "and what follows would be lost.\nNothing was written.");
         return JobResult::Failed;
     default:
         Fail("MoveToEOD error");

@@ -20,7 +20,7 @@ MarkedRecordWalk::MarkedRecordWalk(JobContext& context, int fileImage, int archi
 
 bool MarkedRecordWalk::Fail(const char* text) {
     // Files a restore left waiting go in place before the user hears more.
-    c_.volume.FinishRestores();
+    c_.volume.Files().Finish();
     c_.messages.ShowMessage(text, Error);
     c_.window.ShowDriveStatus();
     if (open_) c_.dirFile.Close();

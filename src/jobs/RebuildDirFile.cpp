@@ -5,8 +5,8 @@
 #include "catalog/DirFilePath.h"
 #include "jobs/MaintenanceHost.h"
 #include "jobs/RecordDamage.h"
+#include "jobs/TapeWalk.h"
 #include "scsi/ScsiDevice.h"
-#include "scsi/TapeStop.h"
 #include "tape/TapeVolume.h"
 
 namespace {
@@ -87,52 +87,43 @@ bool RebuildDirFile::Append(int record, bool damaged, Findings& found, bool& wri
     return true;
 }
 
-int RebuildDirFile::ListRecords(Findings& found, MaintenanceHost& host) {
-    const auto& a = drive_;
+// Reads each record's header; the walk spaces over the rest.
+class RebuildDirFile::Lister : public TapeWalk::Visitor {
+public:
+    explicit Lister(RebuildDirFile& rebuild) : r_(rebuild) {}
+    TapeWalk::Step Visit(int) override {
+        TapeWalk::Step step;
+        if (r_.volume_.ReadListedHeader() == 0) {
+            r_.status_.ShowStatus(" Reading File Info: " + r_.volume_.LastHeader().name + " ...");
+        } else {
+            step.fault = r_.volume_.LastFault();
+        }
+        step.pastFilemark = r_.volume_.PastFilemark();
+        return step;
+    }
+    bool Take(int record, RecordFault fault) override {
+        return r_.Append(record, fault != RecordFault::None, found, writeFailed);
+    }
+
+    Findings found;
     bool writeFailed = false;
-    auto failed = [&]() {
+
+private:
+    RebuildDirFile& r_;
+};
+
+int RebuildDirFile::ListRecords(Findings& found, MaintenanceHost& host) {
+    Lister lister(*this);
+    const TapeWalk::End end = TapeWalk(device_, drive_).Run(lister);
+    found = lister.found;
+    if (lister.writeFailed) {
         dirFile_.EndAppend();
         Fail(kEntryError, host);
         return -1;
-    };
-    // Over the ident block's filemark.
-    if (device_.SpaceFilemarks(1, a.adapter, a.target, a.lun) != 0) {
-        if (LastTapeStop(device_) != TapeStop::EndOfData) found.stuckAt = 0;
-        return 0;
     }
-    for (int record = 1;; ++record) {
-        const bool readable = volume_.ReadListedHeader() == 0;
-        const RecordFault fault = readable ? RecordFault::None : volume_.LastFault();
-        if (fault == RecordFault::EndOfData) break;
-        // The drive's block length cannot carry a header: nothing can be read.
-        if (fault == RecordFault::Drive) {
-            found.stuckAt = record - 1;
-            break;
-        }
-        if (readable) status_.ShowStatus(" Reading File Info: " + volume_.LastHeader().name + " ...");
-        // A filemark where the header was due: an empty tape file. Listed
-        // only when a record follows it, since the tape may end in such.
-        if (volume_.PastFilemark()) {
-            ++found.emptyAtEnd;
-            continue;
-        }
-        // Over the rest of the record and its filemark, without reading it.
-        if (device_.SpaceFilemarks(1, a.adapter, a.target, a.lun) != 0) {
-            if (LastTapeStop(device_) == TapeStop::EndOfData) {
-                // A header that cannot be read and no filemark after it is
-                // how some drives report the end of data.
-                found.unfinished = fault != RecordFault::HeaderUnreadable;
-                break;
-            }
-            found.stuckAt = record;
-        }
-        for (int empty = record - found.emptyAtEnd; empty < record; ++empty)
-            if (!Append(empty, true, found, writeFailed)) break;
-        if (writeFailed) return failed();
-        found.emptyAtEnd = 0;
-        if (!found.tooMany && !Append(record, !readable, found, writeFailed) && writeFailed) return failed();
-        if (found.tooMany || found.stuckAt >= 0) break;
-    }
+    found.stuckAt = end.stuckAt;
+    found.unfinished = end.unfinished;
+    found.emptyAtEnd = end.emptyAtEnd;
     return 0;
 }
 

@@ -40,6 +40,7 @@ public:
     const std::string& Path() const { return path_; }
 
 private:
+    class Lister;
     // What the walk over the tape found, for the closing message.
     struct Findings {
         int entries = 0;

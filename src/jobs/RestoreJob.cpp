@@ -7,8 +7,8 @@
 #include "jobs/JobWindow.h"
 #include "jobs/MarkedRecordWalk.h"
 #include "jobs/RecordDamage.h"
+#include "jobs/TapeWalk.h"
 #include "scsi/ScsiDevice.h"
-#include "scsi/TapeStop.h"
 #include "tape/JoinPath.h"
 #include "tape/TapeVolume.h"
 
@@ -27,14 +27,14 @@ void RestoreJob::Fail(const char* message, bool close) {
 }
 
 JobResult RestoreJob::FailFinishing(bool close) {
-    c_.volume.EndRestoreGroup();
+    c_.volume.Files().EndGroup();
     Fail("Restore error", close);
     c_.window.RefillTargetFolder();
     return JobResult::Failed;
 }
 
 void RestoreJob::RemoveStaleTemporaries() {
-    const int removed = c_.volume.RemoveStaleTemporaries(folder_);
+    const int removed = c_.volume.Files().RemoveStale(folder_);
     if (removed <= 0) return;
     c_.messages.ShowMessage("Removed " + std::to_string(removed) +
                                 (removed == 1 ? " unfinished file" : " unfinished files") +
@@ -56,7 +56,7 @@ JobResult RestoreJob::Finish(std::int64_t bytes, std::int64_t start) {
 JobResult RestoreJob::RunRestore() {
     transferSeconds_ = 0;
     outcome_ = RestoreOutcome{};
-    c_.volume.SetRestorePolicy(c_.restore);
+    c_.volume.Files().SetPolicy(c_.restore);
     const int selected =
         c_.window.CountMarked(JobImages::kRestoreFile) + c_.window.CountMarked(JobImages::kRestoreArchive);
     if (selected != 0) return SelectiveRestore();
@@ -81,85 +81,62 @@ JobResult RestoreJob::FullRestore() {
     c_.status.ShowStatus(" Reading all files...");
     folder_ = c_.window.CurrentPath();
     RemoveStaleTemporaries();
-    c_.volume.BeginRestoreGroup();
-    std::int64_t runTotal = 0;
-    RestoreOutcome& o = outcome_;
-    // Each pass starts before the filemark that closes the record before
-    // (the ident block's first), unless the record before has passed it.
-    bool pastFilemark = false;
-    // Empty tape files (a filemark where a header was due) count as damaged
-    // records only when a record follows them: the tape may end in such.
-    int emptyFirst = 0;
-    int emptyCount = 0;
-    for (int record = 1;; ++record) {
-        if (!pastFilemark && c_.device.SpaceFilemarks(1, a.adapter, a.target, a.lun) != 0) {
-            if (LastTapeStop(c_.device) != TapeStop::EndOfData) o.stuckAt = record - 1;
-            break;
-        }
-        const std::int64_t t0 = c_.now();
-        const int restored = c_.volume.RestoreNextFile(c_.drive.blockLength, folder_);
-        transferSeconds_ += c_.now() - t0;
-        pastFilemark = c_.volume.PastFilemark();
-        const RecordFault fault = restored == 0 ? RecordFault::None : c_.volume.LastFault();
-        if (fault == RecordFault::EndOfData) break;
-        if (fault == RecordFault::NoHeader && pastFilemark) {
-            if (emptyCount++ == 0) emptyFirst = record;
-            continue;
-        }
-        if (fault == RecordFault::Unfinished) {
-            o.unfinished = true;
-            break;
-        }
-        // A header that cannot be read and no filemark after it is how some
-        // drives report the end of data.
-        if (fault == RecordFault::HeaderUnreadable) {
-            if (c_.device.SpaceFilemarks(1, a.adapter, a.target, a.lun) != 0) {
-                if (LastTapeStop(c_.device) != TapeStop::EndOfData) o.stuckAt = record - 1;
-                break;
-            }
-            pastFilemark = true;
-        }
-        if (emptyCount > 0) {
-            if (c_.volume.FinishRestores() != 0) return FailFinishing(false);
-            for (int empty = emptyFirst; empty < emptyFirst + emptyCount; ++empty)
-                c_.messages.ShowMessage(RecordDamageText(empty, RecordFault::NoHeader, {}), Error);
-            o.damaged += emptyCount;
-            emptyCount = 0;
-        }
-        if (restored == 0) {
-            runTotal += c_.counters.bytesDone;
-            ++o.restored;
-            // The folder shows restored files once they are in place.
-            if (!c_.volume.RestoresWaiting()) c_.window.RefillTargetFolder();
-            continue;
-        }
-        // Only its header was read: the next filemark ends it.
-        if (fault == RecordFault::Skipped) {
-            ++o.leftExisting;
-            continue;
-        }
-        if (fault == RecordFault::Declined) {
-            JoinPath(folder_, c_.volume.LastHeader().name, o.declinedPath);
-            break;
-        }
-        if (fault == RecordFault::Disk || fault == RecordFault::Drive) {
-            // A file that could not be created or written whole is a failed
-            // restore, never a successful end of the tape.
-            c_.volume.EndRestoreGroup();
-            Fail("Restore error", false);
-            c_.window.RefillTargetFolder();
-            return JobResult::Failed;
-        }
-        if (c_.volume.FinishRestores() != 0) return FailFinishing(false);
-        c_.messages.ShowMessage(RecordDamageText(record, fault, c_.volume.LastHeader().name), Error);
-        ++o.damaged;
-    }
-    if (c_.volume.EndRestoreGroup() != 0) return FailFinishing(false);
+    c_.volume.Files().BeginGroup();
+    FullRestorer restorer(*this);
+    const TapeWalk::End end = TapeWalk(c_.device, c_.drive.address).Run(restorer);
+    if (restorer.failed) return FailFinishing(false);
+    outcome_.stuckAt = end.stuckAt;
+    outcome_.unfinished = end.unfinished;
+    if (c_.volume.Files().EndGroup() != 0) return FailFinishing(false);
     c_.window.RefillTargetFolder();
     c_.window.ShowDriveStatus();
-    const JobResult result = Finish(runTotal, start);
+    const JobResult result = Finish(restorer.bytes, start);
     c_.window.RefillTargetFolder();
     return result;
+}
+
+TapeWalk::Step RestoreJob::FullRestorer::Visit(int) {
+    RestoreJob& j = job_;
+    const std::int64_t t0 = j.c_.now();
+    const int restored = j.c_.volume.RestoreNextFile(j.c_.drive.blockLength, j.folder_);
+    j.transferSeconds_ += j.c_.now() - t0;
+    TapeWalk::Step step;
+    step.pastFilemark = j.c_.volume.PastFilemark();
+    if (restored == 0) return step;
+    step.fault = j.c_.volume.LastFault();
+    if (step.fault == RecordFault::Declined) {
+        JoinPath(j.folder_, j.c_.volume.LastHeader().name, j.outcome_.declinedPath);
+        step.stop = true;
+    }
+    // A file that could not be created or written whole is a failed
+    // restore, never a successful end of the tape.
+    if (step.fault == RecordFault::Disk) {
+        failed = true;
+        step.stop = true;
+    }
+    return step;
+}
+
+bool RestoreJob::FullRestorer::Take(int record, RecordFault fault) {
+    RestoreJob& j = job_;
+    if (fault == RecordFault::None) {
+        bytes += j.c_.counters.bytesDone;
+        ++j.outcome_.restored;
+        // The folder shows restored files once they are in place.
+        if (!j.c_.volume.Files().Waiting()) j.c_.window.RefillTargetFolder();
+        return true;
+    }
+    if (fault == RecordFault::Skipped) {
+        ++j.outcome_.leftExisting;
+        return true;
+    }
+    if (j.c_.volume.Files().Finish() != 0) {
+        failed = true;
+        return false;
+    }
+    j.c_.messages.ShowMessage(RecordDamageText(record, fault, j.c_.volume.LastHeader().name), Error);
+    ++j.outcome_.damaged;
+    return true;
 }
 
 JobResult RestoreJob::SelectiveRestore() {
@@ -172,10 +149,10 @@ JobResult RestoreJob::SelectiveRestore() {
     c_.counters.bytesDone = 0;
     folder_ = c_.window.CurrentPath();
     RemoveStaleTemporaries();
-    c_.volume.BeginRestoreGroup();
+    c_.volume.Files().BeginGroup();
     while (walk.Next()) {
         if (DirFileFormat::IsDamagedEntry(walk.Name())) {
-            c_.volume.EndRestoreGroup();
+            c_.volume.Files().EndGroup();
             c_.messages.ShowMessage("Error: file record " + std::to_string(walk.Record()) +
                                         " on tape is damaged: its header could not be read when the DirFile was "
                                         "made from the tape",
@@ -191,7 +168,7 @@ JobResult RestoreJob::SelectiveRestore() {
         if (c_.volume.PastFilemark()) walk.PassedFilemark();
         if (restored == 0) {
             ++outcome_.restored;
-            if (!c_.volume.RestoresWaiting()) c_.window.RefillTargetFolder();
+            if (!c_.volume.Files().Waiting()) c_.window.RefillTargetFolder();
             continue;
         }
         const RecordFault fault = c_.volume.LastFault();
@@ -203,13 +180,13 @@ JobResult RestoreJob::SelectiveRestore() {
             JoinPath(folder_, walk.Name(), outcome_.declinedPath);
             break;
         }
-        c_.volume.EndRestoreGroup();
+        c_.volume.Files().EndGroup();
         Fail("Restore error", true);
         c_.window.RefillTargetFolder();
         return JobResult::Failed;
     }
-    const bool waiting = c_.volume.RestoresWaiting();
-    if (c_.volume.EndRestoreGroup() != 0) return FailFinishing(true);
+    const bool waiting = c_.volume.Files().Waiting();
+    if (c_.volume.Files().EndGroup() != 0) return FailFinishing(true);
     if (waiting) c_.window.RefillTargetFolder();
     if (walk.Failed()) return JobResult::Failed;
     c_.dirFile.Close();

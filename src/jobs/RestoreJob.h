@@ -13,6 +13,7 @@
 #include "jobs/JobResult.h"
 #include "jobs/RestoreOutcome.h"
 #include "jobs/TapeCheck.h"
+#include "jobs/TapeWalk.h"
 
 class RestoreJob {
 public:
@@ -23,6 +24,20 @@ public:
     JobResult RunRestore();
 
 private:
+    // Restores each record the walk over the tape meets.
+    class FullRestorer : public TapeWalk::Visitor {
+    public:
+        explicit FullRestorer(RestoreJob& job) : job_(job) {}
+        TapeWalk::Step Visit(int record) override;
+        bool Take(int record, RecordFault fault) override;
+
+        std::int64_t bytes = 0;
+        bool failed = false;  // a file could not be put in place (message shown)
+
+    private:
+        RestoreJob& job_;
+    };
+
     JobResult FullRestore();
     JobResult SelectiveRestore();
     // Message, drive state and, when the catalog is open, its Close.

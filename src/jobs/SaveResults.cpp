@@ -1,7 +1,7 @@
 #include "jobs/SaveResults.h"
 
+#include "catalog/ReplaceFile.h"
 #include "tape/JoinPath.h"
-#include "tape/LocalFile.h"
 
 namespace {
 
@@ -47,14 +47,15 @@ std::string VerifyResultsText(const VerifyResults& results) {
 int SaveResults(const std::string& startDirectory, const VerifyResults& results, MessageSink& messages) {
     std::string path;
     JoinPath(startDirectory, kVerifyResultsFileName, path);
-    LocalFile file;
-    if (file.CreateForWriting(path, false) != 0) {
+    const std::string text = VerifyResultsText(results);
+    // The file replaces what stands under its name; a link there is not
+    // followed.
+    const int replaced = ReplaceFile(path, text.data(), text.size());
+    if (replaced == kReplaceNotCreated) {
         messages.ShowMessage("Error creating verify result file", Error);
         return -1;
     }
-    const std::string text = VerifyResultsText(results);
-    const bool written = file.Write(text.data(), text.size()) == 0 && file.Sync() == 0;
-    if (file.Close() != 0 || !written) {
+    if (replaced != kReplaced) {
         messages.ShowMessage("Error writing verify result file", Error);
         return -1;
     }

@@ -13,7 +13,8 @@ inline constexpr char kVerifyResultsFileName[] = "VerifyResults.txt";
 // The file's whole content.
 std::string VerifyResultsText(const VerifyResults& results);
 
-// Writes startDirectory + "/VerifyResults.txt", replacing it, and says how
+// Writes startDirectory + "/VerifyResults.txt" in place of what stands
+// under that name (a symbolic link is replaced, not followed), and says how
 // that went through messages. 0, or -1 when it could not be created or
 // written whole.
 int SaveResults(const std::string& startDirectory, const VerifyResults& results, MessageSink& messages);

@@ -80,7 +80,9 @@ int LocalFile::CreateNew(const std::string& path) {
     return OpenChecked(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, false, true);
 }
 
-int LocalFile::OpenForUpdate(const std::string& path) { return OpenChecked(path, O_RDWR, false, true); }
+int LocalFile::OpenForUpdate(const std::string& path) {
+    return OpenChecked(path, O_RDWR | O_NOFOLLOW, false, true);
+}
 
 int LocalFile::Status(std::int64_t& size, std::time_t& modified) const {
     struct stat st {};

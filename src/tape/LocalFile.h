@@ -27,7 +27,9 @@ public:
     // A new regular file, for writing; fails when anything exists under the
     // name, a symbolic link included. Mode 0666 less the umask. 0 or -1.
     int CreateNew(const std::string& path);
-    // An existing file, for reading and writing, content kept. 0 or -1.
+    // An existing regular file, for reading and writing, content kept; a
+    // symbolic link under the name fails, so that what is changed in place
+    // is the file named. 0 or -1.
     int OpenForUpdate(const std::string& path);
 
     bool IsOpen() const { return fd_ >= 0; }

@@ -1,23 +1,16 @@
 #include "tape/TapeVolume.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
 #include "scsi/TapeStop.h"
 #include "tape/DateText.h"
-#include "tape/Field.h"
+#include "tape/IdentBlock.h"
 #include "tape/JoinPath.h"
 #include "tape/PlainName.h"
 #include "tape/ProgramVersion.h"
-#include "tape/RestoreTemporaries.h"
 #include "tape/TapeFormat.h"
 #include "tape/TransferPlan.h"
 
@@ -26,10 +19,6 @@ namespace TF = TapeFormat;
 namespace {
 
 constexpr std::size_t kPathReserve = 4096;
-constexpr std::size_t kPendingPathReserve = 512;
-// A restored file's data goes to the device while the tape is read on,
-// in steps of this size.
-constexpr std::int64_t kWriteBackStep = 8 << 20;
 
 const char* ReadErrorText(int blocks) {
     return blocks == TF::kBigTransfer   ? "Tape read error {64}"
@@ -52,14 +41,6 @@ int ReadAllBlocks(const TransferPlan& plan, Transfer&& transfer) {
     for (int i = 0; result == 0 && i < plan.count10; ++i) result = transfer(TF::kMidTransfer);
     for (int i = 0; result == 0 && i < plan.count1; ++i) result = transfer(1);
     return result;
-}
-
-// Puts the new name of a file in the folder on the medium.
-int SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    const int result = ::fsync(fd);
-    return (::close(fd) == 0 && result == 0) ? 0 : -1;
 }
 
 constexpr std::size_t kPage = 4096;
@@ -137,6 +118,7 @@ TapeVolume::TapeVolume(MessageSink& messages, StatusSink& status, ByteCounters& 
       status_(status),
       counters_(counters),
       drive_(drive),
+      files_(messages),
       buffer1_(NewTransferBuffer()),
       buffer2_(NewTransferBuffer()) {
     std::memset(buffer1_.get(), 0, TF::kClearedPrefix);
@@ -147,25 +129,15 @@ TapeVolume::TapeVolume(MessageSink& messages, StatusSink& status, ByteCounters& 
     }
     path_.reserve(kPathReserve);
     text_.reserve(kPathReserve);
+    error_.reserve(kPathReserve);
     identDate_.reserve(TF::kDateWidth);
-    restored_.reserve(kRestoredReserve);
-    pendingFolder_.reserve(kPathReserve);
-    pending_.reset(new PendingRestore[kRestoreGroupFiles]);
-    for (int i = 0; i < kRestoreGroupFiles; ++i) {
-        pending_[i].temporary.reserve(kPendingPathReserve);
-        pending_[i].path.reserve(kPendingPathReserve);
-    }
 }
 
-// Files restored in a group are not given up: they go in place, silently.
-TapeVolume::~TapeVolume() { FinishPending(false); }
+TapeVolume::~TapeVolume() = default;
 
 void TapeVolume::FreeBuffer::operator()(std::uint8_t* p) const { std::free(p); }
 
 int TapeVolume::ShowError(const std::string& text) {
-    // The user hears of a failure once the files restored before it are in
-    // place.
-    if (pendingCount_ > 0 && !finishing_) FinishPending(true);
     messages_.ShowMessage(text, Error);
     return -1;
 }
@@ -182,11 +154,14 @@ int TapeVolume::CheckBlockLength(int expected, std::size_t minimum) {
     // A failed mode sense is left to the transfer that follows, which says so
     // on its diagnostic line.
     if (actual < 0) return 0;
-    if (actual < static_cast<int>(minimum) || actual > TF::kMaxBlockLength)
-        return ShowError("Error: drive block length " + std::to_string(actual) + " not supported");
-    if (expected > 0 && actual != expected)
-        return ShowError("Error: drive block length " + std::to_string(actual) + " differs from " +
-                         std::to_string(expected));
+    if (actual < static_cast<int>(minimum) || actual > TF::kMaxBlockLength) {
+        error_ = "Error: drive block length " + std::to_string(actual) + " not supported";
+        return -1;
+    }
+    if (expected > 0 && actual != expected) {
+        error_ = "Error: drive block length " + std::to_string(actual) + " differs from " + std::to_string(expected);
+        return -1;
+    }
     return 0;
 }
 
@@ -204,11 +179,12 @@ int TapeVolume::ReadIdentBlock(std::string& name, std::string& date, std::string
     if (device_.Rewind(drive_.adapter, drive_.target, drive_.lun) != 0) return -1;
     if (ReadBlocks(1) != 0) return -1;
     const std::uint8_t* block = buffer1_.get();
-    Field::GetText(block, TF::kMagicOffset, TF::kMagicWidth, text_);
-    if (text_ != TF::kMagic) return -2;
-    Field::GetText(block, TF::kTapeNameOffset, TF::kTapeNameWidth, name);
-    Field::GetText(block, TF::kFormatDateOffset, TF::kDateWidth, date);
-    Field::GetText(block, TF::kVersionOffset, TF::kVersionWidth, version);
+    if (!HasIdentMagic(block)) return -2;
+    IdentBlock ident;
+    DecodeIdentBlock(block, ident);
+    name = std::move(ident.tapeName);
+    date = std::move(ident.formatDate);
+    version = std::move(ident.version);
     return 0;
 }
 
@@ -222,16 +198,12 @@ int TapeVolume::WriteIdentBlock(const std::string& name) {
         messages_.ShowMessage("Invalid tape name!", Attention);
         return -1;
     }
-    if (CheckBlockLength(0, TF::kIdentSize) != 0) return -1;
+    if (CheckBlockLength(0, TF::kIdentSize) != 0) return ShowError(error_);
     if (device_.Rewind(drive_.adapter, drive_.target, drive_.lun) != 0) return -1;
     // Whatever buffer 1 held before (another file's data) stays off the tape.
     std::uint8_t* block = buffer1_.get();
-    std::memset(block, 0, TF::kMaxBlockLength);
     identDate_ = TodayText();
-    Field::PutText(block, TF::kMagicOffset, TF::kMagic);
-    Field::PutText(block, TF::kTapeNameOffset, name);
-    Field::PutText(block, TF::kFormatDateOffset, identDate_);
-    Field::PutText(block, TF::kVersionOffset, kProgramVersion);
+    EncodeIdentBlock({name, identDate_, kProgramVersion}, block, TF::kMaxBlockLength);
     if (device_.Write(block, 1, drive_.adapter, drive_.target, drive_.lun) != 0) return -1;
     if (device_.WriteFilemark(drive_.adapter, drive_.target, drive_.lun) != 0)
         return ShowError("Error writing FileMark");
@@ -264,7 +236,7 @@ int TapeVolume::BackupFile(const std::string& name, const std::string& folder, i
     }
     if (CheckBlockLength(blockLength, TF::kHeaderSize) != 0) {
         file_.Close();
-        return -1;
+        return ShowError(error_);
     }
 
     FileHeader& h = header_;
@@ -277,13 +249,7 @@ int TapeVolume::BackupFile(const std::string& name, const std::string& folder, i
     // Whatever buffer 1 held before (the previous file's data) stays off the
     // tape.
     std::uint8_t* buffer = buffer1_.get();
-    std::memset(buffer, 0, static_cast<std::size_t>(blockLength));
-    buffer[TF::kTypeOffset] = TF::kFileRecord;
-    Field::PutText(buffer, TF::kFileNameOffset, h.name);
-    Field::PutText(buffer, TF::kModDateOffset, h.modificationDate);
-    Field::PutText(buffer, TF::kBackupDateOffset, h.backupDate);
-    Field::PutInt32(buffer, TF::kSizeOffset, h.size);
-    Field::PutInt32(buffer, TF::kBlockCountOffset, h.blockCount);
+    EncodeFileHeader(h, buffer, static_cast<std::size_t>(blockLength));
     if (device_.Write(buffer, 1, drive_.adapter, drive_.target, drive_.lun) != 0) {
         endOfTape_ = LastTapeStop(device_) == TapeStop::EndOfMedium;
         file_.Close();
@@ -340,11 +306,18 @@ void TapeVolume::BeginRecord() {
 int TapeVolume::ReadFileHeader(std::string& name, std::string& modificationDate, std::string& backupDate,
                                std::int32_t& size, std::int32_t& blockCount) {
     if (DriveBlockLength() > TF::kMaxBlockLength) return -1;
-    return ReadHeaderBlock(name, modificationDate, backupDate, size, blockCount);
+    if (ReadBlocks(1) != 0) return -1;
+    const std::uint8_t type = DecodeFileHeader(buffer1_.get(), header_);
+    if (type == TF::kNoRecord) return -1;
+    name = header_.name;
+    modificationDate = header_.modificationDate;
+    backupDate = header_.backupDate;
+    size = header_.size;
+    blockCount = header_.blockCount;
+    return type == TF::kFileRecord ? 0 : type == TF::kFileRecordAlt ? 2 : -1;
 }
 
-int TapeVolume::ReadHeaderBlock(std::string& name, std::string& modificationDate, std::string& backupDate,
-                                std::int32_t& size, std::int32_t& blockCount) {
+int TapeVolume::ReadHeaderBlock(FileHeader& header) {
     if (ReadBlocks(1) != 0) {
         const TapeStop stop = LastTapeStop(device_);
         pastFilemark_ = stop == TapeStop::Filemark;
@@ -353,16 +326,11 @@ int TapeVolume::ReadHeaderBlock(std::string& name, std::string& modificationDate
                                               : RecordFault::HeaderUnreadable;
         return -1;
     }
-    const std::uint8_t* block = buffer1_.get();
-    const std::uint8_t type = block[TF::kTypeOffset];
-    fault_ = RecordFault::NoHeader;
-    if (type == TF::kNoRecord) return -1;
-    Field::GetText(block, TF::kFileNameOffset, TF::kFileNameWidth, name);
-    Field::GetText(block, TF::kModDateOffset, TF::kDateWidth, modificationDate);
-    Field::GetText(block, TF::kBackupDateOffset, TF::kDateWidth, backupDate);
-    size = Field::GetInt32(block, TF::kSizeOffset);
-    blockCount = Field::GetInt32(block, TF::kBlockCountOffset);
-    if (type != TF::kFileRecord && type != TF::kFileRecordAlt) return -1;
+    const std::uint8_t type = DecodeFileHeader(buffer1_.get(), header);
+    if (type != TF::kFileRecord && type != TF::kFileRecordAlt) {
+        fault_ = RecordFault::NoHeader;
+        return -1;
+    }
     fault_ = RecordFault::None;
     return type == TF::kFileRecord ? 0 : 2;
 }
@@ -402,17 +370,18 @@ int TapeVolume::ReadFilemark() {
     }
 }
 
-int TapeVolume::ShowDamage() {
-    return ShowError("Error: the record of '" + header_.name + "' on tape is damaged: " +
-                     RecordFaultReason(fault_));
+void TapeVolume::DamageText() {
+    error_.assign("Error: the record of '").append(header_.name).append("' on tape is damaged: ");
+    error_.append(RecordFaultReason(fault_));
 }
 
-int TapeVolume::ReadCheckedHeader(const Expected* expected, int blockLength, bool report) {
+int TapeVolume::ReadCheckedHeader(const Expected* expected, int blockLength) {
     FileHeader& h = header_;
-    if (ReadHeaderBlock(h.name, h.modificationDate, h.backupDate, h.size, h.blockCount) < 0) return -1;
+    error_.clear();
+    if (ReadHeaderBlock(h) < 0) return -1;
     auto fail = [&](RecordFault fault, const std::string& text) {
         fault_ = fault;
-        if (report) ShowError(text);
+        error_ = text;
         return -1;
     };
     if (expected != nullptr && (h.name != expected->name || h.modificationDate != expected->modificationDate ||
@@ -446,158 +415,28 @@ int TapeVolume::RestoreNextFile(int blockLength, const std::string& destinationF
     return Restore(nullptr, blockLength, destinationFolder);
 }
 
-bool TapeVolume::IsPending(const std::string& path) const {
-    for (int i = 0; i < pendingCount_; ++i)
-        if (pending_[i].path == path) return true;
-    return false;
-}
-
-void TapeVolume::BeginRestoreGroup() {
-    grouping_ = true;
-    restored_.clear();
-}
-
-int TapeVolume::FinishRestores() { return FinishPending(true); }
-
-int TapeVolume::EndRestoreGroup() {
-    grouping_ = false;
-    return FinishPending(true);
-}
-
-int TapeVolume::FinishPending(bool report) {
-    if (pendingCount_ == 0) return 0;
-    finishing_ = true;
-    int result = 0;
-    auto fail = [&](const char* text, const std::string& path) {
-        if (report) ShowError(text + path);
-        result = -1;
-    };
-    // One sync of the file system serves the whole group; each file then
-    // only has to say whether its own data reached the device. Without
-    // that sync, each file is synced on its own.
-    const bool synced = pendingCount_ > 1 && pending_[0].file.SyncFileSystem() == 0;
-    for (int i = 0; i < pendingCount_; ++i) {
-        PendingRestore& p = pending_[i];
-        const bool onMedium = synced ? p.file.WaitWrittenBack() == 0 : p.file.Sync() == 0;
-        FileId id{};
-        const bool identified = p.file.Identity(id.device, id.inode) == 0;
-        if (p.file.Close() != 0 || !onMedium) {
-            fail("Error writing file: ", p.path);
-            ::unlink(p.temporary.c_str());
-        } else if (::rename(p.temporary.c_str(), p.path.c_str()) != 0) {
-            fail("Error creating file: ", p.path);
-            ::unlink(p.temporary.c_str());
-        } else if (identified) {
-            restored_.push_back(id);
-        }
-    }
-    if (SyncFolder(pendingFolder_) != 0) fail("Error writing file: ", pending_[pendingCount_ - 1].path);
-    pendingCount_ = 0;
-    pendingBytes_ = 0;
-    finishing_ = false;
-    if (result != 0) fault_ = RecordFault::Disk;
-    return result;
-}
-
-bool TapeVolume::RestoredByThisJob(std::uint64_t device, std::uint64_t inode) const {
-    for (const FileId& id : restored_)
-        if (id.device == device && id.inode == inode) return true;
-    return false;
-}
-
-int TapeVolume::RemoveStaleTemporaries(const std::string& folder) { return RestoreTemporaries::RemoveStale(folder); }
-
-int TapeVolume::OpenRestoreTarget(const std::string& destinationFolder) {
-    // A name still waiting in the group exists as far as the user is
-    // concerned, and the files before are put in place before any question.
-    // A record that carries the short temporary name of earlier versions
-    // could meet a temporary file of the group: it is restored on its own.
-    long pid = 0;
-    const bool temporaryName = RestoreTemporaries::Parse(header_.name, pid);
-    if (pendingCount_ > 0 && (destinationFolder != pendingFolder_ || IsPending(path_) || temporaryName) &&
-        FinishRestores() != 0)
-        return -1;
-    struct stat status {};
-    int mode = -1;
-    if (::lstat(path_.c_str(), &status) == 0) {
-        if (S_ISREG(status.st_mode)) mode = static_cast<int>(status.st_mode & 0777);
-        // A file this job restored was not there before it: a later record
-        // of the same name, a newer copy, replaces it.
-        RestorePolicy::Existing existing = policy_.existing;
-        if (existing == RestorePolicy::Existing::Skip && RestoredByThisJob(status.st_dev, status.st_ino))
-            existing = RestorePolicy::Existing::Overwrite;
-        // Skipping and asking both show a message.
-        if (existing != RestorePolicy::Existing::Overwrite && FinishRestores() != 0) return -1;
-        // A regular file is held while the question is asked, so it cannot
-        // change under it; one that another process holds cannot be replaced.
-        LocalFile held;
-        if (S_ISREG(status.st_mode) && held.OpenForReading(path_, true, false) != 0) {
-            fault_ = RecordFault::Disk;
-            return ShowError("Error creating file: " + path_);
-        }
-        if (existing == RestorePolicy::Existing::Skip) {
-            fault_ = RecordFault::Skipped;
-            messages_.ShowMessage("File exists, not restored: " + path_, Info);
-            return -1;
-        }
-        text_.assign("File exist: ").append(path_).append(". Overwrite?");
-        const int answer =
-            existing == RestorePolicy::Existing::Overwrite ? kMessageOk : messages_.ShowMessage(text_, Question);
-        held.Close();
-        if (answer != kMessageOk) {
-            fault_ = RecordFault::Declined;
-            return -1;
-        }
-    }
-    PendingRestore& p = pending_[pendingCount_];
-    bool shortName = false;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        if (shortName) {
-            char name[64];
-            std::snprintf(name, sizeof name, ".tapewren-%ld-%u.part", static_cast<long>(::getpid()),
-                          ++temporaryCount_);
-            text_.assign(name);
-        } else {
-            RestoreTemporaries::Name(static_cast<long>(::getpid()), ++temporaryCount_, text_);
-        }
-        JoinPath(destinationFolder, text_, p.temporary);
-        if (p.file.CreateNew(p.temporary) == 0) {
-            // A replaced file's permission bits go to its successor: a private
-            // file stays private.
-            if (mode >= 0 && p.file.SetMode(static_cast<unsigned>(mode)) != 0) {
-                p.file.Close();
-                ::unlink(p.temporary.c_str());
-                break;
-            }
-            return 0;
-        }
-        // A file system whose names are shorter than 255 bytes.
-        if (errno == ENAMETOOLONG && !shortName) {
-            shortName = true;
-            continue;
-        }
-        if (errno != EEXIST) break;
-    }
-    fault_ = RecordFault::Disk;
-    return ShowError("Error creating file: " + path_);
-}
-
 int TapeVolume::Restore(const Expected* expected, int blockLength, const std::string& destinationFolder) {
     BeginRecord();
     const bool full = expected == nullptr;
+    // Messages about the record are shown once the files restored before
+    // it are in place; those of a full restore are the job's to show.
     if (CheckBlockLength(blockLength, 1) != 0) {
         fault_ = RecordFault::Drive;
-        return -1;
+        return files_.Report(error_);
     }
-    if (ReadCheckedHeader(expected, blockLength, !full) != 0) return -1;
-    const FileHeader& h = header_;
+    if (ReadCheckedHeader(expected, blockLength) != 0) return full || error_.empty() ? -1 : files_.Report(error_);
     if (full) ShowFileStart("Restoring");
-    JoinPath(destinationFolder, h.name, path_);
+    if (files_.Open(destinationFolder, header_.name, fault_) != 0) return -1;
+    if (RestoreData(full, blockLength) != 0) {
+        files_.Abandon();
+        return full || error_.empty() ? -1 : files_.Report(error_);
+    }
+    return files_.Complete(header_.modificationDate, fault_);
+}
 
-    if (OpenRestoreTarget(destinationFolder) != 0) return -1;
-    PendingRestore& p = pending_[pendingCount_];
-    LocalFile& out = p.file;
-
+int TapeVolume::RestoreData(bool full, int blockLength) {
+    const FileHeader& h = header_;
+    error_.clear();
     // Transfers are read one after another into buffer 1 and written to the
     // file together when it is full and at the record's end: one write for
     // many transfers, and none for each single block.
@@ -607,26 +446,21 @@ int TapeVolume::Restore(const Expected* expected, int blockLength, const std::st
                                (TF::kBigTransfer * block);
     std::int64_t position = 0;
     std::int64_t held = 0;  // bytes for the file in buffer 1
-    std::int64_t written = 0;
-    std::int64_t writtenBack = 0;
     auto flush = [&]() -> int {
-        if (held > 0 && out.Write(buffer, static_cast<std::size_t>(held)) != 0) {
+        if (files_.Write(buffer, static_cast<std::size_t>(held)) != 0) {
             fault_ = RecordFault::Disk;
-            return ShowError("Error writing file: " + path_);
+            return -1;
         }
-        written += held;
         held = 0;
-        // Hints only: a write-back that cannot start now is done by the sync.
-        if (written - writtenBack >= kWriteBackStep) {
-            out.StartWriteBack(writtenBack, written - writtenBack);
-            writtenBack = written;
-        }
         return 0;
     };
     auto transfer = [&](int blocks) -> int {
         const std::int64_t length = blocks * block;
         if (held + length > chunk && flush() != 0) return -1;
-        if (ReadDataBlocks(blocks, buffer + held) != 0) return full ? -1 : ShowError(ReadErrorText(blocks));
+        if (ReadDataBlocks(blocks, buffer + held) != 0) {
+            if (!full) error_ = ReadErrorText(blocks);
+            return -1;
+        }
         position += length;
         // Only the last block reaches past the recorded size.
         const std::int64_t bytes = position > h.size ? h.size - (position - block) : length;
@@ -635,37 +469,15 @@ int TapeVolume::Restore(const Expected* expected, int blockLength, const std::st
         status_.ShowProgress(counters_.bytesDone, counters_.bytesTotal);
         return 0;
     };
+    if (ReadAllBlocks(TransferPlan::For(h.size, blockLength), transfer) != 0 || flush() != 0) return -1;
     // The file is restored only from a whole record: a filemark missing
     // after its last block (lost, or blocks repeated on tape) would give a
     // file with wrong content, and the next record could not be found.
-    bool whole = ReadAllBlocks(TransferPlan::For(h.size, blockLength), transfer) == 0 && flush() == 0;
-    if (whole && ReadFilemark() != 0) {
-        if (!full) ShowDamage();
-        whole = false;
-    }
-    if (!whole) {
-        out.Close();
-        ::unlink(p.temporary.c_str());
+    if (ReadFilemark() != 0) {
+        DamageText();
         return -1;
     }
-    std::time_t fileDate = 0;
-    if (policy_.keepDates && NoonOfDateText(h.modificationDate, fileDate) && out.SetModified(fileDate) != 0) {
-        ShowError("Error writing file: " + path_);
-        fault_ = RecordFault::Disk;
-        out.Close();
-        ::unlink(p.temporary.c_str());
-        return -1;
-    }
-    if (written > writtenBack) out.StartWriteBack(writtenBack, written - writtenBack);
-    p.path = path_;
-    pendingFolder_ = destinationFolder;
-    ++pendingCount_;
-    pendingBytes_ += written;
-    long pid = 0;
-    if (grouping_ && pendingCount_ < kRestoreGroupFiles && pendingBytes_ < kRestoreGroupBytes &&
-        !RestoreTemporaries::Parse(h.name, pid))
-        return 0;
-    return FinishRestores();
+    return 0;
 }
 
 int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& expectedModificationDate,
@@ -674,10 +486,13 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
     BeginRecord();
     if (CheckBlockLength(blockLength, 1) != 0) {
         fault_ = RecordFault::Drive;
-        return kVerifyFailed;
+        return ShowError(error_);
     }
     const Expected expected{expectedName, expectedModificationDate, expectedSize, expectedBlockCount};
-    if (ReadCheckedHeader(&expected, blockLength, true) != 0) return kVerifyFailed;
+    if (ReadCheckedHeader(&expected, blockLength) != 0) {
+        if (!error_.empty()) ShowError(error_);
+        return kVerifyFailed;
+    }
     const FileHeader& h = header_;
     ShowFileStart("Verifying");
 
@@ -723,7 +538,10 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
         }
     }
     // Identical data counts only from a whole record.
-    if (result == 0 && ReadFilemark() != 0) result = ShowDamage();
+    if (result == 0 && ReadFilemark() != 0) {
+        DamageText();
+        result = ShowError(error_);
+    }
     in.Close();
     if (result < 0) return kVerifyFailed;
     if (result > 0) return difference == 0 ? kVerifyDiffersAtStart : static_cast<int>(difference);
@@ -737,7 +555,7 @@ int TapeVolume::ReadListedHeader() {
         fault_ = RecordFault::Drive;
         return -1;
     }
-    if (ReadCheckedHeader(nullptr, blockLength, false) != 0) return -1;
+    if (ReadCheckedHeader(nullptr, blockLength) != 0) return -1;
     // The name becomes a catalog entry: it must fit the entry's field.
     if (header_.name.size() > TF::kMaxFileNameLength) {
         fault_ = RecordFault::BadName;

@@ -1,11 +1,16 @@
 // Images damaged by crashes, bad media or other programs: a file cut short
 // loads with its last whole record as end of data; damage in the middle
-// gives MEDIUM ERROR at the damaged record, with the position held there.
+// gives MEDIUM ERROR at the damaged record, with the position held there,
+// and SPACE FILEMARKS passes it to what follows. End of data is only where
+// the image really ends.
 
 #include <fcntl.h>
 
+#include <filesystem>
+
 #include "ImageBuilder.h"
 #include "VtapeHarness.h"
+#include "aspi/virtual/TapeImage.h"
 
 namespace {
 
@@ -104,9 +109,10 @@ struct Damage {
     // AWS has no trailing length: a header that does not follow from the
     // block before it (prev_len) makes that block suspect too.
     int awsFirstBad;
+    bool simhOnly = false;
 };
 
-// Offsets of the three 10-byte records built by ThreeRecords.
+// Offsets of the three 10-byte records that begin kTape.
 std::size_t Second(bool simh) { return simh ? 18 : 16; }
 
 const Damage kDamages[] = {
@@ -128,12 +134,20 @@ const Damage kDamages[] = {
          for (std::size_t i = 0; i < 6; ++i) image[Second(simh) + i] = BYTE("J\xFFUNK!"[i]);
      },
      0},
+    {"LengthPastTheEnd", [](std::vector<BYTE>& image, bool simh) { image[Second(simh) + 1] = 0xF0; }, 1},
+    {"EndOfMediumWord",
+     [](std::vector<BYTE>& image, bool) { std::fill_n(image.begin() + std::ptrdiff_t(Second(true)), 4, BYTE(0xFF)); },
+     1, true},
 };
 
-TEST_P(VtapeDamage, DamagedRecordInTheMiddleIsMediumErrorAndHoldsPosition) {
+const std::vector<Object> kTape = {{false, Bytes(10, 1)}, {false, Bytes(10, 2)}, {false, Bytes(10, 3)}, {true, {}},
+                                   {false, Bytes(20, 4)}, {true, {}},           {false, Bytes(7, 5)}};
+
+TEST_P(VtapeDamage, DamageInTheMiddleIsMediumErrorAndSpacingFilemarksPassesIt) {
     for (const auto& damage : kDamages) {
+        if (damage.simhOnly && !Simh()) continue;
         SCOPED_TRACE(damage.name);
-        auto image = Build({{false, Bytes(10, 1)}, {false, Bytes(10, 2)}, {false, Bytes(10, 3)}, {true, {}}});
+        auto image = Build(kTape);
         damage.apply(image, Simh());
         PutFile(Image(), image);
         Install(Config(Image()));
@@ -143,25 +157,111 @@ TEST_P(VtapeDamage, DamagedRecordInTheMiddleIsMediumErrorAndHoldsPosition) {
             ASSERT_TRUE(ReadRecord(in).Good());
             EXPECT_EQ(in, Bytes(10, BYTE(1 + i)));
         }
-        auto r = ReadRecord(in);
-        EXPECT_EQ(r.Key(), 3) << r.Triple();
-        r = ReadRecord(in);
-        EXPECT_EQ(r.Key(), 3) << "position must not move past damage: " << r.Triple();
-        r = Space(1, 1);
-        EXPECT_EQ(r.Key(), 3) << r.Triple();
+        EXPECT_EQ(ReadRecord(in).Triple(), "03/11/00");
+        EXPECT_EQ(ReadRecord(in).Triple(), "03/11/00") << "position must not move past damage";
+        auto r = Space(0, 3);
+        EXPECT_EQ(r.Triple(), "03/11/00");
+        EXPECT_EQ(r.Information(), 3);
+        // Past the damage and the third record to what follows the filemark.
+        ASSERT_TRUE(Space(1, 1).Good());
+        std::vector<Object> got;
+        EXPECT_EQ(ReadAll(got).Triple(), "08/00/05");
+        EXPECT_TRUE(SameObjects(got, {kTape.begin() + 4, kTape.end()}));
+        // The third record, between the damage and the filemark, is found
+        // backwards; spacing blocks back stops at the damage before it.
+        ASSERT_TRUE(Space(1, -2).Good());
+        ASSERT_TRUE(Space(0, -1).Good());
+        ASSERT_TRUE(ReadRecord(in).Good());
+        EXPECT_EQ(in, Bytes(10, 3));
+        r = Space(0, -2);
+        EXPECT_EQ(r.Triple(), "03/11/00");
+        EXPECT_EQ(r.Information(), -1);
+        // End of data is the real end; back from there over the damage.
         ASSERT_TRUE(Rewind().Good());
-        r = Space(0, 3);
-        EXPECT_EQ(r.Key(), 3) << r.Triple();
-        EXPECT_EQ(r.Information(), 3 - good);
-        EXPECT_EQ(Space(3, 0).Key(), 3) << "end of data lies behind the damage";
+        ASSERT_TRUE(Space(3, 0).Good());
+        EXPECT_EQ(ReadRecord(in).Triple(), "08/00/05");
+        r = Space(1, -3);
+        EXPECT_EQ(r.Triple(), "00/00/04");
+        EXPECT_EQ(r.Information(), -1);
         // Fixed-mode reads run into it the same way.
-        ASSERT_TRUE(Rewind().Good());
         ASSERT_TRUE(SetBlockLength(10).Good());
         std::vector<BYTE> blocks(30);
         r = ReadFixed(blocks, 3);
-        EXPECT_EQ(r.Key(), 3);
+        EXPECT_EQ(r.Triple(), "03/11/00");
         EXPECT_EQ(r.Information(), 3 - good);
     }
+}
+
+TEST_P(VtapeDamage, FilemarksRightAfterDamageAreKept) {
+    auto image = Build({kTape[0], kTape[1], kTape[3], kTape[3], kTape[4]});
+    kDamages[3].apply(image, Simh());  // a length word pointing past the end
+    PutFile(Image(), image);
+    Install(Config(Image()));
+    std::vector<BYTE> in(20);
+    ASSERT_TRUE(ReadRecord(in, 0, 0x02).Good());
+    EXPECT_EQ(ReadRecord(in).Triple(), "03/11/00");
+    ASSERT_TRUE(Space(1, 2).Good());
+    ASSERT_TRUE(ReadRecord(in).Good());
+    EXPECT_EQ(in, kTape[4].data);
+}
+
+TEST_P(VtapeDamage, GarbageAfterTheLastObjectIsEndOfData) {
+    auto image = Build({kTape.begin(), kTape.begin() + 4});
+    const std::size_t end = image.size();
+    for (const char c : std::string("J\xFFUNK! no tape here")) image.push_back(BYTE(c));
+    PutFile(Image(), image);
+    Install(Config(Image()));
+    std::vector<Object> got;
+    EXPECT_EQ(ReadAll(got).Triple(), "08/00/05");
+    EXPECT_TRUE(SameObjects(got, {kTape.begin(), kTape.begin() + 4}));
+    // The next write replaces the garbage.
+    ASSERT_TRUE(WriteRecord(Bytes(5, 9)).Good());
+    EXPECT_EQ(FileBytes(Image()).size(), end + ObjectBytes({false, Bytes(5, 9)}));
+}
+
+TEST_P(VtapeDamage, WriteAtDamageIsRefusedAndWritingAtTheLoadPointFormats) {
+    auto image = Build(kTape);
+    kDamages[3].apply(image, Simh());  // a length word pointing past the end
+    PutFile(Image(), image);
+    Install(Config(Image()));
+    std::vector<BYTE> in(10);
+    ASSERT_TRUE(ReadRecord(in).Good());
+    ASSERT_EQ(ReadRecord(in).Key(), 3);
+    auto r = WriteRecord(Bytes(5, 9));
+    EXPECT_EQ(r.Triple(), "03/31/00");
+    EXPECT_EQ(r.Information(), 5);
+    EXPECT_EQ(WriteFilemarks(1).Triple(), "03/31/00");
+    EXPECT_EQ(FileBytes(Image()), image);
+    ASSERT_TRUE(Rewind().Good());
+    ASSERT_TRUE(WriteRecord(Bytes(5, 9)).Good());
+    EXPECT_EQ(FileBytes(Image()), Build({{false, Bytes(5, 9)}}));
+}
+
+// Beyond the search reach the damage hides the rest of the tape: MEDIUM
+// ERROR there, never end of data, and no write there.
+TEST_P(VtapeDamage, DamageBeyondTheSearchReachIsAWall) {
+    auto image = Build({kTape[0], kTape[3]});
+    const std::size_t damage = image.size();
+    for (int i = 0; i < 6; ++i) image.push_back(0xFF);  // SIMH: end of medium; AWS: no header
+    PutFile(Image(), image);
+    // Zeros are no record in either format; the tape goes on beyond them.
+    std::filesystem::resize_file(Image(), damage + TapeImage::kResyncReach);
+    const auto tail = Build({kTape[1], kTape[3]});
+    std::ofstream(Image(), std::ios::binary | std::ios::app)
+        .write(reinterpret_cast<const char*>(tail.data()), std::streamsize(tail.size()));
+    const auto size = std::filesystem::file_size(Image());
+    Install(Config(Image(), 2 * size));
+    std::vector<BYTE> in(10);
+    ASSERT_TRUE(ReadRecord(in).Good());
+    ASSERT_TRUE(ReadRecord(in).Filemark());
+    EXPECT_EQ(ReadRecord(in).Triple(), "03/11/00");
+    auto r = Space(1, 1);
+    EXPECT_EQ(r.Triple(), "03/11/00");
+    EXPECT_EQ(r.Information(), 1);
+    ASSERT_TRUE(Rewind().Good());
+    EXPECT_EQ(Space(3, 0).Triple(), "03/11/00");
+    EXPECT_EQ(WriteRecord(Bytes(5, 9)).Triple(), "03/31/00");
+    EXPECT_EQ(std::filesystem::file_size(Image()), size);
 }
 
 TEST_P(VtapeDamage, DamagedBlockInsideAFixedRunStopsTheTransferThere) {
@@ -205,7 +305,7 @@ TEST_P(VtapeDamage, FramingBrokenAfterLoadIsCaughtWhenRead) {
         ASSERT_EQ(pwrite(fd, &junk, 1, off_t(10 * stride + (Simh() ? stride - 4 : 0))), 1);
         close(fd);
         const auto r = ReadFixed(in, 64);
-        EXPECT_EQ(r.Triple(), "03/31/00");
+        EXPECT_EQ(r.Triple(), "03/11/00");
         EXPECT_EQ(r.Information(), 54);
         EXPECT_TRUE(std::equal(in.begin(), in.begin() + 10 * 32, Blocks(10, 32).begin()));
         EXPECT_EQ(ReadFixed(in, 1).Key(), 3) << "position stays at the damaged block";
@@ -228,7 +328,7 @@ TEST_F(SimhImage, ExtendedObjectsArePassedOverAndEndOfMediumEndsData) {
     b.SimhRecord(Bytes(6, 4));
     const std::size_t endOfData = b.bytes.size();
     b.Word32(0xFFFFFFFF);                                  // end of medium
-    b.SimhRecord(Bytes(8, 5));                             // beyond it: not data
+    b.Word32(8).Raw(Bytes(5, 5));                          // beyond it: no whole record
     PutFile(Path("x.tap"), b.bytes);
     InstallImage("x.tap");
     std::vector<BYTE> in(10);

@@ -73,9 +73,9 @@ TEST_F(TapeIndexTest, HoldsAtMostItsLimitAndForgetsTheOldestRuns) {
     EXPECT_FALSE(small.Complete());
 }
 
-TEST_F(TapeIndexTest, DamageEndsTheIndex) {
-    index.AppendDamage(300074);
-    EXPECT_TRUE(index.HasDamage());
+TEST_F(TapeIndexTest, WallEndsTheIndex) {
+    index.AppendWall(300074);
+    EXPECT_TRUE(index.EndsInWall());
     EXPECT_EQ(index.EndOffset(), 300074u);
 }
 

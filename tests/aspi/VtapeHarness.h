@@ -95,6 +95,10 @@ protected:
 
     CommandResult Exec(std::array<BYTE, 6> cdb, BYTE flags = 0, BYTE* data = nullptr, DWORD length = 0,
                        BYTE adapter = 0) {
+        return ExecCdb(cdb.data(), 6, flags, data, length, adapter);
+    }
+    CommandResult ExecCdb(const BYTE* cdb, BYTE cdbLength, BYTE flags = 0, BYTE* data = nullptr, DWORD length = 0,
+                          BYTE adapter = 0) {
         SRB_ExecSCSICmd srb{};
         srb.SRB_Cmd = SC_EXEC_SCSI_CMD;
         srb.SRB_HaId = adapter;
@@ -103,8 +107,8 @@ protected:
         srb.SRB_BufLen = length;
         srb.SRB_BufPointer = data;
         srb.SRB_SenseLen = SENSE_LEN;
-        srb.SRB_CDBLen = 6;
-        for (int i = 0; i < 6; ++i) srb.CDBByte[i] = cdb[i];
+        srb.SRB_CDBLen = cdbLength;
+        for (int i = 0; i < cdbLength; ++i) srb.CDBByte[i] = cdb[i];
         const DWORD submitted = SendASPI32Command(&srb);
         CommandResult result;
         result.status = submitted == SS_PENDING ? SrbStatus(srb.SRB_Status) : static_cast<BYTE>(submitted);

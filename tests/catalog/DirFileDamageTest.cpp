@@ -144,9 +144,41 @@ TEST_F(DirFileDamageTest, TypeTwoCountsAsEntry) {
 TEST_F(DirFileDamageTest, CountStopsAt999) {
     WriteBytes(path, Catalog(1005));
     EXPECT_EQ(dirFile.CountEntries(path), 999);
-    // Listing is not limited: a rebuilt catalog may hold more.
-    EXPECT_EQ(List(path).size(), 1005u);
 }
+
+// Why the read sequence ended: the entries it gave, then the answer.
+struct ListEndCase {
+    const char* what;
+    int entries;   // whole entries written
+    int typeAt;    // entry whose type byte changes, -1 none
+    int typeByte;
+    int cutBytes;  // taken off the end
+    std::size_t listed;
+    DirFile::ListEnd end;
+};
+
+class DirFileListEndTest : public DirFileDamageTest, public ::testing::WithParamInterface<ListEndCase> {};
+
+TEST_P(DirFileListEndTest, TheReadSequenceSaysWhyTheListEnded) {
+    const ListEndCase& c = GetParam();
+    Bytes file = Catalog(c.entries);
+    if (c.typeAt >= 0) file[78 + 286 * static_cast<std::size_t>(c.typeAt)] = static_cast<std::uint8_t>(c.typeByte);
+    file.resize(file.size() - static_cast<std::size_t>(c.cutBytes));
+    WriteBytes(path, file);
+    EXPECT_EQ(List(path).size(), c.listed);
+    EXPECT_EQ(dirFile.LastListEnd(), c.end);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, DirFileListEndTest,
+    ::testing::Values(ListEndCase{"Whole", 3, -1, 0, 0, 3, DirFile::ListEnd::Clean},
+                      ListEndCase{"LastCutShort", 3, -1, 0, 100, 2, DirFile::ListEnd::CutShort},
+                      ListEndCase{"TypeByteOnly", 2, -1, 0, 285, 1, DirFile::ListEnd::CutShort},
+                      ListEndCase{"BadTypeInTheMiddle", 5, 2, 0, 0, 2, DirFile::ListEnd::BadType},
+                      ListEndCase{"BadTypeOfTheLast", 3, 2, 7, 0, 2, DirFile::ListEnd::BadType},
+                      ListEndCase{"Exactly999", 999, -1, 0, 0, 999, DirFile::ListEnd::Clean},
+                      ListEndCase{"MoreThan999", 1000, -1, 0, 0, 999, DirFile::ListEnd::TooMany}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(DirFileDamageTest, Exactly999Entries) {
     WriteBytes(path, Catalog(999));

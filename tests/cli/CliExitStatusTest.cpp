@@ -40,6 +40,47 @@ INSTANTIATE_TEST_SUITE_P(
                     std::vector<std::string>{"selftest", "--tape", "Daily"},
                     std::vector<std::string>{"dir", "--tape="}));
 
+class CliAnsweredNoTest : public CliFixture, public testing::WithParamInterface<std::vector<std::string>> {};
+
+TEST_P(CliAnsweredNoTest, EveryQuestionAnsweredNoFailsTheRun) {
+    FormatAndBackUp();
+    ASSERT_EQ(cli->Run({"export", "Daily"}).status, 0);  // export and import find a copy to replace
+    Write("dst/a.txt", "mine");
+    std::vector<std::string> args = GetParam();
+    args.push_back("--no");
+    const CliRun run = cli->Run(args);
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find("[y/N] no (--no)"), std::string::npos) << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, CliAnsweredNoTest,
+                         testing::Values(std::vector<std::string>{"export", "Daily"},
+                                         std::vector<std::string>{"import", "Daily"},
+                                         std::vector<std::string>{"format", "Daily"},
+                                         std::vector<std::string>{"rebuild"}, std::vector<std::string>{"selftest"},
+                                         std::vector<std::string>{"restore", "--to", "../dst"},
+                                         std::vector<std::string>{"restore", "--to", "../dst", "--all"},
+                                         std::vector<std::string>{"restore", "--to", "../dst", "a.txt"}));
+
+// A listing or result that cannot be written (a full disk) is a failure.
+class CliFullDiskTest : public CliFixture, public testing::WithParamInterface<std::vector<std::string>> {};
+
+TEST_P(CliFullDiskTest, OutputThatCannotBeWrittenFailsTheRun) {
+    FormatAndBackUp();
+    cli->SendOutputTo("/dev/full");
+    const CliRun run = cli->Run(GetParam());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("tapewren-cli: standard output could not be written whole"), std::string::npos)
+        << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, CliFullDiskTest,
+                         testing::Values(std::vector<std::string>{"dir"},
+                                         std::vector<std::string>{"dir", "--tape", "Daily", "--json"},
+                                         std::vector<std::string>{"find", "*"}, std::vector<std::string>{"check"},
+                                         std::vector<std::string>{"verify", "--in", "../src"},
+                                         std::vector<std::string>{"--help"}));
+
 class CliFailureTest : public CliFixture {};
 
 TEST_F(CliFailureTest, DirWithoutTheTapesCatalogFails) {

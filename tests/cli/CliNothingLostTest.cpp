@@ -29,6 +29,8 @@ TEST_F(CliNothingLostTest, OlderCatalogFromTheFloppyIsRefusedUntilRebuilt) {
               std::string::npos)
         << refused.err;
     EXPECT_TRUE(Bytes(Tape()) == tape) << "the tape changed";
+    // The end of data it found on purpose is not the failure.
+    EXPECT_EQ(refused.err.find("The tape ends here"), std::string::npos) << refused.err;
 
     ASSERT_EQ(cli->Run({"rebuild", "--yes"}).status, 0);
     const CliRun backup = cli->Run({"backup", "../src/f3.txt"});
@@ -60,6 +62,8 @@ TEST_F(CliNothingLostTest, DamagedRecordCostsOnlyItselfAndFailsTheRun) {
 
     const CliRun rebuild = cli->Run({"rebuild", "--yes"});
     EXPECT_EQ(rebuild.status, 1);
+    for (const CliRun* run : {&restore, &rebuild})
+        EXPECT_EQ(run->err.find("The tape ends here"), std::string::npos) << run->err;
     const CliRun dir = cli->Run({"dir"});
     EXPECT_EQ(dir.out.substr(0, 6), "b.zip\t");
     EXPECT_NE(dir.out.find("\nc.dat\t"), std::string::npos) << dir.out;
@@ -78,6 +82,15 @@ TEST_F(CliNothingLostTest, RefusalForLackOfCatalogRoomFailsTheRun) {
     EXPECT_EQ(backup.status, 1);
     EXPECT_NE(backup.err.find("Sorry, only space for 0 files left on directory"), std::string::npos) << backup.err;
     EXPECT_TRUE(Bytes(Tape()) == tape) << "the tape changed";
+    // --quiet (cron) shows every message of a run that fails, and ends with
+    // the tape and the number of files.
+    const CliRun quiet = cli->Run({"backup", "../src/a.txt", "--quiet"});
+    EXPECT_EQ(quiet.status, 1);
+    EXPECT_NE(quiet.err.find("Info: Sorry, only space for 0 files left on directory\n"), std::string::npos)
+        << quiet.err;
+    EXPECT_EQ(quiet.err.substr(quiet.err.rfind('\n', quiet.err.size() - 2) + 1),
+              "tapewren-cli backup failed (tape 'Daily', 1 file)\n")
+        << quiet.err;
 }
 
 TEST_F(CliNothingLostTest, EjectOfACartridgeAnotherProgramHoldsFailsAndTheMagazineStays) {

@@ -15,6 +15,7 @@
 #include <nlohmann/json.hpp>
 
 #include "CliFixture.h"
+#include "support/TapImage.h"
 #include "support/TgtDaemon.h"
 #include "tape/DateText.h"
 
@@ -135,7 +136,8 @@ TEST_F(CliOperatorTest, YesAloneDoesNotEraseRecordsOrAnotherTapesCatalog) {
     // Records on tape: --yes alone is answered no.
     const CliRun refused = cli->Run({"format", "Other", "--yes"});
     EXPECT_EQ(refused.status, 1);
-    EXPECT_NE(refused.err.find("erase everything on it? [y/N] no (--yes does not answer this without --force)"),
+    EXPECT_NE(refused.err.find("erase everything on it? [y/N] no (--yes does not answer this without --force: "
+                               "the tape holds data after its ident block)"),
               std::string::npos)
         << refused.err;
     EXPECT_EQ(Bytes(Tape()), tape);
@@ -144,6 +146,51 @@ TEST_F(CliOperatorTest, YesAloneDoesNotEraseRecordsOrAnotherTapesCatalog) {
     EXPECT_EQ(cli->Run({"format", "Other", "--yes", "--force"}).status, 0);
     EXPECT_NE(Bytes(Tape()), tape);
 }
+
+// A tape is empty only when the drive reports the end of data right after
+// the ident block's filemark; a tape that cannot be read there, or holds
+// anything else there, needs --force, and the answer says why.
+struct EmptyCase {
+    const char* name;
+    std::vector<std::string> args;
+    std::uint32_t word;   // written over the object
+    std::size_t object;   // 1: the ident block's filemark, 2: record 1's header
+    const char* why;
+};
+
+class CliEmptyTapeTest : public CliOperatorTest, public testing::WithParamInterface<EmptyCase> {};
+
+TEST_P(CliEmptyTapeTest, OnlyATapeThatEndsAfterItsIdentBlockIsOverwrittenWithoutForce) {
+    const EmptyCase& c = GetParam();
+    FormatAndBackUp();
+    bool ok = false;
+    const auto objects = TapImage::Parse(Tape(), ok);
+    ASSERT_TRUE(ok && objects.size() > c.object);
+    std::string image = Bytes(Tape());
+    for (std::size_t i = 0; i < 4; ++i)
+        image[TapImage::OffsetOf(objects, c.object) + i] = static_cast<char>(c.word >> (8 * i));
+    std::ofstream(Tape(), std::ios::binary | std::ios::trunc) << image;
+    std::vector<std::string> args = c.args;
+    args.push_back("--yes");
+    const CliRun run = cli->Run(args);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(Bytes(Tape()), image);
+    EXPECT_NE(run.err.find(std::string("[y/N] no (--yes does not answer this without --force: ") + c.why),
+              std::string::npos)
+        << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliEmptyTapeTest,
+    testing::Values(
+        // An erase gap where the filemark was: spacing one filemark passes record 1.
+        EmptyCase{"FilemarkGoneFormat", {"format", "Other"}, 0xFFFFFFFE, 1,
+                  "the tape holds data after its ident block"},
+        EmptyCase{"FilemarkGoneSelfTest", {"selftest"}, 0xFFFFFFFE, 1, "the tape holds data after its ident block"},
+        // A record marked bad: its header cannot be read.
+        EmptyCase{"HeaderUnreadable", {"format", "Other"}, 0x80000400, 2,
+                  "the tape cannot be read after its ident block"}),
+    [](const testing::TestParamInfo<EmptyCase>& info) { return std::string(info.param.name); });
 
 struct ExistingCase {
     const char* name;
@@ -255,6 +302,21 @@ TEST_F(CliOperatorTest, JsonOfEveryListingParsesAndANameWithATabForgesNothing) {
     const Json adapters = Json::parse(cli->Run({"adapters", "--json"}).out);
     EXPECT_EQ(adapters["adapters"][0]["devices"][0]["type"], "Tape");
     EXPECT_TRUE(adapters["adapters"][0]["devices"][1]["device"].is_null());
+}
+
+TEST_F(CliOperatorTest, ControlCharactersInNamesReachNoTerminal) {
+    ASSERT_EQ(cli->Run({"format", "Daily", "--yes"}).status, 0);
+    const std::string odd = "red\x1b[31m\a.txt";
+    Write("src/" + odd, "odd");
+    const CliRun backup = cli->Run({"backup", Path("src/" + odd)});  // its status line names the file
+    const CliRun dir = cli->Run({"dir"});
+    const CliRun missing = cli->Run({"restore", "--to", "../dst", odd + "x"});
+    for (const CliRun* run : {&backup, &dir, &missing})
+        for (const std::string* text : {&run->out, &run->err})
+            EXPECT_EQ(text->find_first_of("\x1b\a"), std::string::npos) << *text;
+    EXPECT_EQ(dir.out.substr(0, dir.out.find('\t')), "red\\x1b[31m\\x07.txt");
+    EXPECT_NE(missing.err.find("'red\\x1b[31m\\x07.txtx' is not in the directory file"), std::string::npos)
+        << missing.err;
 }
 
 TEST_F(CliOperatorTest, SelfTestPassesOnTheVirtualDrive) {

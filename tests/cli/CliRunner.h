@@ -58,6 +58,10 @@ public:
             extra_[name] = value;
     }
 
+    // Standard output of the runs that follow goes to path ("/dev/full": a
+    // disk that is full); empty: caught again.
+    void SendOutputTo(std::string path) { outPath_ = std::move(path); }
+
     static std::string Slurp(const std::string& path) {
         return FileContents<std::string>(path);
     }
@@ -90,7 +94,8 @@ private:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const std::string& outPath = outPath_.empty() ? out : outPath_;
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addchdir_np(&actions, start_.c_str());
         CliRun run;
@@ -108,7 +113,7 @@ private:
         }
         int wstatus = 0;
         if (waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus)) run.status = WEXITSTATUS(wstatus);
-        run.out = Slurp(out);
+        if (outPath_.empty()) run.out = Slurp(out);
         run.err = Slurp(err);
         return run;
     }
@@ -118,4 +123,5 @@ private:
     std::string floppy_;
     std::string scratch_;
     std::map<std::string, std::string> extra_;
+    std::string outPath_;
 };

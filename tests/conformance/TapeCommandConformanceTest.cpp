@@ -1,6 +1,8 @@
 // The tape commands as the program uses them, run once per drive the machine
-// offers: the built-in virtual drive, tgt's tape emulation over iSCSI, and a
-// drive behind the kernel's SCSI generic driver when a run names one.
+// offers: the built-in virtual drive, the same in its LTO-like personality,
+// tgt's tape emulation over iSCSI, and a drive behind the kernel's SCSI
+// generic driver when a run names one. Each test starts with the drive made
+// ready the way a careful initiator does it (AwaitReady).
 // What needs no special set-up are the program's own drive checks (the
 // self-test's), run here one by one on a blank tape; the cases below need an
 // empty target, another device, a drive just switched on, an unload or a
@@ -87,6 +89,7 @@ TEST_P(TapeCommand, Eject_Unloads) {
         ExpectRecord(1, 1);
     } else if (quirks_.loadsNextAfterUnload) {
         // The autoloader puts in its next (blank) cartridge.
+        ASSERT_EQ(AwaitReady(address_), "");
         EXPECT_EQ(device_.TestUnitReady(Ha(), Target(), 0), SS_PENDING);
         EXPECT_FALSE(device_.LastTestUnitReadyNotReady());
         UseBlockLength(1024);
@@ -157,10 +160,11 @@ TEST_P(WriteProtectedTape, WriteFilemark_FailsWithDataProtect) {
 class SharedDriveCheck : public testing::TestWithParam<std::tuple<DriveKind, std::size_t>> {
 protected:
     void SetUp() override {
-        SetSleepFunction([](unsigned) {});
+        SetSleepFunction(TestSleep);
         drive_ = TestDrive::Make(std::get<0>(GetParam()));
         std::string error;
         ASSERT_TRUE(drive_->Prepare(false, error)) << error;
+        ASSERT_EQ(AwaitReady(drive_->Address()), "");
     }
     void TearDown() override {
         drive_.reset();

@@ -4,19 +4,17 @@
 #include "aspi/Aspi.h"
 #include "scsi/Sleep.h"
 
-namespace {
-void NoSleep(unsigned) {}
-}  // namespace
-
 void TapeCommandFixture::SetUp() {
     // The adapters finish before SendASPI32Command returns, so polling never
-    // waits; the half-second retry pause is skipped.
-    SetSleepFunction(NoSleep);
+    // waits; the half-second retry pause is skipped, and waiting for a
+    // cartridge to become ready costs nothing.
+    SetSleepFunction(TestSleep);
     drive_ = TestDrive::Make(GetParam());
     std::string error;
     ASSERT_TRUE(drive_->Prepare(WriteProtected(), error)) << error;
     address_ = drive_->Address();
     quirks_ = drive_->Quirks();
+    ASSERT_EQ(AwaitReady(address_), "");
 }
 
 void TapeCommandFixture::TearDown() {

@@ -24,19 +24,21 @@ struct DriveQuirks {
     bool loadsNextAfterUnload = false;
 };
 
+// The built-in drive as it is by default, the same in its LTO-like
+// personality, and tgt's tape emulation over iSCSI.
 // Sg: a drive behind the kernel's SCSI generic driver, only when a run on
 // purpose names its node in TAPEWREN_TEST_SG (scripts/vm-test.sh does, in a
 // virtual machine) and TAPEWREN_TEST_SG_TAPE names a program that loads a
 // fresh tape: called with "blank" or "protected".
-enum class DriveKind { Virtual, Tgt, Sg };
+enum class DriveKind { Virtual, Lto, Tgt, Sg };
 
 class TestDrive {
 public:
     virtual ~TestDrive() = default;
 
     // Installs the stand-in's adapters with a blank tape in a drive that has
-    // just been switched on (block length 0). False with error set when the
-    // drive cannot be had.
+    // just been switched on (block length 0), which may still want a careful
+    // start (AwaitReady). False with error set when the drive cannot be had.
     virtual bool Prepare(bool writeProtected, std::string& error) = 0;
     virtual DriveAddress Address() const = 0;
     virtual DriveQuirks Quirks() const = 0;
@@ -45,9 +47,23 @@ public:
     virtual int EmptyTarget() const = 0;
     virtual int OtherDeviceTarget() const = 0;
 
+    // The image of the cartridge in a built-in drive; empty for tgt.
+    virtual std::string ImageFile() const { return std::string(); }
+
     static std::unique_ptr<TestDrive> Make(DriveKind kind);
 };
 
 std::string DriveName(DriveKind kind);
 // The kinds this run offers: the virtual drive and tgt, and Sg when named.
 std::vector<DriveKind> DriveKinds();
+
+// The device layer's sleep for these tests: no real wait, but the built-in
+// drive's clock moves on by as much, so a cartridge becomes ready.
+void TestSleep(unsigned milliseconds);
+
+// How a careful initiator starts with a drive: TEST UNIT READY until it is
+// ready, taking unit attentions, sleeping a second while the cartridge
+// becomes ready and sending LOAD when the drive asks for one; then REQUEST
+// SENSE, which must find nothing pending. Empty when the drive is ready,
+// else what it said.
+std::string AwaitReady(const DriveAddress& address);

@@ -244,6 +244,35 @@ TEST_F(DamagedTapeTest, DamagedEndDoesNotBlockTheNextBackup) {
     ExpectAppendAndRestoreOfANewFile();
 }
 
+// One damaged length word in the middle of the tape is damage, not its end:
+// a full restore gets every other file and does not end as a success, the
+// catalog made from the tape keeps the record's place, and the next backup
+// appends after the last record, losing nothing behind the damage.
+class DamagedLengthWordTest : public DamagedTapeTest, public testing::WithParamInterface<std::uint32_t> {};
+
+TEST_P(DamagedLengthWordTest, LosesNothingBehindIt) {
+    SetUpTape();
+    ChangeObjects({}, [](Bytes& b, const std::vector<TapObject>& objects) {
+        const std::size_t at = TapImage::OffsetOf(objects, RecordStart(objects, 3));
+        for (int i = 0; i < 4; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(GetParam() >> (8 * i));
+    });
+    EXPECT_EQ(FullRestore(), JobResult::Failed);
+    EXPECT_EQ(Texts()[1], "Error: file record 3 on tape skipped: its header cannot be read");
+    for (int i : {0, 1, 3, 4, 5}) ExpectRestored(i);
+
+    EXPECT_EQ(Rebuild(), JobResult::Failed);
+    EXPECT_EQ(CatalogNames(),
+              (std::vector<std::string>{"f0.bin", "f1.bin", "/damaged file record/", "f3.bin", "f4.bin", "f5.bin"}));
+    ExpectAppendAndRestoreOfANewFile();
+    std::filesystem::remove_all(Dst());
+    std::filesystem::create_directories(Dst());
+    EXPECT_EQ(RestoreRows({5}), JobResult::Done);
+    ExpectRestored(5);
+}
+
+// A length that runs past the end of the image, and the end-of-medium word.
+INSTANTIATE_TEST_SUITE_P(Words, DamagedLengthWordTest, testing::Values(0x00FFFF00u, 0xFFFFFFFFu));
+
 // A filemark lost or a block written twice: the record is no longer whole,
 // and neither a full restore nor a restore by name gives a file from it.
 struct Mangle {

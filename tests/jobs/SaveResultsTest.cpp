@@ -7,6 +7,7 @@
 
 #include "jobs/SaveResults.h"
 #include "support/FileContents.h"
+#include "support/FileSizeLimit.h"
 #include "support/ScriptedMessages.h"
 
 namespace {
@@ -84,11 +85,15 @@ TEST_F(SaveResultsTest, FolderThatCannotTakeTheFileIsAnError) {
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"Error creating verify result file", Error}}));
 }
 
-TEST_F(SaveResultsTest, FailedWriteIsAnErrorNotASavedMessage) {
-    // Every write to /dev/full fails as on a full disk.
-    std::filesystem::create_symlink("/dev/full", dir + "/VerifyResults.txt");
-    ASSERT_EQ(SaveResults(dir, results, messages), -1);
+TEST_F(SaveResultsTest, FailedWriteIsAnErrorNotASavedMessageAndKeepsTheOldFile) {
+    std::ofstream(dir + "/VerifyResults.txt") << "before";
+    {
+        FileSizeLimit full(100);  // the header alone is longer
+        ASSERT_EQ(SaveResults(dir, results, messages), -1);
+    }
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"Error writing verify result file", Error}}));
+    EXPECT_EQ(Saved(), "before");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ TEST_F(RestoreTargetTest, ReplacedFileKeepsItsPermissionBits) {
     BackUp({"secret.txt"});
     WriteFile(Dst() + "secret.txt", Bytes{1});
     ASSERT_EQ(::chmod((Dst() + "secret.txt").c_str(), 0600), 0);
-    volume->SetRestorePolicy({RestorePolicy::Existing::Overwrite, false});
+    volume->Files().SetPolicy({RestorePolicy::Existing::Overwrite, false});
     ASSERT_EQ(volume->RestoreNextFile(blockLength, Dst()), 0);
     EXPECT_EQ(ModeOf(Dst() + "secret.txt"), 0600u);
 }
@@ -66,9 +66,9 @@ TEST_F(RestoreTargetTest, ReplacedFileKeepsItsPermissionBits) {
 TEST_F(RestoreTargetTest, RecordNamedLikeATemporaryFileKeepsItsContent) {
     const std::string lookalike = ".tapewren-" + std::to_string(::getpid()) + "-2.part";
     const auto contents = BackUp({lookalike, "b.bin", "c.bin"});
-    volume->BeginRestoreGroup();
+    volume->Files().BeginGroup();
     for (int i = 0; i < 3; ++i) ASSERT_EQ(volume->RestoreNextFile(blockLength, Dst()), 0) << i;
-    ASSERT_EQ(volume->EndRestoreGroup(), 0);
+    ASSERT_EQ(volume->Files().EndGroup(), 0);
     EXPECT_EQ(ReadFile(Dst() + lookalike), contents[0]);
     EXPECT_EQ(ReadFile(Dst() + "b.bin"), contents[1]);
     EXPECT_EQ(ReadFile(Dst() + "c.bin"), contents[2]);
@@ -99,7 +99,7 @@ TEST_F(RestoreTargetTest, StaleTemporaryFilesOfEndedProcessesAreRemoved) {
     for (const auto& name : kept) WriteFile(Dst() + name, Bytes{1});
     WriteFile(Dst() + stale, Bytes{2});
     WriteFile(Dst() + older, Bytes{3});
-    EXPECT_EQ(volume->RemoveStaleTemporaries(Dst()), 2);
+    EXPECT_EQ(volume->Files().RemoveStale(Dst()), 2);
     EXPECT_FALSE(std::filesystem::exists(Dst() + stale));
     EXPECT_FALSE(std::filesystem::exists(Dst() + older));
     for (const auto& name : kept) EXPECT_TRUE(std::filesystem::exists(Dst() + name)) << name;

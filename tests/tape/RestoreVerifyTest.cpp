@@ -181,21 +181,21 @@ TEST_F(RestoreVerifyTest, OnlyCreateAndWriteFailuresCountAsDiskFailures) {
         FileSizeLimit full(1000);
         EXPECT_EQ(Restore(Dst()), -1);
     }
-    EXPECT_TRUE(volume->LastRestoreDiskFailed());
+    EXPECT_TRUE((volume->LastFault() == RecordFault::Disk));
     ToRecord();
     EXPECT_EQ(Restore(dir + "/absent/"), -1);
-    EXPECT_TRUE(volume->LastRestoreDiskFailed());
+    EXPECT_TRUE((volume->LastFault() == RecordFault::Disk));
     std::filesystem::remove(Dst() + "f.bin");
     ToRecord();
     ASSERT_EQ(Restore(Dst()), 0);
-    EXPECT_FALSE(volume->LastRestoreDiskFailed());
+    EXPECT_FALSE((volume->LastFault() == RecordFault::Disk));
     ToRecord();
     messages.answers = {kMessageCancel};
     EXPECT_EQ(Restore(Dst()), -1);
-    EXPECT_FALSE(volume->LastRestoreDiskFailed());
+    EXPECT_FALSE((volume->LastFault() == RecordFault::Disk));
     ASSERT_EQ(volume->MoveToEOD(), 0);
     EXPECT_EQ(Restore(Dst()), -1);  // no header: the end of the tape
-    EXPECT_FALSE(volume->LastRestoreDiskFailed());
+    EXPECT_FALSE((volume->LastFault() == RecordFault::Disk));
 }
 
 // A link under the name is asked about and replaced, never followed; a file
@@ -382,18 +382,11 @@ TEST_F(MoveToEODTest, AppendsAfterLastRecord) {
     EXPECT_EQ(name, "b");
 }
 
-TEST_F(MoveToEODTest, DamagedTapeCompletesWithError) {
+TEST_F(MoveToEODTest, MediumErrorCompletesWithError) {
     FormatAndBackUp("a", 5000, 1);
-    volume.reset();
-    HostAdapterList::Install({});
-    const auto objects = Objects();
-    Bytes bytes = ReadFile(image);
-    bytes[TapImage::OffsetOf(objects, 3) + 4 + 1024] ^= 0x5A;  // trailer of the first data block
-    WriteFile(image, bytes);
-    LoadImage();
-    SetBlockLength(1024);
-    volume = std::make_unique<TapeVolume>(messages, status, counters, drive);
     Rewind();
+    faults->failOpcode = 0x11;
+    faults->how = FaultyAdapter::How::MediumError;
     EXPECT_EQ(volume->MoveToEOD(), -1);
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"MoveToEOD Error: completed with error", Error}}));
 }

@@ -36,6 +36,73 @@ std::uint8_t SegmentFlags(std::uint32_t j, std::uint32_t segments) {
 }
 
 using Result = ImageWindow::Result;
+constexpr std::uint32_t kHeader = AwsTapeImage::kHeader;
+
+enum class Framing { Filemark, Block, Broken, NotBuffered, IoError };
+// Scanning reads on or only from the buffer; a search looks ahead aside.
+enum class Fetch { Buffered, Fill, Aside };
+
+struct Framed {
+    std::uint32_t previous = 0;  // prev_len of its first header
+    std::uint32_t length = 0;
+    std::uint32_t segment = 0;   // data bytes of every segment but the last
+    std::uint32_t last = 0;      // data bytes of the last segment; 0 for a filemark
+    std::uint64_t end = 0;
+};
+
+// Frames the object at `pos`, except for the prev_len of its first header,
+// which only the object before it can tell. A block cut short by the end
+// of the file is broken.
+Framing FrameAt(ImageWindow& window, std::uint64_t pos, Fetch fetch, Framed& out) {
+    std::uint8_t bytes[kHeader];
+    auto read = [&](std::uint64_t at) {
+        return fetch == Fetch::Aside ? window.ReadAside(at, bytes, kHeader)
+                                     : window.Read(at, bytes, kHeader, fetch == Fetch::Fill);
+    };
+    auto got = read(pos);
+    if (got == Result::NotBuffered) return Framing::NotBuffered;
+    if (got == Result::IoError) return Framing::IoError;
+    if (got == Result::PastEnd) return Framing::Broken;
+    SegmentHeader h = Decode(bytes);
+    out.previous = h.previous;
+    if (h.flags2 != 0) return Framing::Broken;
+    if (h.flags1 == kTapemark) {
+        out.end = pos + kHeader;
+        return h.current == 0 ? Framing::Filemark : Framing::Broken;
+    }
+    if ((h.flags1 & ~(kBeginOfRecord | kEndOfRecord)) != 0 || !(h.flags1 & kBeginOfRecord)) return Framing::Broken;
+    // Walk the block's segments; only a uniform split can be indexed as a run.
+    const std::uint32_t segment = h.current;
+    std::uint64_t at = pos;
+    std::uint64_t length = 0;
+    for (std::uint32_t j = 0;; ++j) {
+        if (h.current == 0 || length != static_cast<std::uint64_t>(j) * segment || j >= AwsTapeImage::kMaxSegments)
+            return Framing::Broken;
+        if (at + kHeader + h.current > window.FileSize()) return Framing::Broken;
+        length += h.current;
+        if (length > TapeImage::kMaxRecord || h.current > segment) return Framing::Broken;
+        at += kHeader + h.current;
+        if (h.flags1 & kEndOfRecord) break;
+        const std::uint32_t before = h.current;
+        got = read(at);
+        if (got == Result::NotBuffered) return Framing::NotBuffered;
+        if (got == Result::IoError) return Framing::IoError;
+        if (got == Result::PastEnd) return Framing::Broken;
+        h = Decode(bytes);
+        if (h.previous != before || h.flags2 != 0 || (h.flags1 & ~kEndOfRecord) != 0) return Framing::Broken;
+    }
+    // prev_len is all that ties a block to the header after it (AWS has
+    // no trailing length); when they disagree, the block itself may be
+    // short, so it is not delivered.
+    got = read(at);
+    if (got == Result::NotBuffered) return Framing::NotBuffered;
+    if (got == Result::Ok && Decode(bytes).previous != h.current) return Framing::Broken;
+    out.length = static_cast<std::uint32_t>(length);
+    out.segment = segment;
+    out.last = h.current;
+    out.end = at;
+    return Framing::Block;
+}
 
 }  // namespace
 
@@ -44,62 +111,56 @@ std::uint32_t AwsTapeImage::RecordBytes(std::uint32_t length) const {
 }
 
 void AwsTapeImage::Scan(ImageWindow& window, TapeIndex& index, const ScanGoal& goal) {
-    const std::uint64_t fileSize = window.FileSize();
     std::uint64_t pos = index.ScanOffset();
     std::uint32_t previous = index.ScanPrevious();
-    std::uint8_t bytes[kHeader];
     for (ScanStep step; (step = index.Next(goal)) != ScanStep::Stop;) {
         const bool fill = step == ScanStep::Read;
-        auto got = window.Read(pos, bytes, kHeader, fill);
-        if (got == Result::NotBuffered) break;
-        if (got == Result::PastEnd) return index.EndAt(pos);  // clean end, or a header cut short
-        if (got == Result::IoError) return index.AppendDamage(pos);
-        SegmentHeader h = Decode(bytes);
-        // After a block, prev_len was checked when the block was scanned;
-        // here it follows a filemark or the load point.
-        if (h.previous != previous || h.flags2 != 0) return index.AppendDamage(pos);
-        if (h.flags1 == kTapemark) {
-            if (h.current != 0) return index.AppendDamage(pos);
-            index.Append(RunKind::Filemark, pos, 0, 0, kHeader);
-            pos += kHeader;
-            previous = 0;
+        Framed object;
+        Framing framing = FrameAt(window, pos, fill ? Fetch::Fill : Fetch::Buffered, object);
+        if (framing == Framing::NotBuffered) break;
+        if (framing == Framing::IoError) return index.AppendWall(pos);
+        // After a block, prev_len was checked when the block was framed;
+        // here it follows a filemark, the load point or damage.
+        if (framing != Framing::Broken && object.previous != previous) framing = Framing::Broken;
+        if (framing == Framing::Broken) {
+            // The search reads ahead: only a step that may read does it.
+            if (!fill) break;
+            Resynchronise(window, index, pos);
+            if (index.Complete()) return;
+            pos = index.ScanOffset();
+            previous = index.ScanPrevious();
             continue;
         }
-        if ((h.flags1 & ~(kBeginOfRecord | kEndOfRecord)) != 0 || !(h.flags1 & kBeginOfRecord))
-            return index.AppendDamage(pos);
-        // Walk the block's segments; only a uniform split can be indexed as a run.
-        const std::uint32_t segment = h.current;
-        std::uint64_t at = pos;
-        std::uint64_t length = 0;
-        for (std::uint32_t j = 0;; ++j) {
-            if (h.current == 0 || length != static_cast<std::uint64_t>(j) * segment || j >= kMaxSegments)
-                return index.AppendDamage(pos);
-            if (at + kHeader + h.current > fileSize) return index.EndAt(pos);  // the last block was cut short
-            length += h.current;
-            if (length > kMaxRecord || h.current > segment) return index.AppendDamage(pos);
-            at += kHeader + h.current;
-            if (h.flags1 & kEndOfRecord) break;
-            const std::uint32_t before = h.current;
-            got = window.Read(at, bytes, kHeader, fill);
-            if (got == Result::NotBuffered) return index.SetScanCursor(pos, previous);
-            if (got == Result::PastEnd) return index.EndAt(pos);
-            if (got == Result::IoError) return index.AppendDamage(pos);
-            h = Decode(bytes);
-            if (h.previous != before || h.flags2 != 0 || (h.flags1 & ~kEndOfRecord) != 0)
-                return index.AppendDamage(pos);
+        if (framing == Framing::Filemark) {
+            index.Append(RunKind::Filemark, pos, 0, 0, kHeader);
+        } else {
+            index.Append(RunKind::Data, pos, object.length, object.segment,
+                         static_cast<std::uint32_t>(object.end - pos));
         }
-        // prev_len is all that ties a block to the header after it (AWS has
-        // no trailing length); when they disagree, the block itself may be
-        // short, so it is not delivered.
-        got = window.Read(at, bytes, kHeader, fill);
-        if (got == Result::NotBuffered) return index.SetScanCursor(pos, previous);
-        if (got == Result::Ok && Decode(bytes).previous != h.current) return index.AppendDamage(pos);
-        index.Append(RunKind::Data, pos, static_cast<std::uint32_t>(length), segment,
-                     static_cast<std::uint32_t>(at - pos));
-        previous = h.current;
-        pos = at;
+        previous = object.last;
+        pos = object.end;
     }
     if (!index.Complete()) index.SetScanCursor(pos, previous);
+}
+
+TapeImage::Probe AwsTapeImage::RecordAt(ImageWindow& window, std::uint64_t offset, std::uint32_t& previous) {
+    std::uint8_t bytes[kHeader];
+    const auto lead = window.Read(offset, bytes, kHeader);
+    if (lead == Result::IoError) return Probe::IoError;
+    if (lead != Result::Ok || (bytes[4] & kBeginOfRecord) == 0 || bytes[5] != 0) return Probe::None;
+    Framed object;
+    const Framing framing = FrameAt(window, offset, Fetch::Aside, object);
+    if (framing == Framing::IoError) return Probe::IoError;
+    if (framing != Framing::Block) return Probe::None;
+    previous = object.previous;
+    return Probe::Found;
+}
+
+bool AwsTapeImage::FilemarkBefore(ImageWindow& window, std::uint64_t end, std::uint32_t& previous) {
+    Framed object;
+    if (previous != 0 || FrameAt(window, end - kHeader, Fetch::Aside, object) != Framing::Filemark) return false;
+    previous = object.previous;
+    return true;
 }
 
 long long AwsTapeImage::ReadRecords(ImageWindow& window, const TapeRun& run, std::uint64_t first,

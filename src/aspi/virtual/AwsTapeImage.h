@@ -9,6 +9,9 @@
 class AwsTapeImage : public TapeImage {
 public:
     static constexpr std::uint32_t kChunk = 65535;
+    static constexpr std::uint32_t kHeader = 6;
+    // Enough for the largest block in 65535-byte chunks.
+    static constexpr std::uint32_t kMaxSegments = 257;
 
     void Scan(ImageWindow& window, TapeIndex& index, const ScanGoal& goal) override;
     std::uint32_t RecordBytes(std::uint32_t length) const override;
@@ -21,8 +24,7 @@ public:
     bool WriteFilemarks(ImageWindow& window, std::uint64_t offset, std::uint64_t count,
                         std::uint32_t previousSegment) override;
 
-private:
-    static constexpr std::uint32_t kHeader = 6;
-    // Enough for the largest block in 65535-byte chunks.
-    static constexpr std::uint32_t kMaxSegments = 257;
+protected:
+    Probe RecordAt(ImageWindow& window, std::uint64_t offset, std::uint32_t& previous) override;
+    bool FilemarkBefore(ImageWindow& window, std::uint64_t end, std::uint32_t& previous) override;
 };

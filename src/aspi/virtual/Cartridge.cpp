@@ -109,6 +109,7 @@ TapeOutcome Cartridge::Read(std::uint8_t* out, std::uint64_t count, std::uint32_
         const TapeRun& run = index_.Run(position_.run);
         switch (run.kind) {
         case RunKind::Damage:
+        case RunKind::Wall:
             return {TapeEvent::Damaged, done};
         case RunKind::Filemark:
             Advance(1);
@@ -139,6 +140,7 @@ TapeOutcome Cartridge::ReadVariable(std::uint8_t* out, std::uint32_t maxLength) 
     const TapeRun& run = index_.Run(position_.run);
     switch (run.kind) {
     case RunKind::Damage:
+    case RunKind::Wall:
         return {TapeEvent::Damaged, 0};
     case RunKind::Filemark:
         Advance(1);
@@ -175,43 +177,53 @@ void Cartridge::RollBack(std::uint64_t offset) {
 }
 
 // Shared by data and filemarks: checks room for count objects of stride bytes
-// at the position, cuts the tape there and lets store(offset, previous) write
-// them to the image and the index. A failed store leaves the image as it was.
+// at the position, cuts the tape there and lets store(offset, previous, n)
+// write n of them to the image and the index. A failed store leaves the image
+// as it was.
 template <class Store>
 TapeOutcome Cartridge::AppendObjects(std::uint64_t count, std::uint64_t stride, Store store) {
     if (readOnly_) return {TapeEvent::ReadOnly, 0};
     if (count == 0) return {TapeEvent::Done, 0};
-    Settle();
+    // Where a read or space stopped at damage, a write would destroy what
+    // lies behind it. At the load point a write starts a new tape.
+    if (Settle() && index_.Run(position_.run).IsDamaged() && position_ != TapePosition{})
+        return {TapeEvent::AtDamage, 0};
     const std::uint64_t offset = index_.WriteOffsetOf(position_);
-    if (offset > capacity_ || count > (capacity_ - offset) / stride) return {TapeEvent::Overflow, 0};
+    const std::uint64_t room = offset > capacity_ ? 0 : (capacity_ - offset) / stride;
+    std::uint64_t writing = count;
+    if (count > room) {
+        if (!writeWhatFits_ || room == 0) return {TapeEvent::Overflow, 0};
+        writing = room;
+    }
     const std::uint32_t previous = index_.PreviousSegment(position_);
     if (!CutAtPosition()) return {TapeEvent::WriteFailed, 0};
-    if (!store(offset, previous)) {
+    if (!store(offset, previous, writing)) {
         RollBack(offset);
         return {TapeEvent::WriteFailed, 0};
     }
-    const std::uint64_t end = offset + count * stride;
+    const std::uint64_t end = offset + writing * stride;
     window_.SetFileSize(end);
     position_ = index_.End();
     dirty_ = true;
+    if (writing < count) return {TapeEvent::Overflow, writing};
     return {end > capacity_ - earlyWarning_ ? TapeEvent::EarlyWarning : TapeEvent::Done, count};
 }
 
 TapeOutcome Cartridge::Write(const std::uint8_t* data, std::uint64_t count, std::uint32_t length) {
     const std::uint64_t stride = image_->RecordBytes(length);
-    return AppendObjects(count, stride, [&](std::uint64_t offset, std::uint32_t previous) {
-        if (!image_->WriteRecords(window_, offset, length, count, data, previous)) return false;
+    return AppendObjects(count, stride, [&](std::uint64_t offset, std::uint32_t previous, std::uint64_t n) {
+        if (!image_->WriteRecords(window_, offset, length, n, data, previous)) return false;
         index_.Append(RunKind::Data, offset, length, image_->WriteSegment(length), static_cast<std::uint32_t>(stride),
-                      count);
+                      n);
         return true;
     });
 }
 
 TapeOutcome Cartridge::WriteFilemarks(std::uint64_t count) {
     const std::uint64_t stride = image_->FilemarkBytes();
-    return AppendObjects(count, stride, [&](std::uint64_t offset, std::uint32_t previous) {
-        if (!image_->WriteFilemarks(window_, offset, count, previous)) return false;
-        index_.Append(RunKind::Filemark, offset, 0, 0, static_cast<std::uint32_t>(stride), count);
+    return AppendObjects(count, stride, [&](std::uint64_t offset, std::uint32_t previous, std::uint64_t n) {
+        if (!image_->WriteFilemarks(window_, offset, n, previous)) return false;
+        index_.Append(RunKind::Filemark, offset, 0, 0, static_cast<std::uint32_t>(stride), n);
         return true;
     });
 }
@@ -223,7 +235,7 @@ TapeOutcome Cartridge::SpaceBlocks(std::int64_t count) {
         while (done < wanted) {
             if (!Settle(wanted - done)) return {TapeEvent::EndOfData, done};
             const TapeRun& run = index_.Run(position_.run);
-            if (run.kind == RunKind::Damage) return {TapeEvent::Damaged, done};
+            if (run.IsDamaged()) return {TapeEvent::Damaged, done};
             if (run.kind == RunKind::Filemark) {
                 Advance(1);
                 return {TapeEvent::Filemark, done};
@@ -240,6 +252,7 @@ TapeOutcome Cartridge::SpaceBlocks(std::int64_t count) {
         std::uint64_t before = 0;
         if (!Previous(run, before)) return {TapeEvent::BeginningOfTape, done};
         if (index_.Run(run).kind == RunKind::Filemark) return {TapeEvent::Filemark, done};
+        if (index_.Run(run).IsDamaged()) return {TapeEvent::Damaged, done};
         const std::uint64_t step = std::min(wanted - done, before);
         position_ = {run, before - step};
         done += step;
@@ -254,7 +267,9 @@ TapeOutcome Cartridge::SpaceFilemarks(std::int64_t count) {
         while (done < wanted) {
             if (!Settle(wanted - done)) return {TapeEvent::EndOfData, done};
             const TapeRun& run = index_.Run(position_.run);
-            if (run.kind == RunKind::Damage) return {TapeEvent::Damaged, done};
+            // Damage holds no filemark the drive can see; beyond a wall it
+            // cannot see anything.
+            if (run.kind == RunKind::Wall) return {TapeEvent::Damaged, done};
             if (run.kind != RunKind::Filemark) {
                 position_ = {position_.run + 1, 0};
                 continue;
@@ -283,7 +298,7 @@ TapeOutcome Cartridge::SpaceFilemarks(std::int64_t count) {
 
 TapeOutcome Cartridge::SpaceToEnd() {
     while (!index_.Complete()) image_->Scan(window_, index_, {index_.RunCount(), UINT64_MAX});
-    if (index_.HasDamage()) {
+    if (index_.EndsInWall()) {
         position_ = {index_.RunCount() - 1, 0};
         return {TapeEvent::Damaged, 0};
     }

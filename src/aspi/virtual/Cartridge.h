@@ -34,10 +34,14 @@ public:
     TapeOutcome Read(std::uint8_t* out, std::uint64_t count, std::uint32_t blockLength);
     // One record, at most maxLength bytes of it into out.
     TapeOutcome ReadVariable(std::uint8_t* out, std::uint32_t maxLength);
-    // Writing anywhere but at end of data cuts the tape there first.
+    // Writing anywhere but at end of data cuts the tape there first. Refused
+    // (AtDamage) where the next object is damaged, except at the load point.
+    // What does not fit is Overflow: nothing written, or with WriteWhatFits
+    // the objects that fit (done counts them).
     TapeOutcome Write(const std::uint8_t* data, std::uint64_t count, std::uint32_t length);
     TapeOutcome WriteFilemarks(std::uint64_t count);
-    // Negative counts move towards the beginning.
+    // Negative counts move towards the beginning. Blocks stop at damage,
+    // filemarks pass it (up to a wall).
     TapeOutcome SpaceBlocks(std::int64_t count);
     TapeOutcome SpaceFilemarks(std::int64_t count);
     TapeOutcome SpaceToEnd();
@@ -45,6 +49,9 @@ public:
     void Rewind();
     // Puts everything written so far on disk.
     bool Sync();
+    void WriteWhatFits(bool on) { writeWhatFits_ = on; }
+    // Nothing recorded lies at or after the position.
+    bool AtEndOfData() { return !Settle(); }
 
     bool ReadOnly() const { return readOnly_; }
     const std::string& Path() const { return path_; }
@@ -84,4 +91,5 @@ private:
     TapeIndex index_;
     TapePosition position_{};
     bool dirty_ = false;
+    bool writeWhatFits_ = false;
 };

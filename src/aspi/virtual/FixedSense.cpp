@@ -29,3 +29,8 @@ FixedSense& FixedSense::IncorrectLength() {
     bytes_[SenseData::kFlagsAndKey] |= SenseData::kIncorrectLength;
     return *this;
 }
+
+FixedSense& FixedSense::Deferred() {
+    bytes_[0] = static_cast<std::uint8_t>((bytes_[0] & 0x80) | 0x71);
+    return *this;
+}

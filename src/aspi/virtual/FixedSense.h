@@ -1,5 +1,6 @@
 #pragma once
-// Fixed-format sense data (response code 0x70), 18 bytes.
+// Fixed-format sense data (response code 0x70, or 0x71 for a deferred
+// error), 18 bytes.
 
 #include <array>
 #include <cstdint>
@@ -19,6 +20,8 @@ public:
     FixedSense& Filemark();
     FixedSense& EndOfMedium();
     FixedSense& IncorrectLength();
+    // The error belongs to an earlier command (response code 0x71).
+    FixedSense& Deferred();
 
     std::span<const std::uint8_t> Bytes() const { return bytes_; }
 

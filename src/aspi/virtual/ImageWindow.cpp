@@ -87,6 +87,14 @@ ImageWindow::Result ImageWindow::Read(std::uint64_t offset, void* out, std::size
     return Result::Ok;
 }
 
+ImageWindow::Result ImageWindow::ReadAside(std::uint64_t offset, void* out, std::size_t length) {
+    if (offset > fileSize_ || length > fileSize_ - offset) return Result::PastEnd;
+    if (length == 0 || Holds(offset, length)) return Read(offset, out, length, false);
+    const long long got = ReadFull(fd_, static_cast<std::uint8_t*>(out), length, offset);
+    if (got < 0) return Result::IoError;
+    return static_cast<std::size_t>(got) == length ? Result::Ok : Result::PastEnd;
+}
+
 void ImageWindow::BeginWrite(std::uint64_t offset) {
     filled_ = 0;
     start_ = offset;

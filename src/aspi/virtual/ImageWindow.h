@@ -29,6 +29,10 @@ public:
     // ends before them. Large pieces go straight to `out`. Without `fill`,
     // only from what the buffer holds already (NotBuffered otherwise).
     Result Read(std::uint64_t offset, void* out, std::size_t length, bool fill = true);
+    // Like Read, but without moving the buffer: bytes it does not hold are
+    // read straight into `out`. For looks far ahead of a search that goes on
+    // where the buffer is.
+    Result ReadAside(std::uint64_t offset, void* out, std::size_t length);
     // True when the bytes are in the buffer already (no system call).
     bool Holds(std::uint64_t offset, std::size_t length) const;
     void Forget() { filled_ = 0; }

@@ -5,7 +5,6 @@
 namespace {
 
 constexpr std::uint32_t kTapeMark = 0x00000000;
-constexpr std::uint32_t kEndOfMedium = 0xFFFFFFFF;
 constexpr std::uint32_t kEraseGap = 0xFFFFFFFE;
 constexpr std::uint32_t kHalfGapForward = 0xFFFEFFFF;
 constexpr std::uint32_t kClassBad = 0x8;
@@ -17,59 +16,86 @@ std::uint32_t Value(std::uint32_t word) { return word & 0x0FFFFFFF; }
 
 using Result = ImageWindow::Result;
 
+enum class Framing { Whole, Broken, NotBuffered, IoError };
+
+// Indexes the object at `pos` (gaps, markers and private records add
+// nothing) and sets `next` after it.
+Framing ScanObject(ImageWindow& window, TapeIndex& index, std::uint64_t pos, bool fill, std::uint64_t& next) {
+    std::uint8_t bytes[4];
+    const auto lead = window.Read(pos, bytes, 4, fill);
+    if (lead == Result::NotBuffered) return Framing::NotBuffered;
+    if (lead == Result::IoError) return Framing::IoError;
+    if (lead == Result::PastEnd) return Framing::Broken;
+    const std::uint32_t word = LittleEndian::Load32(bytes);
+    next = pos + 4;
+    if (word == kTapeMark) {
+        index.Append(RunKind::Filemark, pos, 0, 0, 4);
+        return Framing::Whole;
+    }
+    if (Class(word) == kClassMarker) {
+        if (word == kHalfGapForward) next = pos + 2;
+        // End of medium, reserved and illegal markers: whether the data ends
+        // here depends on what follows.
+        return word == kEraseGap || word == kHalfGapForward ? Framing::Whole : Framing::Broken;
+    }
+    if (Class(word) == kClassPrivateMarker) return Framing::Whole;
+    const std::uint32_t length = Value(word);
+    const std::uint64_t stride = 8 + length + (length & 1);
+    if (length > TapeImage::kMaxRecord || stride > window.FileSize() - pos) return Framing::Broken;
+    const auto trail = window.Read(pos + stride - 4, bytes, 4, fill);
+    if (trail == Result::NotBuffered) return Framing::NotBuffered;
+    if (trail == Result::IoError) return Framing::IoError;
+    if (trail != Result::Ok || LittleEndian::Load32(bytes) != word) return Framing::Broken;
+    if (Class(word) == 0) {
+        index.Append(RunKind::Data, pos, length, length, static_cast<std::uint32_t>(stride));
+    } else if (Class(word) == kClassBad) {
+        index.Append(RunKind::BadData, pos, length, length, static_cast<std::uint32_t>(stride));
+    }
+    // Other classes are private, reserved or description records: passed over.
+    next = pos + stride;
+    return Framing::Whole;
+}
+
 }  // namespace
 
 void SimhTapeImage::Scan(ImageWindow& window, TapeIndex& index, const ScanGoal& goal) {
-    const std::uint64_t fileSize = window.FileSize();
     std::uint64_t pos = index.ScanOffset();
     for (ScanStep step; (step = index.Next(goal)) != ScanStep::Stop;) {
         const bool fill = step == ScanStep::Read;
-        std::uint8_t bytes[4];
-        const auto lead = window.Read(pos, bytes, 4, fill);
-        if (lead == Result::NotBuffered) break;
-        if (lead == Result::PastEnd) return index.EndAt(pos);  // clean end, or a word cut short
-        if (lead == Result::IoError) return index.AppendDamage(pos);
-        const std::uint32_t word = LittleEndian::Load32(bytes);
-        if (word == kTapeMark) {
-            index.Append(RunKind::Filemark, pos, 0, 0, 4);
-            pos += 4;
-            continue;
+        std::uint64_t next = pos;
+        const Framing framing = ScanObject(window, index, pos, fill, next);
+        if (framing == Framing::NotBuffered) break;
+        if (framing == Framing::IoError) return index.AppendWall(pos);
+        if (framing == Framing::Broken) {
+            // The search reads ahead: only a step that may read does it.
+            if (!fill) break;
+            Resynchronise(window, index, pos);
+            if (index.Complete()) return;
+            next = index.ScanOffset();
         }
-        if (Class(word) == kClassMarker) {
-            if (word == kEndOfMedium) return index.EndAt(pos);
-            if (word == kEraseGap) {
-                pos += 4;
-                continue;
-            }
-            if (word == kHalfGapForward) {
-                pos += 2;
-                continue;
-            }
-            return index.AppendDamage(pos);  // reserved or illegal marker
-        }
-        if (Class(word) == kClassPrivateMarker) {
-            pos += 4;
-            continue;
-        }
-        const std::uint32_t length = Value(word);
-        if (length > kMaxRecord) return index.AppendDamage(pos);
-        const std::uint64_t stride = 8 + length + (length & 1);
-        // The last record was cut short by a crash. A corrupted length word
-        // that happens to point past the end of the file looks the same and
-        // is taken for it too.
-        if (stride > fileSize - pos) return index.EndAt(pos);
-        const auto trail = window.Read(pos + stride - 4, bytes, 4, fill);
-        if (trail == Result::NotBuffered) break;
-        if (trail != Result::Ok || LittleEndian::Load32(bytes) != word) return index.AppendDamage(pos);
-        if (Class(word) == 0) {
-            index.Append(RunKind::Data, pos, length, length, static_cast<std::uint32_t>(stride));
-        } else if (Class(word) == kClassBad) {
-            index.Append(RunKind::BadData, pos, length, length, static_cast<std::uint32_t>(stride));
-        }
-        // Other classes are private, reserved or description records: passed over.
-        pos += stride;
+        pos = next;
     }
     if (!index.Complete()) index.SetScanCursor(pos, 0);
+}
+
+TapeImage::Probe SimhTapeImage::RecordAt(ImageWindow& window, std::uint64_t offset, std::uint32_t&) {
+    std::uint8_t bytes[4];
+    const auto lead = window.Read(offset, bytes, 4);
+    if (lead == Result::IoError) return Probe::IoError;
+    if (lead != Result::Ok) return Probe::None;
+    const std::uint32_t word = LittleEndian::Load32(bytes);
+    const std::uint32_t length = Value(word);
+    if ((Class(word) != 0 && Class(word) != kClassBad) || length == 0 || length > kMaxRecord) return Probe::None;
+    const std::uint64_t stride = 8 + length + (length & 1);
+    if (stride > window.FileSize() - offset) return Probe::None;
+    const auto trail = window.ReadAside(offset + stride - 4, bytes, 4);
+    if (trail == Result::IoError) return Probe::IoError;
+    return trail == Result::Ok && LittleEndian::Load32(bytes) == word ? Probe::Found : Probe::None;
+}
+
+bool SimhTapeImage::FilemarkBefore(ImageWindow& window, std::uint64_t end, std::uint32_t&) {
+    std::uint8_t bytes[4];
+    return window.ReadAside(end - 4, bytes, 4) == Result::Ok && LittleEndian::Load32(bytes) == kTapeMark;
 }
 
 long long SimhTapeImage::ReadRecords(ImageWindow& window, const TapeRun& run, std::uint64_t first,

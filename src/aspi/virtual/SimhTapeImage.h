@@ -3,7 +3,8 @@
 // records (length word, data, pad byte to an even length, length word
 // again) and tape marks (a zero word). Read in the extended format: erase
 // gaps, private and description records are passed over, class 8 records
-// are bad data, an end-of-medium word ends the data.
+// are bad data, an end-of-medium word with nothing readable after it ends
+// the data.
 
 #include "aspi/virtual/TapeImage.h"
 
@@ -19,4 +20,8 @@ public:
                       const std::uint8_t* data, std::uint32_t previousSegment) override;
     bool WriteFilemarks(ImageWindow& window, std::uint64_t offset, std::uint64_t count,
                         std::uint32_t previousSegment) override;
+
+protected:
+    Probe RecordAt(ImageWindow& window, std::uint64_t offset, std::uint32_t& previous) override;
+    bool FilemarkBefore(ImageWindow& window, std::uint64_t end, std::uint32_t& previous) override;
 };

@@ -1,5 +1,7 @@
 #include "aspi/virtual/TapeImage.h"
 
+#include <algorithm>
+
 #include "aspi/virtual/AwsTapeImage.h"
 #include "aspi/virtual/SimhTapeImage.h"
 
@@ -16,4 +18,20 @@ std::unique_ptr<TapeImage> TapeImage::ForPath(const std::string& path) {
     if (EndsWith(path, ".tap")) return std::make_unique<SimhTapeImage>();
     if (EndsWith(path, ".aws")) return std::make_unique<AwsTapeImage>();
     return nullptr;
+}
+
+void TapeImage::Resynchronise(ImageWindow& window, TapeIndex& index, std::uint64_t damage) {
+    const std::uint64_t fileSize = window.FileSize();
+    const std::uint64_t limit = std::min(fileSize, damage + kResyncReach);
+    for (std::uint64_t at = damage + 1; at < limit; ++at) {
+        std::uint32_t previous = 0;
+        const Probe probe = RecordAt(window, at, previous);
+        if (probe == Probe::IoError) return index.AppendWall(damage);
+        if (probe == Probe::None) continue;
+        const std::uint32_t mark = FilemarkBytes();
+        while (at - damage > mark && FilemarkBefore(window, at, previous)) at -= mark;
+        return index.AppendDamage(damage, at, previous);
+    }
+    if (limit == fileSize) return index.EndAt(damage);
+    index.AppendWall(damage);
 }

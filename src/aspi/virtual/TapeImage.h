@@ -22,11 +22,13 @@ public:
     // The format a file name asks for (".tap" or ".aws"), or nullptr.
     static std::unique_ptr<TapeImage> ForPath(const std::string& path);
 
+    // How far past broken framing the scan looks for the next whole object.
+    static constexpr std::uint64_t kResyncReach = 64ull << 20;
+
     // Scans on from the index's scan cursor as TapeIndex::Next directs,
     // object by object; an object not wholly buffered when only buffered
-    // bytes may be used ends the step before it. A partial object at the end
-    // of the file (a write cut short) ends the data before it; damaged
-    // framing becomes a Damage run.
+    // bytes may be used ends the step before it. Where framing breaks, see
+    // Resynchronise.
     virtual void Scan(ImageWindow& window, TapeIndex& index, const ScanGoal& goal) = 0;
 
     // File bytes of one record of `length` as this format writes it.
@@ -49,4 +51,22 @@ public:
                               const std::uint8_t* data, std::uint32_t previousSegment) = 0;
     virtual bool WriteFilemarks(ImageWindow& window, std::uint64_t offset, std::uint64_t count,
                                 std::uint32_t previousSegment) = 0;
+
+protected:
+    enum class Probe { Found, None, IoError };
+
+    // Framing broke at `damage`: the bytes up to the next whole record within
+    // kResyncReach, with the filemarks just before it kept, become a Damage
+    // run and scanning goes on there. With no record up to the end of the
+    // file the data ends at `damage` (a write cut short, stale bytes after an
+    // end-of-medium word, garbage after the last object); with none within
+    // reach, or an I/O error, the damage is a Wall.
+    void Resynchronise(ImageWindow& window, TapeIndex& index, std::uint64_t damage);
+    // A whole record (class 0 or bad data; AWS: a block whose framing agrees
+    // with the header after it) begins at `offset`; `previous` gets the AWS
+    // prev_len of its first header. Far bytes are read aside.
+    virtual Probe RecordAt(ImageWindow& window, std::uint64_t offset, std::uint32_t& previous) = 0;
+    // A filemark ends at `end` that the object there (prev_len `previous`)
+    // can follow; `previous` then gets the filemark's own prev_len.
+    virtual bool FilemarkBefore(ImageWindow& window, std::uint64_t end, std::uint32_t& previous) = 0;
 };

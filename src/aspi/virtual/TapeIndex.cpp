@@ -38,9 +38,16 @@ void TapeIndex::Append(RunKind kind, std::uint64_t offset, std::uint32_t length,
     endOffset_ = runs_.back().End();
 }
 
-void TapeIndex::AppendDamage(std::uint64_t offset) {
+void TapeIndex::AppendDamage(std::uint64_t offset, std::uint64_t end, std::uint32_t previous) {
     if (runs_.size() == maxRuns_) Forget();
-    runs_.push_back(TapeRun{offset, 1, 0, 0, 0, RunKind::Damage});
+    runs_.push_back(TapeRun{offset, 1, static_cast<std::uint32_t>(end - offset), 0, previous, RunKind::Damage});
+    endOffset_ = end;
+    SetScanCursor(end, previous);
+}
+
+void TapeIndex::AppendWall(std::uint64_t offset) {
+    if (runs_.size() == maxRuns_) Forget();
+    runs_.push_back(TapeRun{offset, 1, 0, 0, 0, RunKind::Wall});
     endOffset_ = offset;
     scanOffset_ = offset;
     complete_ = true;
@@ -104,6 +111,7 @@ std::uint32_t TapeIndex::PreviousSegment(TapePosition p) const {
     } else if (p.run > 0) {
         before = &Run(std::min(p.run, RunCount()) - 1);
     }
+    if (before != nullptr && before->kind == RunKind::Damage) return before->segment;
     if (before == nullptr || !before->IsRecord()) return 0;
     return LastSegment(*before);
 }

@@ -38,10 +38,13 @@ public:
     // continue it. Moves end of data behind them.
     void Append(RunKind kind, std::uint64_t offset, std::uint32_t length, std::uint32_t segment,
                 std::uint32_t stride, std::uint64_t count = 1);
+    // Bytes [offset, end) cannot be framed; an object begins at `end`, with
+    // AWS prev_len `previous`. Scanning goes on there.
+    void AppendDamage(std::uint64_t offset, std::uint64_t end, std::uint32_t previous);
     // Unreadable framing at `offset`: nothing beyond it is reachable.
-    void AppendDamage(std::uint64_t offset);
-    // Scanning stopped cleanly here (end of file, end-of-medium word, a
-    // partial object left by a crash).
+    void AppendWall(std::uint64_t offset);
+    // Scanning stopped cleanly here (end of file, an end-of-medium word or
+    // a partial object left by a crash, with nothing readable after it).
     void EndAt(std::uint64_t offset);
     // Where the next scan step starts, and the AWS prev_len expected there.
     std::uint64_t ScanOffset() const { return scanOffset_; }
@@ -78,10 +81,10 @@ public:
     // otherwise read differently once the write has changed them. The run
     // before p must be held.
     std::uint64_t WriteOffsetOf(TapePosition p) const;
-    bool HasDamage() const { return complete_ && !runs_.empty() && runs_.back().kind == RunKind::Damage; }
+    bool EndsInWall() const { return complete_ && !runs_.empty() && runs_.back().kind == RunKind::Wall; }
     // AWS prev_len of a header written at p: the length of the segment just
-    // before it, 0 at the load point and after a filemark. The run before p
-    // must be held.
+    // before it, 0 at the load point and after a filemark, what the image
+    // gives after damage. The run before p must be held.
     std::uint32_t PreviousSegment(TapePosition p) const;
 
     static std::uint32_t LastSegment(const TapeRun& run);

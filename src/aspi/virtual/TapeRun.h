@@ -9,7 +9,14 @@ enum class RunKind : std::uint8_t {
     Data,      // readable records
     BadData,   // records flagged as unreliable by the image (read gives MEDIUM ERROR)
     Filemark,
-    Damage,    // unreadable framing; always the last run, count 1, stride 0
+    // Bytes between two objects that cannot be framed: count 1, stride their
+    // length, segment the AWS prev_len of the object after them. Read and
+    // SPACE BLOCKS stop at it; SPACE FILEMARKS passes it.
+    Damage,
+    // Unreadable framing with nothing beyond it the drive can find (an I/O
+    // error, or no object within the search reach): always the last run,
+    // count 1, stride 0.
+    Wall,
 };
 
 struct TapeRun {
@@ -22,4 +29,5 @@ struct TapeRun {
 
     std::uint64_t End() const { return offset + count * stride; }
     bool IsRecord() const { return kind == RunKind::Data || kind == RunKind::BadData; }
+    bool IsDamaged() const { return kind == RunKind::Damage || kind == RunKind::Wall; }
 };

@@ -20,12 +20,15 @@ public:
 
     // For tests: the drive's state between commands.
     VirtualTapeDrive& Drive() { return *drive_; }
+    // What went through the drive so far; safe while commands run.
+    DriveStatistics Statistics();
 
 private:
     std::mutex mutex_;
     std::unique_ptr<VirtualTapeDrive> drive_;
 };
 
-// The adapter over the cartridges that TAPEWREN_VTAPE and
-// TAPEWREN_VTAPE_CAPACITY_MB name (see VirtualTapeConfig).
+// The adapter over the drive that the TAPEWREN_VTAPE* variables describe
+// (see VirtualTapeConfig). A setting it cannot use is said on standard error;
+// the drive then answers NOT READY until the setting is corrected.
 std::unique_ptr<HostAdapter> CreateVirtualHostAdapter();
