@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <fstream>
 
 #include "aspi/HostAdapterList.h"
+#include "aspi/sg/SgHostAdapter.h"
 #include "aspi/virtual/VirtualHostAdapter.h"
 #include "aspi/virtual/VirtualTapeConfig.h"
 
@@ -39,8 +41,24 @@ std::vector<std::string> ProcessesHolding(const std::string& path) {
     return holders;
 }
 
-CartridgeFacts FactsFor(int adapter) {
+namespace {
+
+CartridgeFacts SgFacts(const SgHostAdapter& adapter, int target) {
+    const SgProblem problem = adapter.Problem(target);
     CartridgeFacts facts;
+    facts.node = problem.node;
+    facts.address = problem.address;
+    facts.error = problem.error;
+    if (!problem.sysfs.empty()) std::getline(std::ifstream(problem.sysfs + "/state"), facts.state);
+    if (facts.error == EBUSY) facts.holders = ProcessesHolding(facts.node);
+    return facts;
+}
+
+}  // namespace
+
+CartridgeFacts FactsFor(int adapter, int target) {
+    CartridgeFacts facts;
+    if (const auto* sg = dynamic_cast<const SgHostAdapter*>(HostAdapterList::At(adapter))) return SgFacts(*sg, target);
     auto* virtualAdapter = dynamic_cast<VirtualHostAdapter*>(HostAdapterList::At(adapter));
     if (virtualAdapter == nullptr) return facts;
     facts.virtualDrive = true;

@@ -1,7 +1,9 @@
 #pragma once
 // What the program knows of the cartridge in a drive beyond what the drive
-// says: for the virtual drive, the image file it works on and who holds it,
-// so that a message can name them.
+// says, so that a message can name it: for the virtual drive, the image file
+// it works on and who holds it; for a drive reached through the SCSI
+// generic driver, its node, who holds it, and why the last command could
+// not be sent to it.
 
 #include <string>
 #include <vector>
@@ -13,12 +15,21 @@ struct CartridgeFacts {
     std::string image;
     bool exists = false;
     bool readOnly = false;
-    // Other processes that have the image open: "1234 (tapewren-cli)".
+    // Other processes that have the image (or the node) open: "1234 (tapewren-cli)".
     std::vector<std::string> holders;
+
+    // SCSI generic drives.
+    std::string node;     // "/dev/sg1"
+    std::string address;  // "0:0:0:1"
+    int error = 0;        // errno of the last failed open or SG_IO, 0 for none
+    // The kernel's state of the device ("running", "offline",
+    // "transport-offline"), empty when the kernel no longer has it.
+    std::string state;
 };
 
-// adapter: the ASPI number of the selected adapter.
-CartridgeFacts FactsFor(int adapter);
+// adapter: the ASPI number of the selected adapter; target: the selected
+// target.
+CartridgeFacts FactsFor(int adapter, int target = 0);
 
 // The processes other than this one that have path open (those whose
 // descriptors this user may look at).

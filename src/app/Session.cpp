@@ -13,12 +13,21 @@ void Session::Start(std::string startDirectory) {
     dirFilePath_.clear();
 }
 
-AdapterListing Session::ListAdapters() {
+void Session::InstallAdapters() {
     if (setup_ != nullptr) {
         setup_();
         setup_ = nullptr;
     }
+}
+
+AdapterListing Session::ListAdapters() {
+    InstallAdapters();
     return selector_.ListAdapters(messages_, status_);
+}
+
+AdapterListing Session::ListAdapterEntries() {
+    InstallAdapters();
+    return selector_.ListAdapterEntries();
 }
 
 JobContext Session::ContextFor(JobWindow& window) {

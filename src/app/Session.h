@@ -41,6 +41,8 @@ public:
     void Start(std::string startDirectory);
     // Lists the adapters and chooses the first entry's highest tape drive.
     AdapterListing ListAdapters();
+    // Only the adapter entries: no drive gets a command.
+    AdapterListing ListAdapterEntries();
 
     MessageSink& Messages() { return messages_; }
     StatusSink& Status() { return status_; }
@@ -67,6 +69,8 @@ public:
     RebuildDirFile Rebuild();
 
 private:
+    void InstallAdapters();
+
     MessageSink& messages_;
     StatusSink& status_;
     AdapterSetup setup_;

@@ -12,6 +12,9 @@ public:
 
     // Up to 16 characters; the stand-in pads it with blanks.
     virtual std::string Identifier() const = 0;
+    // What the adapter reaches, for a person choosing a drive: long enough
+    // to tell two drives apart (maker, product, serial number, device node).
+    virtual std::string Name() const { return Identifier(); }
     // Peripheral device type (0 to 31) of target 0..7 at LUN 0, or -1 when
     // no device answers there.
     virtual int DeviceType(int target) = 0;

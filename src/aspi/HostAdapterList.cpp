@@ -19,4 +19,9 @@ HostAdapter* At(int number) {
     return adapters[static_cast<std::size_t>(number)].get();
 }
 
+std::string Name(int number) {
+    HostAdapter* adapter = At(number);
+    return adapter ? adapter->Name() : std::string();
+}
+
 }  // namespace HostAdapterList

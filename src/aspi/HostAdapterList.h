@@ -4,6 +4,7 @@
 // request; SendASPI32Command reads it.
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "aspi/HostAdapter.h"
@@ -17,5 +18,7 @@ void Install(std::vector<std::unique_ptr<HostAdapter>> adapters);
 int Count();
 // nullptr for a number beyond the list.
 HostAdapter* At(int number);
+// The adapter's Name(); empty for a number beyond the list.
+std::string Name(int number);
 
 }  // namespace HostAdapterList

@@ -150,7 +150,10 @@ int CliApp::Run(const std::vector<std::string>& arguments) {
     CliSession session(messages, status, start, setup_);
     session.SetBeforeOutput([&status] { status.ClearLine(); });
     messages.SetWording([&session](const std::string& text) { return CliWording::Reword(text, session.CurrentTapeName()); });
-    FailureWords words([&session] { return FactsFor(session.Selector().Address().adapter); },
+    FailureWords words([&session] {
+        const DriveAddress& a = session.Selector().Address();
+        return FactsFor(a.adapter, a.target);
+    },
                        [&session] { return session.Window().CurrentRecord(); }, line.verbose);
     messages.SetExplainer([&words](const std::string& text) { return words.Explain(text); });
     int result = Dispatch(line, session, streams_.out);

@@ -1,5 +1,6 @@
 #include "cli/CliSession.h"
 
+#include "app/DriveInUse.h"
 #include "report/MessageKind.h"
 #include "scsi/AdapterListing.h"
 
@@ -9,18 +10,23 @@ CliSession::CliSession(CliMessages& messages, StatusSink& status, std::string st
 }
 
 DeviceSelection CliSession::ChooseDrive(int adapter, int target, bool& available) {
-    const AdapterListing listing = ListAdapters();
+    const AdapterListing listing = ListAdapterEntries();
     available = listing.available;
     if (!available) {
         DeviceSelection none;
         none.notice = listing.statusText;
         return none;
     }
-    DeviceSelection selection = listing.devices.selection;
-    if (adapter >= 0) selection = Selector().SelectAdapter(adapter, Messages(), Status()).selection;
-    if (target >= 0) selection = Selector().SelectDevice(target, Messages(), Status());
+    // Only the drive chosen gets commands, not first the default one.
+    const DeviceSelection selection = Selector().SelectDrive(adapter, target, Messages(), Status());
     window_.SetDriveSelected(true);
     return selection;
+}
+
+int CliSession::SelectDriveToWrite(int adapter, int target) {
+    if (SelectDrive(adapter, target) != 0) return -1;
+    Messages().ShowMessage(DriveInUse(*this), Info);
+    return 0;
 }
 
 int CliSession::SelectDrive(int adapter, int target) {

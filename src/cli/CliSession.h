@@ -20,12 +20,15 @@ public:
     // that a command that needs no drive touches none.
     CliSession(CliMessages& messages, StatusSink& status, std::string startDirectory, AdapterSetup setup = nullptr);
 
-    // Lists the adapters and chooses a drive as the window does at start:
-    // the first adapter entry and its highest tape drive; adapter (an entry
-    // index) and target (an ID) choose others, -1 keeps the default. 0 when
+    // Lists the adapters and chooses a drive: adapter (an entry index, -1:
+    // the first) and its target (an ID, -1: its highest tape drive). No other
+    // drive gets a command. 0 when
     // the drive may be used for the tape functions; -1 after an Error
     // message naming why not.
     int SelectDrive(int adapter, int target);
+    // SelectDrive for a job that writes on the tape, which first names the
+    // drive: adapter, product, and the virtual drive's image.
+    int SelectDriveToWrite(int adapter, int target);
     // The same choice without the message; available is false when the
     // adapters cannot be listed (the selection then says nothing).
     DeviceSelection ChooseDrive(int adapter, int target, bool& available);

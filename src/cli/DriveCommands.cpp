@@ -1,5 +1,6 @@
 #include "cli/DriveCommands.h"
 
+#include "app/CartridgeFacts.h"
 #include "app/DriveChecks.h"
 #include "app/TapeProbe.h"
 #include "catalog/DirFile.h"
@@ -7,6 +8,7 @@
 #include "cli/CliSession.h"
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"
+#include "cli/FailureWords.h"
 #include "cli/OutputText.h"
 #include "jobs/TapeMaintenance.h"
 #include "report/MessageKind.h"
@@ -54,7 +56,8 @@ DriveCommands::DriveCommands(CliSession& session, const CommandLine& line, std::
     : session_(session), line_(line), out_(out) {}
 
 int DriveCommands::Adapters() {
-    const AdapterListing listing = session_.ListAdapters();
+    // Only INQUIRY data: listing sets no drive up.
+    const AdapterListing listing = session_.ListAdapterEntries();
     if (!listing.available) {
         session_.Messages().ShowMessage(listing.statusText, Error);
         return kExitFailed;
@@ -64,11 +67,10 @@ int DriveCommands::Adapters() {
     // Each adapter with its eight device entries; "*" marks the drive a
     // command would use on that adapter.
     for (std::size_t i = 0; i < listing.entries.size(); ++i) {
-        const DeviceListing devices =
-            i == 0 ? listing.devices
-                   : session_.Selector().SelectAdapter(static_cast<int>(i), session_.Messages(), session_.Status());
+        const DeviceListing devices = session_.Selector().ListDevices(static_cast<int>(i));
         if (line_.json) {
-            nlohmann::json entry = {{"entry", i}, {"identifier", listing.entries[i].substr(4)}};
+            const std::string& text = listing.entries[i];
+            nlohmann::json entry = {{"entry", i}, {"identifier", text.substr(text.find(" - ") + 3)}};
             entry["devices"] = nlohmann::json::array();
             for (std::size_t t = 0; t < devices.entries.size(); ++t) entry["devices"].push_back(DeviceJson(devices, t));
             adapters.push_back(entry);
@@ -93,6 +95,10 @@ int DriveCommands::Status() {
     const bool ready = accepted && selection.status.enableTapeButtons;
     const DriveAddress& a = session_.Selector().Address();
     const bool writeProtected = ready && session_.Device().WriteProtected(a.adapter, a.target, a.lun) == 1;
+    // Why not: the status query's own failure, in words.
+    std::string reason;
+    const TapeCommandOutcome asked = TapeCommandLog::OutcomeOf(session_.Device().Request());
+    if (!ready && asked.failed) reason = FailureWords::Sentence(asked, "", FactsFor(a.adapter, a.target), 0);
 
     session_.BeforeOutput();
     if (line_.json) {
@@ -103,10 +109,12 @@ int DriveCommands::Status() {
                          {"ready", ready},
                          {"write_protected", writeProtected},
                          {"capacity_mb", Number(selection.capacity)},
-                         {"block_size", Number(selection.blockSize)}});
+                         {"block_size", Number(selection.blockSize)},
+                         {"reason", reason.empty() ? nlohmann::json() : nlohmann::json(reason)}});
     } else {
         std::fprintf(out_, "%s%s\n", accepted ? selection.status.text.c_str() : selection.notice.c_str(),
                      writeProtected ? " The tape is write-protected." : "");
+        if (!reason.empty()) std::fprintf(out_, "%s\n", reason.c_str());
         std::fprintf(out_, "Capacity: %s MB\nBlock Size: %s Bytes\n", selection.capacity.c_str(),
                      selection.blockSize.c_str());
     }
@@ -139,7 +147,7 @@ TapeContents DriveCommands::GuardErase(const std::string& question) {
 }
 
 int DriveCommands::Format(const std::string& name) {
-    if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
+    if (session_.SelectDriveToWrite(line_.adapter, line_.target) != 0) return kExitFailed;
     // An existing catalog of that name belongs to another tape.
     session_.Answers().Guard(kCatalogQuestion, "the catalog folder holds another tape's catalog under that name");
     GuardErase(kEraseQuestion);
@@ -157,7 +165,7 @@ int DriveCommands::Eject() {
 }
 
 int DriveCommands::SelfTest() {
-    if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
+    if (session_.SelectDriveToWrite(line_.adapter, line_.target) != 0) return kExitFailed;
     const TapeContents contents = GuardErase(kSelfTestQuestion);
     if (session_.Messages().ShowMessage(kSelfTestQuestion, Question) != kMessageOk) return kExitFailed;
 

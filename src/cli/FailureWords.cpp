@@ -2,8 +2,10 @@
 
 #include <cstdio>
 
+#include "app/UnreachedDrive.h"
 #include "aspi/ScsiOpcodes.h"
 #include "aspi/SenseData.h"
+#include "scsi/SelectionOutcome.h"
 #include "scsi/TapeStop.h"
 
 namespace {
@@ -30,6 +32,7 @@ const char* const kTapeCommandFailures[] = {
     "Error writing FileMark",
     "MoveToEOD Error",
     "Restore error",
+    kNotReachedNotice,
 };
 // Spacing to the record of a catalog entry: an end of data there means the
 // tape holds fewer records than the catalog lists.
@@ -109,7 +112,7 @@ std::string FailureWords::Explain(const std::string& message) {
     // every process's open files) is asked once at most, and only by the
     // failures that are explained by it.
     const BYTE key = SenseData::Key(last.sense);
-    const bool needsFacts = last.targetStatus == STATUS_BUSY ||
+    const bool needsFacts = last.targetStatus == STATUS_BUSY || last.hostStatus != HASTAT_OK ||
                             (last.targetStatus == STATUS_CHKCOND &&
                              (key == SenseKey::NotReady || key == SenseKey::DataProtect));
     if (needsFacts && !factsKnown_ && facts_) {
@@ -130,6 +133,8 @@ std::string FailureWords::Explain(const std::string& message) {
 
 std::string FailureWords::Sentence(const TapeCommandOutcome& failure, const std::string& message,
                                    const CartridgeFacts& facts, int record) {
+    const std::string unreached = UnreachedDriveSentence(failure, facts);
+    if (!unreached.empty()) return unreached;
     if (failure.targetStatus == STATUS_BUSY) return Busy(facts);
     if (failure.status == SS_NO_DEVICE || failure.status == SS_INVALID_HA)
         return "No drive answers at the selected target any more. Check that it is switched on and connected, "

@@ -125,7 +125,7 @@ int TransferCommands::Backup(const std::vector<std::string>& operands) {
     }
     window.SetFolder(browser.CurrentPath());
 
-    if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
+    if (session_.SelectDriveToWrite(line_.adapter, line_.target) != 0) return kExitFailed;
     if (session_.RequireTape(line_.tape) != 0) return kExitFailed;
     session_.Counters().bytesTotal = total;
     const int result = ExitFor(BackupJob(session_.Context()).RunBackup());

@@ -8,6 +8,7 @@
 #include "scsi/BlockLimits.h"
 #include "scsi/DeviceTypeName.h"
 #include "scsi/Sleep.h"
+#include "scsi/TapeCommandLog.h"
 
 namespace {
 
@@ -23,9 +24,10 @@ constexpr double kBytesPerMegabyte = 1048576.0;
 
 DeviceSelector::DeviceSelector(ScsiDevice& device) : device_(device) {}
 
-AdapterListing DeviceSelector::ListAdapters(MessageSink& messages, StatusSink& status) {
+AdapterListing DeviceSelector::ListAdapterEntries() {
     AdapterListing listing;
     adapterNumbers_.clear();
+    listed_ = true;
     const int count = device_.GetAdapterCount();
     if (count < 0) {
         listing.statusText = "Aspi is not available";
@@ -37,19 +39,52 @@ AdapterListing DeviceSelector::ListAdapters(MessageSink& messages, StatusSink& s
         if (device_.GetAdapterIdentifier(identifier, h) != 0) continue;
         // Only the bare name: "ATAPI" padded with blanks is a different adapter.
         if (std::strcmp(identifier, "ATAPI") == 0) continue;
-        const char digit = static_cast<char>('0' + adapterNumbers_.size());
-        listing.entries.push_back(std::string(1, digit) + " - " + identifier);
+        // The identifier as ASPI pads it, unless the adapter has a longer name.
+        std::string name = device_.GetAdapterName(h);
+        std::string bare = identifier;
+        while (!bare.empty() && bare.back() == ' ') bare.pop_back();
+        if (name.empty() || name == bare) name = identifier;
+        listing.entries.push_back(std::to_string(adapterNumbers_.size()) + " - " + name);
         adapterNumbers_.push_back(h);
     }
-    listing.devices = SelectAdapter(0, messages, status);
     return listing;
 }
 
-DeviceListing DeviceSelector::SelectAdapter(int index, MessageSink& messages, StatusSink& status) {
-    const bool known = index >= 0 && index < static_cast<int>(adapterNumbers_.size());
-    const BYTE adapter = known ? static_cast<BYTE>(adapterNumbers_[static_cast<std::size_t>(index)]) : kNoAdapter;
-    selection_.address.adapter = adapter;
+AdapterListing DeviceSelector::ListAdapters(MessageSink& messages, StatusSink& status) {
+    AdapterListing listing = ListAdapterEntries();
+    if (listing.available) listing.devices = SelectAdapter(0, messages, status);
+    return listing;
+}
 
+BYTE DeviceSelector::AdapterOf(int index) const {
+    const bool known = index >= 0 && index < static_cast<int>(adapterNumbers_.size());
+    return known ? static_cast<BYTE>(adapterNumbers_[static_cast<std::size_t>(index)]) : kNoAdapter;
+}
+
+DeviceListing DeviceSelector::SelectAdapter(int index, MessageSink& messages, StatusSink& status) {
+    selection_.address.adapter = AdapterOf(index);
+    selectedEntry_ = selection_.address.adapter == kNoAdapter ? -1 : index;
+    DeviceListing listing = ListDevices(index);
+    listing.selection = SelectDevice(listing.chosen, messages, status);
+    return listing;
+}
+
+DeviceSelection DeviceSelector::SelectDrive(int index, int target, MessageSink& messages, StatusSink& status) {
+    if (!listed_) ListAdapterEntries();
+    if (index < 0) index = 0;
+    selection_.address.adapter = AdapterOf(index);
+    selectedEntry_ = selection_.address.adapter == kNoAdapter ? -1 : index;
+    if (target < 0) {
+        target = 0;
+        for (int t = 0; t < kTargets; ++t)
+            if (device_.GetDeviceType(selection_.address.adapter, static_cast<BYTE>(t), 0) == kSequentialAccess)
+                target = t;
+    }
+    return SelectDevice(target, messages, status);
+}
+
+DeviceListing DeviceSelector::ListDevices(int index) {
+    const BYTE adapter = AdapterOf(index);
     DeviceListing listing;
     int highestTape = -1;
     for (int t = 0; t < kTargets; ++t) {
@@ -65,7 +100,6 @@ DeviceListing DeviceSelector::SelectAdapter(int index, MessageSink& messages, St
         listing.entries.push_back(std::move(entry));
     }
     listing.chosen = highestTape >= 0 ? highestTape : 0;
-    listing.selection = SelectDevice(listing.chosen, messages, status);
     return listing;
 }
 
@@ -102,6 +136,9 @@ DeviceSelection DeviceSelector::SelectDevice(int index, MessageSink& messages, S
     SleepMs(kModeSensePauseMs);
     int sensed = device_.ModeSense(s.mediumType, blockCount, s.blockLength, a.adapter, a.target, a.lun);
     ShowModeSense(sensed, blockCount, s.blockLength, result);
+    // Kept for a message that explains why the drive cannot be used.
+    if (sensed != 0) TapeCommandLog::Record(device_.Request());
+    const bool unanswered = sensed != 0 && device_.Request().SRB_TargStat != STATUS_CHKCOND;
 
     if (s.blockLength == 0) {
         // Variable-block mode: every transfer here is in fixed blocks.
@@ -116,6 +153,10 @@ DeviceSelection DeviceSelector::SelectDevice(int index, MessageSink& messages, S
     if (s.deviceType != kSequentialAccess) {
         result.outcome = SelectionOutcome::NoTapeDevice;
         result.notice = kNoTapeDeviceNotice;
+    } else if (unanswered) {
+        // Busy, no access to its node, or gone: nothing is known of its blocks.
+        result.outcome = SelectionOutcome::NotSupported;
+        result.notice = kNotReachedNotice;
     } else if (s.blockLength < 1 || s.blockLength > kMaxDriveBlockLength) {
         result.outcome = SelectionOutcome::NotSupported;
         result.notice = kNotSupportedNotice;
@@ -133,13 +174,17 @@ DriveStatus DeviceSelector::ReadDriveStatus() {
     const int r = device_.TestUnitReady(a.adapter, a.target, 0);
     const bool notReady = r == SS_PENDING && device_.LastTestUnitReadyNotReady();
     const bool good = r == SS_PENDING && device_.LastTestUnitReadyGood();
-    return StatusFor(r, notReady, good, selection_.mediumType, selection_.deviceType);
+    const DriveReach reach = r == SS_PENDING ? device_.LastTestUnitReadyReach() : DriveReach::Answered;
+    return StatusFor(r, notReady, good, selection_.mediumType, selection_.deviceType, reach);
 }
 
-DriveStatus DeviceSelector::StatusFor(int submission, bool notReady, bool good, int mediumType, int deviceType) {
+DriveStatus DeviceSelector::StatusFor(int submission, bool notReady, bool good, int mediumType, int deviceType,
+                                      DriveReach reach) {
     // The submission only says the request was accepted; a drive without a
     // cartridge says so in the completion, and must not be shown as ready.
     if (submission == SS_PENDING && notReady) return {" Check device condition!", false};
+    if (submission == SS_PENDING && reach == DriveReach::Busy) return {" Device busy...", false};
+    if (submission == SS_PENDING && reach == DriveReach::NoAnswer) return {" The drive does not answer.", false};
     switch (submission) {
     case SS_PENDING:
         if (mediumType != 0) return {" Ready.", true};

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "aspi/Aspi.h"
+#include "aspi/HostAdapterList.h"
 #include "aspi/ScsiOpcodes.h"
 #include "aspi/SenseData.h"
 #include "scsi/BlockLimits.h"
@@ -119,6 +120,14 @@ void ScsiDevice::AwaitPendingTestUnitReady() {
     testUnitReadyNotReady_ =
         r.SRB_TargStat == STATUS_CHKCOND && SenseData::Key(r.SenseArea) == SenseKey::NotReady;
     testUnitReadyGood_ = SrbStatus(r.SRB_Status) == SS_COMP;
+    testUnitReadyReach_ = r.SRB_TargStat == STATUS_BUSY ? DriveReach::Busy
+                          : SrbStatus(r.SRB_Status) != SS_COMP && r.SRB_HaStat != HASTAT_OK ? DriveReach::NoAnswer
+                                                                                             : DriveReach::Answered;
+}
+
+DriveReach ScsiDevice::LastTestUnitReadyReach() {
+    AwaitPendingTestUnitReady();
+    return testUnitReadyReach_;
 }
 
 bool ScsiDevice::LastTestUnitReadyGood() {
@@ -176,6 +185,8 @@ int ScsiDevice::GetAdapterIdentifier(char* text, int adapter) {
     return 0;
 }
 
+std::string ScsiDevice::GetAdapterName(int adapter) { return HostAdapterList::Name(adapter); }
+
 int ScsiDevice::GetDeviceType(BYTE adapter, BYTE target, BYTE lun) {
     SRB_GDEVBlock srb{};
     srb.SRB_Cmd = SC_GET_DEV_TYPE;
@@ -199,6 +210,7 @@ int ScsiDevice::TestUnitReady(BYTE adapter, BYTE target, BYTE lun) {
     Fill(SRB_DIR_IN, adapter, target, lun, 0, testUnitReadyScratch_, ScsiOp::TestUnitReady, 0, 0, 0, 0, 0);
     testUnitReadyNotReady_ = false;
     testUnitReadyGood_ = false;
+    testUnitReadyReach_ = DriveReach::Answered;
     const DWORD submitted = SendASPI32Command(srbPointer_);
     // Anything but SS_PENDING was answered at once and left nothing in flight.
     testUnitReadyPending_ = submitted == SS_PENDING;

@@ -6,8 +6,10 @@
 // diagnostic line to standard output and nothing else.
 
 #include <cstdint>
+#include <string>
 
 #include "aspi/Srb.h"
+#include "scsi/DriveReach.h"
 
 class ScsiDevice {
 public:
@@ -20,6 +22,9 @@ public:
     int GetAdapterCount();
     int GetAdapterIdentifier(char* text, int adapter);  // text: >= 17 bytes
     int GetDeviceType(BYTE adapter, BYTE target, BYTE lun);
+    // What the adapter reaches, in words long enough to tell two drives
+    // apart; empty for an adapter that does not exist.
+    std::string GetAdapterName(int adapter);
 
     // Returns what the submission itself returned; the record stays untouched
     // until the request has completed.
@@ -49,6 +54,8 @@ public:
     bool LastTestUnitReadyNotReady();
     // Whether the last accepted TestUnitReady completed with GOOD status.
     bool LastTestUnitReadyGood();
+    // Whether the drive answered the last accepted TestUnitReady at all.
+    DriveReach LastTestUnitReadyReach();
 
 private:
     // Every command fills all the fields it relies on; bytes 6 to 15 of the
@@ -78,6 +85,7 @@ private:
     bool testUnitReadyPending_ = false;
     bool testUnitReadyNotReady_ = false;
     bool testUnitReadyGood_ = false;
+    DriveReach testUnitReadyReach_ = DriveReach::Answered;
     // Never transferred (data length 0), but a TestUnitReady may still be in
     // flight after the call returns, so its pointer must outlive the call.
     BYTE testUnitReadyScratch_[4] = {};

@@ -8,15 +8,25 @@ namespace {
 TapeCommandOutcome last;
 }  // namespace
 
+TapeCommandOutcome TapeCommandLog::OutcomeOf(const SRB_ExecSCSICmd& request) {
+    TapeCommandOutcome outcome;
+    outcome.status = SrbStatus(request.SRB_Status);
+    outcome.failed = outcome.status != SS_COMP;
+    outcome.opcode = request.CDBByte[0];
+    outcome.hostStatus = request.SRB_HaStat;
+    outcome.targetStatus = request.SRB_TargStat;
+    std::memcpy(outcome.sense, request.SenseArea, sizeof outcome.sense);
+    return outcome;
+}
+
 void TapeCommandLog::Record(const SRB_ExecSCSICmd& request) {
-    last.status = SrbStatus(request.SRB_Status);
-    last.failed = last.status != SS_COMP;
+    const TapeCommandOutcome outcome = OutcomeOf(request);
+    last.status = outcome.status;
+    last.failed = outcome.failed;
     if (!last.failed) return;
-    ++last.failures;
-    last.opcode = request.CDBByte[0];
-    last.hostStatus = request.SRB_HaStat;
-    last.targetStatus = request.SRB_TargStat;
-    std::memcpy(last.sense, request.SenseArea, sizeof last.sense);
+    const unsigned long failures = last.failures + 1;
+    last = outcome;
+    last.failures = failures;
 }
 
 const TapeCommandOutcome& TapeCommandLog::Last() { return last; }

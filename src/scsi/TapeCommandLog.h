@@ -20,6 +20,8 @@ namespace TapeCommandLog {
 
 // The request just completed, as the last tape command's outcome.
 void Record(const SRB_ExecSCSICmd& request);
+// A completed request's outcome, recorded nowhere (failures counts none).
+TapeCommandOutcome OutcomeOf(const SRB_ExecSCSICmd& request);
 const TapeCommandOutcome& Last();
 
 }  // namespace TapeCommandLog

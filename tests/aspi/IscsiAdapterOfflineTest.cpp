@@ -67,6 +67,14 @@ TEST(IscsiHostAdaptersTest, OneAdapterPerValidUrlInOrder) {
     EXPECT_EQ(adapters[1]->Identifier(), "iSCSI nas.exampl");
 }
 
+TEST(IscsiHostAdaptersTest, TwoTargetsOnOnePortalHaveTheirOwnNames) {
+    const auto adapters = CreateIscsiHostAdapters("iscsi://10.0.0.5/iqn.2024-01.x:a iscsi://10.0.0.5:3261/iqn.2024-01.x:b",
+                                                  nullptr);
+    ASSERT_EQ(adapters.size(), 2u);
+    EXPECT_EQ(adapters[0]->Name(), "iSCSI 10.0.0.5:3260 iqn.2024-01.x:a");
+    EXPECT_EQ(adapters[1]->Name(), "iSCSI 10.0.0.5:3261 iqn.2024-01.x:b");
+}
+
 TEST(IscsiHostAdaptersTest, TimeoutIsPositiveSecondsOrTheDefault) {
     EXPECT_EQ(IscsiTimeoutSeconds("30"), 30);
     EXPECT_EQ(IscsiTimeoutSeconds(nullptr), kIscsiDefaultTimeoutSeconds);

@@ -2,15 +2,20 @@
 // asks of the kernel, and how every kind of kernel answer lands in the
 // request record.
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <vector>
 
 #include "aspi/Aspi.h"
 #include "aspi/HostAdapterList.h"
+#include "aspi/sg/LinuxSgTransport.h"
 #include "aspi/sg/SgHostAdapter.h"
 
 namespace {
@@ -45,10 +50,10 @@ protected:
     void SetUp() override {
         fake_ = std::make_shared<FakeSg>();
         std::array<SgDevice, SgHostAdapter::kTargets> devices{};
-        devices[4] = SgDevice{1, "/dev/sg7"};
-        devices[6] = SgDevice{0, "/dev/sg2"};
+        devices[4] = SgDevice{1, "/dev/sg7", "", "2:0:0:4"};
+        devices[6] = SgDevice{0, "/dev/sg2", "", "2:0:0:6"};
         std::vector<std::unique_ptr<HostAdapter>> list;
-        list.push_back(std::make_unique<SgHostAdapter>("mptspi", devices, fake_, 1234));
+        list.push_back(std::make_unique<SgHostAdapter>("SCSI 2:0:0", "SCSI 2:0:0: ACME LTO", devices, fake_));
         HostAdapterList::Install(std::move(list));
     }
     void TearDown() override { HostAdapterList::Install({}); }
@@ -83,7 +88,6 @@ TEST_F(SgHostAdapterTest, ReadGoesFromDeviceIntoTheCallersBuffer) {
     EXPECT_EQ(fake_->last.dxfer_direction, SG_DXFER_FROM_DEV);
     EXPECT_EQ(fake_->last.dxfer_len, buffer.size());
     EXPECT_EQ(fake_->last.dxferp, buffer.data());
-    EXPECT_EQ(fake_->last.timeout, 1234u);
     EXPECT_EQ(fake_->cdb, (std::vector<unsigned char>{0x08, 0x01, 0x00, 0x00, 0x40, 0x00}));
     EXPECT_EQ(buffer[0], 0xAB);
     EXPECT_EQ(srb_.SRB_HaStat, HASTAT_OK);
@@ -109,6 +113,30 @@ TEST_F(SgHostAdapterTest, InquiryAllocationIsCutToTheBuffer) {
     EXPECT_EQ(fake_->cdb[4], 32);
     EXPECT_EQ(fake_->last.dxfer_len, 32u);
     EXPECT_EQ(srb_.CDBByte[4], 0x60) << "the caller's record stays as it was";
+}
+
+TEST_F(SgHostAdapterTest, StandardInquiryComesFromTheKernelsCopyWithoutOpeningTheNode) {
+    char folder[] = "/tmp/tw-sg-device-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    std::string data(40, ' ');
+    data[0] = 0x01;
+    data[4] = 35;
+    data.replace(8, 12, "ACME    LTO9");
+    std::ofstream(std::string(folder) + "/inquiry", std::ios::binary) << data;
+    std::array<SgDevice, SgHostAdapter::kTargets> devices{};
+    devices[4] = SgDevice{1, "/dev/sg7", folder, "2:0:0:4"};
+    std::vector<std::unique_ptr<HostAdapter>> list;
+    list.push_back(std::make_unique<SgHostAdapter>("SCSI 2:0:0", "SCSI 2:0:0", devices, fake_));
+    HostAdapterList::Install(std::move(list));
+
+    fake_->openResult = -EBUSY;  // held by another program: still named
+    BYTE buffer[32] = {};
+    EXPECT_EQ(Run({0x12, 0, 0, 0, 0x60, 0}, SRB_DIR_IN, buffer, sizeof buffer), SS_COMP);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer) + 8, 12), "ACME    LTO9");
+    EXPECT_TRUE(fake_->opened.empty());
+    EXPECT_EQ(Run({0x12, 0x01, 0x80, 0, 0x60, 0}, SRB_DIR_IN, buffer, sizeof buffer), SS_ERR)
+        << "a VPD page goes to the drive";
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(SgHostAdapterTest, ModeSelectSendsOnlyTheDeclaredParameterList) {
@@ -180,6 +208,38 @@ INSTANTIATE_TEST_SUITE_P(HostAndDriverBytes, SgKernelErrorTest,
                                            KernelError{"DriverError", 0, 0x04, SS_ERR, HASTAT_PHASE_ERR}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+struct TimeLimitCase {
+    BYTE opcode;
+    unsigned ms;
+};
+
+class SgTimeLimitTest : public SgHostAdapterTest, public ::testing::WithParamInterface<TimeLimitCase> {};
+
+TEST_P(SgTimeLimitTest, EachKindOfCommandHasItsOwn) {
+    Run({GetParam().opcode, 0, 0, 0, 0, 0});
+    EXPECT_EQ(fake_->last.timeout, GetParam().ms);
+}
+
+// A minute for a command that does not move the tape, half an hour for a
+// transfer, three hours for positioning and loading.
+INSTANTIATE_TEST_SUITE_P(Opcodes, SgTimeLimitTest,
+                         ::testing::Values(TimeLimitCase{0x00, 60000}, TimeLimitCase{0x1A, 60000},
+                                           TimeLimitCase{0x15, 60000}, TimeLimitCase{0x08, 1800000},
+                                           TimeLimitCase{0x0A, 1800000}, TimeLimitCase{0x10, 1800000},
+                                           TimeLimitCase{0x01, 10800000}, TimeLimitCase{0x11, 10800000},
+                                           TimeLimitCase{0x1B, 10800000}),
+                         [](const auto& info) { return std::to_string(info.param.opcode); });
+
+TEST_F(SgHostAdapterTest, NodeHeldByAnotherProgramIsABusyDrive) {
+    fake_->openResult = -EBUSY;
+    EXPECT_EQ(Run({0x00, 0, 0, 0, 0, 0}), SS_ERR);
+    EXPECT_EQ(srb_.SRB_TargStat, STATUS_BUSY);
+    EXPECT_EQ(fake_->calls, 0);
+    auto& adapter = static_cast<SgHostAdapter&>(*HostAdapterList::At(0));
+    EXPECT_EQ(adapter.Problem(4).error, EBUSY);
+    EXPECT_EQ(adapter.Problem(4).node, "/dev/sg7");
+}
+
 TEST_F(SgHostAdapterTest, NodeIsOpenedOnceAndKept) {
     Run({0x00, 0, 0, 0, 0, 0});
     Run({0x00, 0, 0, 0, 0, 0});
@@ -222,6 +282,29 @@ TEST_F(SgHostAdapterTest, TargetWithoutDeviceIsRefusedBeforeTheKernel) {
     srb.SRB_CDBLen = 6;
     EXPECT_EQ(SendASPI32Command(&srb), SS_NO_DEVICE);
     EXPECT_EQ(fake_->calls, 0);
+}
+
+// A regular file stands in for the node: the advisory lock is the same.
+TEST(LinuxSgTransportTest, SecondOpenOfAHeldNodeIsBusyUntilTheFirstCloses) {
+    char path[] = "/tmp/tw-sg-node-XXXXXX";
+    const int made = mkstemp(path);
+    ASSERT_GE(made, 0);
+    close(made);
+    LinuxSgTransport first, second;
+    const int fd = first.Open(path);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(second.Open(path), -EBUSY);
+    first.Close(fd);
+    const int again = second.Open(path);
+    EXPECT_GE(again, 0);
+    second.Close(again);
+    unlink(path);
+}
+
+TEST(NoRealDrivesTest, OpeningAGenericNodeIsRefusedAndFailsTheTest) {
+    static int opened = 0;
+    EXPECT_NONFATAL_FAILURE(opened = LinuxSgTransport().Open("/dev/sg0"), "must never reach a real drive");
+    EXPECT_EQ(opened, -EACCES);
 }
 
 }  // namespace

@@ -125,6 +125,20 @@ INSTANTIATE_TEST_SUITE_P(Commands, CliWrongTapeTest,
                                          std::vector<std::string>{"verify", "--in", "../src"},
                                          std::vector<std::string>{"rebuild"}));
 
+TEST_F(CliOperatorTest, StatusSaysWhyTheDriveIsNotReadyAndAWriteNamesTheDrive) {
+    cli->SetEnvironment("TAPEWREN_VTAPE", Path("nowhere/tape.tap"));
+    const CliRun status = cli->Run({"status"});
+    EXPECT_EQ(status.status, 1);
+    EXPECT_NE(status.out.find("the image " + Path("nowhere/tape.tap") + " does not exist"), std::string::npos)
+        << status.out;
+    EXPECT_TRUE(Json::parse(cli->Run({"status", "--json"}).out)["reason"].is_string());
+    cli->SetEnvironment("TAPEWREN_VTAPE", "");
+    const CliRun format = cli->Run({"format", "Daily", "--yes"});
+    EXPECT_EQ(format.status, 0) << format.err;
+    EXPECT_NE(format.err.find("Info: Drive: adapter 0 (VIRTUAL TAPE), target 0: "), std::string::npos) << format.err;
+    EXPECT_NE(format.err.find(", image " + Path("tapes")), std::string::npos) << format.err;
+}
+
 TEST_F(CliOperatorTest, YesAloneDoesNotEraseRecordsOrAnotherTapesCatalog) {
     // A blank tape and a new name: --yes is enough.
     ASSERT_EQ(cli->Run({"format", "Daily", "--yes"}).status, 0);

@@ -1,6 +1,7 @@
 // The tape commands as the program uses them, run once per drive the machine
 // offers: the built-in virtual drive, the same in its LTO-like personality,
-// and tgt's tape emulation over iSCSI. Each test starts with the drive made
+// tgt's tape emulation over iSCSI, and a drive behind the kernel's SCSI
+// generic driver when a run names one. Each test starts with the drive made
 // ready the way a careful initiator does it (AwaitReady).
 // What needs no special set-up are the program's own drive checks (the
 // self-test's), run here one by one on a blank tape; the cases below need an
@@ -185,15 +186,13 @@ std::string CheckName(const testing::TestParamInfo<std::tuple<DriveKind, std::si
 }
 
 INSTANTIATE_TEST_SUITE_P(Drives, SharedDriveCheck,
-                         testing::Combine(testing::Values(DriveKind::Virtual, DriveKind::Lto, DriveKind::Tgt),
+                         testing::Combine(testing::ValuesIn(DriveKinds()),
                                           testing::Range<std::size_t>(0, DriveChecks().size())),
                          CheckName);
 
 std::string Name(const ::testing::TestParamInfo<DriveKind>& info) { return DriveName(info.param); }
 
-const auto kDrives = ::testing::Values(DriveKind::Virtual, DriveKind::Lto, DriveKind::Tgt);
-
-INSTANTIATE_TEST_SUITE_P(Drives, TapeCommand, kDrives, Name);
-INSTANTIATE_TEST_SUITE_P(Drives, WriteProtectedTape, kDrives, Name);
+INSTANTIATE_TEST_SUITE_P(Drives, TapeCommand, ::testing::ValuesIn(DriveKinds()), Name);
+INSTANTIATE_TEST_SUITE_P(Drives, WriteProtectedTape, ::testing::ValuesIn(DriveKinds()), Name);
 
 }  // namespace

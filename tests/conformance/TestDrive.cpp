@@ -10,11 +10,14 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/DefaultAdapters.h"
 #include "aspi/Aspi.h"
 #include "aspi/HostAdapterList.h"
+#include "aspi/SenseData.h"
 #include "aspi/iscsi/IscsiHostAdapter.h"
 #include "aspi/iscsi/IscsiPortalUrl.h"
-#include "aspi/SenseData.h"
+#include "aspi/sg/SgHostAdapter.h"
+#include "aspi/sg/SgHostScan.h"
 #include "aspi/virtual/DriveClock.h"
 #include "aspi/virtual/VirtualHostAdapter.h"
 #include "scsi/Sleep.h"
@@ -116,10 +119,68 @@ public:
     int OtherDeviceTarget() const override { return 0; }
 };
 
+// The drive whose generic node TAPEWREN_TEST_SG names, found in the real
+// sysfs as the program finds it; TAPEWREN_TEST_SG_TAPE puts a fresh tape in.
+class SgDrive : public TestDrive {
+public:
+    ~SgDrive() override { HostAdapterList::Install({}); }
+    bool Prepare(bool writeProtected, std::string& error) override {
+        const std::string node = std::getenv("TAPEWREN_TEST_SG");
+        const char* tape = std::getenv("TAPEWREN_TEST_SG_TAPE");
+        if (tape == nullptr) {
+            error = "TAPEWREN_TEST_SG_TAPE names no program that loads a tape";
+            return false;
+        }
+        // The adapter is made afresh, so the node is closed while the tape changes.
+        HostAdapterList::Install({});
+        const std::string command = std::string(tape) + (writeProtected ? " protected" : " blank");
+        if (std::system(command.c_str()) != 0) {
+            error = command + " failed";
+            return false;
+        }
+        HostAdapterList::Install(CreateSgHostAdapters(SysfsRoot()));
+        for (int a = 0; a < HostAdapterList::Count(); ++a) {
+            auto* adapter = dynamic_cast<SgHostAdapter*>(HostAdapterList::At(a));
+            for (int t = 0; adapter != nullptr && t < SgHostAdapter::kTargets; ++t) {
+                if (adapter->Problem(t).node != node) continue;
+                address_ = DriveAddress{static_cast<BYTE>(a), static_cast<BYTE>(t), 0};
+                for (int other = 0; other < SgHostAdapter::kTargets; ++other) {
+                    const int type = adapter->DeviceType(other);
+                    if (type < 0 && empty_ < 0) empty_ = other;
+                    if (type >= 0 && type != 1 && other_ < 0) other_ = other;
+                }
+                tgt_ = adapter->Name().find("IET ") != std::string::npos;
+                return true;
+            }
+        }
+        error = "no tape drive with the node " + node + " in " + SysfsRoot();
+        return false;
+    }
+    DriveAddress Address() const override { return address_; }
+    DriveQuirks Quirks() const override {
+        DriveQuirks q;
+        if (tgt_) {
+            q.readAtEndOfDataIsBlankCheck = false;
+            q.spaceAtEndOfDataIsBlankCheck = false;
+            q.unloadTakesTapeOut = false;
+        }
+        return q;
+    }
+    int EmptyTarget() const override { return empty_; }
+    int OtherDeviceTarget() const override { return other_; }
+
+private:
+    DriveAddress address_;
+    int empty_ = -1;
+    int other_ = -1;
+    bool tgt_ = false;  // tgt's tape emulation behind the kernel's initiator
+};
+
 }  // namespace
 
 std::unique_ptr<TestDrive> TestDrive::Make(DriveKind kind) {
     if (kind == DriveKind::Tgt) return std::make_unique<TgtDrive>();
+    if (kind == DriveKind::Sg) return std::make_unique<SgDrive>();
     return std::make_unique<VirtualDrive>(kind == DriveKind::Lto);
 }
 
@@ -127,9 +188,16 @@ std::string DriveName(DriveKind kind) {
     switch (kind) {
     case DriveKind::Tgt: return "TgtOverIscsi";
     case DriveKind::Lto: return "LtoVirtualDrive";
+    case DriveKind::Sg: return "ScsiGeneric";
     case DriveKind::Virtual: break;
     }
     return "VirtualDrive";
+}
+
+std::vector<DriveKind> DriveKinds() {
+    std::vector<DriveKind> kinds = {DriveKind::Virtual, DriveKind::Lto, DriveKind::Tgt};
+    if (std::getenv("TAPEWREN_TEST_SG") != nullptr) kinds.push_back(DriveKind::Sg);
+    return kinds;
 }
 
 void TestSleep(unsigned milliseconds) { testClock += milliseconds; }

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "scsi/DriveAddress.h"
 
@@ -25,7 +26,11 @@ struct DriveQuirks {
 
 // The built-in drive as it is by default, the same in its LTO-like
 // personality, and tgt's tape emulation over iSCSI.
-enum class DriveKind { Virtual, Lto, Tgt };
+// Sg: a drive behind the kernel's SCSI generic driver, only when a run on
+// purpose names its node in TAPEWREN_TEST_SG (scripts/vm-test.sh does, in a
+// virtual machine) and TAPEWREN_TEST_SG_TAPE names a program that loads a
+// fresh tape: called with "blank" or "protected".
+enum class DriveKind { Virtual, Lto, Tgt, Sg };
 
 class TestDrive {
 public:
@@ -49,6 +54,8 @@ public:
 };
 
 std::string DriveName(DriveKind kind);
+// The kinds this run offers: the virtual drive and tgt, and Sg when named.
+std::vector<DriveKind> DriveKinds();
 
 // The device layer's sleep for these tests: no real wait, but the built-in
 // drive's clock moves on by as much, so a cartridge becomes ready.

@@ -6,6 +6,7 @@
 
 #include "ScsiFixture.h"
 #include "scsi/DeviceSelector.h"
+#include "scsi/TapeCommandLog.h"
 #include "support/RecordingStatus.h"
 #include "support/ScriptedMessages.h"
 
@@ -210,6 +211,73 @@ TEST_F(Selector, NoAdaptersAtAll) {
     EXPECT_EQ(listing.devices.entries.size(), 8u);
     EXPECT_EQ(listing.devices.selection.outcome, SelectionOutcome::NoTapeDevice);
     EXPECT_EQ(listing.devices.selection.status.text, " Aspi returns unknown number: 129");
+}
+
+TEST_F(Selector, EntriesAreNumberedInDecimalPastNine) {
+    std::vector<std::string> names;
+    for (int n = 0; n < 12; ++n) names.push_back("HBA " + std::to_string(n));
+    InstallAdapters(names);
+    const AdapterListing listing = selector.ListAdapterEntries();
+    ASSERT_EQ(listing.entries.size(), 12u);
+    EXPECT_EQ(listing.entries[9].substr(0, 4), "9 - ");
+    EXPECT_EQ(listing.entries[10].substr(0, 5), "10 - ");
+    EXPECT_EQ(listing.entries[11].substr(0, 5), "11 - ");
+    EXPECT_TRUE(adapter(0).commands.empty());
+}
+
+// With an adapter and a target named, the drives of other adapters and
+// the other targets of that adapter get nothing, not even an INQUIRY.
+TEST_F(Selector, NamedDriveIsTheOnlyOneAsked) {
+    InstallAdapters({"FIRST", "SECOND"});
+    adapter(0).Model(2).type = 1;
+    adapter(0).Model(0).blockLength = 0;  // would be switched to fixed blocks
+    adapter(1).Model(3).type = 1;
+    adapter(1).Model(5).type = 1;
+    const DeviceSelection s = selector.SelectDrive(1, 3, messages, status);
+    EXPECT_EQ(s.outcome, SelectionOutcome::Accepted);
+    EXPECT_EQ(selector.Address().adapter, 1);
+    EXPECT_EQ(selector.Address().target, 3);
+    EXPECT_EQ(selector.SelectedEntry(), 1);
+    EXPECT_TRUE(adapter(0).commands.empty());
+    for (const auto& c : adapter(1).commands) EXPECT_EQ(c.target, 3) << "opcode " << int(c.cdb[0]);
+}
+
+TEST_F(Selector, NamedAdapterAloneChoosesItsHighestTapeDriveByType) {
+    InstallAdapters({"FIRST", "SECOND"});
+    adapter(0).Model(2).type = 1;
+    adapter(1).Model(3).type = 1;
+    adapter(1).Model(5).type = 1;
+    selector.SelectDrive(1, -1, messages, status);
+    EXPECT_EQ(selector.Address().target, 5);
+    EXPECT_TRUE(adapter(0).commands.empty());
+    for (const auto& c : adapter(1).commands) EXPECT_EQ(c.target, 5);
+}
+
+TEST_F(Selector, DriveThatIsNotReachedIsNotCalledUnsupported) {
+    Adapter({4});
+    adapter().Script(4, 0x1A, Reply::Transport(SS_ERR));
+    adapter().Script(4, 0x1A, Reply::Transport(SS_ERR));
+    adapter().Script(4, 0x1A, Reply::Transport(SS_ERR));
+    adapter().Script(4, 0x00, Reply::Transport(SS_ERR));
+    const DeviceSelection s = selector.SelectDevice(4, messages, status);
+    EXPECT_EQ(s.outcome, SelectionOutcome::NotSupported);
+    EXPECT_EQ(s.notice, "- the selected drive cannot be reached -");
+    EXPECT_EQ(s.status.text, " The drive does not answer.");
+    EXPECT_EQ(TapeCommandLog::Last().opcode, 0x1A) << "kept for the message that says why";
+    EXPECT_EQ(TapeCommandLog::Last().hostStatus, HASTAT_TIMEOUT);
+}
+
+TEST_F(Selector, DriveHeldByAnotherProgramIsBusy) {
+    Adapter({4});
+    Reply busy;
+    busy.kind = Reply::Kind::TargetStatus;
+    busy.targetStatus = STATUS_BUSY;
+    for (int i = 0; i < 3; ++i) adapter().Script(4, 0x1A, busy);
+    adapter().Script(4, 0x00, busy);
+    const DeviceSelection s = selector.SelectDevice(4, messages, status);
+    EXPECT_EQ(s.notice, "- the selected drive cannot be reached -");
+    EXPECT_EQ(s.status.text, " Device busy...");
+    EXPECT_EQ(TapeCommandLog::Last().targetStatus, STATUS_BUSY);
 }
 
 TEST_F(Selector, ChoosingAnotherAdapterEntryRescans) {

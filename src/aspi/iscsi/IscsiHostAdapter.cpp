@@ -41,7 +41,8 @@ bool MayHaveChangedModeData(const IscsiOutcome& outcome) {
 
 IscsiHostAdapter::IscsiHostAdapter(IscsiPortalUrl url, int commandTimeoutSeconds, int loginTimeoutSeconds,
                                    IscsiSession::Liveness liveness)
-    : session_(url, commandTimeoutSeconds, loginTimeoutSeconds, liveness), identifier_(("iSCSI " + url.host).substr(0, 16)) {
+    : session_(url, commandTimeoutSeconds, loginTimeoutSeconds, liveness), identifier_(("iSCSI " + url.host).substr(0, 16)),
+      name_("iSCSI " + url.Portal() + " " + url.targetName) {
     types_.fill(-1);
 }
 

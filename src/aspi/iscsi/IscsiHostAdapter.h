@@ -31,6 +31,8 @@ public:
                      IscsiSession::Liveness liveness = {});
 
     std::string Identifier() const override;
+    // "iSCSI host:port target-iqn": two targets on one portal differ.
+    std::string Name() const override { return name_; }
     int DeviceType(int target) override;
     void Execute(int target, ScsiExec& exec) override;
 
@@ -64,6 +66,7 @@ private:
     WriteBehind writes_{session_};
     std::array<Lun, kLuns> luns_{};
     std::string identifier_;
+    std::string name_;
     unsigned typesGeneration_ = 0;    // session the cached types belong to
     std::array<bool, kLuns> typeKnown_{};
     std::array<int, kLuns> types_{};

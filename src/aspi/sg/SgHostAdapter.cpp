@@ -1,17 +1,28 @@
 #include "aspi/sg/SgHostAdapter.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 #include "aspi/CdbTransfer.h"
+#include "aspi/CommandTimeLimit.h"
 #include "aspi/ScsiExec.h"
+#include "aspi/ScsiOpcodes.h"
 #include "aspi/sg/SgCompletion.h"
 
-SgHostAdapter::SgHostAdapter(std::string identifier, std::array<SgDevice, kTargets> devices,
-                             std::shared_ptr<SgTransport> transport, unsigned timeoutMs)
-    : identifier_(identifier.substr(0, 16)), devices_(std::move(devices)), transport_(std::move(transport)),
-      timeoutMs_(timeoutMs) {
+namespace {
+
+constexpr unsigned kDidOk = 0x00;
+constexpr std::size_t kInquiryHeader = 5;  // through the additional length byte
+
+}  // namespace
+
+SgHostAdapter::SgHostAdapter(std::string identifier, std::string name, std::array<SgDevice, kTargets> devices,
+                             std::shared_ptr<SgTransport> transport)
+    : identifier_(identifier.substr(0, 16)), name_(std::move(name)), devices_(std::move(devices)),
+      transport_(std::move(transport)) {
     fds_.fill(-1);
 }
 
@@ -25,25 +36,58 @@ int SgHostAdapter::DeviceType(int target) {
     return devices_[static_cast<std::size_t>(target)].type;
 }
 
-bool SgHostAdapter::HasType(int type) const {
-    for (const SgDevice& device : devices_)
-        if (device.type == type) return true;
-    return false;
+SgProblem SgHostAdapter::Problem(int target) const {
+    if (target < 0 || target >= kTargets) return {};
+    const auto t = static_cast<std::size_t>(target);
+    const SgDevice& device = devices_[t];
+    return {device.node, device.address, device.sysfs, errors_[t], hostStatus_[t]};
+}
+
+void SgHostAdapter::Note(std::size_t target, int error, unsigned hostStatus) {
+    errors_[target] = error;
+    hostStatus_[target] = hostStatus;
+}
+
+// The kernel read the standard INQUIRY data when it found the device and
+// keeps it in the `inquiry` file; only that (no EVPD page) is answered here.
+bool SgHostAdapter::AnswerInquiry(const SgDevice& device, ScsiExec& exec) {
+    const std::span<const std::uint8_t> cdb = exec.Cdb();
+    if (cdb.size() < 6 || cdb[0] != ScsiOp::Inquiry || (cdb[1] & 0x01) != 0 || cdb[2] != 0 || device.sysfs.empty())
+        return false;
+    const int fd = ::open((device.sysfs + "/inquiry").c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const ssize_t got = ::read(fd, inquiry_.data(), inquiry_.size());
+    ::close(fd);
+    if (got < static_cast<ssize_t>(kInquiryHeader)) return false;
+    const CdbTransfer transfer = CdbTransfer::Shape(cdb, exec.Direction(), exec.Data().size());
+    const std::size_t length = std::min(static_cast<std::size_t>(got), transfer.dataLength);
+    std::copy_n(inquiry_.begin(), length, exec.Data().begin());
+    exec.FinishGood();
+    return true;
 }
 
 void SgHostAdapter::Execute(int target, ScsiExec& exec) {
     const auto t = static_cast<std::size_t>(target);
+    const SgDevice& device = devices_[t];
+    if (AnswerInquiry(device, exec)) return;
+    if (device.node.empty()) {
+        Note(t, ENOENT, kDidOk);
+        exec.FinishTransportError(HASTAT_SEL_TO);
+        return;
+    }
     if (fds_[t] < 0) {
-        const int fd = transport_->Open(devices_[t].node.c_str());
+        const int fd = transport_->Open(device.node.c_str());
         if (fd < 0) {
-            // Usually permissions on /dev/sg*; said once, not per command.
-            if (-fd != lastOpenError_)
-                std::fprintf(stderr, "tapewren: cannot open %s: %s\n", devices_[t].node.c_str(), std::strerror(-fd));
-            lastOpenError_ = -fd;
+            Note(t, -fd, kDidOk);
+            // Held by another program: the drive is busy, as a drive that
+            // another initiator has reserved is.
+            if (fd == -EBUSY) {
+                exec.FinishTargetStatus(STATUS_BUSY);
+                return;
+            }
             exec.FinishTransportError(HASTAT_SEL_TO);
             return;
         }
-        lastOpenError_ = 0;
         fds_[t] = fd;
     }
 
@@ -68,7 +112,7 @@ void SgHostAdapter::Execute(int target, ScsiExec& exec) {
     hdr.dxferp = transfer.dataLength ? data.data() : nullptr;
     hdr.mx_sb_len = static_cast<unsigned char>(sense_.size());
     hdr.sbp = sense_.data();
-    hdr.timeout = timeoutMs_;
+    hdr.timeout = CommandTimeLimit::For(transfer.cdb[0]);
 
     const int rc = transport_->SgIo(fds_[t], hdr);
     if (rc < 0) {
@@ -77,8 +121,10 @@ void SgHostAdapter::Execute(int target, ScsiExec& exec) {
             transport_->Close(fds_[t]);
             fds_[t] = -1;
         }
+        Note(t, -rc, kDidOk);
         SgCompletion::FinishFailedCall(-rc, exec);
         return;
     }
+    Note(t, 0, hdr.host_status);
     SgCompletion::Finish(hdr, sense_, exec);
 }

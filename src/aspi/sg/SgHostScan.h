@@ -1,9 +1,14 @@
 #pragma once
-// The SCSI hosts of this machine as ASPI host adapters, from sysfs:
-// /sys/class/scsi_host/hostN names the hosts (proc_name, unique_id);
-// /sys/bus/scsi/devices/N:0:T:0 with its `type` file and its
-// scsi_generic/sgM entry gives the device at target T. Hosts without any
-// device at targets 0 to 7 are left out.
+// The tape drives the kernel knows, as ASPI host adapters, from sysfs: every
+// /sys/bus/scsi/devices/H:C:T:L whose `type` is 1 (and every device that a
+// /sys/class/scsi_tape entry leads to), on any channel, target and LUN.
+// Each (host, channel, target) that carries a tape drive is one adapter
+// whose targets 0 to 7 are its LUNs 0 to 7, whatever their device type
+// (a library's changer, a bridge's controller). A tape drive at LUN 8 or
+// above gets an adapter of its own with the drive at target 0, and its name
+// says so. Each device is reached through its SCSI generic node
+// (scsi_generic/sgM); a drive without one still shows, and its commands
+// fail until the sg driver is loaded.
 
 #include <memory>
 #include <string>
@@ -12,9 +17,7 @@
 #include "aspi/HostAdapter.h"
 #include "aspi/sg/SgTransport.h"
 
-enum class SgHostFilter { AnyDevice, TapeDrive };
-
-// transport null: the real kernel. Hosts in ascending host number.
-std::vector<std::unique_ptr<HostAdapter>> CreateSgHostAdapters(const std::string& sysfsRoot = "/sys",
-                                                               SgHostFilter filter = SgHostFilter::TapeDrive,
+// sysfsRoot: "/sys", or a tree laid out like it. transport null: the real
+// kernel. Adapters in ascending host, channel and target.
+std::vector<std::unique_ptr<HostAdapter>> CreateSgHostAdapters(const std::string& sysfsRoot,
                                                                std::shared_ptr<SgTransport> transport = nullptr);

@@ -32,8 +32,15 @@ namespace {
 const char kFormatQuestion[] = "Do you really want to format the tape and erase everything on it?";
 const char kOverwriteQuestion[] = "A tape with that name exists already. Overwrite?";
 const char kVirtualAdapter[] = "1 - VIRTUAL TAPE    ";
-// Identifiers are 16 characters, blank-padded.
-const char kIscsiAdapter[] = "0 - iSCSI 127.0.0.1 ";
+// An iSCSI adapter is named after its portal and target.
+const char kIscsiAdapter[] = "0 - iSCSI 127.0.0.1:";
+
+// The adapter entries: the portal's, then the virtual drive's.
+void ExpectIscsiThenVirtual(const std::vector<std::string>& entries) {
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].rfind(kIscsiAdapter, 0), 0u) << entries[0];
+    EXPECT_EQ(entries[1], kVirtualAdapter);
+}
 
 // A TCP socket on 127.0.0.1 that the test holds for its whole run: bound
 // only, it refuses connections; listening, the kernel completes them but
@@ -169,7 +176,7 @@ protected:
 };
 
 TEST_F(IscsiWindowTest, ListsThePortalBeforeTheVirtualDriveAndChoosesTheHighestTapeLun) {
-    EXPECT_EQ(ComboTexts(Get<QComboBox>(kAdapterCombo)), (std::vector<std::string>{kIscsiAdapter, kVirtualAdapter}));
+    ExpectIscsiThenVirtual(ComboTexts(Get<QComboBox>(kAdapterCombo)));
     EXPECT_EQ(Get<QComboBox>(kAdapterCombo)->currentIndex(), 0);
     EXPECT_EQ(ComboTexts(Get<QComboBox>(kDeviceCombo)),
               // tgt's controller LUN has type 0x0C, which has no name.
@@ -255,8 +262,7 @@ class IscsiDeadPortalWindowTest : public IscsiWindowBase, public testing::WithPa
 protected:
     void ExpectNoDriveState() {
         EXPECT_TRUE(startMessages.empty()) << startMessages[0];
-        EXPECT_EQ(ComboTexts(Get<QComboBox>(kAdapterCombo)),
-                  (std::vector<std::string>{kIscsiAdapter, kVirtualAdapter}));
+        ExpectIscsiThenVirtual(ComboTexts(Get<QComboBox>(kAdapterCombo)));
         auto* devices = Get<QComboBox>(kDeviceCombo);
         ASSERT_EQ(devices->count(), 8);
         for (int i = 0; i < devices->count(); ++i)

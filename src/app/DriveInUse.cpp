@@ -1,0 +1,20 @@
+#include "app/DriveInUse.h"
+
+#include "app/CartridgeFacts.h"
+#include "app/Session.h"
+
+std::string DriveInUse(Session& session) {
+    DeviceSelector& selector = session.Selector();
+    const DriveAddress& a = selector.Address();
+    std::string text = "Drive: adapter " + std::to_string(selector.SelectedEntry()) + " (" +
+                       session.Device().GetAdapterName(a.adapter) + "), target " + std::to_string(a.target);
+    char product[24] = {};
+    if (session.Device().Inquiry(product, a.adapter, a.target, a.lun) == 0) {
+        std::string name = product;
+        while (!name.empty() && name.back() == ' ') name.pop_back();
+        text += ": " + name;
+    }
+    const CartridgeFacts facts = FactsFor(a.adapter, a.target);
+    if (facts.virtualDrive) text += ", image " + facts.image;
+    return text;
+}
