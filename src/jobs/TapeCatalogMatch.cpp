@@ -2,6 +2,7 @@
 
 #include "catalog/DirFile.h"
 #include "catalog/DirFilePath.h"
+#include "report/MessageSink.h"
 #include "tape/TapeVolume.h"
 
 TapeCatalogMatch::TapeCatalogMatch(TapeVolume& volume, DirFile& catalog) : volume_(volume), catalog_(catalog) {}
@@ -25,27 +26,24 @@ TapeMatch TapeCatalogMatch::Check(const std::string& startDirectory, std::string
     return TapeMatch::Matches;
 }
 
-std::string TapeCatalogMatch::MatchText(TapeMatch match, const std::string& tapeName, bool notFoundBlank,
-                                        bool differsBlank) {
+Message TapeCatalogMatch::MatchMessage(TapeMatch match, const std::string& tapeName, bool notFoundBlank,
+                                       bool differsBlank) {
+    auto message = [](MessageId id, std::initializer_list<std::string_view> args = {}) {
+        return MessageSink::Make(id, Error, args);
+    };
     switch (match) {
     case TapeMatch::Matches:
-        return {};
+        break;
     case TapeMatch::TapeUnreadable:
-        return "Error reading IdentBlock from tape";
+        return message(MessageId::IdentUnreadable);
     case TapeMatch::NameUnusable:
-        return "Error: tape name not usable as a file name: '" + tapeName + "'";
+        return message(MessageId::TapeNameUnusable, {tapeName});
     case TapeMatch::CatalogMissing:
-        return notFoundBlank ? "Error: DirFile not found on hard drive. \nYou can make or import a DirFile on the "
-                               "Utilities tab."
-                             : "Error: DirFile not found on hard drive.\nYou can make or import a DirFile on the "
-                               "Utilities tab.";
+        return message(MessageId::CatalogMissing, {notFoundBlank ? " " : ""});
     case TapeMatch::CatalogUnreadable:
-        return "Error reading IdentBlock from hard drive";
+        return message(MessageId::CatalogIdentUnreadable);
     case TapeMatch::Differs:
-        return differsBlank ? "Error: DirFile on hard drive and tape contents do not match. \nCheck that on the "
-                              "Utilities tab."
-                            : "Error: DirFile on hard drive and tape contents do not match.\nCheck that on the "
-                              "Utilities tab.";
+        return message(MessageId::CatalogDiffers, {differsBlank ? " " : ""});
     }
     return {};
 }

@@ -4,9 +4,11 @@
 // and the catalog's header carries the same tape name and date of
 // formatting (the version is not compared). The one check behind every job
 // and both "Dir Tape" buttons; each caller shows the failure's message in
-// its own wording (MatchText).
+// its own wording (MatchMessage).
 
 #include <string>
+
+#include "report/Message.h"
 
 class DirFile;
 class TapeVolume;
@@ -33,7 +35,7 @@ public:
     // Utilities tab come with a blank before their line break where the
     // caller's does (notFoundBlank: restore, verify and both "Dir Tape"
     // buttons; differsBlank: the left "Dir Tape" button).
-    static std::string MatchText(TapeMatch match, const std::string& tapeName, bool notFoundBlank, bool differsBlank);
+    static Message MatchMessage(TapeMatch match, const std::string& tapeName, bool notFoundBlank, bool differsBlank);
 
 private:
     TapeVolume& volume_;

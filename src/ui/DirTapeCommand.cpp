@@ -18,7 +18,7 @@ void DirTapeCommand::Run(bool leftSide) {
     TapeCatalogMatch check(session_.Volume(), session_.Catalog());
     const TapeMatch match = check.Check(session_.StartDirectory(), tapeName, path);
     if (match != TapeMatch::Matches) {
-        messages_.ShowMessage(TapeCatalogMatch::MatchText(match, tapeName, true, leftSide), Error);
+        messages_.Show(TapeCatalogMatch::MatchMessage(match, tapeName, true, leftSide));
         return;
     }
 
