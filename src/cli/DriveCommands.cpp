@@ -12,7 +12,7 @@
 #include "cli/OutputText.h"
 #include "jobs/TapeMaintenance.h"
 #include "report/MessageKind.h"
-#include "scsi/AdapterListing.h"
+#include "scsi/DeviceSelection.h"
 
 namespace {
 
