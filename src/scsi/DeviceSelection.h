@@ -39,17 +39,28 @@ struct DriveStatus {
 struct DeviceSelection {
     SelectionOutcome outcome = SelectionOutcome::NoTapeDevice;
     std::string notice;  // empty when accepted
-    std::string capacity = "n.a.";   // megabytes
-    std::string blockSize = "n.a.";  // bytes
+    std::string capacity = "n.a.";   // megabytes, as shown
+    std::string blockSize = "n.a.";  // bytes, as shown
+    long long capacityMb = -1;       // the same as numbers; -1: not known
+    int blockBytes = -1;
     DriveStatus status;
     // What the drive answered the mode sense that found it unusable.
     CommandFailure failure;
 };
 
-// The device list of one adapter: eight entries, one per target ID, and the
-// entry chosen for it with what choosing it found.
+// One device as its INQUIRY described it.
+struct DeviceEntry {
+    bool present = false;
+    std::string product;  // vendor and product, trailing blanks dropped
+    std::string type;     // "Tape", ...
+};
+
+// The device list of one adapter: eight entries, one per target ID, as
+// shown ("3 - VENDOR PRODUCT   Type: Tape") and as values, and the entry
+// chosen for it with what choosing it found.
 struct DeviceListing {
     std::vector<std::string> entries;  // entry t is target t
+    std::vector<DeviceEntry> devices;  // the same, device t is target t
     int chosen = 0;
     DeviceSelection selection;
 };
@@ -59,7 +70,8 @@ struct AdapterListing {
     // false when ASPI is not usable; then only statusText is set.
     bool available = false;
     std::string statusText;
-    std::vector<std::string> entries;
+    std::vector<std::string> entries;  // "0 - NAME"
+    std::vector<std::string> names;    // NAME of each entry
     // The first entry's devices (all "no device" when no adapter qualified).
     DeviceListing devices;
 };
