@@ -30,6 +30,7 @@ public:
     bool keepDates = false;     // restore: date files from their records
     std::vector<std::string> excludes;  // backup: names left out
     bool skipOthers = false;    // backup: skipping folders and such is no failure
+    bool changed = false;       // backup: only files new or changed since their last backup
     bool ignoreCase = false;    // find
     bool json = false;
     bool quiet = false;

@@ -71,6 +71,8 @@ Options:
   --exclude PATTERN
                 backup: leave out the files whose names match PATTERN
   --skip-others backup: leaving out folders and such is no failure
+  --changed     backup: only the files that are new or whose size or
+                day differs from their newest copy on the tape
   --ignore-case, -i
                 find: upper and lower case match each other
   --json        dir, find, verify, status, adapters: one JSON document;

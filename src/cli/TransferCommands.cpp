@@ -20,6 +20,7 @@
 #include "jobs/VerifyJob.h"
 #include "jobs/VerifyResults.h"
 #include "lists/ListImage.h"
+#include "tape/DateText.h"
 #include "lists/ListModel.h"
 #include "report/MessageKind.h"
 
@@ -114,6 +115,12 @@ int TransferCommands::Backup(const std::vector<std::string>& operands) {
 
     if (session_.SelectDriveToWrite(line_.adapter, line_.target) != 0) return kExitFailed;
     if (session_.RequireTape(line_.tape) != 0) return kExitFailed;
+    if (line_.changed) {
+        const int kept = KeepChanged(request, total);
+        if (kept < 0) return kExitFailed;
+        // Nothing new: the night's work is done.
+        if (kept == 0) return skipped > 0 && !line_.skipOthers ? kExitFailed : kExitOk;
+    }
     session_.Counters().bytesTotal = total;
     const int result = ExitFor(BackupJob(session_.Context()).Run(request).result);
     // What was left out fails the run, unless the user expects it.
@@ -151,6 +158,42 @@ int TransferCommands::BackupRequestFor(const std::string& folder, const std::vec
         if (::stat((request.folder + row.Text(0)).c_str(), &status) == 0) total += status.st_size;
     }
     return 0;
+}
+
+int TransferCommands::KeepChanged(BackupRequest& request, std::int64_t& total) {
+    std::vector<FileHeader> entries;
+    if (TapeCatalog::Load(session_, entries) != 0) return -1;
+    // The newest entry of a name is its last.
+    auto newest = [&entries](const std::string& name) -> const FileHeader* {
+        for (auto e = entries.rbegin(); e != entries.rend(); ++e)
+            if (e->name == name) return &*e;
+        return nullptr;
+    };
+    int unchanged = 0;
+    total = 0;
+    for (std::vector<std::string>* names : {&request.archives, &request.files}) {
+        std::vector<std::string> kept;
+        for (const std::string& name : *names) {
+            struct stat status {};
+            const bool known = ::stat((request.folder + name).c_str(), &status) == 0;
+            const FileHeader* entry = newest(name);
+            // The catalog keeps the day of a file's date, not its time.
+            if (known && entry != nullptr && entry->size == status.st_size &&
+                entry->modificationDate == DateText(status.st_mtime)) {
+                ++unchanged;
+                continue;
+            }
+            if (known) total += status.st_size;
+            kept.push_back(name);
+        }
+        *names = std::move(kept);
+    }
+    const int left = static_cast<int>(request.Count());
+    if (unchanged > 0)
+        session_.Messages().ShowMessage(MessageId::CliUnchangedLeftOut,
+                                        {std::to_string(unchanged) + (unchanged == 1 ? " file has" : " files have"),
+                                         session_.CurrentTapeName()});
+    return left;
 }
 
 int TransferCommands::SelectEntries(const std::vector<std::string>& names, bool all, std::vector<int>& selected,

@@ -24,6 +24,28 @@ TEST_F(CliJobsTest, DirListsTheBackedUpFilesArchivesFirstWithSizesAndDates) {
     EXPECT_NE(dir.err.find(" Checking tape ..."), std::string::npos);
 }
 
+// A nightly run takes only what is new or changed since its last backup,
+// and a night with nothing new writes nothing and succeeds.
+TEST_F(CliJobsTest, BackupChangedTakesOnlyNewAndChangedFiles) {
+    FormatAndBackUp();
+    Write("src/a.txt", Pattern(3001, 9));
+    Write("src/d.txt", Pattern(10, 4));
+    const std::vector<std::string> all = {"backup", "--changed", "../src/a.txt", "../src/b.zip", "../src/c.dat",
+                                          "../src/d.txt"};
+    const CliRun first = cli->Run(all);
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_NE(first.err.find("2 files have not changed since their last backup on tape 'Daily'"), std::string::npos)
+        << first.err;
+    const CliRun dir = cli->Run({"dir"});
+    const std::string today = TodayText();
+    EXPECT_NE(dir.out.find("c.dat\t1\t05.03.2021\t" + today + "\na.txt\t3001\t"), std::string::npos) << dir.out;
+    EXPECT_NE(dir.out.find("\nd.txt\t10\t"), std::string::npos) << dir.out;
+    const std::string catalog = Bytes(Catalog());
+    const CliRun second = cli->Run(all);
+    EXPECT_EQ(second.status, 0) << second.err;
+    EXPECT_EQ(Bytes(Catalog()), catalog);
+}
+
 TEST_F(CliJobsTest, RestoreOfNamedEntriesWritesOnlyThoseFilesByteForByte) {
     FormatAndBackUp();
     const CliRun restore = cli->Run({"restore", "--to", "../dst", "c.dat", "a.txt"});
