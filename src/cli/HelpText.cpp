@@ -79,9 +79,10 @@ Options:
                 dates as "2021-03-05", null when the catalog's text is no
                 possible date ("31.02.2026"), with that text beside them
                 (file_date_text, backup_date_text, formatted_text)
-  --quiet, -q   only failures and the final result (for cron mail); a run
-                that fails shows every message, then a last line naming
-                the tape and the number of files
+  --quiet, -q   only failures and one line for the result (for cron
+                mail): the tape, the files and the bytes; a run that
+                fails shows every message, then a last line naming the
+                tape and the number of files
   --verbose, -v also the drive's raw diagnostic lines and sense codes
   --help, -h    this text
   --version     the program's name and version

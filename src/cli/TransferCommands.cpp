@@ -122,7 +122,7 @@ int TransferCommands::Backup(const std::vector<std::string>& operands) {
         if (kept == 0) return skipped > 0 && !line_.skipOthers ? kExitFailed : kExitOk;
     }
     session_.Counters().bytesTotal = total;
-    const int result = ExitFor(BackupJob(session_.Context()).Run(request).result);
+    const int result = ExitFor(session_.Keep(BackupJob(session_.Context()).Run(request)).result);
     // What was left out fails the run, unless the user expects it.
     return result == kExitOk && skipped > 0 && !line_.skipOthers ? kExitFailed : result;
 }
@@ -242,7 +242,7 @@ int TransferCommands::Restore(const std::vector<std::string>& names) {
     request.policy.keepDates = line_.keepDates;
     if (line_.skipExisting) request.policy.existing = RestorePolicy::Existing::Skip;
     if (line_.overwrite) request.policy.existing = RestorePolicy::Existing::Overwrite;
-    return ExitFor(RestoreJob(session_.Context()).Run(request).result);
+    return ExitFor(session_.Keep(RestoreJob(session_.Context()).Run(request)).result);
 }
 
 int TransferCommands::Verify(const std::vector<std::string>& names) {
@@ -256,7 +256,7 @@ int TransferCommands::Verify(const std::vector<std::string>& names) {
 
     VerifyResults results;
     ResultPrinter printer(results, out_, [this] { session_.BeforeOutput(); }, line_.json);
-    const JobResult verified = VerifyJob(session_.Context(), results, printer).Run(request).result;
+    const JobResult verified = session_.Keep(VerifyJob(session_.Context(), results, printer).Run(request)).result;
     if (line_.json) printer.PrintJson(session_.CurrentTapeName());
     if (verified != JobResult::Done) return kExitFailed;
     if (line_.report && SaveResults(session_.StartDirectory(), results, session_.Messages()) != 0) return kExitFailed;
