@@ -211,10 +211,17 @@ int TransferCommands::SelectEntries(const std::vector<std::string>& names, bool 
     selected.clear();
     std::vector<bool> chosen(entries.size(), all);
     for (const std::string& name : names) {
-        // A name found twice: its last entry, the newest copy on tape.
+        // A name found twice: its last entry, the newest copy on tape,
+        // unless --record names another.
         int last = -1;
         for (std::size_t i = 0; i < entries.size(); ++i)
-            if (entries[i].name == name) last = static_cast<int>(i);
+            if (entries[i].name == name && (line_.record < 0 || static_cast<int>(i) + 1 == line_.record))
+                last = static_cast<int>(i);
+        if (last < 0 && line_.record > 0) {
+            session_.Messages().ShowMessage(MessageId::CliNotAtRecord,
+                                            {std::to_string(line_.record), session_.CurrentTapeName(), name});
+            return kExitFailed;
+        }
         if (last < 0) {
             session_.Messages().ShowMessage(MessageId::CliNotInCatalog, {name, session_.CurrentTapeName()});
             return kExitFailed;

@@ -284,9 +284,9 @@ TEST_F(CliOperatorTest, FindSearchesEveryCatalogWithoutATape) {
     const CliRun found = cli->Run({"find", "*.TXT", "c.*", "-i"});
     EXPECT_EQ(found.status, 0) << found.err;
     const std::string today = TodayText();
-    EXPECT_EQ(found.out, "Daily\ta.txt\t3000\t05.03.2021\t" + today + "\nDaily\tc.dat\t1\t05.03.2021\t" + today +
-                             "\nDaily\ta.txt\t3000\t05.03.2021\t" + today + "\nDaily\tc.dat\t1\t05.03.2021\t" + today +
-                             "\n");
+    EXPECT_EQ(found.out, "Daily\ta.txt\t3000\t05.03.2021\t" + today + "\t2\nDaily\tc.dat\t1\t05.03.2021\t" + today +
+                             "\t3\nDaily\ta.txt\t3000\t05.03.2021\t" + today + "\t2\nDaily\tc.dat\t1\t05.03.2021\t" +
+                             today + "\t3\n");
     EXPECT_EQ(cli->Run({"find", "*.TXT"}).status, 1);
     const CliRun dir = cli->Run({"dir", "--tape", "Daily"});
     EXPECT_EQ(dir.status, 0) << dir.err;
@@ -300,7 +300,7 @@ TEST_F(CliOperatorTest, JsonOfEveryListingParsesAndANameWithATabForgesNothing) {
     ASSERT_TRUE(SetDate("src/" + odd, 5, 3, 2021));
     ASSERT_EQ(cli->Run({"backup", Path("src/" + odd)}).status, 0);
 
-    EXPECT_EQ(cli->Run({"dir"}).out, "tab\\there\\nline.txt\t3\t05.03.2021\t" + TodayText() + "\n");
+    EXPECT_EQ(cli->Run({"dir"}).out, "tab\\there\\nline.txt\t3\t05.03.2021\t" + TodayText() + "\t1\n");
     EXPECT_EQ(cli->Run({"verify", "--in", "../src"}).out, "tab\\there\\nline.txt\tOK\t\n");
     const Json dir = Json::parse(cli->Run({"dir", "--json"}).out);
     EXPECT_EQ(dir["tape"], "Daily");
