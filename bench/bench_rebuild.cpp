@@ -32,7 +32,9 @@ namespace {
 constexpr int kBlock = 512;
 
 struct Quiet : MessageSink, StatusSink, MaintenanceHost {
-    int ShowMessage(const std::string& text, int kind) override {
+    int Show(const Message& message) override {
+        const std::string& text = message.text;
+        const int kind = message.kind;
         if (kind == Error) std::fprintf(stderr, "error: %s\n", text.c_str());
         return kMessageOk;
     }

@@ -21,7 +21,8 @@ namespace {
 
 class SilentMessages : public MessageSink {
 public:
-    int ShowMessage(const std::string& text, int) override {
+    int Show(const Message& message) override {
+        const std::string& text = message.text;
         std::fprintf(stderr, "message: %s\n", text.c_str());
         return kMessageOk;
     }

@@ -23,9 +23,10 @@
 #include "aspi/HostAdapterList.h"
 #include "aspi/virtual/VirtualHostAdapter.h"
 #include "catalog/DirFile.h"
-#include "jobs/JobCommands.h"
-#include "jobs/JobImages.h"
-#include "jobs/JobWindow.h"
+#include "jobs/BackupJob.h"
+#include "jobs/RestoreJob.h"
+#include "jobs/VerifyJob.h"
+#include "jobs/JobEvents.h"
 #include "scsi/ScsiDevice.h"
 #include "tape/TapeVolume.h"
 
@@ -33,7 +34,9 @@ namespace {
 
 class CountedMessages : public MessageSink {
 public:
-    int ShowMessage(const std::string& text, int kind) override {
+    int Show(const Message& message) override {
+        const std::string& text = message.text;
+        const int kind = message.kind;
         if (kind != Success) std::fprintf(stderr, "message (%d): %s\n", kind, text.c_str());
         kind == Success ? ++successes : ++others;
         return kMessageOk;
@@ -48,41 +51,17 @@ public:
     void ShowProgress(std::int64_t, std::int64_t) override {}
 };
 
-// The left list and the browsed folder, without a window.
-class BenchWindow : public JobWindow, public VerifyResultsView {
+// What the jobs tell a face, unheard.
+class Quiet : public JobEvents, public VerifyResultsSink {
 public:
-    struct Row {
-        std::string name;
-        int image;
-    };
-    int RowCount() override { return static_cast<int>(rows.size()); }
-    int CountMarked(int image) override {
-        return static_cast<int>(std::count_if(rows.begin(), rows.end(), [image](const Row& r) { return r.image == image; }));
-    }
-    void NthMarkedName(int image, int k, std::string& name) override {
-        name.clear();
-        for (const Row& r : rows)
-            if (r.image == image && --k == 0) {
-                name = r.name;
-                return;
-            }
-    }
-    int IsMarkedAt(int image, int row) override {
-        if (row < 0 || row >= RowCount()) return -1;
-        return rows[static_cast<std::size_t>(row)].image == image;
-    }
-    std::string CurrentPath() override { return folder; }
-    void ListTapeDirectory(const std::string&) override {}
-    void RefillTargetFolder() override {}
+    void CatalogChanged(const std::string&) override {}
+    void TargetFolderChanged() override {}
     void ShowDriveStatus() override {}
     void ClearByteLabel() override {}
     void ShowResults() override {}
     void HideResults() override {}
     void EnableButtons(bool) override {}
     void RepaintResults() override {}
-
-    std::vector<Row> rows;
-    std::string folder;
 };
 
 bool IsArchive(const std::string& name) { return name.size() >= 3 && name.compare(name.size() - 3, 3, "zip") == 0; }
@@ -118,39 +97,40 @@ int main(int argc, char** argv) {
     ByteCounters counters;
     TapeVolume volume(messages, status, counters, drive.address);
     DirFile dirFile(messages);
-    BenchWindow window;
+    Quiet window;
     VerifyResults results;
     std::string tapeName, dirPath;
     JobContext context{volume, device, dirFile, drive, messages, status, counters, window, start, tapeName, dirPath};
-    JobCommands jobs(context, results, window);
+    BackupRequest backup;
+    RestoreRequest restoreRequest;
+    VerifyRequest verifyRequest;
+    std::size_t files = 0;
     const std::string catalog = start + "/Bench.twd";
 
     std::int64_t bytes = 0;
-    int tab = kBackupJobTab;
     if (phase == "backup") {
         if (volume.WriteIdentBlock("Bench") != 0 || dirFile.CreateForNewTape("Bench", catalog) != 0) return 1;
         std::vector<std::string> names;
         for (const auto& e : std::filesystem::directory_iterator(source))
             if (e.is_regular_file()) names.push_back(e.path().filename().string()), bytes += static_cast<std::int64_t>(e.file_size());
         std::sort(names.begin(), names.end());
-        for (const auto& n : names) window.rows.push_back({n, IsArchive(n) ? JobImages::kBackupArchive : JobImages::kBackupFile});
-        window.folder = source;
+        for (const auto& n : names) (IsArchive(n) ? backup.archives : backup.files).push_back(n);
+        backup.folder = source;
+        files = names.size();
         counters.bytesTotal = bytes;
     } else if (phase == "restore" || phase == "verify") {
         const bool verify = phase == "verify";
-        tab = verify ? kVerifyJobTab : kRestoreJobTab;
         std::string name, fileDate, backupDate;
         std::int32_t size = 0, blocks = 0;
         if (dirFile.OpenForReading(catalog) != 0 || dirFile.SkipIdent() != 0) return 1;
         while (dirFile.ReadNextEntry(name, fileDate, backupDate, size, blocks) == 0) {
-            const bool archive = IsArchive(name);
-            const int image = verify ? (archive ? JobImages::kVerifyArchive : JobImages::kVerifyFile)
-                                     : (archive ? JobImages::kRestoreArchive : JobImages::kRestoreFile);
-            window.rows.push_back({name, image});
+            (verify ? verifyRequest.entries : restoreRequest.entries).push_back(static_cast<int>(files++));
             bytes += size;
         }
         dirFile.Close();
-        window.folder = verify ? source : restore;
+        verifyRequest.listed = restoreRequest.listed = static_cast<int>(files);
+        verifyRequest.folder = source;
+        restoreRequest.folder = restore;
         counters.bytesTotal = bytes;
     } else {
         std::fprintf(stderr, "unknown phase %s\n", phase.c_str());
@@ -158,12 +138,14 @@ int main(int argc, char** argv) {
     }
 
     const auto t0 = std::chrono::steady_clock::now();
-    jobs.StartCommand(tab);
+    if (phase == "backup") BackupJob(context).Run(backup);
+    if (phase == "restore") RestoreJob(context).Run(restoreRequest);
+    if (phase == "verify") VerifyJob(context, results, window).Run(verifyRequest);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 
     bool ok = messages.others == 0;
-    if (tab == kVerifyJobTab) {
-        ok = ok && results.Rows().size() == window.rows.size();
+    if (phase == "verify") {
+        ok = ok && results.Rows().size() == files;
         for (const auto& row : results.Rows()) ok = ok && row.status == "OK";
     } else {
         ok = ok && messages.successes == 1;
@@ -171,7 +153,7 @@ int main(int argc, char** argv) {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("jobs %-8s %5zu files %11lld bytes %8.2f s %8.1f MB/s  peak %6.1f MiB%s\n", phase.c_str(),
-                window.rows.size(), static_cast<long long>(bytes), seconds, static_cast<double>(bytes) / 1e6 / seconds,
+                files, static_cast<long long>(bytes), seconds, static_cast<double>(bytes) / 1e6 / seconds,
                 static_cast<double>(usage.ru_maxrss) / 1024.0, ok ? "" : "  FAILED");
     return ok ? 0 : 1;
 }

@@ -32,7 +32,9 @@ namespace {
 
 class PrintedMessages : public MessageSink {
 public:
-    int ShowMessage(const std::string& text, int kind) override {
+    int Show(const Message& message) override {
+        const std::string& text = message.text;
+        const int kind = message.kind;
         std::fprintf(stderr, "message (%d): %s\n", kind, text.c_str());
         ++count;
         return kMessageOk;

@@ -14,7 +14,7 @@ namespace {
 
 class NoQuestions : public MessageSink {
 public:
-    int ShowMessage(const std::string&, int) override { return kMessageCancel; }
+    int Show(const Message&) override { return kMessageCancel; }
 };
 
 }  // namespace

@@ -20,7 +20,7 @@ namespace {
 
 class NoQuestions : public MessageSink {
 public:
-    int ShowMessage(const std::string&, int) override { return kMessageCancel; }
+    int Show(const Message&) override { return kMessageCancel; }
 };
 
 void Save(const std::string& path, const std::vector<std::uint8_t>& bytes) {

@@ -24,9 +24,9 @@ namespace {
 // question is never confirmed, since nobody is there to answer it.
 class StderrReport : public MessageSink, public StatusSink {
 public:
-    int ShowMessage(const std::string& text, int kind) override {
-        std::fprintf(stderr, "message (kind %d): %s\n", kind, text.c_str());
-        return kind == Question ? kMessageCancel : kMessageOk;
+    int Show(const Message& message) override {
+        std::fprintf(stderr, "message (kind %d): %s\n", message.kind, message.text.c_str());
+        return message.kind == Question ? kMessageCancel : kMessageOk;
     }
     void ShowStatus(const std::string& text) override { std::fprintf(stderr, "status:%s\n", text.c_str()); }
     void ShowProgress(std::int64_t, std::int64_t) override {}

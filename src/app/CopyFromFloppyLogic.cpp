@@ -59,11 +59,11 @@ void CopyFromFloppyLogic::ShowContents(const std::string& name) {
     list_.ClearRows();
     list_.AddRow({{kUpText, "<Up>"}, kImageDirFile, 0});
     if (dirFile_.OpenForReading(FloppyPathOf(name)) != 0) {
-        messages_.ShowMessage("Error opening dir file on hard drive", Error);
+        messages_.ShowMessage(MessageId::ErrorOpeningDirFile);
         return;
     }
     if (dirFile_.SkipIdent() != 0) {
-        messages_.ShowMessage("Error skipping to file info on hard drive", Error);
+        messages_.ShowMessage(MessageId::ErrorSkippingToFileInfo);
         dirFile_.Close();
         return;
     }
@@ -107,10 +107,10 @@ bool CopyFromFloppyLogic::Accept() {
             allCopied_ = true;
             return true;
         case kCopyDestinationUnwritable:
-            messages_.ShowMessage("Error writing Directory File to harddrive", Error);
+            messages_.ShowMessage(MessageId::ErrorWritingDirFileToHarddrive);
             return false;
         case kCopySourceUnreadable:
-            messages_.ShowMessage("Error reading Directory File from floppy", Error);
+            messages_.ShowMessage(MessageId::ErrorReadingDirFileFromFloppy);
             return false;
         default:
             return false;
@@ -129,17 +129,17 @@ bool CopyFromFloppyLogic::Accept() {
             anyCopied = true;
             break;
         case kCopyDestinationUnwritable:
-            messages_.ShowMessage("Error writing Directory File to harddrive", Error);
+            messages_.ShowMessage(MessageId::ErrorWritingDirFileToHarddrive);
             return false;
         case kCopySourceUnreadable:
-            messages_.ShowMessage("Error reading Directory File from Floppy", Error);
+            messages_.ShowMessage(MessageId::ErrorReadingDirFileFromFloppyView);
             return false;
         default:
             allCopied = false;
             break;
         }
     }
-    if (!anySelected) messages_.ShowMessage("No Directory File selected", Oops);
+    if (!anySelected) messages_.ShowMessage(MessageId::NoDirectoryFileSelected);
     allCopied_ = anySelected && allCopied;
     return anyCopied;
 }

@@ -59,7 +59,7 @@ int DriveBrowser::Fill(ListModel& list, const std::string& directory, const std:
     std::unique_ptr<DIR, DirCloser> dir;
     if (realpath(wanted.c_str(), resolved) != nullptr) dir.reset(opendir(resolved));
     if (!dir) {
-        messages_.ShowMessage("Change Dir Error!", Error);
+        messages_.ShowMessage(MessageId::ChangeDirError);
         return -1;
     }
 

@@ -16,10 +16,10 @@ int FloppyExport::Export(const std::string& name) {
     const int copied = copy_.CopyToFloppy(path);
     switch (copied) {
     case kCopyDestinationUnwritable:
-        messages_.ShowMessage("Error writing Directory File to floppy", Error);
+        messages_.ShowMessage(MessageId::ErrorWritingDirFileToFloppy);
         break;
     case kCopySourceUnreadable:
-        messages_.ShowMessage("Error reading Directory File from HD", Error);
+        messages_.ShowMessage(MessageId::ErrorReadingDirFileFromHd);
         break;
     default:
         break;
@@ -49,7 +49,7 @@ JobResult FloppyExport::ExportCatalogs(const std::vector<std::string>& tapeNames
         break;
     }
     if (tapeNames.empty()) {
-        messages_.ShowMessage("No Directory File selected", Oops);
+        messages_.ShowMessage(MessageId::NoDirectoryFileSelected);
         result = JobResult::Refused;
     }
     host.ShowDriveStatus();

@@ -30,9 +30,9 @@ AdapterListing Session::ListAdapterEntries() {
     return selector_.ListAdapterEntries();
 }
 
-JobContext Session::ContextFor(JobWindow& window) {
+JobContext Session::ContextFor(JobEvents& events) {
     return {volume_,   device_, dirFile_,         selector_.Selection(), messages_, status_,
-            counters_, window,  startDirectory_, tapeName_,             dirFilePath_};
+            counters_, events,  startDirectory_, tapeName_,             dirFilePath_};
 }
 
 TapeMaintenance Session::MaintenanceFor(MaintenanceHost& host) {

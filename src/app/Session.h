@@ -20,7 +20,7 @@
 #include "scsi/ScsiDevice.h"
 #include "tape/TapeVolume.h"
 
-class JobWindow;
+class JobEvents;
 class MaintenanceHost;
 
 class Session {
@@ -59,7 +59,7 @@ public:
 
     // The jobs' context; window: the face's lists and folder, which must
     // outlive what the context is handed to.
-    JobContext ContextFor(JobWindow& window);
+    JobContext ContextFor(JobEvents& events);
     // Format, check and eject; host: the face's drive state and list of
     // directory files.
     TapeMaintenance MaintenanceFor(MaintenanceHost& host);

@@ -4,17 +4,14 @@
 
 #include "app/Session.h"
 #include "aspi/ScsiOpcodes.h"
-#include "scsi/TapeCommandLog.h"
 #include "scsi/TapeStop.h"
 #include "tape/TapeFormat.h"
 
 namespace {
 
-// Whether the READ just run (no failure recorded before it counts: before
-// is the failure count from then) stopped as stop.
-bool ReadStopped(unsigned long before, TapeStop stop) {
-    const TapeCommandOutcome& last = TapeCommandLog::Last();
-    return last.failed && last.failures != before && last.opcode == ScsiOp::Read6 &&
+// Whether the READ just run on that device stopped as stop.
+bool ReadStopped(const CommandFailure& last, TapeStop stop) {
+    return last.present && last.opcode == ScsiOp::Read6 &&
            SenseStop(last.status, last.targetStatus, last.sense) == stop;
 }
 
@@ -22,11 +19,11 @@ bool ReadStopped(unsigned long before, TapeStop stop) {
 
 TapeContents ProbeTape(Session& session) {
     std::string name, date, version;
-    unsigned long before = TapeCommandLog::Last().failures;
     const int ident = session.Volume().ReadIdentBlock(name, date, version);
     if (ident == -2) return TapeContents::Foreign;
     if (ident != 0)
-        return ReadStopped(before, TapeStop::EndOfData) ? TapeContents::Blank : TapeContents::UnreadableStart;
+        return ReadStopped(session.Volume().LastCommandFailure(), TapeStop::EndOfData) ? TapeContents::Blank
+                                                                                        : TapeContents::UnreadableStart;
 
     // Block by block from the start, so that each stop is where it belongs:
     // spacing over "a" filemark could pass a whole record whose own
@@ -36,10 +33,8 @@ TapeContents ProbeTape(Session& session) {
     std::vector<BYTE> block(static_cast<std::size_t>(TapeFormat::kMaxBlockLength));
     auto read = [&] { return device.Read(block.data(), 1, a.adapter, a.target, a.lun); };
     if (device.Rewind(a.adapter, a.target, a.lun) != 0 || read() != 0) return TapeContents::Unknown;
-    before = TapeCommandLog::Last().failures;
     if (read() == 0) return TapeContents::Written;
-    if (!ReadStopped(before, TapeStop::Filemark)) return TapeContents::Unknown;
-    before = TapeCommandLog::Last().failures;
+    if (!ReadStopped(device.LastFailure(), TapeStop::Filemark)) return TapeContents::Unknown;
     if (read() == 0) return TapeContents::Written;
-    return ReadStopped(before, TapeStop::EndOfData) ? TapeContents::Formatted : TapeContents::Unknown;
+    return ReadStopped(device.LastFailure(), TapeStop::EndOfData) ? TapeContents::Formatted : TapeContents::Unknown;
 }

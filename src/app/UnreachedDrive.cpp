@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "aspi/CommandTimeLimit.h"
+#include "aspi/Srb.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ std::string Busy(const CartridgeFacts& facts) {
            ". Wait until it has finished (or end it), then run the command again.";
 }
 
-std::string TimedOut(const TapeCommandOutcome& failure, bool sg) {
+std::string TimedOut(const CommandFailure& failure, bool sg) {
     const std::string command = CommandTimeLimit::CommandName(failure.opcode);
     const std::string within = sg ? " within " + CommandTimeLimit::InWords(CommandTimeLimit::For(failure.opcode)) : "";
     return "The drive did not finish the " + command + within +
@@ -40,7 +41,7 @@ std::string Gone(const CartridgeFacts& facts) {
 
 }  // namespace
 
-std::string UnreachedDriveSentence(const TapeCommandOutcome& failure, const CartridgeFacts& facts) {
+std::string UnreachedDriveSentence(const CommandFailure& failure, const CartridgeFacts& facts) {
     const bool sg = !facts.address.empty();
     const bool timedOut = failure.hostStatus == HASTAT_TIMEOUT || failure.hostStatus == HASTAT_COMMAND_TIMEOUT;
     if (failure.targetStatus == STATUS_CHKCOND || failure.status == SS_NO_DEVICE || failure.status == SS_INVALID_HA)

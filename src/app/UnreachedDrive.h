@@ -8,6 +8,6 @@
 #include <string>
 
 #include "app/CartridgeFacts.h"
-#include "scsi/TapeCommandLog.h"
+#include "report/CommandFailure.h"
 
-std::string UnreachedDriveSentence(const TapeCommandOutcome& failure, const CartridgeFacts& facts);
+std::string UnreachedDriveSentence(const CommandFailure& failure, const CartridgeFacts& facts);

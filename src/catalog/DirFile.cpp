@@ -3,10 +3,11 @@
 #include <cstring>
 #include <sys/stat.h>
 
+#include "catalog/DirFileEntry.h"
 #include "catalog/DirFileFormat.h"
 #include "catalog/ReplaceFile.h"
 #include "tape/DateText.h"
-#include "tape/Field.h"
+#include "tape/IdentBlock.h"
 #include "tape/JoinPath.h"
 #include "tape/PlainName.h"
 #include "tape/ProgramVersion.h"
@@ -15,7 +16,11 @@
 namespace DF = DirFileFormat;
 namespace TF = TapeFormat;
 
-DirFile::DirFile(MessageSink& messages) : messages_(messages), magic_(TF::kMagic) {}
+DirFile::DirFile(MessageSink& messages) : messages_(messages) {
+    fields_.name.reserve(TF::kFileNameWidth);
+    fields_.modificationDate.reserve(TF::kDateWidth);
+    fields_.backupDate.reserve(TF::kDateWidth);
+}
 
 DirFile::~DirFile() = default;
 
@@ -32,10 +37,7 @@ int DirFile::WriteHeader(const std::string& path, const std::string& tapeName, c
         version.size() >= TF::kVersionWidth)
         return -1;
     std::uint8_t header[DF::kHeaderSize];
-    Field::PutTextPadded(header, TF::kMagicOffset, TF::kMagicWidth, magic_);
-    Field::PutTextPadded(header, TF::kTapeNameOffset, TF::kTapeNameWidth, tapeName);
-    Field::PutTextPadded(header, TF::kFormatDateOffset, TF::kDateWidth, date);
-    Field::PutTextPadded(header, TF::kVersionOffset, TF::kVersionWidth, version);
+    EncodeIdentBlock({tapeName, date, version}, header, sizeof header);
     // A new catalog, or one made anew, replaces what stands under its name
     // whole; a link there is not followed.
     return ReplaceFile(path, header, sizeof header) == kReplaced ? 0 : -1;
@@ -55,15 +57,12 @@ int DirFile::ReadIdent(const std::string& path, std::string& tapeName, std::stri
     if (file.OpenForReading(path, false) != 0) return -2;
     // Fields cut short by the end of the file read as far as they go.
     std::uint8_t header[DF::kHeaderSize] = {};
-    const std::int64_t magicRead = file.Read(header, TF::kMagicWidth);
-    if (magicRead <= 0) return -1;
-    std::string magic;
-    Field::GetText(header, TF::kMagicOffset, static_cast<std::size_t>(magicRead), magic);
-    if (magic != magic_) return -1;
-    if (file.Read(header + TF::kMagicWidth, DF::kHeaderSize - TF::kMagicWidth) < 0) return -1;
-    Field::GetText(header, TF::kTapeNameOffset, TF::kTapeNameWidth, tapeName);
-    Field::GetText(header, TF::kFormatDateOffset, TF::kDateWidth, date);
-    Field::GetText(header, TF::kVersionOffset, TF::kVersionWidth, version);
+    if (file.Read(header, sizeof header) <= 0) return -1;
+    IdentBlock ident;
+    if (!DecodeIdentBlock(header, ident)) return -1;
+    tapeName = std::move(ident.tapeName);
+    date = std::move(ident.formatDate);
+    version = std::move(ident.version);
     return 0;
 }
 
@@ -104,11 +103,12 @@ int DirFile::ReadNextEntry(std::string& name, std::string& fileDate, std::string
     if (rest < 0) return EndList(ListEnd::ReadError);
     if (rest != static_cast<std::int64_t>(DF::kEntrySize - 1)) return EndList(ListEnd::CutShort);
     ++entriesRead_;
-    Field::GetText(entry, DF::kNameOffset, DF::kNameWidth, name);
-    Field::GetText(entry, DF::kFileDateOffset, DF::kDateWidth, fileDate);
-    Field::GetText(entry, DF::kBackupDateOffset, DF::kDateWidth, backupDate);
-    size = Field::GetInt32(entry, DF::kSizeOffset);
-    blockCount = Field::GetInt32(entry, DF::kBlockCountOffset);
+    DecodeDirFileEntry(entry, fields_);
+    name = fields_.name;
+    fileDate = fields_.modificationDate;
+    backupDate = fields_.backupDate;
+    size = fields_.size;
+    blockCount = fields_.blockCount;
     return 0;
 }
 
@@ -172,15 +172,12 @@ int DirFile::AppendBackedUpFile(const std::string& path, const std::string& file
 
 int DirFile::EncodeEntry(std::uint8_t* entry, const std::string& name, const std::string& fileDate,
                          const std::string& backupDate, std::int32_t size, std::int32_t blockCount) {
-    if (name.size() > DF::kMaxNameLength || fileDate.size() >= DF::kDateWidth || backupDate.size() >= DF::kDateWidth)
-        return -1;
-    entry[DF::kTypeOffset] = DF::kEntry;
-    Field::PutTextPadded(entry, DF::kNameOffset, DF::kNameWidth, name);
-    Field::PutTextPadded(entry, DF::kFileDateOffset, DF::kDateWidth, fileDate);
-    Field::PutTextPadded(entry, DF::kBackupDateOffset, DF::kDateWidth, backupDate);
-    Field::PutInt32(entry, DF::kSizeOffset, size);
-    Field::PutInt32(entry, DF::kBlockCountOffset, blockCount);
-    return 0;
+    fields_.name = name;
+    fields_.modificationDate = fileDate;
+    fields_.backupDate = backupDate;
+    fields_.size = size;
+    fields_.blockCount = blockCount;
+    return EncodeDirFileEntry(fields_, entry);
 }
 
 int DirFile::WriteAfterLastWholeEntry(LocalFile& file, const std::uint8_t* entry, std::int64_t& end) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "report/MessageSink.h"
+#include "tape/FileHeader.h"
 #include "tape/LocalFile.h"
 
 class DirFile {
@@ -102,7 +103,7 @@ private:
     // Ends the read sequence's list for this reason: -1.
     int EndList(ListEnd end);
     // The entry's 286 bytes; -1 when a text does not fit its field.
-    static int EncodeEntry(std::uint8_t* entry, const std::string& name, const std::string& fileDate,
+    int EncodeEntry(std::uint8_t* entry, const std::string& name, const std::string& fileDate,
                            const std::string& backupDate, std::int32_t size, std::int32_t blockCount);
     // Writes the entry after the last whole one of the open file and cuts
     // off the bytes of an entry cut short behind it; sets `end` after it.
@@ -112,8 +113,10 @@ private:
 
     // The sink the catalog is made with; it reports by return codes only.
     [[maybe_unused]] MessageSink& messages_;
-    const std::string magic_;
     LocalFile file_;
+    // Scratch for the entry codec, kept so that a read or append of many
+    // entries allocates nothing per entry.
+    FileHeader fields_;
     int entriesRead_ = 0;
     ListEnd listEnd_ = ListEnd::Clean;
     LocalFile appendFile_;

@@ -60,9 +60,8 @@ int DirFileCopy::Copy(const std::string& source, const std::string& folder, bool
         probe.Close();
         const std::string shown =
             toFloppy ? name : (destination.front() == '/' ? destination.substr(1) : destination);
-        const std::string question = "Directory File '" + shown + "' already exists on " +
-                                     (toFloppy ? "floppy" : "harddrive") + ". Overwrite?";
-        if (messages_.ShowMessage(question, Question) != kMessageOk) return kCopyDeclined;
+        if (messages_.ShowMessage(MessageId::CopyOverwrite, {shown, toFloppy ? "floppy" : "harddrive"}) != kMessageOk)
+            return kCopyDeclined;
     }
 
     // Hidden, and named after this process so that two runs cannot meet.

@@ -21,12 +21,12 @@ int DirFileLister::ListDirFile(ListModel& list, const std::string& path, bool wi
     list.ClearRows();
     if (withUpRow) list.AddRow({{"..", "<Up>"}, kImageDirFile, 0});
     if (dirFile_.OpenForReading(path) != 0) {
-        messages_.ShowMessage("Error opening dir file on hard drive", Error);
+        messages_.ShowMessage(MessageId::ErrorOpeningDirFile);
         if (showDriveStatus_) showDriveStatus_();
         return -1;
     }
     if (dirFile_.SkipIdent() != 0) {
-        messages_.ShowMessage("Error skipping to file info on hard drive", Error);
+        messages_.ShowMessage(MessageId::ErrorSkippingToFileInfo);
         if (showDriveStatus_) showDriveStatus_();
         dirFile_.Close();
         return -1;

@@ -11,7 +11,6 @@
 #include "catalog/DirFile.h"
 #include "catalog/DirFileCopy.h"
 #include "catalog/DirFileFormat.h"
-#include "catalog/DirFileLister.h"
 #include "catalog/DirFilePath.h"
 #include "catalog/FloppyFolder.h"
 #include "cli/CliSession.h"
@@ -41,20 +40,20 @@ CatalogCommands::CatalogCommands(CliSession& session, const CommandLine& line, s
 namespace {
 
 // Dates as ISO dates, null when the catalog's text is no possible date;
-// the text as the catalog holds it beside each.
-nlohmann::json EntryJson(const ListRow& row) {
-    return {{"record", row.data + 1},
-            {"name", row.Text(0)},
-            {"size", std::stoll(row.Text(1))},
-            {"file_date", IsoDate(row.Text(2))},
-            {"file_date_text", row.Text(2)},
-            {"backup_date", IsoDate(row.Text(3))},
-            {"backup_date_text", row.Text(3)}};
+// the text as the catalog holds it beside each. index: from 0.
+nlohmann::json EntryJson(const FileHeader& entry, std::size_t index) {
+    return {{"record", index + 1},
+            {"name", entry.name},
+            {"size", entry.size},
+            {"file_date", IsoDate(entry.modificationDate)},
+            {"file_date_text", entry.modificationDate},
+            {"backup_date", IsoDate(entry.backupDate)},
+            {"backup_date_text", entry.backupDate}};
 }
 
-void PrintEntry(std::FILE* out, const ListRow& row) {
-    std::fprintf(out, "%s\t%s\t%s\t%s\n", TsvField(row.Text(0)).c_str(), row.Text(1).c_str(),
-                 TsvField(row.Text(2)).c_str(), TsvField(row.Text(3)).c_str());
+void PrintEntry(std::FILE* out, const FileHeader& entry) {
+    std::fprintf(out, "%s\t%d\t%s\t%s\n", TsvField(entry.name).c_str(), static_cast<int>(entry.size),
+                 TsvField(entry.modificationDate).c_str(), TsvField(entry.backupDate).c_str());
 }
 
 // The tape names of the catalogs in folder, in name order.
@@ -75,59 +74,57 @@ std::vector<std::string> CatalogNames(const std::string& folder) {
 
 }  // namespace
 
-void CatalogCommands::PrintRows(const ListModel& rows, const std::string& tapeName, const std::string& path) {
+void CatalogCommands::PrintRows(const std::vector<FileHeader>& rows, const std::string& tapeName,
+                                const std::string& path) {
     session_.BeforeOutput();
     if (line_.json) {
         std::string name, date, version;
         session_.Catalog().ReadIdent(path, name, date, version);
         nlohmann::json files = nlohmann::json::array();
-        for (const ListRow& row : rows.Rows()) files.push_back(EntryJson(row));
+        for (std::size_t i = 0; i < rows.size(); ++i) files.push_back(EntryJson(rows[i], i));
         WriteJson(out_, {{"tape", tapeName},
                          {"formatted", IsoDate(date)},
                          {"formatted_text", date},
                          {"catalog", path},
                          {"files", files}});
     } else {
-        for (const ListRow& row : rows.Rows()) PrintEntry(out_, row);
+        for (const FileHeader& row : rows) PrintEntry(out_, row);
     }
     std::fflush(out_);
 }
 
 int CatalogCommands::Dir() {
-    ListModel& rows = session_.Window().Left();
+    std::vector<FileHeader> rows;
     if (!line_.tape.empty()) {
         // The catalog alone: no drive, no tape.
         std::string path, name, date, version;
         if (DirFilePath(session_.StartDirectory(), line_.tape, path) != 0 ||
             session_.Catalog().ReadIdent(path, name, date, version) != 0) {
-            session_.Messages().ShowMessage("Error: no directory file of tape '" + line_.tape + "' in " +
-                                                session_.StartDirectory(),
-                                            Error);
+            session_.Messages().ShowMessage(MessageId::CliNoSuchCatalog, {line_.tape, session_.StartDirectory()});
             return kExitFailed;
         }
-        DirFileLister lister(session_.Catalog(), session_.Messages(), {});
-        if (lister.ListDirFile(rows, path, false) != 0) return kExitFailed;
+        if (TapeCatalog::Read(session_, path, rows) != 0) return kExitFailed;
         PrintRows(rows, name, path);
         return ListedWhole(line_.tape, "listed") ? kExitOk : kExitFailed;
     }
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
-    if (TapeCatalog::Load(session_) != 0) return kExitFailed;
+    if (TapeCatalog::Load(session_, rows) != 0) return kExitFailed;
     PrintRows(rows, session_.CurrentTapeName(), session_.CurrentDirFilePath());
     const bool whole = ListedWhole(session_.CurrentTapeName(), "listed");
-    session_.Window().ShowDriveStatus();
+    session_.Events().ShowDriveStatus();
     return whole ? kExitOk : kExitFailed;
 }
 
 bool CatalogCommands::ListedWhole(const std::string& tapeName, const char* done) {
     const std::string damage = TapeCatalog::DamageText(session_.Catalog(), tapeName, done);
     if (damage.empty()) return true;
-    session_.Messages().ShowMessage(damage, Error);
+    session_.Messages().ShowMessage(MessageId::CliCatalogDamaged, {damage});
     return false;
 }
 
 int CatalogCommands::Find(const std::vector<std::string>& patterns) {
     const int flags = line_.ignoreCase ? FNM_CASEFOLD : 0;
-    ListModel rows;
+    std::vector<FileHeader> rows;
     nlohmann::json matches = nlohmann::json::array();
     int found = 0;
     bool whole = true;
@@ -135,22 +132,20 @@ int CatalogCommands::Find(const std::vector<std::string>& patterns) {
         std::string path, name, date, version;
         if (DirFilePath(session_.StartDirectory(), file, path) != 0 ||
             session_.Catalog().ReadIdent(path, name, date, version) != 0) {
-            session_.Messages().ShowMessage("'" + file + DirFileFormat::kExtension +
-                                                "' is not a directory file: not searched",
-                                            Attention);
+            session_.Messages().ShowMessage(MessageId::CliNotACatalog, {file + DirFileFormat::kExtension});
             continue;
         }
-        DirFileLister lister(session_.Catalog(), session_.Messages(), {});
-        if (lister.ListDirFile(rows, path, false) != 0) continue;
+        if (TapeCatalog::Read(session_, path, rows) != 0) continue;
         whole = ListedWhole(file, "searched") && whole;
-        for (const ListRow& row : rows.Rows()) {
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const FileHeader& row = rows[i];
             const bool match = std::any_of(patterns.begin(), patterns.end(), [&](const std::string& pattern) {
-                return ::fnmatch(pattern.c_str(), row.Text(0).c_str(), flags) == 0;
+                return ::fnmatch(pattern.c_str(), row.name.c_str(), flags) == 0;
             });
             if (!match) continue;
             ++found;
             if (line_.json) {
-                nlohmann::json entry = EntryJson(row);
+                nlohmann::json entry = EntryJson(row, i);
                 entry["tape"] = name;
                 matches.push_back(entry);
                 continue;
@@ -175,16 +170,16 @@ int CatalogCommands::Rebuild() {
         DirFilePath(session_.StartDirectory(), tapeName, path) == 0 &&
         session_.Catalog().ReadIdent(path, fileName, fileDate, version) != -2 &&
         (fileName != tapeName || fileDate != date))
-        session_.Answers().Guard("A tape with that name exists already. Overwrite?",
+        session_.Answers().Guard(MessageId::TapeNameExists,
                                  "the catalog folder holds another tape's catalog under that name");
-    return ExitFor(session_.Rebuild().Run(session_.StartDirectory(), session_.Window()));
+    return ExitFor(session_.Rebuild().Run(session_.StartDirectory(), session_.Events()));
 }
 
 int CatalogCommands::Export(const std::vector<std::string>& names) {
     std::vector<std::string> tapes;
     for (const std::string& name : names) tapes.push_back(TapeName(name));
     DirFileCopy copy(session_.Messages(), session_.StartDirectory(), FloppyFolder(session_.StartDirectory()));
-    return ExitFor(FloppyExport(session_.Messages(), session_.Status(), copy).ExportCatalogs(tapes, session_.Window()));
+    return ExitFor(FloppyExport(session_.Messages(), session_.Status(), copy).ExportCatalogs(tapes, session_.Events()));
 }
 
 int CatalogCommands::Import(const std::vector<std::string>& names) {
@@ -208,9 +203,7 @@ int CatalogCommands::Import(const std::vector<std::string>& names) {
             }
         }
         if (!found) {
-            messages.ShowMessage("Error: Directory File '" + wanted + DirFileFormat::kExtension +
-                                     "' not found on floppy, nothing was copied",
-                                 Error);
+            messages.ShowMessage(MessageId::CliNotOnFloppy, {wanted + DirFileFormat::kExtension});
             return kExitFailed;
         }
     }

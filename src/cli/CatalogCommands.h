@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "tape/FileHeader.h"
+
 class CliSession;
 class CommandLine;
-class ListModel;
 
 class CatalogCommands {
 public:
@@ -37,7 +38,7 @@ private:
     // Error message names the damage and says what became of the entries
     // before it (done: "listed", "searched").
     bool ListedWhole(const std::string& tapeName, const char* done);
-    void PrintRows(const ListModel& rows, const std::string& tapeName, const std::string& path);
+    void PrintRows(const std::vector<FileHeader>& rows, const std::string& tapeName, const std::string& path);
 
     CliSession& session_;
     const CommandLine& line_;

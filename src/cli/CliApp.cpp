@@ -144,18 +144,21 @@ int CliApp::Run(const std::vector<std::string>& arguments) {
         status.ClearLine();
         std::fflush(streams_.out);
     });
-    if (line.all) messages.AnswerYes(RestoreJob::kFullRestoreQuestion, "--all");
+    if (line.all) messages.AnswerYes(MessageId::FullRestoreQuestion, "--all");
     if (line.command == "check") messages.SendInfoTo(streams_.out);
 
     CliSession session(messages, status, start, setup_);
     session.SetBeforeOutput([&status] { status.ClearLine(); });
-    messages.SetWording([&session](const std::string& text) { return CliWording::Reword(text, session.CurrentTapeName()); });
-    FailureWords words([&session] {
-        const DriveAddress& a = session.Selector().Address();
-        return FactsFor(a.adapter, a.target);
-    },
-                       [&session] { return session.Window().CurrentRecord(); }, line.verbose);
-    messages.SetExplainer([&words](const std::string& text) { return words.Explain(text); });
+    messages.SetWording([&session](const Message& message) {
+        return CliWording::Reword(message, session.CurrentTapeName());
+    });
+    FailureWords words(
+        [&session] {
+            const DriveAddress& a = session.Selector().Address();
+            return FactsFor(a.adapter, a.target);
+        },
+        line.verbose);
+    messages.SetExplainer([&words](const Message& message) { return words.Explain(message); });
     int result = Dispatch(line, session, streams_.out);
     // A question answered no leaves the job undone, whatever it reported.
     if (result == kExitOk && messages.Declined()) result = kExitFailed;

@@ -11,14 +11,15 @@ CliMessages::CliMessages(std::FILE* out, std::FILE* in, bool inIsTerminal, Answe
 CliMessages::CliMessages(std::FILE* out, std::FILE* in, bool inIsTerminal, Options options)
     : out_(out), in_(in), inIsTerminal_(inIsTerminal), options_(options) {}
 
-void CliMessages::AnswerYes(const std::string& question, std::string why) {
+void CliMessages::AnswerYes(MessageId question, std::string why) {
+    preset_ = true;
     presetQuestion_ = question;
     presetWhy_ = std::move(why);
 }
 
-const std::string* CliMessages::Guarded(const std::string& text) const {
+const std::string* CliMessages::Guarded(MessageId id) const {
     for (const auto& [question, why] : guarded_)
-        if (question == text) return &why;
+        if (question == id) return &why;
     return nullptr;
 }
 
@@ -31,20 +32,21 @@ std::string CliMessages::Heading(const std::string& text, int kind) {
     return title + ": ";
 }
 
-int CliMessages::ShowMessage(const std::string& given, int kind) {
+int CliMessages::Show(const Message& message) {
+    const int kind = message.kind;
     const bool failure = kind == Error || kind == Attention || kind == Oops;
     if (failure) failed_ = true;
-    if (kind == Question) return Ask(given);
+    if (kind == Question) return Ask(message);
     // Names in a message are bytes from files and tapes: none may drive the
     // terminal.
-    const std::string text = TerminalText(wording_ ? wording_(given) : given, true);
+    const std::string text = TerminalText(wording_ ? wording_(message) : message.text, true);
     if (kind == Info && infoOut_ != nullptr) {
         if (beforeOutput_) beforeOutput_();
         std::fprintf(infoOut_, "%s\n", text.c_str());
         std::fflush(infoOut_);
         return kMessageOk;
     }
-    const std::string explanation = failure && explainer_ ? TerminalText(explainer_(given), true) : std::string();
+    const std::string explanation = failure && explainer_ ? TerminalText(explainer_(message), true) : std::string();
     const std::string shown = Heading(text, kind) + text + "\n";
     // Held back, not dropped: a run that fails shows them after all.
     if (options_.quiet && !failure && kind != Success) {
@@ -66,10 +68,9 @@ void CliMessages::ShowHeld() {
     held_.clear();
 }
 
-int CliMessages::Ask(const std::string& question) {
-    // The policy knows the question as the program asks it; the terminal
-    // sees it escaped.
-    const std::string text = TerminalText(question, true);
+int CliMessages::Ask(const Message& question) {
+    // The policy knows the question by its id; the terminal sees it escaped.
+    const std::string text = TerminalText(wording_ ? wording_(question) : question.text, true);
     auto answered = [&](bool yes, const std::string& why) {
         const std::string line =
             Heading(text, Question) + text + " [y/N] " + (yes ? "yes" : "no") + why + "\n";
@@ -85,8 +86,8 @@ int CliMessages::Ask(const std::string& question) {
         if (!yes) declined_ = true;
         return yes ? kMessageOk : kMessageCancel;
     };
-    if (!presetQuestion_.empty() && question == presetQuestion_) return answered(true, " (" + presetWhy_ + ")");
-    const std::string* guard = Guarded(question);
+    if (preset_ && question.id == presetQuestion_) return answered(true, " (" + presetWhy_ + ")");
+    const std::string* guard = Guarded(question.id);
     if (options_.answer == Answer::Yes && guard != nullptr && !options_.force)
         return answered(false, " (--yes does not answer this without --force: " + *guard + ")");
     if (options_.answer == Answer::Yes)

@@ -32,24 +32,24 @@ public:
     CliMessages(std::FILE* out, std::FILE* in, bool inIsTerminal, Answer answer);
     CliMessages(std::FILE* out, std::FILE* in, bool inIsTerminal, Options options);
 
-    int ShowMessage(const std::string& text, int kind) override;
+    int Show(const Message& message) override;
 
-    // This question (text as the program asks it) is answered yes whatever
-    // the policy; why: the option that stands for the answer ("--all").
-    void AnswerYes(const std::string& question, std::string why);
+    // This question is answered yes whatever the policy; why: the option
+    // that stands for the answer ("--all").
+    void AnswerYes(MessageId question, std::string why);
     // This question destroys data that --yes alone must not give away; why:
     // what the data is, said with the answer "no".
-    void Guard(const std::string& question, std::string why) { guarded_.push_back({question, std::move(why)}); }
+    void Guard(MessageId question, std::string why) { guarded_.push_back({question, std::move(why)}); }
     // Info messages are the command's result: written to results, plain.
     void SendInfoTo(std::FILE* results) { infoOut_ = results; }
     // Runs before each message is written, so a status line on the terminal
     // can make room.
     void SetBeforeOutput(std::function<void()> beforeOutput) { beforeOutput_ = std::move(beforeOutput); }
-    // The command line's own text for a message (may be empty).
-    void SetWording(std::function<std::string(const std::string&)> wording) { wording_ = std::move(wording); }
+    // The command line's own text for a message.
+    void SetWording(std::function<std::string(const Message&)> wording) { wording_ = std::move(wording); }
     // A line to add after a failure's message, saying in words what the
-    // drive reported (empty: nothing to add); given the message's text.
-    void SetExplainer(std::function<std::string(const std::string&)> explainer) { explainer_ = std::move(explainer); }
+    // drive reported (empty: nothing to add).
+    void SetExplainer(std::function<std::string(const Message&)> explainer) { explainer_ = std::move(explainer); }
 
     // --quiet holds back all but failures, declined questions and the
     // result; a run that fails shows what was held back with this, in order.
@@ -63,21 +63,22 @@ public:
     static std::string Heading(const std::string& text, int kind);
 
 private:
-    int Ask(const std::string& question);
+    int Ask(const Message& question);
     // The reason the question is guarded; null when it is not.
-    const std::string* Guarded(const std::string& text) const;
+    const std::string* Guarded(MessageId question) const;
 
     std::FILE* out_;
     std::FILE* in_;
     bool inIsTerminal_;
     Options options_;
-    std::string presetQuestion_;
+    bool preset_ = false;
+    MessageId presetQuestion_ = MessageId::Count;
     std::string presetWhy_;
-    std::vector<std::pair<std::string, std::string>> guarded_;  // question, why
+    std::vector<std::pair<MessageId, std::string>> guarded_;  // question, why
     std::FILE* infoOut_ = nullptr;
     std::function<void()> beforeOutput_;
-    std::function<std::string(const std::string&)> wording_;
-    std::function<std::string(const std::string&)> explainer_;
+    std::function<std::string(const Message&)> wording_;
+    std::function<std::string(const Message&)> explainer_;
     std::string held_;  // what --quiet held back
     bool failed_ = false;
     bool declined_ = false;

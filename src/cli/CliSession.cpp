@@ -5,7 +5,7 @@
 #include "scsi/AdapterListing.h"
 
 CliSession::CliSession(CliMessages& messages, StatusSink& status, std::string startDirectory, AdapterSetup setup)
-    : Session(messages, status, setup), answers_(messages), window_(Selector(), status), context_(ContextFor(window_)) {
+    : Session(messages, status, setup), answers_(messages), events_(Selector(), status), context_(ContextFor(events_)) {
     Start(std::move(startDirectory));
 }
 
@@ -19,13 +19,13 @@ DeviceSelection CliSession::ChooseDrive(int adapter, int target, bool& available
     }
     // Only the drive chosen gets commands, not first the default one.
     const DeviceSelection selection = Selector().SelectDrive(adapter, target, Messages(), Status());
-    window_.SetDriveSelected(true);
+    events_.SetDriveSelected(true);
     return selection;
 }
 
 int CliSession::SelectDriveToWrite(int adapter, int target) {
     if (SelectDrive(adapter, target) != 0) return -1;
-    Messages().ShowMessage(DriveInUse(*this), Info);
+    Messages().ShowMessage(MessageId::CliDriveInUse, {DriveInUse(*this)});
     return 0;
 }
 
@@ -33,12 +33,12 @@ int CliSession::SelectDrive(int adapter, int target) {
     bool available = false;
     const DeviceSelection selection = ChooseDrive(adapter, target, available);
     if (!available) {
-        Messages().ShowMessage(selection.notice, Error);
+        Messages().ShowMessage(MessageId::CliAdaptersUnavailable, {selection.notice});
         return -1;
     }
     if (!selection.status.text.empty()) Status().ShowStatus(selection.status.text);
     if (selection.outcome != SelectionOutcome::Accepted) {
-        Messages().ShowMessage(selection.notice, Error);
+        Messages().ShowFailure(MessageId::DriveNotUsable, selection.failure, {selection.notice});
         return -1;
     }
     return 0;
@@ -49,13 +49,11 @@ int CliSession::RequireTape(const std::string& name) {
     Status().ShowStatus(" Checking tape ...");
     std::string loaded, date, version;
     if (Volume().ReadIdentBlock(loaded, date, version) < 0) {
-        Messages().ShowMessage("Error reading IdentBlock from tape", Error);
+        Messages().ShowFailure(MessageId::IdentUnreadable, Volume().LastCommandFailure());
         return -1;
     }
     if (loaded == name) return 0;
-    Messages().ShowMessage("Error: the loaded tape is '" + loaded + "', not '" + name +
-                               "'. Nothing was done. Load tape '" + name + "' and run the command again.",
-                           Error);
-    window_.ShowDriveStatus();
+    Messages().ShowMessage(MessageId::CliWrongTape, {loaded, name, name});
+    events_.ShowDriveStatus();
     return -1;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // One run of tapewren-cli: the program's session (the same objects the
-// window works with) with the jobs' view of a window that the command line
-// fills, and the choice of a drive by the --adapter and --target options.
+// window works with), what the jobs tell the command line, and the choice
+// of a drive by the --adapter and --target options.
 // Directory files live in the start directory: the catalog folder of the
 // run.
 
@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/Session.h"
-#include "cli/CliJobWindow.h"
+#include "cli/CliJobEvents.h"
 #include "cli/CliMessages.h"
 #include "jobs/JobContext.h"
 #include "scsi/DeviceSelection.h"
@@ -45,7 +45,7 @@ public:
         if (beforeOutput_) beforeOutput_();
     }
 
-    CliJobWindow& Window() { return window_; }
+    CliJobEvents& Events() { return events_; }
     // The messages with the command line's own means: guarded questions.
     CliMessages& Answers() { return answers_; }
     JobContext& Context() { return context_; }
@@ -53,6 +53,6 @@ public:
 private:
     std::function<void()> beforeOutput_;
     CliMessages& answers_;
-    CliJobWindow window_;
+    CliJobEvents events_;
     JobContext context_;
 };

@@ -5,20 +5,31 @@
 
 namespace {
 
-void Replace(std::string& text, const std::string& from, const std::string& to) {
-    const std::size_t at = text.find(from);
-    if (at != std::string::npos) text.replace(at, from.size(), to);
-}
-
-// "Total transfer rate: 4096. KByte/min" -> "Total transfer rate: 0.1 MB/s".
-void ConvertRates(std::string& text) {
-    static const std::string kUnit = " KByte/min";
-    for (std::size_t end = text.find(kUnit); end != std::string::npos; end = text.find(kUnit, end)) {
-        const std::size_t start = text.rfind(": ", end);
-        if (start == std::string::npos) break;
-        const std::string rate = CliWording::MegabytesPerSecond(text.substr(start + 2, end - start - 2));
-        text.replace(start + 2, end + kUnit.size() - start - 2, rate);
-        end = start + 2 + rate.size();
+// The command line's texts: "%s" takes the message's next argument, "%T"
+// the tape's name, "%R" the next argument as a rate in MB/s.
+const char* CliText(MessageId id) {
+    switch (id) {
+    case MessageId::CatalogMissing:
+        return "Error: DirFile not found on hard drive.%s\nThe catalog folder holds no %T.twd: make it anew from the "
+               "tape with \"tapewren-cli rebuild\", or copy it from the floppy folder with \"tapewren-cli import "
+               "%T\".";
+    case MessageId::CatalogDiffers:
+        return "Error: DirFile on hard drive and tape contents do not match.%s\n\"tapewren-cli check\" shows the "
+               "tape's name and date of formatting; \"tapewren-cli rebuild\" makes its catalog anew from the tape.";
+    case MessageId::CatalogDamaged:
+        return "Error: DirFile on hard drive is damaged after entry %s.\nNothing was written. Make the catalog anew "
+               "from the tape with \"tapewren-cli rebuild\", or copy it from the floppy folder with \"tapewren-cli "
+               "import %T\".";
+    case MessageId::UnlistedRecords:
+        return "Error: the tape holds %s that the DirFile on hard drive does not list.\nNothing was written. Make "
+               "the catalog anew from the tape with \"tapewren-cli rebuild\", or copy the newer one from the floppy "
+               "folder with \"tapewren-cli import %T\".";
+    case MessageId::BackupSummary:
+        return "%s\nTotal size: %s Bytes\nTotal time: %s\nTotal transfer rate: %R\nDisk->tape rate: %R";
+    case MessageId::RestoreSummary:
+        return "%s\nTotal size: %s Bytes\nTotal time: %s\nTotal transfer rate: %R\nTape->disk rate: %R%s";
+    default:
+        return nullptr;
     }
 }
 
@@ -34,21 +45,20 @@ std::string CliWording::MegabytesPerSecond(const std::string& kilobytesPerMinute
     return text;
 }
 
-std::string CliWording::Reword(const std::string& given, const std::string& tapeName) {
-    std::string text = given;
+std::string CliWording::Reword(const Message& message, const std::string& tapeName) {
+    const char* format = CliText(message.id);
+    if (format == nullptr) return message.text;
     const std::string name = tapeName.empty() ? "NAME" : tapeName;
-    const std::string rebuild = "make it anew from the tape with \"tapewren-cli rebuild\"";
-    const std::string import = "copy it from the floppy folder with \"tapewren-cli import " + name + "\"";
-    Replace(text, "\nYou can make or import a DirFile on the Utilities tab.",
-            "\nThe catalog folder holds no " + name + ".twd: " + rebuild + ", or " + import + ".");
-    Replace(text, "\nCheck that on the Utilities tab.",
-            "\n\"tapewren-cli check\" shows the tape's name and date of formatting; \"tapewren-cli rebuild\" "
-            "makes its catalog anew from the tape.");
-    Replace(text, "Create the Directory File from tape contents, or import a good copy, on the Utilities tab.",
-            "Make the catalog anew from the tape with \"tapewren-cli rebuild\", or " + import + ".");
-    Replace(text, "Create the Directory File from tape contents, or import the newer copy, on the Utilities tab.",
-            "Make the catalog anew from the tape with \"tapewren-cli rebuild\", or copy the newer one from the "
-            "floppy folder with \"tapewren-cli import " + name + "\".");
-    if (text.find(" KByte/min") != std::string::npos) ConvertRates(text);
+    std::string text;
+    std::size_t next = 0;
+    auto arg = [&]() -> std::string { return next < message.args.size() ? message.args[next++] : std::string(); };
+    for (const char* p = format; *p != '\0'; ++p) {
+        if (*p == '%' && (p[1] == 's' || p[1] == 'T' || p[1] == 'R')) {
+            ++p;
+            text += *p == 'T' ? name : *p == 'R' ? MegabytesPerSecond(arg()) : arg();
+            continue;
+        }
+        text += *p;
+    }
     return text;
 }

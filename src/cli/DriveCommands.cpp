@@ -8,7 +8,7 @@
 #include "cli/CliSession.h"
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"
-#include "cli/FailureWords.h"
+#include "app/FailureExplanation.h"
 #include "cli/OutputText.h"
 #include "jobs/TapeMaintenance.h"
 #include "report/MessageKind.h"
@@ -16,10 +16,6 @@
 
 namespace {
 
-constexpr const char* kCatalogQuestion = "A tape with that name exists already. Overwrite?";
-constexpr const char* kEraseQuestion = "Do you really want to format the tape and erase everything on it?";
-constexpr const char* kSelfTestQuestion =
-    "The self-test writes test records on the tape in the drive and erases everything on it. Go on?";
 
 void PrintDevices(std::FILE* out, const DeviceListing& devices) {
     for (std::size_t t = 0; t < devices.entries.size(); ++t)
@@ -59,7 +55,7 @@ int DriveCommands::Adapters() {
     // Only INQUIRY data: listing sets no drive up.
     const AdapterListing listing = session_.ListAdapterEntries();
     if (!listing.available) {
-        session_.Messages().ShowMessage(listing.statusText, Error);
+        session_.Messages().ShowMessage(MessageId::CliAdaptersUnavailable, {listing.statusText});
         return kExitFailed;
     }
     session_.BeforeOutput();
@@ -88,7 +84,7 @@ int DriveCommands::Status() {
     bool available = false;
     const DeviceSelection selection = session_.ChooseDrive(line_.adapter, line_.target, available);
     if (!available) {
-        session_.Messages().ShowMessage(selection.notice, Error);
+        session_.Messages().ShowMessage(MessageId::CliAdaptersUnavailable, {selection.notice});
         return kExitFailed;
     }
     const bool accepted = selection.outcome == SelectionOutcome::Accepted;
@@ -97,8 +93,9 @@ int DriveCommands::Status() {
     const bool writeProtected = ready && session_.Device().WriteProtected(a.adapter, a.target, a.lun) == 1;
     // Why not: the status query's own failure, in words.
     std::string reason;
-    const TapeCommandOutcome asked = TapeCommandLog::OutcomeOf(session_.Device().Request());
-    if (!ready && asked.failed) reason = FailureWords::Sentence(asked, "", FactsFor(a.adapter, a.target), 0);
+    session_.Device().KeepOutcome();
+    const CommandFailure& asked = session_.Device().LastFailure();
+    if (!ready && asked.present) reason = FailureExplanation::Sentence(asked, FactsFor(a.adapter, a.target));
 
     session_.BeforeOutput();
     if (line_.json) {
@@ -123,7 +120,7 @@ int DriveCommands::Status() {
     return ready ? kExitOk : kExitFailed;
 }
 
-TapeContents DriveCommands::GuardErase(const std::string& question) {
+TapeContents DriveCommands::GuardErase(MessageId question) {
     const TapeContents contents = ProbeTape(session_);
     switch (contents) {
     case TapeContents::Blank:
@@ -149,25 +146,26 @@ TapeContents DriveCommands::GuardErase(const std::string& question) {
 int DriveCommands::Format(const std::string& name) {
     if (session_.SelectDriveToWrite(line_.adapter, line_.target) != 0) return kExitFailed;
     // An existing catalog of that name belongs to another tape.
-    session_.Answers().Guard(kCatalogQuestion, "the catalog folder holds another tape's catalog under that name");
-    GuardErase(kEraseQuestion);
-    return ExitFor(session_.MaintenanceFor(session_.Window()).FormatTape(name, session_.Tape()));
+    session_.Answers().Guard(MessageId::TapeNameExists,
+                             "the catalog folder holds another tape's catalog under that name");
+    GuardErase(MessageId::FormatQuestion);
+    return ExitFor(session_.MaintenanceFor(session_.Events()).FormatTape(name, session_.Tape()));
 }
 
 int DriveCommands::Check() {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
-    return ExitFor(session_.MaintenanceFor(session_.Window()).CheckTape());
+    return ExitFor(session_.MaintenanceFor(session_.Events()).CheckTape());
 }
 
 int DriveCommands::Eject() {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
-    return ExitFor(session_.MaintenanceFor(session_.Window()).EjectTape());
+    return ExitFor(session_.MaintenanceFor(session_.Events()).EjectTape());
 }
 
 int DriveCommands::SelfTest() {
     if (session_.SelectDriveToWrite(line_.adapter, line_.target) != 0) return kExitFailed;
-    const TapeContents contents = GuardErase(kSelfTestQuestion);
-    if (session_.Messages().ShowMessage(kSelfTestQuestion, Question) != kMessageOk) return kExitFailed;
+    const TapeContents contents = GuardErase(MessageId::CliSelfTestQuestion);
+    if (session_.Messages().ShowMessage(MessageId::CliSelfTestQuestion) != kMessageOk) return kExitFailed;
 
     const DriveSelection& drive = session_.Selector().Selection();
     DriveCheckContext context{session_.Device(), drive.address};
@@ -187,16 +185,13 @@ int DriveCommands::SelfTest() {
         std::fflush(out_);
     }
     RestoreBlockLength(context, drive.blockLength);
-    session_.Window().ShowDriveStatus();
+    session_.Events().ShowDriveStatus();
     const std::string counts = std::to_string(run - failed - skipped) + " of " + std::to_string(run) +
                                " checks passed" + (skipped > 0 ? ", " + std::to_string(skipped) + " skipped" : "");
     if (failed > 0) {
-        session_.Messages().ShowMessage("Self-test failed: " + counts + ". The program cannot rely on this drive.",
-                                        Error);
+        session_.Messages().ShowMessage(MessageId::CliSelfTestFailed, {counts});
         return kExitFailed;
     }
-    session_.Messages().ShowMessage("Self-test passed: " + counts +
-                                        ".\nThe tape holds test records now: format it before backing up to it.",
-                                    Success);
+    session_.Messages().ShowMessage(MessageId::CliSelfTestPassed, {counts});
     return kExitOk;
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/TapeProbe.h"
+#include "report/MessageId.h"
 
 class CliSession;
 class CommandLine;
@@ -32,7 +33,7 @@ public:
 private:
     // The erase question is guarded, with the reason, unless the tape is
     // blank or formatted only; what the tape holds.
-    TapeContents GuardErase(const std::string& question);
+    TapeContents GuardErase(MessageId question);
 
     CliSession& session_;
     const CommandLine& line_;

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "jobs/VerifyResults.h"
-#include "jobs/VerifyResultsView.h"
+#include "jobs/VerifyResultsSink.h"
 
-class ResultPrinter : public VerifyResultsView {
+class ResultPrinter : public VerifyResultsSink {
 public:
     // beforeOutput: runs before rows are written (may be empty).
     ResultPrinter(const VerifyResults& results, std::FILE* out, std::function<void()> beforeOutput = {},

@@ -2,17 +2,33 @@
 
 #include "catalog/DirFile.h"
 #include "catalog/DirFileFormat.h"
-#include "catalog/DirFileLister.h"
-#include "cli/OutputText.h"
 #include "cli/CliSession.h"
+#include "cli/OutputText.h"
 #include "jobs/TapeCheck.h"
 
-int TapeCatalog::Load(CliSession& session) {
+int TapeCatalog::Load(CliSession& session, std::vector<FileHeader>& entries) {
     TapeCheck check(session.Context());
-    if (check.Run(TapeCheck::kReadNotFound) != 0) return -1;
-    CliJobWindow& window = session.Window();
-    DirFileLister lister(session.Catalog(), session.Messages(), [&window] { window.ShowDriveStatus(); });
-    return lister.ListDirFile(window.Left(), session.CurrentDirFilePath(), false);
+    if (check.Run(TapeCheck::Wording::RestoreOrVerify) != 0) return -1;
+    return Read(session, session.CurrentDirFilePath(), entries);
+}
+
+int TapeCatalog::Read(CliSession& session, const std::string& path, std::vector<FileHeader>& entries) {
+    entries.clear();
+    DirFile& catalog = session.Catalog();
+    if (catalog.OpenForReading(path) != 0) {
+        session.Messages().ShowMessage(MessageId::ErrorOpeningDirFile);
+        return -1;
+    }
+    if (catalog.SkipIdent() != 0) {
+        session.Messages().ShowMessage(MessageId::ErrorSkippingToFileInfo);
+        catalog.Close();
+        return -1;
+    }
+    FileHeader e;
+    while (catalog.ReadNextEntry(e.name, e.modificationDate, e.backupDate, e.size, e.blockCount) == 0)
+        entries.push_back(e);
+    catalog.Close();
+    return 0;
 }
 
 std::string TapeCatalog::DamageText(const DirFile& catalog, const std::string& tapeName, const char* done) {

@@ -13,14 +13,14 @@
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"
 #include "cli/ResultPrinter.h"
-#include "cli/RowMarker.h"
 #include "cli/TapeCatalog.h"
 #include "jobs/BackupJob.h"
 #include "jobs/RestoreJob.h"
 #include "jobs/SaveResults.h"
 #include "jobs/VerifyJob.h"
 #include "jobs/VerifyResults.h"
-#include "lists/Tab.h"
+#include "lists/ListImage.h"
+#include "lists/ListModel.h"
 #include "report/MessageKind.h"
 
 namespace {
@@ -49,7 +49,7 @@ int TransferCommands::SplitFiles(const std::vector<std::string>& files, std::str
             slash == std::string::npos ? std::string(".") : (slash == 0 ? std::string("/") : file.substr(0, slash));
         std::string resolved;
         if (!Resolve(parent, resolved)) {
-            problem = "Error: the folder of '" + file + "' cannot be found";
+            problem = file;
             return kExitFailed;
         }
         if (!folder.empty() && resolved != folder) {
@@ -65,7 +65,7 @@ int TransferCommands::SplitFiles(const std::vector<std::string>& files, std::str
 bool TransferCommands::Folder(const std::string& given, std::string& resolved) {
     struct stat status {};
     if (!Resolve(given, resolved) || ::stat(resolved.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
-        session_.Messages().ShowMessage("Error: '" + given + "' is not a folder", Error);
+        session_.Messages().ShowMessage(MessageId::CliNotAFolder, {given});
         return false;
     }
     return true;
@@ -85,10 +85,8 @@ std::vector<std::string> TransferCommands::RegularFiles(const std::vector<std::s
         // What cannot be looked at is named by the check that follows.
         if (::stat(file.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
             ++skipped;
-            session_.Messages().ShowMessage(
-                "'" + file + (S_ISDIR(status.st_mode) ? "' is a folder" : "' is not a regular file") +
-                    ": not backed up (a backup takes the files of one folder)",
-                Attention);
+            session_.Messages().ShowMessage(MessageId::CliNotBackedUp,
+                                            {file, S_ISDIR(status.st_mode) ? "is a folder" : "is not a regular file"});
             continue;
         }
         kept.push_back(file);
@@ -107,57 +105,84 @@ int TransferCommands::Backup(const std::vector<std::string>& operands) {
         return kExitUsage;
     }
     if (split != kExitOk) {
-        session_.Messages().ShowMessage(problem, Error);
+        session_.Messages().ShowMessage(MessageId::CliFolderNotFound, {problem});
         return kExitFailed;
     }
-
-    // The folder as the browser lists it, so that files are marked, ordered
-    // and told apart (archives) exactly as in the window.
-    CliJobWindow& window = session_.Window();
-    DriveBrowser browser(session_.Messages());
-    if (browser.Fill(window.Left(), folder, "*.*") != 0) return kExitFailed;
-    std::string missing;
-    const std::int64_t total = RowMarker::MarkFiles(window.Left(), names, missing);
-    if (total < 0) {
-        session_.Messages().ShowMessage(
-            "Error: '" + missing + "' is not a file that can be backed up from " + browser.CurrentPath(), Error);
-        return kExitFailed;
-    }
-    window.SetFolder(browser.CurrentPath());
+    BackupRequest request;
+    std::int64_t total = 0;
+    if (BackupRequestFor(folder, names, request, total) != 0) return kExitFailed;
 
     if (session_.SelectDriveToWrite(line_.adapter, line_.target) != 0) return kExitFailed;
     if (session_.RequireTape(line_.tape) != 0) return kExitFailed;
     session_.Counters().bytesTotal = total;
-    const int result = ExitFor(BackupJob(session_.Context()).RunBackup());
+    const int result = ExitFor(BackupJob(session_.Context()).Run(request).result);
     // What was left out fails the run, unless the user expects it.
     return result == kExitOk && skipped > 0 && !line_.skipOthers ? kExitFailed : result;
 }
 
-int TransferCommands::MarkCatalog(int tab, const std::vector<std::string>& names, bool all) {
-    if (TapeCatalog::Load(session_) != 0) return kExitFailed;
+int TransferCommands::BackupRequestFor(const std::string& folder, const std::vector<std::string>& names,
+                                       BackupRequest& request, std::int64_t& total) {
+    // The folder as the browser lists it, so that files are ordered and
+    // told apart (archives) exactly as in the window.
+    ListModel listing;
+    DriveBrowser browser(session_.Messages());
+    if (browser.Fill(listing, folder, "*.*") != 0) return -1;
+    request.folder = browser.CurrentPath();
+    std::vector<bool> named(listing.RowCount(), false);
+    for (const std::string& name : names) {
+        bool found = false;
+        for (std::size_t i = 0; i < listing.RowCount(); ++i) {
+            const ListRow& row = listing.Row(i);
+            if (row.Text(0) != name || (row.image != kImageFile && row.image != kImageArchive)) continue;
+            found = true;
+            named[i] = true;
+        }
+        if (!found) {
+            session_.Messages().ShowMessage(MessageId::CliNotAFileToBackUp, {name, request.folder});
+            return -1;
+        }
+    }
+    total = 0;
+    for (std::size_t i = 0; i < listing.RowCount(); ++i) {
+        if (!named[i]) continue;
+        const ListRow& row = listing.Row(i);
+        (row.image == kImageArchive ? request.archives : request.files).push_back(row.Text(0));
+        struct stat status {};
+        if (::stat((request.folder + row.Text(0)).c_str(), &status) == 0) total += status.st_size;
+    }
+    return 0;
+}
+
+int TransferCommands::SelectEntries(const std::vector<std::string>& names, bool all, std::vector<int>& selected,
+                                    int& listed) {
+    std::vector<FileHeader> entries;
+    if (TapeCatalog::Load(session_, entries) != 0) return kExitFailed;
     // Entries behind damage cannot be trusted to stand where their records
     // are, and "all" would quietly mean "those before the damage".
     const std::string damage = TapeCatalog::DamageText(session_.Catalog(), session_.CurrentTapeName(), "read");
     if (!damage.empty()) {
-        session_.Messages().ShowMessage(damage +
-                                            "\nNothing was done: \"tapewren-cli restore --all\" restores every "
-                                            "record on tape without the catalog.",
-                                        Error);
+        session_.Messages().ShowMessage(MessageId::CliCatalogDamagedNothingDone, {damage});
         return kExitFailed;
     }
-    ListModel& list = session_.Window().Left();
-    std::int64_t total = 0;
-    if (all) {
-        total = RowMarker::MarkAllEntries(list, tab);
-    } else {
-        std::string missing;
-        total = RowMarker::MarkEntries(list, tab, names, missing);
-        if (total < 0) {
-            session_.Messages().ShowMessage(
-                "Error: '" + missing + "' is not in the directory file of tape '" + session_.CurrentTapeName() + "'",
-                Error);
+    listed = static_cast<int>(entries.size());
+    selected.clear();
+    std::vector<bool> chosen(entries.size(), all);
+    for (const std::string& name : names) {
+        // A name found twice: its last entry, the newest copy on tape.
+        int last = -1;
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            if (entries[i].name == name) last = static_cast<int>(i);
+        if (last < 0) {
+            session_.Messages().ShowMessage(MessageId::CliNotInCatalog, {name, session_.CurrentTapeName()});
             return kExitFailed;
         }
+        chosen[static_cast<std::size_t>(last)] = true;
+    }
+    std::int64_t total = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (!chosen[i]) continue;
+        selected.push_back(static_cast<int>(i));
+        total += entries[i].size;
     }
     session_.Counters().bytesTotal = total;
     return kExitOk;
@@ -168,13 +193,13 @@ int TransferCommands::Restore(const std::vector<std::string>& names) {
     if (!Folder(line_.to, folder)) return kExitFailed;
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
     if (session_.RequireTape(line_.tape) != 0) return kExitFailed;
-    if (!names.empty() && MarkCatalog(kRestoreTab, names, false) != kExitOk) return kExitFailed;
-    session_.Window().SetFolder(folder);
-    RestorePolicy& policy = session_.Context().restore;
-    policy.keepDates = line_.keepDates;
-    if (line_.skipExisting) policy.existing = RestorePolicy::Existing::Skip;
-    if (line_.overwrite) policy.existing = RestorePolicy::Existing::Overwrite;
-    return ExitFor(RestoreJob(session_.Context()).RunRestore());
+    RestoreRequest request;
+    if (!names.empty() && SelectEntries(names, false, request.entries, request.listed) != kExitOk) return kExitFailed;
+    request.folder = folder;
+    request.policy.keepDates = line_.keepDates;
+    if (line_.skipExisting) request.policy.existing = RestorePolicy::Existing::Skip;
+    if (line_.overwrite) request.policy.existing = RestorePolicy::Existing::Overwrite;
+    return ExitFor(RestoreJob(session_.Context()).Run(request).result);
 }
 
 int TransferCommands::Verify(const std::vector<std::string>& names) {
@@ -182,12 +207,13 @@ int TransferCommands::Verify(const std::vector<std::string>& names) {
     if (!Folder(line_.in, folder)) return kExitFailed;
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
     if (session_.RequireTape(line_.tape) != 0) return kExitFailed;
-    if (MarkCatalog(kVerifyTab, names, names.empty()) != kExitOk) return kExitFailed;
-    session_.Window().SetFolder(folder);
+    VerifyRequest request;
+    if (SelectEntries(names, names.empty(), request.entries, request.listed) != kExitOk) return kExitFailed;
+    request.folder = folder;
 
     VerifyResults results;
     ResultPrinter printer(results, out_, [this] { session_.BeforeOutput(); }, line_.json);
-    const JobResult verified = VerifyJob(session_.Context(), results, printer).RunVerify();
+    const JobResult verified = VerifyJob(session_.Context(), results, printer).Run(request).result;
     if (line_.json) printer.PrintJson(session_.CurrentTapeName());
     if (verified != JobResult::Done) return kExitFailed;
     if (line_.report && SaveResults(session_.StartDirectory(), results, session_.Messages()) != 0) return kExitFailed;

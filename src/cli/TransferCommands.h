@@ -5,9 +5,12 @@
 // kExitFailed, or kExitUsage for files from different folders; messages
 // tell why.
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "jobs/JobRequests.h"
 
 class CliSession;
 class CommandLine;
@@ -27,8 +30,9 @@ public:
     int Verify(const std::vector<std::string>& names);
 
     // Splits each path into its folder (resolved) and name; all folders must
-    // be the same. kExitOk, kExitUsage for different folders, kExitFailed
-    // for a folder that cannot be found (after an Error message).
+    // be the same. kExitOk, kExitUsage for different folders (problem: what
+    // to say), kExitFailed for a folder that cannot be found (problem: the
+    // path whose folder it is).
     static int SplitFiles(const std::vector<std::string>& files, std::string& folder,
                           std::vector<std::string>& names, std::string& problem);
 
@@ -36,8 +40,15 @@ private:
     std::vector<std::string> RegularFiles(const std::vector<std::string>& files, int& skipped);
     // The folder named by --to or --in, resolved; false after an Error message.
     bool Folder(const std::string& given, std::string& resolved);
-    // The catalog into the left list and the named rows (or all) marked.
-    int MarkCatalog(int tab, const std::vector<std::string>& names, bool all);
+    // The files of folder the names name, in the order the folder lists
+    // them (archives apart), and the sum of their sizes; -1 after an Error
+    // message.
+    int BackupRequestFor(const std::string& folder, const std::vector<std::string>& names, BackupRequest& request,
+                         std::int64_t& total);
+    // The inserted tape's catalog entries the names name (a name's last
+    // entry, the newest copy), or all of them; listed: the catalog's entries.
+    // Sets the job's bytesTotal. kExitOk, or kExitFailed after a message.
+    int SelectEntries(const std::vector<std::string>& names, bool all, std::vector<int>& selected, int& listed);
 
     CliSession& session_;
     const CommandLine& line_;

@@ -6,9 +6,8 @@
 
 #include "catalog/DirFile.h"
 #include "catalog/DirFileFormat.h"
-#include "jobs/JobImages.h"
+#include "jobs/JobEvents.h"
 #include "jobs/JobSummary.h"
-#include "jobs/JobWindow.h"
 #include "jobs/RecordDamage.h"
 #include "tape/JoinPath.h"
 #include "tape/PlainName.h"
@@ -18,78 +17,69 @@
 namespace {
 constexpr std::size_t kTextReserve = 4096;
 const std::string kWritingDirectory = " Writing directory...";
-constexpr char kCatalogError[] = "Error writing directory file on hard drive";
 }  // namespace
 
 BackupJob::BackupJob(JobContext& context) : c_(context), check_(context) {
-    for (std::string* s : {&name_, &folder_, &path_, &text_}) s->reserve(kTextReserve);
+    for (std::string* s : {&path_, &text_}) s->reserve(kTextReserve);
 }
 
 int BackupJob::EndEntries() { return c_.dirFile.EndAppend(); }
 
-void BackupJob::Fail(const char* message) {
-    c_.messages.ShowMessage(message, Error);
-    c_.window.ShowDriveStatus();
+void BackupJob::Fail(MessageId id, const CommandFailure& failure) {
+    c_.messages.ShowFailure(id, failure);
+    c_.events.ShowDriveStatus();
 }
 
-int BackupJob::CheckFile(int image, int k) {
-    c_.window.NthMarkedName(image, k, name_);
-    if (name_.size() > DirFileFormat::kMaxNameLength) {
-        c_.messages.ShowMessage("Error: file name longer than 254 bytes, nothing was backed up:\n" + name_, Error);
+int BackupJob::CheckFile(const std::string& folder, const std::string& name) {
+    if (name.size() > DirFileFormat::kMaxNameLength) {
+        c_.messages.ShowMessage(MessageId::BackupFileNameTooLong, {name});
         return -1;
     }
-    if (!IsPlainName(name_) || name_ == TapeFormat::kReservedFileName) {
-        c_.messages.ShowMessage("Error: file name not allowed, nothing was backed up: '" + name_ + "'", Error);
+    if (!IsPlainName(name) || name == TapeFormat::kReservedFileName) {
+        c_.messages.ShowMessage(MessageId::BackupFileNameNotAllowed, {name});
         return -1;
     }
-    JoinPath(folder_, name_, path_);
+    JoinPath(folder, name, path_);
     struct stat status {};
     // A file that cannot be looked at now is reported by the backup itself,
     // with the message for a file that does not open.
     if (::stat(path_.c_str(), &status) == 0 && status.st_size > TapeFormat::kMaxFileSize) {
-        c_.messages.ShowMessage(
-            "Error: file of 2 GiB or more cannot go to tape, nothing was backed up:\n" + path_, Error);
+        c_.messages.ShowMessage(MessageId::BackupFileTooLarge, {path_});
         return -1;
     }
     return 0;
 }
 
-int BackupJob::CheckMarkedFiles() {
-    folder_ = c_.window.CurrentPath();
-    for (int image : {JobImages::kBackupArchive, JobImages::kBackupFile}) {
-        const int m = c_.window.CountMarked(image);
-        for (int k = 1; k <= m; ++k)
-            if (CheckFile(image, k) != 0) return -1;
-    }
+int BackupJob::CheckFiles(const BackupRequest& request) {
+    for (const auto* names : {&request.archives, &request.files})
+        for (const std::string& name : *names)
+            if (CheckFile(request.folder, name) != 0) return -1;
     return 0;
 }
 
-int BackupJob::WriteMarked(int image, std::int64_t& transferSeconds) {
+int BackupJob::WriteFiles(const std::string& folder, const std::vector<std::string>& names, int& record,
+                          std::int64_t& transferSeconds) {
     const int blockLength = c_.drive.blockLength;
-    const int m = c_.window.CountMarked(image);
-    // The folder cannot change while the job runs.
-    folder_ = c_.window.CurrentPath();
-    for (int k = 1; k <= m; ++k) {
-        c_.window.NthMarkedName(image, k, name_);
-        text_.assign(" Writing file: ").append(name_);
+    for (const std::string& name : names) {
+        ++record;
+        text_.assign(" Writing file: ").append(name);
         c_.status.ShowStatus(text_);
         const std::int64_t t0 = c_.now();
-        const int written = c_.volume.BackupFile(name_, folder_, blockLength);
+        const int written = c_.volume.BackupFile(name, folder, blockLength);
         transferSeconds += c_.now() - t0;
         if (written != 0) {
+            const CommandFailure& failure = c_.volume.LastCommandFailure();
+            report_.Add(record, name, RecordOutcome::Failed, RecordFault::None, failure);
             // The entries of the records before go on the medium before the
             // user hears of the failure.
             const int entries = EndEntries();
             if (c_.volume.LastBackupMetEndOfTape() && entries == 0) {
-                c_.messages.ShowMessage("Write file tape error\nThe tape is full: '" + name_ +
-                                            "' did not fit on it. The files written before it are safe on tape "
-                                            "and in the DirFile.",
-                                        Error);
-                c_.window.ShowDriveStatus();
+                c_.messages.ShowFailure(MessageId::TapeFull, failure, {name});
+                c_.events.ShowDriveStatus();
             } else {
-                Fail("Write file tape error");
+                Fail(MessageId::WriteFileTapeError, failure);
             }
-            if (entries != 0) Fail(kCatalogError);
+            if (entries != 0) Fail(MessageId::ErrorWritingCatalog);
             return -1;
         }
         c_.status.ShowStatus(kWritingDirectory);
@@ -97,35 +87,34 @@ int BackupJob::WriteMarked(int image, std::int64_t& transferSeconds) {
         // the file changed on disk since it was read.
         const FileHeader& h = c_.volume.LastWrittenHeader();
         if (c_.dirFile.AppendNext(h.name, h.modificationDate, h.backupDate, h.size, h.blockCount) != 0) {
+            report_.Add(record, name, RecordOutcome::Failed);
             EndEntries();
-            Fail(kCatalogError);
+            Fail(MessageId::ErrorWritingCatalog);
             return -1;
         }
+        report_.Add(record, name, RecordOutcome::Done);
     }
     return 0;
 }
 
-JobResult BackupJob::LocateWritePosition(int selected, int& entries) {
+JobResult BackupJob::LocateWritePosition(std::size_t selected, int& entries) {
     c_.status.ShowStatus(" Initializing ...");
     const int validated = c_.dirFile.ValidateEntries(c_.currentDirFilePath, entries);
     if (validated < 0) {
-        Fail("Can't get file count from hard drive");
+        Fail(MessageId::CannotCountEntries);
         return JobResult::Failed;
     }
     // Entries after damage could not be trusted to stand where their
     // records are, and a record appended behind them would be lost to them.
     if (validated > 0) {
-        c_.messages.ShowMessage("Error: DirFile on hard drive is damaged after entry " + std::to_string(entries) +
-                                    ".\nNothing was written. Create the Directory File from tape contents, or "
-                                    "import a good copy, on the Utilities tab.",
-                                Error);
-        c_.window.ShowDriveStatus();
+        c_.messages.ShowMessage(MessageId::CatalogDamaged, {std::to_string(entries)});
+        c_.events.ShowDriveStatus();
         return JobResult::Refused;
     }
     const int room = DirFileFormat::kMaxEntries - std::min(entries, DirFileFormat::kMaxEntries);
-    if (room < selected) {
-        c_.messages.ShowMessage("Sorry, only space for " + std::to_string(room) + " files left on directory", Info);
-        c_.window.ShowDriveStatus();
+    if (static_cast<std::size_t>(room) < selected) {
+        c_.messages.ShowMessage(MessageId::NoRoomInCatalog, {std::to_string(room)});
+        c_.events.ShowDriveStatus();
         return JobResult::Refused;
     }
 
@@ -139,62 +128,65 @@ JobResult BackupJob::LocateWritePosition(int selected, int& entries) {
     switch (c_.volume.MoveToAppendPoint(entries)) {
     case 0:
         return JobResult::Done;
-    case kAppendUnlisted: {
-        c_.messages.ShowMessage("Error: the tape holds " + RecordCountText(c_.volume.UnlistedRecords()) +
-                                    " that the DirFile on hard drive does not list.\nNothing was written. Create "
-                                    "the Directory File from tape contents, or import the newer copy, on the "
-                                    "Utilities tab.",
-                                Error);
-        c_.window.ShowDriveStatus();
+    case kAppendUnlisted:
+        c_.messages.ShowMessage(MessageId::UnlistedRecords, {RecordCountText(c_.volume.UnlistedRecords())});
+        c_.events.ShowDriveStatus();
         return JobResult::Refused;
-    }
     case kAppendUnreadable:
-        Fail("Error: the tape is damaged after the last file record the DirFile lists: it cannot be read there, "
-             "and what follows would be lost.\nNothing was written.");
+        Fail(MessageId::TapeDamagedAfterCatalog, c_.volume.LastCommandFailure());
         return JobResult::Failed;
     default:
-        Fail("MoveToEOD error");
+        Fail(MessageId::MoveToEodFailed, c_.volume.LastCommandFailure());
         return JobResult::Failed;
     }
 }
 
-JobResult BackupJob::RunBackup() {
-    const int selected =
-        c_.window.CountMarked(JobImages::kBackupFile) + c_.window.CountMarked(JobImages::kBackupArchive);
-    if (selected == 0) {
-        c_.messages.ShowMessage("No files selected", Oops);
-        return JobResult::Refused;
+JobReport BackupJob::Run(const BackupRequest& request) {
+    report_ = JobReport{};
+    report_.records.reserve(request.Count());
+    auto end = [&](JobResult result) {
+        report_.result = result;
+        return report_;
+    };
+    if (request.Count() == 0) {
+        c_.messages.ShowMessage(MessageId::NoFilesSelected);
+        return end(JobResult::Refused);
     }
-    if (CheckMarkedFiles() != 0) return JobResult::Refused;
+    if (CheckFiles(request) != 0) return end(JobResult::Refused);
 
     const std::int64_t start = c_.now();
-    if (check_.Run(TapeCheck::kBackupNotFound) != 0) return JobResult::Failed;
+    if (check_.Run(TapeCheck::Wording::Backup) != 0) return end(JobResult::Failed);
     int entries = 0;
-    const JobResult located = LocateWritePosition(selected, entries);
-    if (located != JobResult::Done) return located;
+    const JobResult located = LocateWritePosition(request.Count(), entries);
+    if (located != JobResult::Done) return end(located);
 
     // Each entry is written once its record is complete on the medium, and
     // all of them are put on the medium before the job ends.
     if (c_.dirFile.BeginAppend(c_.currentDirFilePath) != 0) {
-        Fail(kCatalogError);
-        return JobResult::Failed;
+        Fail(MessageId::ErrorWritingCatalog);
+        return end(JobResult::Failed);
     }
     std::int64_t transferSeconds = 0;
-    if (WriteMarked(JobImages::kBackupArchive, transferSeconds) != 0) return JobResult::Failed;
-    if (WriteMarked(JobImages::kBackupFile, transferSeconds) != 0) return JobResult::Failed;
+    int record = entries;
+    if (WriteFiles(request.folder, request.archives, record, transferSeconds) != 0 ||
+        WriteFiles(request.folder, request.files, record, transferSeconds) != 0) {
+        report_.bytes = c_.counters.bytesDone;
+        return end(JobResult::Failed);
+    }
     if (EndEntries() != 0) {
-        Fail(kCatalogError);
-        return JobResult::Failed;
+        Fail(MessageId::ErrorWritingCatalog);
+        return end(JobResult::Failed);
     }
 
-    c_.window.ListTapeDirectory(c_.currentDirFilePath);
-    c_.window.ShowDriveStatus();
+    c_.events.CatalogChanged(c_.currentDirFilePath);
+    c_.events.ShowDriveStatus();
     const std::int64_t elapsed = c_.now() - start;
-    c_.messages.ShowMessage(JobSummary("Backup ended successfully!", "Disk->tape rate: ", c_.counters.bytesDone,
-                                       elapsed, transferSeconds),
-                            Success);
+    report_.bytes = c_.counters.bytesDone;
+    const SummaryFigures f = JobSummaryFigures(c_.counters.bytesDone, elapsed, transferSeconds);
+    c_.messages.ShowMessage(MessageId::BackupSummary,
+                            {"Backup ended successfully!", f.bytes, f.time, f.totalRate, f.transferRate});
     c_.counters.bytesDone = 0;
     c_.status.ShowProgress(0, c_.counters.bytesTotal);
-    c_.window.ClearByteLabel();
-    return JobResult::Done;
+    c_.events.ClearByteLabel();
+    return end(JobResult::Done);
 }

@@ -9,10 +9,9 @@
 #include "report/MessageSink.h"
 #include "report/StatusSink.h"
 #include "scsi/DriveSelection.h"
-#include "tape/RestorePolicy.h"
 
 class DirFile;
-class JobWindow;
+class JobEvents;
 class ScsiDevice;
 class TapeVolume;
 
@@ -30,7 +29,7 @@ struct JobContext {
     MessageSink& messages;
     StatusSink& status;
     ByteCounters& counters;
-    JobWindow& window;
+    JobEvents& events;
     // Directory files live here; never changes.
     const std::string& startDirectory;
     // Set from the ident block each job reads.
@@ -38,6 +37,4 @@ struct JobContext {
     // Empty while the current tape's directory file is not found.
     std::string& currentDirFilePath;
     JobClock now = CalendarSeconds;
-    // Existing files and dates in a restore; the window keeps the default.
-    RestorePolicy restore{};
 };

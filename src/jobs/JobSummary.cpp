@@ -13,3 +13,8 @@ std::string JobSummary(const char* firstLine, const char* rateLabel, std::int64_
     text += RateText(bytes, transferSeconds) + " KByte/min";
     return text;
 }
+
+SummaryFigures JobSummaryFigures(std::int64_t bytes, std::int64_t elapsedSeconds, std::int64_t transferSeconds) {
+    return {std::to_string(bytes), DurationText(elapsedSeconds), RateText(bytes, elapsedSeconds),
+            RateText(bytes, transferSeconds)};
+}

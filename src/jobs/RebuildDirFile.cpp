@@ -10,7 +10,6 @@
 #include "tape/TapeVolume.h"
 
 namespace {
-constexpr char kEntryError[] = "Error writing file header info to disk";
 constexpr std::size_t kNumbersShown = 10;
 }  // namespace
 
@@ -20,49 +19,48 @@ RebuildDirFile::RebuildDirFile(MessageSink& messages, StatusSink& status, ScsiDe
     damagedNumbers_.reserve(kNumbersShown);
 }
 
-JobResult RebuildDirFile::Fail(const std::string& text, MaintenanceHost& host) {
-    messages_.ShowMessage(text, Error);
+JobResult RebuildDirFile::Fail(MessageId id, MaintenanceHost& host, std::initializer_list<std::string_view> args,
+                               const CommandFailure& failure) {
+    messages_.ShowFailure(id, failure, args);
     host.ShowDriveStatus();
     return JobResult::Failed;
 }
 
 JobResult RebuildDirFile::Run(const std::string& startDirectory, MaintenanceHost& host) {
     path_.clear();
-    if (messages_.ShowMessage("This function will take a while.\n(You can do a full restore without the Directory "
-                              "file.)\n\nCreate the Directory File anyway?",
-                              Question) != kMessageOk)
+    if (messages_.ShowMessage(MessageId::RebuildQuestion) != kMessageOk)
         return JobResult::Declined;
 
     status_.ShowStatus(" Rewinding tape ...");
     if (device_.Rewind(drive_.adapter, drive_.target, drive_.lun) != 0)
-        return Fail("Rewind tape error", host);
+        return Fail(MessageId::RewindTapeError, host, {}, device_.LastFailure());
 
     status_.ShowStatus(" Reading tape ...");
     std::string tapeName, formatDate, version;
     if (volume_.ReadIdentBlock(tapeName, formatDate, version) < 0)
-        return Fail("Error reading IdentBlock from tape", host);
+        return Fail(MessageId::IdentUnreadable, host, {}, volume_.LastCommandFailure());
     if (DirFilePath(startDirectory, tapeName, path_) != 0)
-        return Fail("Error: the tape name '" + tapeName + "' cannot be used as a file name", host);
+        return Fail(MessageId::TapeNameUnusable, host, {tapeName});
 
     if (dirFile_.Exists(path_) &&
-        messages_.ShowMessage("A tape with that name exists already. Overwrite?", Question) != kMessageOk) {
+        messages_.ShowMessage(MessageId::TapeNameExists) != kMessageOk) {
         host.ShowDriveStatus();
         return JobResult::Declined;
     }
     if (dirFile_.CreateFromIdent(tapeName, path_, formatDate, version) != 0)
-        return Fail("Error writing to Ident block to disk", host);
+        return Fail(MessageId::ErrorWritingIdentToDisk, host);
     // The entries go on the medium at the end, all at once.
-    if (dirFile_.BeginAppend(path_) != 0) return Fail(kEntryError, host);
+    if (dirFile_.BeginAppend(path_) != 0) return Fail(MessageId::ErrorWritingFileHeaderInfo, host);
 
     Findings found;
     damagedNumbers_.clear();
     if (ListRecords(found, host) != 0) return JobResult::Failed;
-    if (dirFile_.EndAppend() != 0) return Fail(kEntryError, host);
+    if (dirFile_.EndAppend() != 0) return Fail(MessageId::ErrorWritingFileHeaderInfo, host);
 
     status_.ShowStatus("Finished.");
     host.ShowDirectoryFiles();
     const bool incomplete = found.damaged > 0 || found.stuckAt >= 0 || found.tooMany;
-    messages_.ShowMessage(ClosingText(found), incomplete ? Attention : Success);
+    messages_.ShowMessage(MessageId::RebuildSummary, incomplete ? Attention : Success, {ClosingNotes(found)});
     host.ShowDriveStatus();
     return incomplete ? JobResult::Failed : JobResult::Done;
 }
@@ -118,7 +116,7 @@ int RebuildDirFile::ListRecords(Findings& found, MaintenanceHost& host) {
     found = lister.found;
     if (lister.writeFailed) {
         dirFile_.EndAppend();
-        Fail(kEntryError, host);
+        Fail(MessageId::ErrorWritingFileHeaderInfo, host);
         return -1;
     }
     found.stuckAt = end.stuckAt;
@@ -127,8 +125,8 @@ int RebuildDirFile::ListRecords(Findings& found, MaintenanceHost& host) {
     return 0;
 }
 
-std::string RebuildDirFile::ClosingText(const Findings& found) const {
-    std::string text = "Finished creating Directory File";
+std::string RebuildDirFile::ClosingNotes(const Findings& found) const {
+    std::string text;
     if (found.damaged == 1)
         text += "\nFile record " + RecordListText(damagedNumbers_, 1) +
                 " is damaged: the DirFile lists it as damaged, so that every other entry keeps its place.";

@@ -51,7 +51,8 @@ private:
         bool tooMany = false;
     };
 
-    JobResult Fail(const std::string& text, MaintenanceHost& host);
+    JobResult Fail(MessageId id, MaintenanceHost& host, std::initializer_list<std::string_view> args = {},
+                   const CommandFailure& failure = {});
     // Spaces over the filemarks and reads the headers; -1 when an entry
     // could not be written (message shown).
     int ListRecords(Findings& found, MaintenanceHost& host);
@@ -59,7 +60,8 @@ private:
     // damaged-record entry); false when the catalog is full or cannot be
     // written (writeFailed).
     bool Append(int record, bool damaged, Findings& found, bool& writeFailed);
-    std::string ClosingText(const Findings& found) const;
+    // The lines after "Finished creating Directory File".
+    std::string ClosingNotes(const Findings& found) const;
 
     MessageSink& messages_;
     StatusSink& status_;

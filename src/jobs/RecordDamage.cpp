@@ -1,10 +1,9 @@
 #include "jobs/RecordDamage.h"
 
-std::string RecordDamageText(int record, RecordFault fault, const std::string& name) {
-    std::string text = "Error: file record " + std::to_string(record) + " on tape skipped: ";
-    if (fault == RecordFault::BadName) return text + RecordFaultReason(fault) + ": '" + name + "'";
+std::string RecordDamageText(RecordFault fault, const std::string& name) {
     const char* reason = RecordFaultReason(fault);
-    return text + (*reason != '\0' ? reason : "it cannot be read");
+    if (fault == RecordFault::BadName) return std::string(reason) + ": '" + name + "'";
+    return *reason != '\0' ? reason : "it cannot be read";
 }
 
 std::string RecordCountText(int count) {

@@ -8,9 +8,10 @@
 
 #include "tape/RecordFault.h"
 
-// "Error: file record 3 on tape skipped: no file header"; name: the header's
-// name, quoted for a name that cannot be used.
-std::string RecordDamageText(int record, RecordFault fault, const std::string& name);
+// Why a record was skipped ("no file header") for the message that says so
+// (MessageId::RecordSkipped); name: the header's name, quoted for a name
+// that cannot be used.
+std::string RecordDamageText(RecordFault fault, const std::string& name);
 
 // "1 file record", "2 file records".
 std::string RecordCountText(int count);

@@ -2,12 +2,10 @@
 
 #include "catalog/DirFile.h"
 #include "catalog/DirFileFormat.h"
-#include "jobs/JobImages.h"
+#include "jobs/EntryWalk.h"
+#include "jobs/JobEvents.h"
 #include "jobs/JobSummary.h"
-#include "jobs/JobWindow.h"
-#include "jobs/MarkedRecordWalk.h"
 #include "jobs/RecordDamage.h"
-#include "jobs/TapeWalk.h"
 #include "scsi/ScsiDevice.h"
 #include "tape/JoinPath.h"
 #include "tape/TapeVolume.h"
@@ -20,48 +18,54 @@ RestoreJob::RestoreJob(JobContext& context) : c_(context), check_(context) {
     for (std::string* s : {&fileDate_, &version_, &folder_}) s->reserve(kTextReserve);
 }
 
-void RestoreJob::Fail(const char* message, bool close) {
-    c_.messages.ShowMessage(message, Error);
-    c_.window.ShowDriveStatus();
+void RestoreJob::Fail(MessageId id, bool close, const CommandFailure& failure) {
+    c_.messages.ShowFailure(id, failure);
+    c_.events.ShowDriveStatus();
     if (close) c_.dirFile.Close();
 }
 
 JobResult RestoreJob::FailFinishing(bool close) {
     c_.volume.Files().EndGroup();
-    Fail("Restore error", close);
-    c_.window.RefillTargetFolder();
+    Fail(MessageId::RestoreError, close);
+    c_.events.TargetFolderChanged();
     return JobResult::Failed;
 }
 
 void RestoreJob::RemoveStaleTemporaries() {
     const int removed = c_.volume.Files().RemoveStale(folder_);
     if (removed <= 0) return;
-    c_.messages.ShowMessage("Removed " + std::to_string(removed) +
-                                (removed == 1 ? " unfinished file" : " unfinished files") +
-                                " that an interrupted restore had left in " + folder_,
-                            Info);
+    c_.messages.ShowMessage(MessageId::StaleTemporariesRemoved,
+                            {std::to_string(removed) + (removed == 1 ? " unfinished file" : " unfinished files"),
+                             folder_});
 }
 
 JobResult RestoreJob::Finish(std::int64_t bytes, std::int64_t start) {
     const std::int64_t elapsed = c_.now() - start;
     const std::string first = outcome_.FirstLine();
-    c_.messages.ShowMessage(
-        JobSummary(first.c_str(), "Tape->disk rate: ", bytes, elapsed, transferSeconds_) + outcome_.Notes(),
-        outcome_.Kind());
+    const SummaryFigures f = JobSummaryFigures(bytes, elapsed, transferSeconds_);
+    c_.messages.ShowMessage(MessageId::RestoreSummary, outcome_.Kind(),
+                            {first, f.bytes, f.time, f.totalRate, f.transferRate, outcome_.Notes()});
     c_.counters.bytesDone = 0;
     c_.status.ShowProgress(0, c_.counters.bytesTotal);
+    report_.bytes = bytes;
     return outcome_.Result();
 }
 
-JobResult RestoreJob::RunRestore() {
+JobReport RestoreJob::Run(const RestoreRequest& request) {
     transferSeconds_ = 0;
     outcome_ = RestoreOutcome{};
-    c_.volume.Files().SetPolicy(c_.restore);
-    const int selected =
-        c_.window.CountMarked(JobImages::kRestoreFile) + c_.window.CountMarked(JobImages::kRestoreArchive);
-    if (selected != 0) return SelectiveRestore();
-    if (c_.messages.ShowMessage(kFullRestoreQuestion, Question) != kMessageOk) return JobResult::Declined;
-    return FullRestore();
+    report_ = JobReport{};
+    report_.records.reserve(request.entries.size());
+    c_.volume.Files().SetPolicy(request.policy);
+    folder_ = request.folder;
+    if (!request.entries.empty()) {
+        report_.result = SelectiveRestore(request);
+    } else if (c_.messages.ShowMessage(MessageId::FullRestoreQuestion) != kMessageOk) {
+        report_.result = JobResult::Declined;
+    } else {
+        report_.result = FullRestore();
+    }
+    return report_;
 }
 
 JobResult RestoreJob::FullRestore() {
@@ -69,17 +73,16 @@ JobResult RestoreJob::FullRestore() {
     const std::int64_t start = c_.now();
     c_.status.ShowStatus(" Rewinding tape ...");
     if (c_.device.Rewind(a.adapter, a.target, a.lun) != 0) {
-        Fail("Rewind tape error", false);
+        Fail(MessageId::RewindTapeError, false, c_.device.LastFailure());
         return JobResult::Failed;
     }
     c_.status.ShowStatus(" Checking tape ...");
     if (c_.volume.ReadIdentBlock(c_.currentTapeName, fileDate_, version_) < 0) {
-        c_.messages.ShowMessage("Error reading IdentBlock from tape", Error);
+        c_.messages.ShowFailure(MessageId::IdentUnreadable, c_.volume.LastCommandFailure());
         return JobResult::Failed;
     }
 
     c_.status.ShowStatus(" Reading all files...");
-    folder_ = c_.window.CurrentPath();
     RemoveStaleTemporaries();
     c_.volume.Files().BeginGroup();
     FullRestorer restorer(*this);
@@ -88,14 +91,14 @@ JobResult RestoreJob::FullRestore() {
     outcome_.stuckAt = end.stuckAt;
     outcome_.unfinished = end.unfinished;
     if (c_.volume.Files().EndGroup() != 0) return FailFinishing(false);
-    c_.window.RefillTargetFolder();
-    c_.window.ShowDriveStatus();
+    c_.events.TargetFolderChanged();
+    c_.events.ShowDriveStatus();
     const JobResult result = Finish(restorer.bytes, start);
-    c_.window.RefillTargetFolder();
+    c_.events.TargetFolderChanged();
     return result;
 }
 
-TapeWalk::Step RestoreJob::FullRestorer::Visit(int) {
+TapeWalk::Step RestoreJob::FullRestorer::Visit(int record) {
     RestoreJob& j = job_;
     const std::int64_t t0 = j.c_.now();
     const int restored = j.c_.volume.RestoreNextFile(j.c_.drive.blockLength, j.folder_);
@@ -104,13 +107,16 @@ TapeWalk::Step RestoreJob::FullRestorer::Visit(int) {
     step.pastFilemark = j.c_.volume.PastFilemark();
     if (restored == 0) return step;
     step.fault = j.c_.volume.LastFault();
+    const std::string& name = j.c_.volume.LastHeader().name;
     if (step.fault == RecordFault::Declined) {
-        JoinPath(j.folder_, j.c_.volume.LastHeader().name, j.outcome_.declinedPath);
+        JoinPath(j.folder_, name, j.outcome_.declinedPath);
+        j.report_.Add(record, name, RecordOutcome::Declined, step.fault);
         step.stop = true;
     }
     // A file that could not be created or written whole is a failed
     // restore, never a successful end of the tape.
     if (step.fault == RecordFault::Disk) {
+        j.report_.Add(record, name, RecordOutcome::Failed, step.fault);
         failed = true;
         step.stop = true;
     }
@@ -119,46 +125,50 @@ TapeWalk::Step RestoreJob::FullRestorer::Visit(int) {
 
 bool RestoreJob::FullRestorer::Take(int record, RecordFault fault) {
     RestoreJob& j = job_;
+    const std::string& name = j.c_.volume.LastHeader().name;
     if (fault == RecordFault::None) {
         bytes += j.c_.counters.bytesDone;
         ++j.outcome_.restored;
+        j.report_.Add(record, name, RecordOutcome::Done);
         // The folder shows restored files once they are in place.
-        if (!j.c_.volume.Files().Waiting()) j.c_.window.RefillTargetFolder();
+        if (!j.c_.volume.Files().Waiting()) j.c_.events.TargetFolderChanged();
         return true;
     }
     if (fault == RecordFault::Skipped) {
         ++j.outcome_.leftExisting;
+        j.report_.Add(record, name, RecordOutcome::LeftAsItWas, fault);
         return true;
     }
     if (j.c_.volume.Files().Finish() != 0) {
         failed = true;
         return false;
     }
-    j.c_.messages.ShowMessage(RecordDamageText(record, fault, j.c_.volume.LastHeader().name), Error);
+    const CommandFailure& failure = j.c_.volume.LastCommandFailure();
+    j.c_.messages.ShowFailure(MessageId::RecordSkipped, failure,
+                              {std::to_string(record), RecordDamageText(fault, name)});
+    j.report_.Add(record, fault == RecordFault::NoHeader ? std::string() : name, RecordOutcome::Damaged, fault,
+                  failure);
     ++j.outcome_.damaged;
     return true;
 }
 
-JobResult RestoreJob::SelectiveRestore() {
+JobResult RestoreJob::SelectiveRestore(const RestoreRequest& request) {
     const std::int64_t start = c_.now();
     outcome_.selective = true;
-    if (check_.Run(TapeCheck::kReadNotFound) != 0) return JobResult::Failed;
-    MarkedRecordWalk walk(c_, JobImages::kRestoreFile, JobImages::kRestoreArchive);
+    if (check_.Run(TapeCheck::Wording::RestoreOrVerify) != 0) return JobResult::Failed;
+    EntryWalk walk(c_, request.entries, request.listed);
     if (!walk.Open()) return JobResult::Failed;
 
     c_.counters.bytesDone = 0;
-    folder_ = c_.window.CurrentPath();
     RemoveStaleTemporaries();
     c_.volume.Files().BeginGroup();
     while (walk.Next()) {
         if (DirFileFormat::IsDamagedEntry(walk.Name())) {
             c_.volume.Files().EndGroup();
-            c_.messages.ShowMessage("Error: file record " + std::to_string(walk.Record()) +
-                                        " on tape is damaged: its header could not be read when the DirFile was "
-                                        "made from the tape",
-                                    Error);
-            Fail("Restore error", true);
-            c_.window.RefillTargetFolder();
+            c_.messages.ShowMessage(MessageId::DamagedEntry, {std::to_string(walk.Record())});
+            report_.Add(walk.Record(), walk.Name(), RecordOutcome::Damaged, RecordFault::NoHeader);
+            Fail(MessageId::RestoreError, true);
+            c_.events.TargetFolderChanged();
             return JobResult::Failed;
         }
         const std::int64_t t0 = c_.now();
@@ -168,28 +178,35 @@ JobResult RestoreJob::SelectiveRestore() {
         if (c_.volume.PastFilemark()) walk.PassedFilemark();
         if (restored == 0) {
             ++outcome_.restored;
-            if (!c_.volume.Files().Waiting()) c_.window.RefillTargetFolder();
+            report_.Add(walk.Record(), walk.Name(), RecordOutcome::Done);
+            if (!c_.volume.Files().Waiting()) c_.events.TargetFolderChanged();
             continue;
         }
         const RecordFault fault = c_.volume.LastFault();
         if (fault == RecordFault::Skipped) {
             ++outcome_.leftExisting;
+            report_.Add(walk.Record(), walk.Name(), RecordOutcome::LeftAsItWas, fault);
             continue;
         }
         if (fault == RecordFault::Declined) {
             JoinPath(folder_, walk.Name(), outcome_.declinedPath);
+            report_.Add(walk.Record(), walk.Name(), RecordOutcome::Declined, fault);
             break;
         }
+        const bool damage = fault != RecordFault::Disk && fault != RecordFault::Mismatch;
+        const CommandFailure& failure = c_.volume.LastCommandFailure();
+        report_.Add(walk.Record(), walk.Name(), damage ? RecordOutcome::Damaged : RecordOutcome::Failed, fault,
+                    failure);
         c_.volume.Files().EndGroup();
-        Fail("Restore error", true);
-        c_.window.RefillTargetFolder();
+        Fail(MessageId::RestoreError, true, failure);
+        c_.events.TargetFolderChanged();
         return JobResult::Failed;
     }
     const bool waiting = c_.volume.Files().Waiting();
     if (c_.volume.Files().EndGroup() != 0) return FailFinishing(true);
-    if (waiting) c_.window.RefillTargetFolder();
+    if (waiting) c_.events.TargetFolderChanged();
     if (walk.Failed()) return JobResult::Failed;
     c_.dirFile.Close();
-    c_.window.ShowDriveStatus();
+    c_.events.ShowDriveStatus();
     return Finish(c_.counters.bytesDone, start);
 }

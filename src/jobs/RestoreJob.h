@@ -1,27 +1,26 @@
 #pragma once
-// Copies files from the tape into the browsed folder: the rows marked in the
-// tape's catalog, each found by counting filemarks (row i is the record
-// after filemark i + 1), or, with nothing marked and the user's consent,
+// Copies files from the tape into a folder: the catalog entries a
+// RestoreRequest names, each found by counting filemarks (entry i is the
+// record after filemark i + 1), or, with none named and the user's consent,
 // every record on the tape without the catalog. In the full restore damage
 // costs one record: it is reported with its number and skipped. The closing
-// message says what was not restored (RestoreOutcome).
+// message says what was not restored (RestoreOutcome); the report says it
+// record by record.
 
 #include <cstdint>
 #include <string>
 
 #include "jobs/JobContext.h"
-#include "jobs/JobResult.h"
+#include "jobs/JobReport.h"
+#include "jobs/JobRequests.h"
 #include "jobs/RestoreOutcome.h"
 #include "jobs/TapeCheck.h"
 #include "jobs/TapeWalk.h"
 
 class RestoreJob {
 public:
-    static constexpr const char* kFullRestoreQuestion =
-        "No files selected. Do you want to make a full restore of the tape?";
-
     explicit RestoreJob(JobContext& context);
-    JobResult RunRestore();
+    JobReport Run(const RestoreRequest& request);
 
 private:
     // Restores each record the walk over the tape meets.
@@ -39,9 +38,9 @@ private:
     };
 
     JobResult FullRestore();
-    JobResult SelectiveRestore();
+    JobResult SelectiveRestore(const RestoreRequest& request);
     // Message, drive state and, when the catalog is open, its Close.
-    void Fail(const char* message, bool close);
+    void Fail(MessageId id, bool close, const CommandFailure& failure = {});
     // The end of a run whose restored files could not all be put in place
     // (the volume has said which).
     JobResult FailFinishing(bool close);
@@ -53,6 +52,7 @@ private:
 
     JobContext& c_;
     TapeCheck check_;
+    JobReport report_;
     std::int64_t transferSeconds_ = 0;
     RestoreOutcome outcome_;
     // The full restore reads the ident block's date and version into these.

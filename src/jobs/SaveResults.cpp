@@ -52,13 +52,13 @@ int SaveResults(const std::string& startDirectory, const VerifyResults& results,
     // followed.
     const int replaced = ReplaceFile(path, text.data(), text.size());
     if (replaced == kReplaceNotCreated) {
-        messages.ShowMessage("Error creating verify result file", Error);
+        messages.ShowMessage(MessageId::ErrorCreatingVerifyResults);
         return -1;
     }
     if (replaced != kReplaced) {
-        messages.ShowMessage("Error writing verify result file", Error);
+        messages.ShowMessage(MessageId::ErrorWritingVerifyResults);
         return -1;
     }
-    messages.ShowMessage("Saved verify results to: 'VerifyResults.txt'", Info);
+    messages.ShowMessage(MessageId::VerifyResultsSaved);
     return 0;
 }

@@ -1,43 +1,22 @@
 #include "jobs/TapeCheck.h"
 
-#include "catalog/DirFile.h"
-#include "catalog/DirFilePath.h"
-#include "jobs/JobWindow.h"
+#include "jobs/JobEvents.h"
 #include "scsi/ScsiDevice.h"
-#include "tape/TapeVolume.h"
 
-TapeCheck::TapeCheck(JobContext& context) : c_(context) {}
+TapeCheck::TapeCheck(JobContext& context) : c_(context), match_(context.volume, context.dirFile) {}
 
-int TapeCheck::Fail(const char* message, bool driveStatus) {
-    c_.messages.ShowMessage(message, Error);
-    if (driveStatus) c_.window.ShowDriveStatus();
-    return -1;
-}
-
-int TapeCheck::Run(const char* notFoundMessage) {
+int TapeCheck::Run(Wording wording) {
     const DriveAddress& a = c_.drive.address;
     c_.status.ShowStatus(" Rewinding tape ...");
-    if (c_.device.Rewind(a.adapter, a.target, a.lun) != 0) return Fail("Rewind tape error", true);
-
-    c_.status.ShowStatus(" Checking tape ...");
-    if (c_.volume.ReadIdentBlock(c_.currentTapeName, date_, version_) < 0)
-        return Fail("Error reading IdentBlock from tape", false);
-    // The name comes from the tape; one that would lead out of the start
-    // directory names no catalog of ours.
-    if (DirFilePath(c_.startDirectory, c_.currentTapeName, c_.currentDirFilePath) != 0) {
-        c_.currentDirFilePath.clear();
-        c_.messages.ShowMessage("Error: tape name not usable as a file name: '" + c_.currentTapeName + "'", Error);
+    if (c_.device.Rewind(a.adapter, a.target, a.lun) != 0) {
+        c_.messages.ShowFailure(MessageId::RewindTapeError, c_.device.LastFailure());
+        c_.events.ShowDriveStatus();
         return -1;
     }
-
-    const int read = c_.dirFile.ReadIdent(c_.currentDirFilePath, fileTapeName_, fileDate_, fileVersion_);
-    if (read == -2) {
-        c_.currentDirFilePath.clear();
-        return Fail(notFoundMessage, false);
-    }
-    if (read != 0) return Fail("Error reading IdentBlock from hard drive", false);
-    if (fileTapeName_ != c_.currentTapeName || fileDate_ != date_)
-        return Fail("Error: DirFile on hard drive and tape contents do not match.\nCheck that on the Utilities tab.",
-                    false);
-    return 0;
+    c_.status.ShowStatus(" Checking tape ...");
+    const TapeMatch match = match_.Check(c_.startDirectory, c_.currentTapeName, c_.currentDirFilePath);
+    if (match == TapeMatch::Matches) return 0;
+    c_.messages.Show(
+        TapeCatalogMatch::MatchMessage(match, c_.currentTapeName, wording == Wording::RestoreOrVerify, false));
+    return -1;
 }

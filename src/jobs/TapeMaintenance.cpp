@@ -19,15 +19,14 @@ JobResult TapeMaintenance::FormatTape(const std::string& newName, CurrentTape cu
     const std::string previousName = current.tapeName;
     current.tapeName = newName;
     if (newName.empty()) {
-        messages_.ShowMessage("No tape name specified", Error);
+        messages_.ShowMessage(MessageId::NoTapeName);
         host_.ShowDriveStatus();
         return JobResult::Refused;
     }
     // The name becomes a file name in the start directory.
     if (!IsPlainName(newName)) {
         current.tapeName = previousName;
-        messages_.ShowMessage("Tape name not allowed: it must not contain \"/\" and must not be \".\" or \"..\"",
-                              Attention);
+        messages_.ShowMessage(MessageId::TapeNameNotAllowed);
         host_.ShowDriveStatus();
         return JobResult::Refused;
     }
@@ -35,17 +34,16 @@ JobResult TapeMaintenance::FormatTape(const std::string& newName, CurrentTape cu
     current.dirFilePath += DirFileFormat::kExtension;
 
     if (dirFile_.Exists(current.dirFilePath) &&
-        messages_.ShowMessage("A tape with that name exists already. Overwrite?", Question) != kMessageOk) {
+        messages_.ShowMessage(MessageId::TapeNameExists) != kMessageOk) {
         host_.ShowDriveStatus();
         current.dirFilePath = previousPath;
         return JobResult::Declined;
     }
     JobResult result = JobResult::Done;
-    if (messages_.ShowMessage("Do you really want to format the tape and erase everything on it?", Question) ==
-        kMessageOk) {
+    if (messages_.ShowMessage(MessageId::FormatQuestion) == kMessageOk) {
         status_.ShowStatus(" Formatting tape...");
         if (tape_.WriteIdentBlock(current.tapeName) < 0) {
-            messages_.ShowMessage("Error writing IdentBlock on Tape", Error);
+            messages_.ShowFailure(MessageId::ErrorWritingIdentOnTape, tape_.LastCommandFailure());
             host_.ShowDriveStatus();
             return JobResult::Failed;
         }
@@ -53,7 +51,7 @@ JobResult TapeMaintenance::FormatTape(const std::string& newName, CurrentTape cu
         // tape even when midnight passed in between.
         if (dirFile_.CreateFromIdent(current.tapeName, current.dirFilePath, tape_.LastIdentDate(),
                                      kProgramVersion) != 0) {
-            messages_.ShowMessage("Error writing IdentBlock on hard drive", Error);
+            messages_.ShowMessage(MessageId::ErrorWritingIdentOnDisk);
             host_.ShowDriveStatus();
             return JobResult::Failed;
         }
@@ -70,14 +68,12 @@ JobResult TapeMaintenance::CheckTape() {
     status_.ShowStatus(" Checking tape...");
     std::string name, date, version;
     if (tape_.ReadIdentBlock(name, date, version) < 0) {
-        messages_.ShowMessage("Error reading IdentBlock from tape", Error);
+        messages_.ShowFailure(MessageId::IdentUnreadable, tape_.LastCommandFailure());
         host_.ShowDriveStatus();
         return JobResult::Failed;
     }
     host_.ShowDriveStatus();
-    messages_.ShowMessage(
-        "Tape name: " + name + "\nDate of formatting: " + date + "\nFormatted with Tapewren version: " + version,
-        Info);
+    messages_.ShowMessage(MessageId::TapeCheckResult, {name, date, version});
     return JobResult::Done;
 }
 

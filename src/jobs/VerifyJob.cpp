@@ -3,24 +3,30 @@
 #include "catalog/DirFile.h"
 #include "catalog/DirFileFormat.h"
 #include "jobs/JobImages.h"
-#include "jobs/JobWindow.h"
-#include "jobs/MarkedRecordWalk.h"
+#include "jobs/EntryWalk.h"
+#include "jobs/JobEvents.h"
 #include "scsi/ScsiDevice.h"
 #include "tape/TapeVolume.h"
 
-VerifyJob::VerifyJob(JobContext& context, VerifyResults& results, VerifyResultsView& view)
+VerifyJob::VerifyJob(JobContext& context, VerifyResults& results, VerifyResultsSink& view)
     : c_(context), results_(results), view_(view), check_(context) {}
 
-bool VerifyJob::AddResult(const std::string& name, int result) {
-    if (result == kVerifyFailed) return false;
+bool VerifyJob::AddResult(int record, const std::string& name, int result) {
+    if (result == kVerifyFailed) {
+        report_.Add(record, name, RecordOutcome::Damaged, c_.volume.LastFault(), c_.volume.LastCommandFailure());
+        return false;
+    }
     const char* status = "Failed";
     int image = JobImages::kVerifyProblem;
     std::string difference;
+    RecordOutcome outcome = RecordOutcome::Differs;
     if (result == kVerifyCannotOpen) {
         status = "File not found";
+        outcome = RecordOutcome::NotFound;
     } else if (result == kVerifyIdentical) {
         status = "OK";
         image = JobImages::kVerifyIdentical;
+        outcome = RecordOutcome::Done;
     } else if (result == kVerifyDiffersAtStart) {
         // Offset 0 would read as "identical"; the volume reports it apart.
         difference = "0";
@@ -29,55 +35,61 @@ bool VerifyJob::AddResult(const std::string& name, int result) {
     } else {
         return true;
     }
+    report_.Add(record, name, outcome);
+    if (outcome == RecordOutcome::Differs) report_.records.back().difference = result > 0 ? result : 0;
     results_.Add({name, status, std::move(difference), image});
     view_.RepaintResults();
     return true;
 }
 
-JobResult VerifyJob::RunVerify() {
+JobReport VerifyJob::Run(const VerifyRequest& request) {
+    report_ = JobReport{};
+    report_.records.reserve(request.entries.size());
+    auto end = [&](JobResult result) {
+        report_.result = result;
+        return report_;
+    };
     results_.Clear();
     view_.RepaintResults();
-    const int selected =
-        c_.window.CountMarked(JobImages::kVerifyFile) + c_.window.CountMarked(JobImages::kVerifyArchive);
-    if (selected == 0) {
-        c_.messages.ShowMessage("No files selected.", Error);
-        return JobResult::Refused;
+    if (request.entries.empty()) {
+        c_.messages.ShowMessage(MessageId::NoFilesSelectedToVerify);
+        return end(JobResult::Refused);
     }
     view_.ShowResults();
     view_.EnableButtons(false);
     view_.RepaintResults();
 
-    if (check_.Run(TapeCheck::kReadNotFound) != 0) return JobResult::Failed;
-    MarkedRecordWalk walk(c_, JobImages::kVerifyFile, JobImages::kVerifyArchive);
-    if (!walk.Open()) return JobResult::Failed;
+    if (check_.Run(TapeCheck::Wording::RestoreOrVerify) != 0) return end(JobResult::Failed);
+    EntryWalk walk(c_, request.entries, request.listed);
+    if (!walk.Open()) return end(JobResult::Failed);
 
     c_.counters.bytesDone = 0;
-    folder_ = c_.window.CurrentPath();
     while (walk.Next()) {
         // Its header could not be read when the catalog was made: nothing
         // on tape to compare.
         if (DirFileFormat::IsDamagedEntry(walk.Name())) {
+            report_.Add(walk.Record(), walk.Name(), RecordOutcome::Damaged, RecordFault::NoHeader);
             results_.Add({walk.Name(), "Damaged", {}, JobImages::kVerifyProblem});
             view_.RepaintResults();
             continue;
         }
         const int result = c_.volume.VerifyFile(walk.Name(), walk.FileDate(), walk.Size(), walk.BlockCount(),
-                                                c_.drive.blockLength, folder_);
+                                                c_.drive.blockLength, request.folder);
         if (c_.volume.PastFilemark()) walk.PassedFilemark();
-        if (!AddResult(walk.Name(), result)) {
+        if (!AddResult(walk.Record(), walk.Name(), result)) {
             // The volume has said what went wrong.
             c_.dirFile.Close();
             view_.HideResults();
-            return JobResult::Failed;
+            return end(JobResult::Failed);
         }
     }
-    if (walk.Failed()) return JobResult::Failed;
+    if (walk.Failed()) return end(JobResult::Failed);
     c_.dirFile.Close();
-    c_.window.ShowDriveStatus();
+    c_.events.ShowDriveStatus();
     c_.counters.bytesDone = 0;
     c_.counters.bytesTotal = 0;
     c_.status.ShowProgress(0, 0);
     view_.EnableButtons(true);
     view_.RepaintResults();
-    return JobResult::Done;
+    return end(JobResult::Done);
 }

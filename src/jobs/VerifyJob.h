@@ -1,29 +1,31 @@
 #pragma once
-// Compares the files marked in the tape's catalog with the files of the same
-// names in the browsed folder, finding each record by counting filemarks as
-// the selective restore does; one result row per file.
+// Compares the catalog entries a VerifyRequest names with the files of the
+// same names in its folder, finding each record by counting filemarks as
+// the selective restore does; one result row per file, and one record in
+// the report.
 
 #include <string>
 
 #include "jobs/JobContext.h"
-#include "jobs/JobResult.h"
+#include "jobs/JobReport.h"
+#include "jobs/JobRequests.h"
 #include "jobs/TapeCheck.h"
 #include "jobs/VerifyResults.h"
-#include "jobs/VerifyResultsView.h"
+#include "jobs/VerifyResultsSink.h"
 
 class VerifyJob {
 public:
-    VerifyJob(JobContext& context, VerifyResults& results, VerifyResultsView& view);
-    // Done when every marked file was compared (whatever the rows say).
-    JobResult RunVerify();
+    VerifyJob(JobContext& context, VerifyResults& results, VerifyResultsSink& view);
+    // Done when every named file was compared (whatever the rows say).
+    JobReport Run(const VerifyRequest& request);
 
 private:
     // The row for VerifyFile's result; false when the run must end.
-    bool AddResult(const std::string& name, int result);
+    bool AddResult(int record, const std::string& name, int result);
 
     JobContext& c_;
     VerifyResults& results_;
-    VerifyResultsView& view_;
+    VerifyResultsSink& view_;
     TapeCheck check_;
-    std::string folder_;
+    JobReport report_;
 };

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "report/CommandFailure.h"
 #include "scsi/DriveStatus.h"
 #include "scsi/SelectionOutcome.h"
 
@@ -12,4 +13,6 @@ struct DeviceSelection {
     std::string capacity = "n.a.";   // megabytes
     std::string blockSize = "n.a.";  // bytes
     DriveStatus status;
+    // What the drive answered the mode sense that found it unusable.
+    CommandFailure failure;
 };

@@ -8,7 +8,6 @@
 #include "scsi/BlockLimits.h"
 #include "scsi/DeviceTypeName.h"
 #include "scsi/Sleep.h"
-#include "scsi/TapeCommandLog.h"
 
 namespace {
 
@@ -137,14 +136,17 @@ DeviceSelection DeviceSelector::SelectDevice(int index, MessageSink& messages, S
     int sensed = device_.ModeSense(s.mediumType, blockCount, s.blockLength, a.adapter, a.target, a.lun);
     ShowModeSense(sensed, blockCount, s.blockLength, result);
     // Kept for a message that explains why the drive cannot be used.
-    if (sensed != 0) TapeCommandLog::Record(device_.Request());
+    if (sensed != 0) {
+        device_.KeepOutcome();
+        result.failure = device_.LastFailure();
+    }
     const bool unanswered = sensed != 0 && device_.Request().SRB_TargStat != STATUS_CHKCOND;
 
     if (s.blockLength == 0) {
         // Variable-block mode: every transfer here is in fixed blocks.
         s.blockLength = kFixedBlockLength;
         if (device_.ModeSelect(s.mediumType, blockCount, s.blockLength, a.adapter, a.target, a.lun) != 0)
-            messages.ShowMessage("Error: ModeSelect failed", Error);
+            messages.ShowMessage(MessageId::ModeSelectFailed);
     }
     sensed = device_.ModeSense(s.mediumType, blockCount, s.blockLength, a.adapter, a.target, a.lun);
     ShowModeSense(sensed, blockCount, s.blockLength, result);

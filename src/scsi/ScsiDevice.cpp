@@ -9,7 +9,6 @@
 #include "aspi/SenseData.h"
 #include "scsi/BlockLimits.h"
 #include "scsi/Sleep.h"
-#include "scsi/TapeCommandLog.h"
 
 namespace {
 
@@ -35,14 +34,6 @@ void Put24(BYTE* p, int n) {
     p[2] = Byte0(n);
 }
 
-// Tape commands print the failing status with their own message.
-int Finished(const SRB_ExecSCSICmd& request, BYTE status, const char* failureFormat) {
-    TapeCommandLog::Record(request);
-    if (status == SS_COMP) return 0;
-    std::printf(failureFormat, status);
-    std::fflush(stdout);
-    return -1;
-}
 
 // MODE SENSE and MODE SELECT report the same block descriptor, or -1 for
 // both values when the command failed.
@@ -262,7 +253,7 @@ int ScsiDevice::Rewind(BYTE adapter, BYTE target, BYTE lun) {
     if (!IsTapeDevice(adapter, target, lun)) return -1;
     BYTE scratch[4] = {};
     Fill(0, adapter, target, lun, 0, scratch, ScsiOp::Rewind, 0, 0, 0, 0, 0);
-    return Finished(*srbPointer_, RunWithRetry(), "Rewind-Fehler: %i\n");
+    return Finished(RunWithRetry(), "Rewind-Fehler: %i\n");
 }
 
 int ScsiDevice::CurrentBlockLength(BYTE adapter, BYTE target, BYTE lun) {
@@ -270,7 +261,7 @@ int ScsiDevice::CurrentBlockLength(BYTE adapter, BYTE target, BYTE lun) {
     int blockCount = 0;
     int blockLength = 0;
     if (ModeSense(mediumType, blockCount, blockLength, adapter, target, lun) != 0) {
-        TapeCommandLog::Record(*srbPointer_);
+        KeepOutcome();
         std::printf("Error: no mode sense!");
         std::fflush(stdout);
         return -1;
@@ -295,7 +286,7 @@ int ScsiDevice::Transfer(BYTE opcode, BYTE flags, BYTE* buffer, int count, BYTE 
         SleepMs(kRetryPauseMs);
         status = RunOnce();
     }
-    return Finished(*srbPointer_, status, opcode == ScsiOp::Read6 ? "Read-Fehler: %i\n" : "Write error: %i\n");
+    return Finished(status, opcode == ScsiOp::Read6 ? "Read-Fehler: %i\n" : "Write error: %i\n");
 }
 
 int ScsiDevice::Read(BYTE* buffer, int count, BYTE adapter, BYTE target, BYTE lun) {
@@ -312,7 +303,7 @@ int ScsiDevice::WriteFilemark(BYTE adapter, BYTE target, BYTE lun) {
     if (!IsTapeDevice(adapter, target, lun)) return -1;
     BYTE scratch[4] = {};
     Fill(SRB_DIR_OUT, adapter, target, lun, 0, scratch, ScsiOp::WriteFilemarks, 0, 0, 0, 1, 0);
-    return Finished(*srbPointer_, RunOnce(), "WriteFilemark error: %i\n");
+    return Finished(RunOnce(), "WriteFilemark error: %i\n");
 }
 
 int ScsiDevice::SpaceFilemarks(int count, BYTE adapter, BYTE target, BYTE lun) {
@@ -323,7 +314,7 @@ int ScsiDevice::SpaceFilemarks(int count, BYTE adapter, BYTE target, BYTE lun) {
     if (count < 0 || count > kMaxCount) return -1;
     BYTE scratch[4] = {};
     Fill(0, adapter, target, lun, 0, scratch, ScsiOp::Space, 0x01, Byte2(count), Byte1(count), Byte0(count), 0);
-    return Finished(*srbPointer_, RunOnce(), "SpaceFilemarks-Fehler: %i\n");
+    return Finished(RunOnce(), "SpaceFilemarks-Fehler: %i\n");
 }
 
 int ScsiDevice::SpaceToEndOfData(BYTE adapter, BYTE target, BYTE lun) {
@@ -332,7 +323,7 @@ int ScsiDevice::SpaceToEndOfData(BYTE adapter, BYTE target, BYTE lun) {
     BYTE scratch[4] = {};
     Fill(0, adapter, target, lun, 0, scratch, ScsiOp::Space, 0x03, 0, 0, 0, 0);
     const BYTE status = RunOnce();
-    TapeCommandLog::Record(*srbPointer_);
+    KeepOutcome();
     return status;
 }
 
@@ -341,5 +332,28 @@ int ScsiDevice::Eject(BYTE adapter, BYTE target, BYTE lun) {
     if (!IsTapeDevice(adapter, target, lun)) return -1;
     BYTE scratch[4] = {};
     Fill(0, adapter, target, lun, 0, scratch, ScsiOp::LoadUnload, 0, 0, 0, 0, 0);
-    return Finished(*srbPointer_, RunWithRetry(), "Eject-Fehler: %i\n");
+    return Finished(RunWithRetry(), "Eject-Fehler: %i\n");
+}
+
+void ScsiDevice::KeepOutcome() {
+    const SRB_ExecSCSICmd& request = *srbPointer_;
+    const BYTE status = SrbStatus(request.SRB_Status);
+    lastFailure_.present = status != SS_COMP;
+    if (!lastFailure_.present) return;
+    ++lastFailure_.serial;
+    lastFailure_.opcode = request.CDBByte[0];
+    lastFailure_.status = status;
+    lastFailure_.hostStatus = request.SRB_HaStat;
+    lastFailure_.targetStatus = request.SRB_TargStat;
+    static_assert(sizeof lastFailure_.sense <= sizeof request.SenseArea);
+    std::memcpy(lastFailure_.sense, request.SenseArea, sizeof lastFailure_.sense);
+}
+
+// Tape commands print the failing status with their own message.
+int ScsiDevice::Finished(BYTE status, const char* failureFormat) {
+    KeepOutcome();
+    if (status == SS_COMP) return 0;
+    std::printf(failureFormat, status);
+    std::fflush(stdout);
+    return -1;
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "aspi/Srb.h"
+#include "report/CommandFailure.h"
 #include "scsi/DriveReach.h"
 
 class ScsiDevice {
@@ -48,6 +49,10 @@ public:
     // The record, for tests and for callers that want the sense data of the
     // last command.
     const SRB_ExecSCSICmd& Request() const { return *srbPointer_; }
+    // The last tape command (rewind, read, write, write filemarks, space,
+    // unload, or the mode sense before a transfer), when it failed: what
+    // the drive reported, for the message that says so.
+    const CommandFailure& LastFailure() const { return lastFailure_; }
 
     // Whether the last TestUnitReady completed with CHECK CONDITION, sense key
     // NOT READY (no cartridge). Waits for that request to complete first.
@@ -57,7 +62,14 @@ public:
     // Whether the drive answered the last accepted TestUnitReady at all.
     DriveReach LastTestUnitReadyReach();
 
+    // Takes the request just completed as the last command's outcome: the
+    // tape commands do so themselves; a caller may for another command
+    // whose failure it wants to explain (the mode sense of a selection).
+    void KeepOutcome();
+
 private:
+    int Finished(BYTE status, const char* failureFormat);
+
     // Every command fills all the fields it relies on; bytes 6 to 15 of the
     // CDB and the sense area are left alone.
     void Fill(BYTE flags, BYTE adapter, BYTE target, BYTE lun, DWORD dataLength, BYTE* data,
@@ -82,6 +94,7 @@ private:
 
     SRB_ExecSCSICmd srb_;
     SRB_ExecSCSICmd* srbPointer_;
+    CommandFailure lastFailure_;
     bool testUnitReadyPending_ = false;
     bool testUnitReadyNotReady_ = false;
     bool testUnitReadyGood_ = false;

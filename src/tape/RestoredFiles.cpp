@@ -43,14 +43,20 @@ RestoredFiles::RestoredFiles(MessageSink& messages) : messages_(messages), pendi
 
 RestoredFiles::~RestoredFiles() { FinishPending(false); }
 
-int RestoredFiles::Fail(const std::string& text) {
-    messages_.ShowMessage(text, Error);
+int RestoredFiles::Fail(MessageId id, const std::string& path) {
+    messages_.ShowMessage(id, {path});
     return -1;
 }
 
-int RestoredFiles::Report(const std::string& text) {
+int RestoredFiles::Report(const Message& message) {
     FinishPending(true);
-    return Fail(text);
+    messages_.Show(message);
+    return -1;
+}
+
+int RestoredFiles::Report(MessageId id, const std::string& path) {
+    FinishPending(true);
+    return Fail(id, path);
 }
 
 void RestoredFiles::BeginGroup() {
@@ -82,8 +88,8 @@ bool RestoredFiles::RestoredByThisJob(std::uint64_t device, std::uint64_t inode)
 int RestoredFiles::FinishPending(bool report) {
     if (pendingCount_ == 0) return 0;
     int result = 0;
-    auto fail = [&](const char* text, const std::string& path) {
-        if (report) Fail(text + path);
+    auto fail = [&](MessageId id, const std::string& path) {
+        if (report) Fail(id, path);
         result = -1;
     };
     // One sync of the file system serves the whole group; each file then
@@ -96,16 +102,16 @@ int RestoredFiles::FinishPending(bool report) {
         FileId id{};
         const bool identified = p.file.Identity(id.device, id.inode) == 0;
         if (p.file.Close() != 0 || !onMedium) {
-            fail("Error writing file: ", p.path);
+            fail(MessageId::ErrorWritingRestoredFile, p.path);
             ::unlink(p.temporary.c_str());
         } else if (::rename(p.temporary.c_str(), p.path.c_str()) != 0) {
-            fail("Error creating file: ", p.path);
+            fail(MessageId::ErrorCreatingFile, p.path);
             ::unlink(p.temporary.c_str());
         } else if (identified) {
             restored_.push_back(id);
         }
     }
-    if (SyncFolder(pendingFolder_) != 0) fail("Error writing file: ", pending_[pendingCount_ - 1].path);
+    if (SyncFolder(pendingFolder_) != 0) fail(MessageId::ErrorWritingRestoredFile, pending_[pendingCount_ - 1].path);
     pendingCount_ = 0;
     pendingBytes_ = 0;
     return result;
@@ -144,16 +150,16 @@ int RestoredFiles::Open(const std::string& folder, const std::string& name, Reco
         LocalFile held;
         if (S_ISREG(status.st_mode) && held.OpenForReading(path_, true, false) != 0) {
             fault = RecordFault::Disk;
-            return Report("Error creating file: " + path_);
+            return Report(MessageId::ErrorCreatingFile, path_);
         }
         if (existing == RestorePolicy::Existing::Skip) {
             fault = RecordFault::Skipped;
-            messages_.ShowMessage("File exists, not restored: " + path_, Info);
+            messages_.ShowMessage(MessageId::FileExistsNotRestored, {path_});
             return -1;
         }
-        text_.assign("File exist: ").append(path_).append(". Overwrite?");
-        const int answer =
-            existing == RestorePolicy::Existing::Overwrite ? kMessageOk : messages_.ShowMessage(text_, Question);
+        const int answer = existing == RestorePolicy::Existing::Overwrite
+                               ? kMessageOk
+                               : messages_.ShowMessage(MessageId::FileExistOverwrite, {path_});
         held.Close();
         if (answer != kMessageOk) {
             fault = RecordFault::Declined;
@@ -162,7 +168,7 @@ int RestoredFiles::Open(const std::string& folder, const std::string& name, Reco
     }
     if (CreateTemporary(folder, mode) != 0) {
         fault = RecordFault::Disk;
-        return Report("Error creating file: " + path_);
+        return Report(MessageId::ErrorCreatingFile, path_);
     }
     return 0;
 }
@@ -203,7 +209,7 @@ int RestoredFiles::CreateTemporary(const std::string& folder, int mode) {
 
 int RestoredFiles::Write(const std::uint8_t* data, std::size_t count) {
     LocalFile& out = pending_[pendingCount_].file;
-    if (count > 0 && out.Write(data, count) != 0) return Report("Error writing file: " + path_);
+    if (count > 0 && out.Write(data, count) != 0) return Report(MessageId::ErrorWritingRestoredFile, path_);
     written_ += static_cast<std::int64_t>(count);
     // Hints only: a write-back that cannot start now is done by the sync.
     if (written_ - writtenBack_ >= kWriteBackStep) {
@@ -225,7 +231,7 @@ int RestoredFiles::Complete(const std::string& modificationDate, RecordFault& fa
     if (policy_.keepDates && NoonOfDateText(modificationDate, fileDate) && p.file.SetModified(fileDate) != 0) {
         Abandon();
         fault = RecordFault::Disk;
-        return Report("Error writing file: " + path_);
+        return Report(MessageId::ErrorWritingRestoredFile, path_);
     }
     if (written_ > writtenBack_) p.file.StartWriteBack(writtenBack_, written_ - writtenBack_);
     p.path = path_;

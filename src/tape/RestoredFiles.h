@@ -66,7 +66,7 @@ public:
     void Abandon();
     // Shows an error about the record being restored once the files before
     // it are in place. Always -1.
-    int Report(const std::string& text);
+    int Report(const Message& message);
 
     // The path of the file Open started.
     const std::string& Path() const { return path_; }
@@ -90,7 +90,8 @@ private:
     bool RestoredByThisJob(std::uint64_t device, std::uint64_t inode) const;
     // The temporary file beside path_, with mode (or the umask's when < 0).
     int CreateTemporary(const std::string& folder, int mode);
-    int Fail(const std::string& text);
+    int Fail(MessageId id, const std::string& path);
+    int Report(MessageId id, const std::string& path);
 
     MessageSink& messages_;
     RestorePolicy policy_;

@@ -20,16 +20,9 @@ namespace {
 
 constexpr std::size_t kPathReserve = 4096;
 
-const char* ReadErrorText(int blocks) {
-    return blocks == TF::kBigTransfer   ? "Tape read error {64}"
-           : blocks == TF::kMidTransfer ? "Tape read error {10}"
-                                        : "Tape read error {1}";
-}
-
-const char* WriteErrorText(int blocks) {
-    return blocks == TF::kBigTransfer   ? "Error writing file {64}"
-           : blocks == TF::kMidTransfer ? "Error writing file {10}"
-                                        : "Error writing file {1}";
+// The transfer's size as the read and write errors name it: 64, 10 or 1.
+const char* TransferText(int blocks) {
+    return blocks == TF::kBigTransfer ? "64" : blocks == TF::kMidTransfer ? "10" : "1";
 }
 
 // Reads a record's data blocks in the plan's order, stopping at the first
@@ -129,7 +122,7 @@ TapeVolume::TapeVolume(MessageSink& messages, StatusSink& status, ByteCounters& 
     }
     path_.reserve(kPathReserve);
     text_.reserve(kPathReserve);
-    error_.reserve(kPathReserve);
+    error_.text.reserve(kPathReserve);
     identDate_.reserve(TF::kDateWidth);
 }
 
@@ -137,9 +130,28 @@ TapeVolume::~TapeVolume() = default;
 
 void TapeVolume::FreeBuffer::operator()(std::uint8_t* p) const { std::free(p); }
 
-int TapeVolume::ShowError(const std::string& text) {
-    messages_.ShowMessage(text, Error);
+int TapeVolume::ShowError(MessageId id, std::initializer_list<std::string_view> args) {
+    messages_.ShowMessage(id, args);
     return -1;
+}
+
+int TapeVolume::ShowTapeError(MessageId id, std::initializer_list<std::string_view> args) {
+    messages_.ShowFailure(id, device_.LastFailure(), args);
+    return -1;
+}
+
+int TapeVolume::ShowError() {
+    messages_.Show(error_);
+    return -1;
+}
+
+void TapeVolume::SetError(MessageId id, std::initializer_list<std::string_view> args) {
+    error_ = MessageSink::Make(id, Error, args);
+}
+
+void TapeVolume::SetTapeError(MessageId id, std::initializer_list<std::string_view> args) {
+    SetError(id, args);
+    error_.failure = device_.LastFailure();
 }
 
 int TapeVolume::DriveBlockLength() {
@@ -155,11 +167,12 @@ int TapeVolume::CheckBlockLength(int expected, std::size_t minimum) {
     // on its diagnostic line.
     if (actual < 0) return 0;
     if (actual < static_cast<int>(minimum) || actual > TF::kMaxBlockLength) {
-        error_ = "Error: drive block length " + std::to_string(actual) + " not supported";
+        SetError(MessageId::BlockLengthNotSupported, {"drive block length " + std::to_string(actual) + " not supported"});
         return -1;
     }
     if (expected > 0 && actual != expected) {
-        error_ = "Error: drive block length " + std::to_string(actual) + " differs from " + std::to_string(expected);
+        SetError(MessageId::BlockLengthNotSupported,
+                 {"drive block length " + std::to_string(actual) + " differs from " + std::to_string(expected)});
         return -1;
     }
     return 0;
@@ -190,15 +203,15 @@ int TapeVolume::ReadIdentBlock(std::string& name, std::string& date, std::string
 
 int TapeVolume::WriteIdentBlock(const std::string& name) {
     if (name.size() > TF::kMaxTapeNameLength) {
-        messages_.ShowMessage("Tape name too long!", Attention);
+        messages_.ShowMessage(MessageId::TapeNameTooLong);
         return -1;
     }
     // The tape name becomes a file name of the catalog.
     if (!IsPlainName(name)) {
-        messages_.ShowMessage("Invalid tape name!", Attention);
+        messages_.ShowMessage(MessageId::InvalidTapeName);
         return -1;
     }
-    if (CheckBlockLength(0, TF::kIdentSize) != 0) return ShowError(error_);
+    if (CheckBlockLength(0, TF::kIdentSize) != 0) return ShowError();
     if (device_.Rewind(drive_.adapter, drive_.target, drive_.lun) != 0) return -1;
     // Whatever buffer 1 held before (another file's data) stays off the tape.
     std::uint8_t* block = buffer1_.get();
@@ -206,7 +219,7 @@ int TapeVolume::WriteIdentBlock(const std::string& name) {
     EncodeIdentBlock({name, identDate_, kProgramVersion}, block, TF::kMaxBlockLength);
     if (device_.Write(block, 1, drive_.adapter, drive_.target, drive_.lun) != 0) return -1;
     if (device_.WriteFilemark(drive_.adapter, drive_.target, drive_.lun) != 0)
-        return ShowError("Error writing FileMark");
+        return ShowTapeError(MessageId::ErrorWritingFilemark);
     return 0;
 }
 
@@ -215,11 +228,12 @@ int TapeVolume::WriteIdentBlock(const std::string& name) {
 int TapeVolume::BackupFile(const std::string& name, const std::string& folder, int blockLength) {
     endOfTape_ = false;
     if (name.size() > TF::kMaxFileNameLength)
-        return ShowError("Error: file name longer than 254 bytes: " + name);
+        return ShowError(MessageId::FileNameTooLong, {name});
     if (!IsPlainName(name) || name == TF::kReservedFileName)
-        return ShowError("Error: file name not allowed: '" + name + "'");
+        return ShowError(MessageId::FileNameNotAllowed, {name});
     if (blockLength < static_cast<int>(TF::kHeaderSize) || blockLength > TF::kMaxBlockLength)
-        return ShowError("Error: block length " + std::to_string(blockLength) + " not supported");
+        return ShowError(MessageId::BlockLengthNotSupported,
+                         {"block length " + std::to_string(blockLength) + " not supported"});
     JoinPath(folder, name, path_);
 
     // Opened before the header goes to tape, so that a file that cannot be
@@ -228,15 +242,15 @@ int TapeVolume::BackupFile(const std::string& name, const std::string& folder, i
     std::time_t modified = 0;
     if (file_.OpenForReading(path_, true) != 0 || file_.Status(size, modified) != 0) {
         file_.Close();
-        return ShowError("Error opening file " + path_);
+        return ShowError(MessageId::ErrorOpeningFile, {path_});
     }
     if (size > TF::kMaxFileSize) {
         file_.Close();
-        return ShowError("Error: file too large for tape (2 GiB or more): " + path_);
+        return ShowError(MessageId::FileTooLarge, {path_});
     }
     if (CheckBlockLength(blockLength, TF::kHeaderSize) != 0) {
         file_.Close();
-        return ShowError(error_);
+        return ShowError();
     }
 
     FileHeader& h = header_;
@@ -261,12 +275,11 @@ int TapeVolume::BackupFile(const std::string& name, const std::string& folder, i
     // write the blocks.
     auto transfer = [&](int blocks, std::size_t want) -> int {
         const std::int64_t got = file_.Read(buffer, want);
-        if (got < 0) return ShowError("Error reading file " + path_);
-        if (got < static_cast<std::int64_t>(want))
-            return ShowError("Error: file got shorter during backup: " + path_);
+        if (got < 0) return ShowError(MessageId::ErrorReadingFile, {path_});
+        if (got < static_cast<std::int64_t>(want)) return ShowError(MessageId::FileGotShorter, {path_});
         if (device_.Write(buffer, blocks, drive_.adapter, drive_.target, drive_.lun) != 0) {
             endOfTape_ = LastTapeStop(device_) == TapeStop::EndOfMedium;
-            return ShowError(WriteErrorText(blocks));
+            return ShowTapeError(MessageId::ErrorWritingFileTransfer, {TransferText(blocks)});
         }
         remaining -= got;
         counters_.bytesDone += got;
@@ -288,7 +301,7 @@ int TapeVolume::BackupFile(const std::string& name, const std::string& folder, i
     }
     if (result == 0 && device_.WriteFilemark(drive_.adapter, drive_.target, drive_.lun) != 0) {
         endOfTape_ = LastTapeStop(device_) == TapeStop::EndOfMedium;
-        result = ShowError("Error writing FileMark");
+        result = ShowTapeError(MessageId::ErrorWritingFilemark);
     }
     file_.Close();
     if (result != 0) return -1;
@@ -370,29 +383,25 @@ int TapeVolume::ReadFilemark() {
     }
 }
 
-void TapeVolume::DamageText() {
-    error_.assign("Error: the record of '").append(header_.name).append("' on tape is damaged: ");
-    error_.append(RecordFaultReason(fault_));
-}
+void TapeVolume::DamageText() { SetTapeError(MessageId::RecordDamaged, {header_.name, RecordFaultReason(fault_)}); }
 
 int TapeVolume::ReadCheckedHeader(const Expected* expected, int blockLength) {
     FileHeader& h = header_;
-    error_.clear();
+    error_.text.clear();
     if (ReadHeaderBlock(h) < 0) return -1;
-    auto fail = [&](RecordFault fault, const std::string& text) {
+    auto fail = [&](RecordFault fault, MessageId id) {
         fault_ = fault;
-        error_ = text;
+        SetError(id, {h.name});
         return -1;
     };
     if (expected != nullptr && (h.name != expected->name || h.modificationDate != expected->modificationDate ||
                                 h.size != expected->size || h.blockCount != expected->blockCount))
-        return fail(RecordFault::Mismatch, "Error: file infos do not match");
-    if (!IsPlainName(h.name))
-        return fail(RecordFault::BadName, "Error: file name on tape not allowed: '" + h.name + "'");
+        return fail(RecordFault::Mismatch, MessageId::FileInfosDoNotMatch);
+    if (!IsPlainName(h.name)) return fail(RecordFault::BadName, MessageId::FileNameOnTapeNotAllowed);
     // The header's own two numbers must agree: the data blocks are read by
     // the size, the filemarks counted past them.
     if (h.size < 0 || h.blockCount != TransferPlan::BlockCount(h.size, blockLength))
-        return fail(RecordFault::BadHeader, "Error: file header of '" + h.name + "' is damaged");
+        return fail(RecordFault::BadHeader, MessageId::FileHeaderDamaged);
     return 0;
 }
 
@@ -424,19 +433,19 @@ int TapeVolume::Restore(const Expected* expected, int blockLength, const std::st
         fault_ = RecordFault::Drive;
         return files_.Report(error_);
     }
-    if (ReadCheckedHeader(expected, blockLength) != 0) return full || error_.empty() ? -1 : files_.Report(error_);
+    if (ReadCheckedHeader(expected, blockLength) != 0) return full || error_.text.empty() ? -1 : files_.Report(error_);
     if (full) ShowFileStart("Restoring");
     if (files_.Open(destinationFolder, header_.name, fault_) != 0) return -1;
     if (RestoreData(full, blockLength) != 0) {
         files_.Abandon();
-        return full || error_.empty() ? -1 : files_.Report(error_);
+        return full || error_.text.empty() ? -1 : files_.Report(error_);
     }
     return files_.Complete(header_.modificationDate, fault_);
 }
 
 int TapeVolume::RestoreData(bool full, int blockLength) {
     const FileHeader& h = header_;
-    error_.clear();
+    error_.text.clear();
     // Transfers are read one after another into buffer 1 and written to the
     // file together when it is full and at the record's end: one write for
     // many transfers, and none for each single block.
@@ -458,7 +467,7 @@ int TapeVolume::RestoreData(bool full, int blockLength) {
         const std::int64_t length = blocks * block;
         if (held + length > chunk && flush() != 0) return -1;
         if (ReadDataBlocks(blocks, buffer + held) != 0) {
-            if (!full) error_ = ReadErrorText(blocks);
+            if (!full) SetTapeError(MessageId::TapeReadError, {TransferText(blocks)});
             return -1;
         }
         position += length;
@@ -486,11 +495,11 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
     BeginRecord();
     if (CheckBlockLength(blockLength, 1) != 0) {
         fault_ = RecordFault::Drive;
-        return ShowError(error_);
+        return ShowError();
     }
     const Expected expected{expectedName, expectedModificationDate, expectedSize, expectedBlockCount};
     if (ReadCheckedHeader(&expected, blockLength) != 0) {
-        if (!error_.empty()) ShowError(error_);
+        if (!error_.text.empty()) ShowError();
         return kVerifyFailed;
     }
     const FileHeader& h = header_;
@@ -509,13 +518,13 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
     // 0 to go on, 1 when a difference was found (in difference), -1 on error.
     std::int64_t difference = -1;
     auto transfer = [&](int blocks) -> int {
-        if (ReadDataBlocks(blocks) != 0) return ShowError(ReadErrorText(blocks));
+        if (ReadDataBlocks(blocks) != 0) return ShowTapeError(MessageId::TapeReadError, {TransferText(blocks)});
         const std::int64_t start = position;
         position += blocks * block;
         const std::int64_t want = position > h.size ? h.size - start : blocks * block;
         const std::uint8_t* data = nullptr;
         const std::int64_t got = disk.Take(static_cast<std::size_t>(want), data);
-        if (got < 0) return ShowError("Error reading file " + path_);
+        if (got < 0) return ShowError(MessageId::ErrorReadingFile, {path_});
         const std::int64_t at = FirstDifference(tape, data, static_cast<std::size_t>(got));
         if (at >= 0 || got < want) {
             // A file that ends early differs at its end.
@@ -531,7 +540,7 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
     // A file that goes on past the recorded size differs where the record ends.
     if (result == 0) {
         const std::int64_t more = disk.More();
-        if (more < 0) result = ShowError("Error reading file " + path_);
+        if (more < 0) result = ShowError(MessageId::ErrorReadingFile, {path_});
         if (more > 0) {
             difference = h.size;
             result = 1;
@@ -540,7 +549,7 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
     // Identical data counts only from a whole record.
     if (result == 0 && ReadFilemark() != 0) {
         DamageText();
-        result = ShowError(error_);
+        result = ShowError();
     }
     in.Close();
     if (result < 0) return kVerifyFailed;
@@ -569,9 +578,9 @@ int TapeVolume::ReadListedHeader() {
 int TapeVolume::MoveToEOD() {
     const int status = device_.SpaceToEndOfData(drive_.adapter, drive_.target, drive_.lun);
     if (status == SS_COMP) return 0;
-    if (status == SS_ABORTED) return ShowError("MoveToEOD Error: aborted");
-    if (status == SS_ERR) return ShowError("MoveToEOD Error: completed with error");
-    return ShowError("MoveToEOD Error: " + std::to_string(status));
+    if (status == SS_ABORTED) return ShowTapeError(MessageId::MoveToEodError, {"aborted"});
+    if (status == SS_ERR) return ShowTapeError(MessageId::MoveToEodError, {"completed with error"});
+    return ShowTapeError(MessageId::MoveToEodError, {std::to_string(status)});
 }
 
 int TapeVolume::MoveToAppendPoint(int recordCount) {
@@ -581,7 +590,7 @@ int TapeVolume::MoveToAppendPoint(int recordCount) {
     auto toAppendPoint = [&]() -> int {
         if (device_.Rewind(a.adapter, a.target, a.lun) != 0) return -1;
         if (device_.SpaceFilemarks(recordCount + 1, a.adapter, a.target, a.lun) != 0)
-            return ShowError("Error: fewer file records on tape than entries in DirFile");
+            return ShowTapeError(MessageId::FewerRecordsThanEntries);
         return 0;
     };
     if (toAppendPoint() != 0) return -1;

@@ -63,6 +63,8 @@ public:
     int BackupFile(const std::string& name, const std::string& folder, int blockLength);
     // The header of the last record BackupFile completed.
     const FileHeader& LastWrittenHeader() const { return lastWritten_; }
+    // What the drive reported for the last tape command, when it failed.
+    const CommandFailure& LastCommandFailure() const { return device_.LastFailure(); }
     // Whether the last BackupFile failed because the cartridge is full.
     bool LastBackupMetEndOfTape() const { return endOfTape_; }
 
@@ -132,10 +134,15 @@ private:
         std::int32_t blockCount;
     };
 
-    int ShowError(const std::string& text);
+    int ShowError(MessageId id, std::initializer_list<std::string_view> args = {});
+    // The same for a failed tape command, with what the drive reported.
+    int ShowTapeError(MessageId id, std::initializer_list<std::string_view> args = {});
+    void SetTapeError(MessageId id, std::initializer_list<std::string_view> args = {});
+    // Shows error_, the message a failure left.
+    int ShowError();
+    void SetError(MessageId id, std::initializer_list<std::string_view> args = {});
     // Mode sense; the drive's block length must lie within 1..2048 and, when
     // expected > 0, equal it (every transfer is sized by the drive's own).
-    // -1 with the message in error_.
     int DriveBlockLength();
     int CheckBlockLength(int expected, std::size_t minimum);
     // Into buffer 1, or where `into` points within it.
@@ -181,7 +188,7 @@ private:
     FileHeader lastWritten_;
     std::string path_;
     std::string text_;
-    std::string error_;
+    Message error_;
     std::string identDate_;
     RecordFault fault_ = RecordFault::None;
     bool pastFilemark_ = false;

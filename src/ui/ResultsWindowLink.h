@@ -3,11 +3,11 @@
 // made after the job: forwards to the window once it is linked, and does
 // nothing before.
 
-#include "jobs/VerifyResultsView.h"
+#include "jobs/VerifyResultsSink.h"
 
-class ResultsWindowLink : public VerifyResultsView {
+class ResultsWindowLink : public VerifyResultsSink {
 public:
-    void Link(VerifyResultsView* window) { window_ = window; }
+    void Link(VerifyResultsSink* window) { window_ = window; }
 
     void ShowResults() override {
         if (window_) window_->ShowResults();
@@ -23,5 +23,5 @@ public:
     }
 
 private:
-    VerifyResultsView* window_ = nullptr;
+    VerifyResultsSink* window_ = nullptr;
 };

@@ -30,7 +30,7 @@
 #include "ui/WindowStatus.h"
 
 class StatusView;
-class VerifyResultsView;
+class VerifyResultsSink;
 
 class WindowController {
 public:
@@ -60,7 +60,7 @@ public:
     // render. view: the status line and progress display; window: the
     // verify results window; repaint: draws the right list at once.
     void SetView(StatusView* view) { status_.SetView(view); }
-    void SetResultsWindow(VerifyResultsView* window) { resultsWindow_.Link(window); }
+    void SetResultsWindow(VerifyResultsSink* window) { resultsWindow_.Link(window); }
     void SetListRepaint(std::function<void()> repaint) { jobs_.SetListRepaint(std::move(repaint)); }
 
     // Start-up: remembers the current directory as the start directory,

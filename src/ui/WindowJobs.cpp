@@ -3,32 +3,36 @@
 #include "app/DriveBrowser.h"
 #include "app/Session.h"
 #include "catalog/DirFileLister.h"
-#include "lists/MarkedRows.h"
+#include "lists/Tab.h"
 #include "ui/DriveStatusLine.h"
+#include "ui/MarkedRequests.h"
 #include "ui/WindowState.h"
 
 WindowJobs::WindowJobs(WindowState& state, Session& session, DriveBrowser& browser, DirFileLister& lister,
-                       DriveStatusLine& driveStatus, VerifyResults& results, VerifyResultsView& view)
+                       DriveStatusLine& driveStatus, VerifyResults& results, VerifyResultsSink& view)
     : state_(state),
       browser_(browser),
       lister_(lister),
       driveStatus_(driveStatus),
       context_(session.ContextFor(*this)),
-      jobs_(context_, results, view) {}
+      backup_(context_),
+      restore_(context_),
+      verify_(context_, results, view) {}
 
-int WindowJobs::RowCount() { return static_cast<int>(state_.leftList.RowCount()); }
-
-int WindowJobs::CountMarked(int image) { return MarkedRows::Count(state_.leftList, image); }
-
-void WindowJobs::NthMarkedName(int image, int k, std::string& name) {
-    MarkedRows::NthName(state_.leftList, image, k, name);
+JobResult WindowJobs::StartCommand() {
+    switch (state_.tab) {
+    case kBackupTab:
+        return backup_.Run(MarkedRequests::Backup(state_.leftList, browser_.CurrentPath())).result;
+    case kRestoreTab:
+        return restore_.Run(MarkedRequests::Restore(state_.leftList, browser_.CurrentPath())).result;
+    case kVerifyTab:
+        return verify_.Run(MarkedRequests::Verify(state_.leftList, browser_.CurrentPath())).result;
+    default:
+        return JobResult::Done;
+    }
 }
 
-int WindowJobs::IsMarkedAt(int image, int row) { return MarkedRows::IsMarkedAt(state_.leftList, image, row); }
-
-std::string WindowJobs::CurrentPath() { return browser_.CurrentPath(); }
-
-void WindowJobs::ListTapeDirectory(const std::string& path) {
+void WindowJobs::CatalogChanged(const std::string& path) {
     lister_.ListDirFile(state_.rightList, path, false);
     // The rows just written are the last: the focus on the last row brings
     // them into view, and they stand there before the job's summary comes up.
@@ -37,7 +41,7 @@ void WindowJobs::ListTapeDirectory(const std::string& path) {
     if (repaintLists_) repaintLists_();
 }
 
-void WindowJobs::RefillTargetFolder() {
+void WindowJobs::TargetFolderChanged() {
     // A copy: Fill sets the path it is handed.
     const std::string folder = browser_.CurrentPath();
     browser_.Fill(state_.rightList, folder, "*.*");

@@ -1,13 +1,16 @@
 #pragma once
-// The jobs behind START as the main window runs them: the window's lists,
-// browser and catalog listing stand in for what the jobs ask of a window.
+// The jobs behind START as the main window runs them: the request from the
+// marks in its left list and the browsed folder, the job chosen by the
+// selected tab, and the window's lists redrawn when a job says so.
 
 #include <functional>
 #include <string>
 
-#include "jobs/JobCommands.h"
+#include "jobs/BackupJob.h"
 #include "jobs/JobContext.h"
-#include "jobs/JobWindow.h"
+#include "jobs/JobEvents.h"
+#include "jobs/RestoreJob.h"
+#include "jobs/VerifyJob.h"
 #include "ui/WindowState.h"
 
 class DirFileLister;
@@ -15,28 +18,24 @@ class DriveBrowser;
 class DriveStatusLine;
 class Session;
 class VerifyResults;
-class VerifyResultsView;
+class VerifyResultsSink;
 
-class WindowJobs : public JobWindow {
+class WindowJobs : public JobEvents {
 public:
     // results and view: the results window's rows and the window. All must
     // outlive this object.
     WindowJobs(WindowState& state, Session& session, DriveBrowser& browser, DirFileLister& lister,
-               DriveStatusLine& driveStatus, VerifyResults& results, VerifyResultsView& view);
+               DriveStatusLine& driveStatus, VerifyResults& results, VerifyResultsSink& view);
 
-    // START: the job of the selected tab; returns what the job returns.
-    auto StartCommand() { return jobs_.StartCommand(state_.tab); }
+    // START: backup on the Backup tab, restore on Restore, verify on Verify,
+    // nothing (Done) on any other.
+    JobResult StartCommand();
 
     // Draws the right list at once (a job keeps the event loop busy).
     void SetListRepaint(std::function<void()> repaint) { repaintLists_ = std::move(repaint); }
 
-    int RowCount() override;
-    int CountMarked(int image) override;
-    void NthMarkedName(int image, int k, std::string& name) override;
-    int IsMarkedAt(int image, int row) override;
-    std::string CurrentPath() override;
-    void ListTapeDirectory(const std::string& path) override;
-    void RefillTargetFolder() override;
+    void CatalogChanged(const std::string& path) override;
+    void TargetFolderChanged() override;
     void ShowDriveStatus() override;
     void ClearByteLabel() override;
 
@@ -46,6 +45,8 @@ private:
     DirFileLister& lister_;
     DriveStatusLine& driveStatus_;
     JobContext context_;
-    JobCommands jobs_;
+    BackupJob backup_;
+    RestoreJob restore_;
+    VerifyJob verify_;
     std::function<void()> repaintLists_;
 };

@@ -60,7 +60,7 @@ TEST_F(SessionTest, JobsWorkOnTheSessionsOwnObjectsAndTexts) {
     EXPECT_EQ(&context.messages, &messages);
     EXPECT_EQ(&context.status, &status);
     EXPECT_EQ(&context.counters, &session.Counters());
-    EXPECT_EQ(&context.window, &window);
+    EXPECT_EQ(&context.events, &window);
     EXPECT_EQ(&context.startDirectory, &session.StartDirectory());
     EXPECT_EQ(&context.currentTapeName, &session.CurrentTapeName());
     EXPECT_EQ(&context.currentDirFilePath, &session.CurrentDirFilePath());

@@ -7,6 +7,7 @@
 
 #include "app/UnreachedDrive.h"
 #include "aspi/ScsiOpcodes.h"
+#include "aspi/Srb.h"
 
 namespace {
 
@@ -25,8 +26,8 @@ class UnreachedDriveTest : public testing::TestWithParam<UnreachedCase> {};
 
 TEST_P(UnreachedDriveTest, SaysWhyAndWhatToDo) {
     const UnreachedCase& c = GetParam();
-    TapeCommandOutcome failure;
-    failure.failed = true;
+    CommandFailure failure;
+    failure.present = true;
     failure.status = SS_ERR;
     failure.opcode = c.opcode;
     failure.hostStatus = c.hostStatus;
@@ -67,8 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<UnreachedCase>& info) { return std::string(info.param.name); });
 
 TEST(UnreachedDriveOtherTest, OtherDrivesTimeOutWithoutALimitAndAreOtherwiseLeftAlone) {
-    TapeCommandOutcome failure;
-    failure.failed = true;
+    CommandFailure failure;
+    failure.present = true;
     failure.status = SS_ERR;
     failure.opcode = ScsiOp::Space;
     failure.hostStatus = HASTAT_COMMAND_TIMEOUT;

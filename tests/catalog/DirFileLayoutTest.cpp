@@ -7,6 +7,7 @@
 #include <utime.h>
 
 #include "CatalogTempDir.h"
+#include "catalog/DirFileEntry.h"
 #include "HandBuiltDirFile.h"
 #include "tape/DateText.h"
 
@@ -177,6 +178,22 @@ TEST_F(DirFileLayoutTest, AppendRefusesWhatTheEntryCannotHold) {
     EXPECT_EQ(dirFile.AppendEntry(catalog, "n", "01.01.20200", "", 1, 1), -1);
     EXPECT_EQ(dirFile.AppendBackedUpFile(catalog, "f", dir + "/", 0), -1);
     EXPECT_EQ(ReadBytes(catalog).size(), 78u);
+}
+
+// The entry codec against bytes put together from the documented offsets.
+TEST(DirFileEntryCodec, EncodesTheDocumentedBytesAndDecodesThemBack) {
+    const FileHeader fields{std::string(254, 'n'), "01.02.2026", "03.04.2026", -5, 7};
+    std::vector<std::uint8_t> entry(286, 0xEE);
+    ASSERT_EQ(EncodeDirFileEntry(fields, entry.data()), 0);
+    EXPECT_EQ(entry, HandBuilt::Entry(1, fields.name, "01.02.2026", "03.04.2026", static_cast<std::uint32_t>(-5), 7));
+    FileHeader back;
+    EXPECT_EQ(DecodeDirFileEntry(entry.data(), back), 1);
+    EXPECT_EQ(back.name, fields.name);
+    EXPECT_EQ(back.modificationDate, fields.modificationDate);
+    EXPECT_EQ(back.backupDate, fields.backupDate);
+    EXPECT_EQ(back.size, -5);
+    EXPECT_EQ(back.blockCount, 7);
+    EXPECT_EQ(EncodeDirFileEntry({std::string(255, 'n'), "", "", 0, 1}, entry.data()), -1);
 }
 
 }  // namespace

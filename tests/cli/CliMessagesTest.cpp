@@ -12,6 +12,11 @@
 
 namespace {
 
+// A message as the jobs show them, with an id only where the test needs it.
+int Say(CliMessages& m, const std::string& text, int kind, MessageId id = MessageId::Count) {
+    return m.Show({id, kind, text, {}, {}, 0});
+}
+
 class CliMessagesTest : public testing::Test {
 protected:
     void TearDown() override {
@@ -46,12 +51,12 @@ protected:
 
 TEST_F(CliMessagesTest, EachKindIsHeadedByItsTitleAndErrorsAreNotDoubled) {
     CliMessages& m = Make(Answer::Yes, false);
-    m.ShowMessage("Rewind tape error", Error);
-    m.ShowMessage("Error: file infos do not match", Error);
-    m.ShowMessage("Backup ended successfully!", Success);
-    m.ShowMessage("No files selected", Oops);
-    m.ShowMessage("Saved", Info);
-    m.ShowMessage("Tape name too long!", Attention);
+    Say(m, "Rewind tape error", Error);
+    Say(m, "Error: file infos do not match", Error);
+    Say(m, "Backup ended successfully!", Success);
+    Say(m, "No files selected", Oops);
+    Say(m, "Saved", Info);
+    Say(m, "Tape name too long!", Attention);
     EXPECT_EQ(Written(),
               "Error: Rewind tape error\nError: file infos do not match\nYeah! Backup ended successfully!\n"
               "Ooops! No files selected\nInfo: Saved\nAttention: Tape name too long!\n");
@@ -59,28 +64,28 @@ TEST_F(CliMessagesTest, EachKindIsHeadedByItsTitleAndErrorsAreNotDoubled) {
 
 TEST_F(CliMessagesTest, FailureKindsMarkTheRunFailedOthersDoNot) {
     CliMessages& m = Make(Answer::Yes, false);
-    m.ShowMessage("fine", Info);
-    m.ShowMessage("fine", Success);
+    Say(m, "fine", Info);
+    Say(m, "fine", Success);
     EXPECT_FALSE(m.Failed());
-    m.ShowMessage("oops", Oops);
+    Say(m, "oops", Oops);
     EXPECT_TRUE(m.Failed());
 }
 
 TEST_F(CliMessagesTest, YesAndNoOptionsAnswerEveryQuestion) {
     CliMessages& yes = Make(Answer::Yes, true, "n\n");
-    EXPECT_EQ(yes.ShowMessage("Overwrite?", Question), kMessageOk);
+    EXPECT_EQ(Say(yes, "Overwrite?", Question), kMessageOk);
     EXPECT_FALSE(yes.Declined());
     EXPECT_EQ(Written(), "Question: Overwrite? [y/N] yes (--yes)\n");
     TearDown();
     CliMessages& no = Make(Answer::No, true, "y\n");
-    EXPECT_EQ(no.ShowMessage("Overwrite?", Question), kMessageCancel);
+    EXPECT_EQ(Say(no, "Overwrite?", Question), kMessageCancel);
     EXPECT_TRUE(no.Declined());
     EXPECT_FALSE(no.Failed());
 }
 
 TEST_F(CliMessagesTest, WithoutTerminalOrOptionTheAnswerIsNoAndSaidSo) {
     CliMessages& m = Make(Answer::Ask, false, "y\n");
-    EXPECT_EQ(m.ShowMessage("Overwrite?", Question), kMessageCancel);
+    EXPECT_EQ(Say(m, "Overwrite?", Question), kMessageCancel);
     EXPECT_TRUE(m.Declined());
     EXPECT_NE(Written().find("taken as no"), std::string::npos);
 }
@@ -88,18 +93,18 @@ TEST_F(CliMessagesTest, WithoutTerminalOrOptionTheAnswerIsNoAndSaidSo) {
 TEST_F(CliMessagesTest, TerminalAnswersAreReadLineByLine) {
     // A long answer must not leave its rest for the next question.
     CliMessages& m = Make(Answer::Ask, true, "Yes\n" + std::string(100, 'y') + "x\nno\n");
-    EXPECT_EQ(m.ShowMessage("First?", Question), kMessageOk);
-    EXPECT_EQ(m.ShowMessage("Second?", Question), kMessageOk);
-    EXPECT_EQ(m.ShowMessage("Third?", Question), kMessageCancel);
-    EXPECT_EQ(m.ShowMessage("Fourth, at end of input?", Question), kMessageCancel);
+    EXPECT_EQ(Say(m, "First?", Question), kMessageOk);
+    EXPECT_EQ(Say(m, "Second?", Question), kMessageOk);
+    EXPECT_EQ(Say(m, "Third?", Question), kMessageCancel);
+    EXPECT_EQ(Say(m, "Fourth, at end of input?", Question), kMessageCancel);
     EXPECT_TRUE(m.Declined());
 }
 
 TEST_F(CliMessagesTest, APresetQuestionIsAnsweredYesWhateverThePolicy) {
     CliMessages& m = Make(Answer::No, false);
-    m.AnswerYes("Full restore?", "--all");
-    EXPECT_EQ(m.ShowMessage("Full restore?", Question), kMessageOk);
-    EXPECT_EQ(m.ShowMessage("Overwrite?", Question), kMessageCancel);
+    m.AnswerYes(MessageId::FullRestoreQuestion, "--all");
+    EXPECT_EQ(Say(m, "Full restore?", Question, MessageId::FullRestoreQuestion), kMessageOk);
+    EXPECT_EQ(Say(m, "Overwrite?", Question), kMessageCancel);
     EXPECT_NE(Written().find("Question: Full restore? [y/N] yes (--all)\n"), std::string::npos);
 }
 

@@ -1,20 +1,45 @@
 // The command line's own words: what a failed tape command's sense data
-// mean, the window's controls replaced by commands, rates in MB/s, and
-// fields that cannot forge a line.
+// mean, decided by the message's id and the outcome it carries; the
+// window's controls replaced by commands; rates in MB/s; fields that cannot
+// forge a line.
 #include <gtest/gtest.h>
 
+#include "app/FailureExplanation.h"
+#include "aspi/Srb.h"
 #include "cli/CliWording.h"
 #include "cli/FailureWords.h"
 #include "cli/OutputText.h"
+#include "report/MessageSink.h"
 
 namespace {
 
+CommandFailure Failed(std::uint8_t opcode, std::uint8_t targetStatus, std::uint8_t flagsAndKey, std::uint8_t asc,
+                      std::uint8_t ascq = 0, unsigned long serial = 1) {
+    CommandFailure failure;
+    failure.present = true;
+    failure.serial = serial;
+    failure.opcode = opcode;
+    failure.status = SS_ERR;
+    failure.targetStatus = targetStatus;
+    failure.sense[2] = flagsAndKey;
+    failure.sense[12] = asc;
+    failure.sense[13] = ascq;
+    return failure;
+}
+
+Message Reporting(MessageId id, const CommandFailure& failure, int record = 0) {
+    Message message = MessageSink::Make(id, Error, {});
+    message.failure = failure;
+    message.record = record;
+    return message;
+}
+
 struct SenseCase {
-    BYTE opcode;
-    BYTE targetStatus;
-    BYTE flagsAndKey;
-    BYTE asc;
-    const char* message;
+    std::uint8_t opcode;
+    std::uint8_t targetStatus;
+    std::uint8_t flagsAndKey;
+    std::uint8_t asc;
+    MessageId id;
     int record;
     const char* said;
 };
@@ -23,49 +48,38 @@ class FailureSentenceTest : public testing::TestWithParam<SenseCase> {};
 
 TEST_P(FailureSentenceTest, SenseDataBecomeOneSentenceThatSaysWhatToDo) {
     const SenseCase& c = GetParam();
-    TapeCommandOutcome failure;
-    failure.failed = true;
-    failure.opcode = c.opcode;
-    failure.status = SS_ERR;
-    failure.targetStatus = c.targetStatus;
-    failure.sense[2] = c.flagsAndKey;
-    failure.sense[12] = c.asc;
-    CartridgeFacts facts;
-    const std::string text = FailureWords::Sentence(failure, c.message, facts, c.record);
+    const Message message = Reporting(c.id, Failed(c.opcode, c.targetStatus, c.flagsAndKey, c.asc), c.record);
+    const std::string text = FailureExplanation::Sentence(message, CartridgeFacts{});
     EXPECT_NE(text.find(c.said), std::string::npos) << text;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FailureSentenceTest,
-    testing::Values(SenseCase{0x08, STATUS_CHKCOND, 0x03, 0x11, "Restore error", 3, "Medium error at file record 3:"},
-                    SenseCase{0x0A, STATUS_CHKCOND, 0x03, 0x0C, "Write file tape error", 0, "cannot write on this tape"},
-                    SenseCase{0x08, STATUS_CHKCOND, 0x03, 0x31, "Error reading IdentBlock from tape", 0,
+    testing::Values(SenseCase{0x08, STATUS_CHKCOND, 0x03, 0x11, MessageId::RestoreError, 3, "Medium error at file record 3:"},
+                    SenseCase{0x0A, STATUS_CHKCOND, 0x03, 0x0C, MessageId::WriteFileTapeError, 0,
+                              "cannot write on this tape"},
+                    SenseCase{0x08, STATUS_CHKCOND, 0x03, 0x31, MessageId::IdentUnreadable, 0,
                               "the tape is blank, or written in a format"},
-                    SenseCase{0x11, STATUS_CHKCOND, 0x08, 0x00, "Moveto filemark error", 0,
+                    SenseCase{0x11, STATUS_CHKCOND, 0x08, 0x00, MessageId::MoveToFilemarkError, 0,
                               "holds fewer file records than its catalog lists"},
-                    SenseCase{0x01, STATUS_CHKCOND, 0x02, 0x3A, "Rewind tape error", 0, "No cartridge in the drive."},
-                    SenseCase{0x01, STATUS_CHKCOND, 0x02, 0x04, "Rewind tape error", 0, "not ready"},
-                    SenseCase{0x0A, STATUS_CHKCOND, 0x40, 0x00, "Write file tape error", 0, "The cartridge is full."},
-                    SenseCase{0x01, STATUS_BUSY, 0x00, 0x00, "Rewind tape error", 0, "another program is using it"},
-                    SenseCase{0x08, STATUS_CHKCOND, 0x06, 0x29, "Restore error", 0, "was reset"}));
+                    SenseCase{0x01, STATUS_CHKCOND, 0x02, 0x3A, MessageId::RewindTapeError, 0,
+                              "No cartridge in the drive."},
+                    SenseCase{0x01, STATUS_CHKCOND, 0x02, 0x04, MessageId::RewindTapeError, 0, "not ready"},
+                    SenseCase{0x0A, STATUS_CHKCOND, 0x40, 0x00, MessageId::WriteFileTapeError, 0,
+                              "The cartridge is full."},
+                    SenseCase{0x01, STATUS_BUSY, 0x00, 0x00, MessageId::RewindTapeError, 0,
+                              "another program is using it"},
+                    SenseCase{0x08, STATUS_CHKCOND, 0x06, 0x29, MessageId::RestoreError, 0, "was reset"}));
 
-TEST(FailureWordsTest, AFailureIsExplainedOnceAndASuccessClearsIt) {
-    SRB_ExecSCSICmd request{};
-    request.CDBByte[0] = 0x01;
-    auto record = [&request](BYTE status) {
-        request.SRB_Status = status;
-        request.SRB_TargStat = status == SS_COMP ? STATUS_GOOD : STATUS_CHKCOND;
-        request.SenseArea[2] = 0x02;
-        request.SenseArea[12] = 0x3A;
-        TapeCommandLog::Record(request);
-    };
-    FailureWords words({}, {}, false);
-    record(SS_ERR);
-    EXPECT_NE(words.Explain("Rewind tape error"), "");
-    EXPECT_EQ(words.Explain("Another message"), "");
-    record(SS_ERR);
-    record(SS_COMP);
-    EXPECT_EQ(words.Explain("Restore error"), "");
+// One failure reported by two messages ("Tape read error", then "Restore
+// error") is explained once; another failure is explained again.
+TEST(FailureWordsTest, AFailureIsExplainedOnce) {
+    FailureWords words({}, false);
+    const CommandFailure failure = Failed(0x01, STATUS_CHKCOND, 0x02, 0x3A);
+    EXPECT_NE(words.Explain(Reporting(MessageId::RewindTapeError, failure)), "");
+    EXPECT_EQ(words.Explain(Reporting(MessageId::RestoreError, failure)), "");
+    EXPECT_NE(words.Explain(Reporting(MessageId::RestoreError, Failed(0x01, STATUS_CHKCOND, 0x02, 0x3A, 0, 2))), "");
+    EXPECT_EQ(words.Explain(Reporting(MessageId::RestoreError, {})), "");
 }
 
 // A damaged tape gives many explained failures in one job: what is known of
@@ -73,22 +87,15 @@ TEST(FailureWordsTest, AFailureIsExplainedOnceAndASuccessClearsIt) {
 // failures it explains, and once.
 TEST(FailureWordsTest, CartridgeFactsAreAskedOncePerJobAndOnlyWhenTheyExplain) {
     int asked = 0;
-    FailureWords words([&asked] { return ++asked, CartridgeFacts{}; }, {}, false);
-    SRB_ExecSCSICmd request{};
-    request.SRB_Status = SS_ERR;
-    request.SRB_TargStat = STATUS_CHKCOND;
-    request.CDBByte[0] = 0x08;
-    request.SenseArea[2] = 0x03;  // MEDIUM ERROR
-    for (int i = 0; i < 3; ++i) {
-        TapeCommandLog::Record(request);
-        EXPECT_NE(words.Explain("Tape read error {1}"), "");
-    }
+    FailureWords words([&asked] { return ++asked, CartridgeFacts{}; }, false);
+    for (unsigned long serial = 1; serial <= 3; ++serial)
+        EXPECT_NE(words.Explain(Reporting(MessageId::TapeReadError, Failed(0x08, STATUS_CHKCOND, 0x03, 0x11, 0, serial))),
+                  "");
     EXPECT_EQ(asked, 0);
-    request.SenseArea[2] = 0x07;  // DATA PROTECT
-    for (int i = 0; i < 2; ++i) {
-        TapeCommandLog::Record(request);
-        EXPECT_NE(words.Explain("Write file tape error"), "");
-    }
+    for (unsigned long serial = 4; serial <= 5; ++serial)
+        EXPECT_NE(
+            words.Explain(Reporting(MessageId::WriteFileTapeError, Failed(0x0A, STATUS_CHKCOND, 0x07, 0x27, 0, serial))),
+            "");
     EXPECT_EQ(asked, 1);
 }
 
@@ -98,10 +105,10 @@ TEST(FailureWordsTest, CartridgeFactsAreAskedOncePerJobAndOnlyWhenTheyExplain) {
 // is "fewer records than the catalog" only while spacing to a catalog entry.
 struct ExplainCase {
     const char* name;
-    BYTE opcode;
-    BYTE flagsAndKey;
-    BYTE ascq;
-    const char* message;
+    std::uint8_t opcode;
+    std::uint8_t flagsAndKey;
+    std::uint8_t ascq;
+    MessageId id;
     const char* said;  // empty: nothing may be added
 };
 
@@ -109,15 +116,8 @@ class FailureExplanationTest : public testing::TestWithParam<ExplainCase> {};
 
 TEST_P(FailureExplanationTest, OnlyTheCommandThatFailedTheJobIsExplained) {
     const ExplainCase& c = GetParam();
-    FailureWords words({}, {}, false);
-    SRB_ExecSCSICmd request{};
-    request.CDBByte[0] = c.opcode;
-    request.SRB_Status = SS_ERR;
-    request.SRB_TargStat = STATUS_CHKCOND;
-    request.SenseArea[2] = c.flagsAndKey;
-    request.SenseArea[13] = c.ascq;
-    TapeCommandLog::Record(request);
-    const std::string text = words.Explain(c.message);
+    FailureWords words({}, false);
+    const std::string text = words.Explain(Reporting(c.id, Failed(c.opcode, STATUS_CHKCOND, c.flagsAndKey, 0, c.ascq)));
     if (*c.said == '\0')
         EXPECT_EQ(text, "");
     else
@@ -126,32 +126,27 @@ TEST_P(FailureExplanationTest, OnlyTheCommandThatFailedTheJobIsExplained) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FailureExplanationTest,
-    testing::Values(
-        ExplainCase{"BackupRefusal", 0x11, 0x08, 0x05,
-                    "Error: the tape holds 2 file records that the DirFile on hard drive does not list.\nNothing was "
-                    "written.",
-                    ""},
-        ExplainCase{"RebuildSummary", 0x11, 0x08, 0x05,
-                    "Finished creating Directory File\n1 file record was left out.", ""},
-        ExplainCase{"DamagedFullRestore", 0x11, 0x08, 0x05, "Restore ended with 1 file record skipped!\nTotal size: 1",
-                    ""},
-        ExplainCase{"SpacingToACatalogEntry", 0x11, 0x08, 0x05, "Moveto filemark error",
-                    "holds fewer file records than its catalog lists"},
-        ExplainCase{"ReadingIntoTheEnd", 0x08, 0x08, 0x05, "Tape read error {1}", "nothing is recorded after"},
-        ExplainCase{"BlankTape", 0x08, 0x08, 0x05, "Error reading IdentBlock from tape", "The tape is blank"},
-        ExplainCase{"FilemarkOnARead", 0x08, 0x80, 0x01, "Tape read error {1}", ""}),
+    testing::Values(ExplainCase{"BackupRefusal", 0x11, 0x08, 0x05, MessageId::UnlistedRecords, ""},
+                    ExplainCase{"RebuildSummary", 0x11, 0x08, 0x05, MessageId::RebuildSummary, ""},
+                    ExplainCase{"DamagedFullRestore", 0x11, 0x08, 0x05, MessageId::RestoreSummary, ""},
+                    ExplainCase{"SpacingToACatalogEntry", 0x11, 0x08, 0x05, MessageId::MoveToFilemarkError,
+                                "holds fewer file records than its catalog lists"},
+                    ExplainCase{"ReadingIntoTheEnd", 0x08, 0x08, 0x05, MessageId::TapeReadError,
+                                "nothing is recorded after"},
+                    ExplainCase{"BlankTape", 0x08, 0x08, 0x05, MessageId::IdentUnreadable, "The tape is blank"},
+                    ExplainCase{"FilemarkOnARead", 0x08, 0x80, 0x01, MessageId::TapeReadError, ""}),
     [](const testing::TestParamInfo<ExplainCase>& info) { return std::string(info.param.name); });
 
 TEST(CliWordingTest, RatesBecomeMegabytesPerSecondAndTabsBecomeCommands) {
     const std::string summary = CliWording::Reword(
-        "Backup ended successfully!\nTotal size: 1 Bytes\nTotal time: 0 days, 00 h, 00 min, 10 sec\nTotal transfer "
-        "rate: 1.5e+007 KByte/min\nDisk->tape rate: n.a. KByte/min",
+        MessageSink::Make(MessageId::BackupSummary, Success,
+                          {"Backup ended successfully!", "1", "0 days, 00 h, 00 min, 10 sec", "1.5e+007", "n.a."}),
         "Daily");
     EXPECT_NE(summary.find("Total transfer rate: 256 MB/s\nDisk->tape rate: n.a."), std::string::npos) << summary;
     EXPECT_EQ(summary.find("KByte"), std::string::npos) << summary;
     EXPECT_EQ(CliWording::MegabytesPerSecond("4096."), "0.07 MB/s");
-    const std::string catalog = CliWording::Reword(
-        "Error: DirFile on hard drive and tape contents do not match.\nCheck that on the Utilities tab.", "Daily");
+    const std::string catalog =
+        CliWording::Reword(MessageSink::Make(MessageId::CatalogDiffers, Error, {""}), "Daily");
     EXPECT_EQ(catalog.find("tab"), std::string::npos) << catalog;
     EXPECT_NE(catalog.find("tapewren-cli check"), std::string::npos) << catalog;
 }

@@ -22,7 +22,7 @@ TEST_F(BackupJobTest, NothingSelectedSaysOopsAndLeavesTheTapeAlone) {
     Format();
     cdbs.clear();
     Mark({{"a.txt", 10}, {"b.zip", 14}, {"sub", 6}});
-    jobs->StartCommand(kBackupJobTab);
+    StartCommand(kBackupJobTab);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0], (RecordedMessage{"No files selected", Oops}));
     EXPECT_TRUE(cdbs.empty());
@@ -162,7 +162,7 @@ TEST_F(BackupJobTest, TapeNameThatWouldLeaveTheStartDirectoryNamesNoCatalog) {
     context = std::make_unique<JobContext>(JobContext{*volume, device, dirFile, selection, messages, status, counters,
                                                       window, startDirectory, tapeName, dirPath,
                                                       &JobFixture::FakeClock});
-    jobs = std::make_unique<JobCommands>(*context, results, window);
+    jobs = std::make_unique<Jobs>(*context, results, window);
     faults->beforeCdb = [this](std::span<const std::uint8_t> cdb) { cdbs.emplace_back(cdb.begin(), cdb.end()); };
     MakeFile("a.txt", 10, 1);
     dirPath = "/old.twd";

@@ -70,19 +70,19 @@ protected:
         ListCatalog(CatalogPath("Daily"));
         MarkRows(rows, 11, 15);
         window.folder = Dst();
-        return jobs->StartCommand(kRestoreJobTab);
+        return StartCommand(kRestoreJobTab);
     }
     JobResult VerifyRows(const std::vector<int>& rows) {
         ListCatalog(CatalogPath("Daily"));
         MarkRows(rows, 19, 20);
         window.folder = Src();
-        return jobs->StartCommand(kVerifyJobTab);
+        return StartCommand(kVerifyJobTab);
     }
     JobResult FullRestore() {
         window.rows.clear();
         window.folder = Dst();
         messages.answers = {kMessageOk};
-        return jobs->StartCommand(kRestoreJobTab);
+        return StartCommand(kRestoreJobTab);
     }
     std::vector<std::string> CatalogNames() {
         std::vector<std::string> list;
@@ -99,7 +99,7 @@ protected:
         messages.shown.clear();
         window.rows = {{"g.bin", 12}};
         window.folder = Src();
-        EXPECT_EQ(jobs->StartCommand(kBackupJobTab), JobResult::Done) << Texts()[0];
+        EXPECT_EQ(StartCommand(kBackupJobTab), JobResult::Done) << Texts()[0];
         const auto entries = Entries(CatalogPath("Daily"));
         ASSERT_EQ(entries.back().name, "g.bin");
         std::filesystem::remove_all(Dst());

@@ -11,8 +11,13 @@
 #include <vector>
 
 #include "catalog/DirFile.h"
-#include "jobs/JobCommands.h"
+#include "catalog/DirFileEntry.h"
+#include "catalog/DirFileFormat.h"
+#include "jobs/BackupJob.h"
 #include "jobs/JobContext.h"
+#include "jobs/RestoreJob.h"
+#include "jobs/VerifyJob.h"
+#include "lists/Tab.h"
 #include "support/FakeJobWindow.h"
 #include "support/TapeFixture.h"
 #include "support/TapeStructure.h"
@@ -49,7 +54,7 @@ protected:
         context = std::make_unique<JobContext>(JobContext{*volume, device, dirFile, selection, messages, status,
                                                           counters, window, startDirectory, tapeName, dirPath,
                                                           &JobFixture::FakeClock});
-        jobs = std::make_unique<JobCommands>(*context, results, window);
+        jobs = std::make_unique<Jobs>(*context, results, window);
         faults->beforeCdb = [this](std::span<const std::uint8_t> cdb) { cdbs.emplace_back(cdb.begin(), cdb.end()); };
     }
 
@@ -92,13 +97,9 @@ protected:
     // Adds count entries of one-byte files to the catalog in one write.
     void AddEntries(const std::string& path, int count) {
         Bytes catalog = ReadFile(path);
+        Bytes entry(DirFileFormat::kEntrySize);
         for (int i = 0; i < count; ++i) {
-            Bytes entry(286, 0);
-            entry[0] = 1;
-            const std::string name = "f" + std::to_string(i);
-            std::copy(name.begin(), name.end(), entry.begin() + 1);
-            entry[278] = 1;
-            entry[282] = 1;
+            EncodeDirFileEntry({"f" + std::to_string(i), "", "", 1, 1}, entry.data());
             catalog.insert(catalog.end(), entry.begin(), entry.end());
         }
         WriteFile(path, catalog);
@@ -119,7 +120,7 @@ protected:
         for (const auto& name : names)
             window.rows.push_back({name, name.ends_with("zip") ? 16 : 12});
         window.folder = Src();
-        jobs->StartCommand(kBackupJobTab);
+        StartCommand(kBackupJobTab);
     }
 
     // The catalog as the jobs would list it: rows with image 10 or 14.
@@ -192,6 +193,35 @@ protected:
     std::string tapeName;
     std::string dirPath;
     std::unique_ptr<JobContext> context;
-    std::unique_ptr<JobCommands> jobs;
+    // The three jobs behind START, run with the requests of the rows' marks
+    // as the window makes them.
+    struct Jobs {
+        Jobs(JobContext& context, VerifyResults& results, VerifyResultsSink& view)
+            : backup(context), restore(context), verify(context, results, view) {}
+        BackupJob backup;
+        RestoreJob restore;
+        VerifyJob verify;
+    };
+    JobResult StartCommand(int tab) {
+        switch (tab) {
+        case kBackupJobTab:
+            return jobs->backup.Run(window.Backup()).result;
+        case kRestoreJobTab:
+            return jobs->restore
+                .Run({window.Marked(11, 15), static_cast<int>(window.rows.size()), window.folder, restorePolicy})
+                .result;
+        case kVerifyJobTab:
+            return jobs->verify.Run({window.Marked(19, 20), static_cast<int>(window.rows.size()), window.folder})
+                .result;
+        default:
+            return JobResult::Done;
+        }
+    }
+    static constexpr int kBackupJobTab = kBackupTab;
+    static constexpr int kRestoreJobTab = kRestoreTab;
+    static constexpr int kVerifyJobTab = kVerifyTab;
+
+    RestorePolicy restorePolicy;
+    std::unique_ptr<Jobs> jobs;
     std::vector<std::vector<std::uint8_t>> cdbs;
 };

@@ -37,9 +37,9 @@ private:
 class LoggingMessages : public ScriptedMessages {
 public:
     explicit LoggingMessages(std::vector<std::string>& log) : log_(log) {}
-    int ShowMessage(const std::string& text, int kind) override {
+    int Answer(const std::string& text, int kind) override {
         log_.push_back("message " + std::to_string(kind) + ": " + text);
-        return ScriptedMessages::ShowMessage(text, kind);
+        return ScriptedMessages::Answer(text, kind);
     }
 
 private:
@@ -325,7 +325,7 @@ TEST_F(RebuildDirFileTest, TapeNameThatWouldLeaveTheStartDirectoryIsRefused) {
     EXPECT_EQ(Rebuild(), JobResult::Failed);
     EXPECT_TRUE(std::filesystem::is_empty(start));
     EXPECT_FALSE(std::filesystem::exists(dir + "/...twd"));
-    EXPECT_EQ(Texts().back(), "Error: the tape name '..' cannot be used as a file name");
+    EXPECT_EQ(Texts().back(), "Error: tape name not usable as a file name: '..'");
 }
 
 // A disk that fills up after the first entry.

@@ -42,7 +42,7 @@ protected:
 TEST_F(RestoreJobTest, RowsTwoAndFiveTakeSpacingsOfThreeAndTwo) {
     SetUpTape();
     MarkRows({2, 5}, 11, 15);
-    jobs->StartCommand(kRestoreJobTab);
+    StartCommand(kRestoreJobTab);
     ASSERT_EQ(messages.shown.size(), 1u) << messages.shown[0].text;
     EXPECT_EQ(messages.shown[0].kind, Success);
     EXPECT_EQ(Spacings(), (std::vector<int>{3, 2}));
@@ -65,7 +65,7 @@ TEST_F(RestoreJobTest, RowsTwoAndFiveTakeSpacingsOfThreeAndTwo) {
 TEST_F(RestoreJobTest, RowZeroAloneSpacesOverTheIdentBlocksFilemark) {
     SetUpTape();
     MarkRows({0}, 11, 15);
-    jobs->StartCommand(kRestoreJobTab);
+    StartCommand(kRestoreJobTab);
     EXPECT_EQ(Spacings(), std::vector<int>{1});
     ExpectRestored(0);
 }
@@ -73,16 +73,16 @@ TEST_F(RestoreJobTest, RowZeroAloneSpacesOverTheIdentBlocksFilemark) {
 TEST_F(RestoreJobTest, NothingSelectedAndFullRestoreDeclinedLeavesTheTapeAlone) {
     SetUpTape();
     messages.answers = {kMessageCancel};
-    jobs->StartCommand(kRestoreJobTab);
+    StartCommand(kRestoreJobTab);
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0], (RecordedMessage{RestoreJob::kFullRestoreQuestion, Question}));
+    EXPECT_EQ(messages.shown[0], (RecordedMessage{FormatMessage(MessageId::FullRestoreQuestion), Question}));
     EXPECT_TRUE(cdbs.empty());
 }
 
 TEST_F(RestoreJobTest, FullRestoreReadsEveryRecordUntilTheEndOfData) {
     SetUpTape();
     counters.bytesTotal = 77;
-    jobs->StartCommand(kRestoreJobTab);
+    StartCommand(kRestoreJobTab);
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[1].kind, Success);
     std::int64_t sum = 0;
@@ -100,7 +100,7 @@ TEST_F(RestoreJobTest, FullRestoreEndsAtADeclinedOverwriteWithTheFilesBefore) {
     SetUpTape();
     WriteFile(Dst() + "f1.bin", Bytes{1, 2, 3});
     messages.answers = {kMessageOk, kMessageCancel};
-    jobs->StartCommand(kRestoreJobTab);
+    StartCommand(kRestoreJobTab);
     ASSERT_EQ(messages.shown.size(), 3u);
     EXPECT_EQ(messages.shown[1], (RecordedMessage{"File exist: " + Dst() + "f1.bin. Overwrite?", Question}));
     EXPECT_EQ(messages.shown[2].kind, Attention);
@@ -121,7 +121,7 @@ TEST_F(RestoreJobTest, FullRestoreThatCannotWriteItsFileEndsWithAnError) {
     // A disk that fills up after f0.bin (1000 bytes).
     {
         FileSizeLimit full(1000);
-        EXPECT_EQ(jobs->StartCommand(kRestoreJobTab), JobResult::Failed);
+        EXPECT_EQ(StartCommand(kRestoreJobTab), JobResult::Failed);
     }
     const auto texts = Texts();
     ASSERT_EQ(texts.size(), 3u);
@@ -142,8 +142,8 @@ TEST_F(RestoreJobTest, FileThatCannotTakeItsNameAtTheEndOfItsGroupEndsWithAnErro
     faults->beforeCommand = [&](std::uint8_t opcode) {
         if (opcode == 0x08 && ++reads == 4) std::filesystem::create_directory(Dst() + "f0.bin");
     };
-    EXPECT_EQ(jobs->StartCommand(kRestoreJobTab), JobResult::Failed);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{RestoreJob::kFullRestoreQuestion,
+    EXPECT_EQ(StartCommand(kRestoreJobTab), JobResult::Failed);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{FormatMessage(MessageId::FullRestoreQuestion),
                                                  "Error creating file: " + Dst() + "f0.bin", "Restore error"}));
     for (int i = 1; i < 6; ++i) ExpectRestored(i);
     EXPECT_TRUE(std::filesystem::is_directory(Dst() + "f0.bin"));
@@ -159,7 +159,7 @@ TEST_F(RestoreJobTest, FullRestoreAsksBeforeASecondRecordOfTheSameName) {
     BackUp({"a.bin"});
     messages.shown.clear();
     window.folder = Dst();
-    jobs->StartCommand(kRestoreJobTab);
+    StartCommand(kRestoreJobTab);
     const auto texts = Texts();
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_EQ(texts[1], "File exist: " + Dst() + "a.bin. Overwrite?");
@@ -177,8 +177,8 @@ TEST_F(RestoreJobTest, SkippingExistingFilesStillGivesTheNewestCopy) {
     WriteFile(Dst() + "kept.bin", Bytes{7});
     messages.shown.clear();
     window.folder = Dst();
-    context->restore.existing = RestorePolicy::Existing::Skip;
-    EXPECT_EQ(jobs->StartCommand(kRestoreJobTab), JobResult::Done);
+    restorePolicy.existing = RestorePolicy::Existing::Skip;
+    EXPECT_EQ(StartCommand(kRestoreJobTab), JobResult::Done);
     EXPECT_EQ(ReadFile(Dst() + "a.bin"), second);
     EXPECT_EQ(Texts().size(), 2u) << Texts().back();
 }
@@ -188,7 +188,7 @@ TEST_F(RestoreJobTest, SelectiveRestoreThatCannotWriteItsFileEndsWithAnError) {
     MarkRows({3, 4}, 11, 15);
     {
         FileSizeLimit full(1000);
-        jobs->StartCommand(kRestoreJobTab);
+        StartCommand(kRestoreJobTab);
     }
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Error writing file: " + Dst() + "f3.bin", "Restore error"}));
     EXPECT_FALSE(Restored(4));
@@ -201,7 +201,7 @@ TEST_F(RestoreJobTest, DeclinedOverwriteInSelectiveRestoreStopsThereAndSaysSo) {
     WriteFile(Dst() + "f2.bin", Bytes{9});
     MarkRows({1, 2, 4}, 11, 15);
     messages.answers = {kMessageCancel};
-    EXPECT_EQ(jobs->StartCommand(kRestoreJobTab), JobResult::Declined);
+    EXPECT_EQ(StartCommand(kRestoreJobTab), JobResult::Declined);
     const auto texts = Texts();
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0], "File exist: " + Dst() + "f2.bin. Overwrite?");
@@ -223,7 +223,7 @@ TEST_F(RestoreJobTest, HeaderThatDiffersFromItsEntryIsARestoreError) {
     catalog[78 + 3 * 286 + 278] ^= 1;
     WriteFile(CatalogPath("Daily"), catalog);
     MarkRows({3}, 11, 15);
-    jobs->StartCommand(kRestoreJobTab);
+    StartCommand(kRestoreJobTab);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Error: file infos do not match", "Restore error"}));
     EXPECT_FALSE(Restored(3));
 }
@@ -232,7 +232,7 @@ TEST_F(RestoreJobTest, RowsBeyondTheCatalogsEntriesEndTheRunAndCloseIt) {
     SetUpTape();
     window.rows.push_back({"ghost.bin", 10});
     MarkRows({1, 6}, 11, 15);
-    jobs->StartCommand(kRestoreJobTab);
+    StartCommand(kRestoreJobTab);
     EXPECT_EQ(Texts(), std::vector<std::string>{"Error reading directory file from hard drive"});
     ExpectRestored(1);
     EXPECT_EQ(window.driveStatus, 1);
@@ -243,7 +243,7 @@ TEST_F(RestoreJobTest, MissingCatalogSaysSoWithTheBlankBeforeTheLineBreak) {
     SetUpTape();
     std::filesystem::remove(CatalogPath("Daily"));
     MarkRows({0}, 11, 15);
-    jobs->StartCommand(kRestoreJobTab);
+    StartCommand(kRestoreJobTab);
     EXPECT_EQ(Texts(), std::vector<std::string>{kNotFound});
     EXPECT_EQ(dirPath, "");
 }
@@ -252,7 +252,7 @@ TEST_F(RestoreJobTest, FailedSpacingIsAMoveToFilemarkError) {
     SetUpTape();
     MarkRows({4}, 11, 15);
     faults->failOpcode = 0x11;
-    jobs->StartCommand(kRestoreJobTab);
+    StartCommand(kRestoreJobTab);
     EXPECT_EQ(Texts(), std::vector<std::string>{"Moveto filemark error"});
     EXPECT_EQ(window.driveStatus, 1);
     EXPECT_FALSE(HeldOpen(CatalogPath("Daily")));
@@ -263,7 +263,7 @@ TEST_F(RestoreJobTest, TapeReadErrorInSelectiveRestoreIsARestoreError) {
     MarkRows({5}, 11, 15);
     faults->failOpcode = 0x08;
     faults->failFrom = 3;  // ident block, header, then data
-    jobs->StartCommand(kRestoreJobTab);
+    StartCommand(kRestoreJobTab);
     ASSERT_EQ(Texts().size(), 2u);
     EXPECT_EQ(Texts()[0].rfind("Tape read error {", 0), 0u);
     EXPECT_EQ(Texts()[1], "Restore error");
@@ -307,7 +307,7 @@ protected:
 TEST_P(FullRestoreDamageTest, ReportsTheRecordAndRestoresTheOthers) {
     SetUpTape();
     Damage3();
-    EXPECT_EQ(jobs->StartCommand(kRestoreJobTab), JobResult::Failed);
+    EXPECT_EQ(StartCommand(kRestoreJobTab), JobResult::Failed);
     const auto texts = Texts();
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_EQ(messages.shown[1],
@@ -343,7 +343,7 @@ TEST_F(RestoreJobTest, FullRestoreNotesAnUnfinishedLastRecord) {
     messages.shown.clear();
     window.folder = Dst();
     window.rows.clear();
-    EXPECT_EQ(jobs->StartCommand(kRestoreJobTab), JobResult::Failed);
+    EXPECT_EQ(StartCommand(kRestoreJobTab), JobResult::Failed);
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[1].kind, Attention);
     EXPECT_EQ(messages.shown[1].text.rfind("Restore ended with 1 file record not restored!\n", 0), 0u);

@@ -38,7 +38,7 @@ TEST_F(VerifyJobTest, EachMarkedFileGetsItsRow) {
     Change("first.bin", 0);
     std::filesystem::resize_file(Src() + "short.txt", 4000);
     MarkRows({0, 1, 2, 3, 4}, 19, 20);
-    jobs->StartCommand(kVerifyJobTab);
+    StartCommand(kVerifyJobTab);
     EXPECT_TRUE(messages.shown.empty()) << messages.shown[0].text;
     ASSERT_EQ(results.Rows().size(), 5u);
     EXPECT_EQ(Row(0), (Texts4{"same.txt", "OK", "", "17"}));
@@ -63,7 +63,7 @@ TEST_F(VerifyJobTest, EachMarkedFileGetsItsRow) {
 TEST_F(VerifyJobTest, UnmarkedRowsAreSkippedByCountingFilemarks) {
     SetUpTape({"a", "b", "c", "d", "e", "f"});
     MarkRows({2, 5}, 19, 20);
-    jobs->StartCommand(kVerifyJobTab);
+    StartCommand(kVerifyJobTab);
     EXPECT_EQ(Spacings(), (std::vector<int>{3, 2}));
     ASSERT_EQ(results.Rows().size(), 2u);
     EXPECT_EQ(Row(0), (Texts4{"c", "OK", "", "17"}));
@@ -74,7 +74,7 @@ TEST_F(VerifyJobTest, NothingMarkedEmptiesTheResultsAndKeepsTheWindowHidden) {
     SetUpTape({"a"});
     results.Add({"old", "OK", "", 17});
     window.resultsShown = false;
-    jobs->StartCommand(kVerifyJobTab);
+    StartCommand(kVerifyJobTab);
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"No files selected.", Error}}));
     EXPECT_TRUE(results.Rows().empty());
     EXPECT_FALSE(window.resultsShown);
@@ -87,7 +87,7 @@ TEST_F(VerifyJobTest, HeaderThatDiffersEndsTheRunWithTheWindowHidden) {
     catalog[78 + 1 * 286 + 282] ^= 1;  // block count of entry 2
     WriteFile(CatalogPath("Daily"), catalog);
     MarkRows({0, 1, 2}, 19, 20);
-    jobs->StartCommand(kVerifyJobTab);
+    StartCommand(kVerifyJobTab);
     EXPECT_EQ(Texts(), std::vector<std::string>{"Error: file infos do not match"});
     ASSERT_EQ(results.Rows().size(), 1u);
     EXPECT_FALSE(window.resultsShown);
@@ -100,7 +100,7 @@ TEST_F(VerifyJobTest, TapeCheckFailureAfterShowingLeavesButtonsDisabled) {
     SetUpTape({"a"});
     ASSERT_EQ(dirFile.CreateFromIdent("Daily", CatalogPath("Daily"), "02.02.2002", "1.6"), 0);
     MarkRows({0}, 19, 20);
-    jobs->StartCommand(kVerifyJobTab);
+    StartCommand(kVerifyJobTab);
     EXPECT_EQ(Texts(), std::vector<std::string>{
                            "Error: DirFile on hard drive and tape contents do not match.\nCheck that on the Utilities tab."});
     EXPECT_TRUE(window.resultsShown);
@@ -118,7 +118,7 @@ class StartCommandTest : public JobFixture, public testing::WithParamInterface<D
 
 TEST_P(StartCommandTest, RunsTheJobOfTheSelectedTab) {
     messages.answers = {kMessageCancel};
-    jobs->StartCommand(GetParam().tab);
+    StartCommand(GetParam().tab);
     EXPECT_EQ(messages.shown, GetParam().expected);
     EXPECT_TRUE(cdbs.empty());
 }

@@ -6,7 +6,6 @@
 
 #include "ScsiFixture.h"
 #include "scsi/DeviceSelector.h"
-#include "scsi/TapeCommandLog.h"
 #include "support/RecordingStatus.h"
 #include "support/ScriptedMessages.h"
 
@@ -263,8 +262,8 @@ TEST_F(Selector, DriveThatIsNotReachedIsNotCalledUnsupported) {
     EXPECT_EQ(s.outcome, SelectionOutcome::NotSupported);
     EXPECT_EQ(s.notice, "- the selected drive cannot be reached -");
     EXPECT_EQ(s.status.text, " The drive does not answer.");
-    EXPECT_EQ(TapeCommandLog::Last().opcode, 0x1A) << "kept for the message that says why";
-    EXPECT_EQ(TapeCommandLog::Last().hostStatus, HASTAT_TIMEOUT);
+    EXPECT_EQ(s.failure.opcode, 0x1A) << "kept for the message that says why";
+    EXPECT_EQ(s.failure.hostStatus, HASTAT_TIMEOUT);
 }
 
 TEST_F(Selector, DriveHeldByAnotherProgramIsBusy) {
@@ -277,7 +276,7 @@ TEST_F(Selector, DriveHeldByAnotherProgramIsBusy) {
     const DeviceSelection s = selector.SelectDevice(4, messages, status);
     EXPECT_EQ(s.notice, "- the selected drive cannot be reached -");
     EXPECT_EQ(s.status.text, " Device busy...");
-    EXPECT_EQ(TapeCommandLog::Last().targetStatus, STATUS_BUSY);
+    EXPECT_EQ(s.failure.targetStatus, STATUS_BUSY);
 }
 
 TEST_F(Selector, ChoosingAnotherAdapterEntryRescans) {

@@ -1,43 +1,25 @@
 #pragma once
-// The window as the jobs see it, for tests: left-list rows of name and
-// image, a browsed folder, and a record of what the jobs asked the window
-// to do.
+// What the jobs tell a face, for tests: left-list rows of name and image
+// (from which the tests build the jobs' requests, as the window does from
+// its marks), a folder, and a record of what the jobs said.
 
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "jobs/JobWindow.h"
-#include "jobs/VerifyResultsView.h"
+#include "jobs/JobEvents.h"
+#include "jobs/JobRequests.h"
+#include "jobs/VerifyResultsSink.h"
 
-class FakeJobWindow : public JobWindow, public VerifyResultsView {
+class FakeJobWindow : public JobEvents, public VerifyResultsSink {
 public:
     struct Row {
         std::string name;
         int image;
     };
 
-    int RowCount() override { return static_cast<int>(rows.size()); }
-    int CountMarked(int image) override {
-        int n = 0;
-        for (const Row& row : rows) n += row.image == image;
-        return n;
-    }
-    void NthMarkedName(int image, int k, std::string& name) override {
-        name.clear();
-        for (const Row& row : rows)
-            if (row.image == image && --k == 0) {
-                name = row.name;
-                return;
-            }
-    }
-    int IsMarkedAt(int image, int row) override {
-        if (row < 0 || row >= RowCount()) return -1;
-        return rows[static_cast<std::size_t>(row)].image == image ? 1 : 0;
-    }
-    std::string CurrentPath() override { return folder; }
-    void ListTapeDirectory(const std::string& path) override { listed.push_back(path); }
-    void RefillTargetFolder() override { ++refills; }
+    void CatalogChanged(const std::string& path) override { listed.push_back(path); }
+    void TargetFolderChanged() override { ++refills; }
     void ShowDriveStatus() override { ++driveStatus; }
     void ClearByteLabel() override { ++labelCleared; }
 
@@ -45,6 +27,23 @@ public:
     void HideResults() override { resultsShown = false; }
     void EnableButtons(bool enabled) override { buttonsEnabled = enabled; }
     void RepaintResults() override { ++resultRepaints; }
+
+    // The requests of the rows' marks: 12/16 backup, 11/15 restore, 19/20
+    // verify (archives apart for the backup).
+    BackupRequest Backup() const {
+        BackupRequest request{folder, {}, {}};
+        for (const Row& row : rows) {
+            if (row.image == 16) request.archives.push_back(row.name);
+            if (row.image == 12) request.files.push_back(row.name);
+        }
+        return request;
+    }
+    std::vector<int> Marked(int file, int archive) const {
+        std::vector<int> entries;
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (rows[i].image == file || rows[i].image == archive) entries.push_back(static_cast<int>(i));
+        return entries;
+    }
 
     std::vector<Row> rows;
     std::string folder;

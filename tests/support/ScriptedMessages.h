@@ -16,7 +16,12 @@ struct RecordedMessage {
 
 class ScriptedMessages : public MessageSink {
 public:
-    int ShowMessage(const std::string& text, int kind) override {
+    int Show(const Message& message) override {
+        ids.push_back(message.id);
+        return Answer(message.text, message.kind);
+    }
+    // What a test that logs messages sees of each.
+    virtual int Answer(const std::string& text, int kind) {
         shown.push_back({text, kind});
         if (answers.empty()) return kMessageOk;
         const int answer = answers.front();
@@ -26,4 +31,5 @@ public:
 
     std::deque<int> answers;
     std::vector<RecordedMessage> shown;
+    std::vector<MessageId> ids;
 };

@@ -6,6 +6,7 @@
 
 #include "support/HandBuiltBlocks.h"
 #include "support/TapeFixture.h"
+#include "tape/IdentBlock.h"
 
 namespace {
 
@@ -216,6 +217,32 @@ TEST_F(TapeLayoutTest, NegativeSizeInHeaderIsRefused) {
     ASSERT_EQ(Space(1), 0);
     EXPECT_EQ(volume->RestoreFile("neg", "01.01.2026", -16, 1, 1024, Dst()), -1);
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"Error: file header of 'neg' is damaged", Error}}));
+}
+
+// The two codecs against blocks put together from the documented offsets.
+TEST(TapeCodecs, EncodeTheDocumentedBytesAndDecodeThemBack) {
+    Bytes block(1024, 0xEE);
+    EncodeIdentBlock({std::string(49, 't'), "06.12.2026", "1.6"}, block.data(), block.size());
+    EXPECT_EQ(block, HandBuilt::Ident(1024, std::string(49, 't'), "06.12.2026", "1.6"));
+    IdentBlock ident;
+    ASSERT_TRUE(DecodeIdentBlock(block.data(), ident));
+    EXPECT_EQ(ident.tapeName, std::string(49, 't'));
+    EXPECT_EQ(ident.formatDate, "06.12.2026");
+    EXPECT_EQ(ident.version, "1.6");
+    block[8] = 'X';
+    EXPECT_FALSE(DecodeIdentBlock(block.data(), ident));
+
+    const FileHeader header{std::string(254, 'n'), "01.02.2026", "03.04.2026", 100000, 196};
+    EncodeFileHeader(header, block.data(), 512);
+    EXPECT_TRUE(std::equal(block.begin(), block.begin() + 512,
+                           HandBuilt::Header(512, 1, header.name, "01.02.2026", "03.04.2026", 100000, 196).begin()));
+    FileHeader back;
+    EXPECT_EQ(DecodeFileHeader(block.data(), back), 1);
+    EXPECT_EQ(back.name, header.name);
+    EXPECT_EQ(back.modificationDate, header.modificationDate);
+    EXPECT_EQ(back.backupDate, header.backupDate);
+    EXPECT_EQ(back.size, 100000);
+    EXPECT_EQ(back.blockCount, 196);
 }
 
 }  // namespace

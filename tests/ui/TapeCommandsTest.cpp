@@ -225,7 +225,7 @@ TEST_F(TapeCommandsTest, DirTapeOfATapeWhoseNameCannotNameACatalogLeavesNoCatalo
     messages.shown.clear();
     window->DirTapeRight();
     EXPECT_EQ(messages.shown,
-              (std::vector<RecordedMessage>{{"Error: tape name '../x' cannot name a DirFile on hard drive", Error}}));
+              (std::vector<RecordedMessage>{{"Error: tape name not usable as a file name: '../x'", Error}}));
     EXPECT_EQ(TapeName(), "../x");
     EXPECT_TRUE(DirFilePath().empty()) << "Daily's catalog is not this tape's";
     window->ChooseTab(kRestoreTab);

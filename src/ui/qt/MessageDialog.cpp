@@ -30,7 +30,7 @@ MessageDialog::MessageDialog() : player_(&AlsaTonePlayer::Shared()) {}
 
 MessageDialog::MessageDialog(TonePlayer& player) : player_(&player) {}
 
-int MessageDialog::ShowMessage(const std::string& text, int kind) {
+int MessageDialog::ShowText(const std::string& text, int kind) {
     text_ = text;
     kind_ = kind;
     const MessageLook look = MessageLook::ForKind(kind);

@@ -3,7 +3,7 @@
 // picture, tones and buttons, modally over the active window, and returns
 // kMessageOk (OK, lone OK, Enter) or kMessageCancel (Cancel, Escape, close
 // box). Each owner keeps its own instance; the window exists only while
-// ShowMessage runs. The window grows to show all of a long text (see
+// Show runs. The window grows to show all of a long text (see
 // MessageLayout). Child objectNames for tests: "ok", "cancel", "loneOk",
 // "message", "messageArea" (the scroll area around "message"), "picture".
 
@@ -21,7 +21,9 @@ public:
     // the player must outlive this object.
     explicit MessageDialog(TonePlayer& player);
 
-    int ShowMessage(const std::string& text, int kind) override;
+    int Show(const Message& message) override { return ShowText(message.text, message.kind); }
+    // The dialog for this text and kind.
+    int ShowText(const std::string& text, int kind);
 
     // The last text and kind shown.
     const std::string& Text() const { return text_; }

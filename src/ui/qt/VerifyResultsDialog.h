@@ -10,7 +10,7 @@
 #include <string>
 
 #include "jobs/VerifyResults.h"
-#include "jobs/VerifyResultsView.h"
+#include "jobs/VerifyResultsSink.h"
 #include "lists/ListModel.h"
 #include "ui/qt/MessageDialog.h"
 
@@ -18,7 +18,7 @@ class ListViewBinding;
 class QPushButton;
 class QTreeWidget;
 
-class VerifyResultsDialog : public QDialog, public VerifyResultsView {
+class VerifyResultsDialog : public QDialog, public VerifyResultsSink {
     Q_OBJECT
 public:
     // results: the rows the verify job fills and the list shows; both must

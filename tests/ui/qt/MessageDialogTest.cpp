@@ -74,7 +74,7 @@ protected:
             seen.owner = dialog->parentWidget();
             action(dialog);
         });
-        const int result = dialog.ShowMessage(text, kind);
+        const int result = dialog.ShowText(text, kind);
         EXPECT_TRUE(answerer.Answered()) << "the dialog never appeared";
         return result;
     }

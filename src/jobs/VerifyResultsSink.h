@@ -1,10 +1,11 @@
 #pragma once
-// The verify results window as the verify job drives it. The window
-// implements it; a front end without a window passes one that does nothing.
+// Where the verify job puts its result rows as it goes: the window shows
+// them in its verify results window; a face without a window passes one
+// that does nothing.
 
-class VerifyResultsView {
+class VerifyResultsSink {
 public:
-    virtual ~VerifyResultsView() = default;
+    virtual ~VerifyResultsSink() = default;
     virtual void ShowResults() = 0;
     virtual void HideResults() = 0;
     // "OK" and "Save Results".

@@ -1,0 +1,115 @@
+#pragma once
+// Every message the program shows has an id beside its text. The texts
+// stand in one table (MessageTable.h); the faces decide by id (how the
+// command line words a message, whether a failure gets explained), never by
+// comparing or rewriting text.
+
+#include <cstdint>
+
+enum class MessageId : std::uint16_t {
+    // The tape: ident block, file records, end of data.
+    TapeNameTooLong,
+    InvalidTapeName,
+    ErrorWritingFilemark,
+    FileNameTooLong,
+    FileNameNotAllowed,
+    BlockLengthNotSupported,
+    ErrorOpeningFile,
+    FileTooLarge,
+    ErrorReadingFile,
+    FileGotShorter,
+    ErrorWritingFileTransfer,
+    TapeReadError,
+    FileInfosDoNotMatch,
+    FileNameOnTapeNotAllowed,
+    FileHeaderDamaged,
+    RecordDamaged,
+    MoveToEodError,
+    FewerRecordsThanEntries,
+    // Restored files.
+    FileExistOverwrite,
+    FileExistsNotRestored,
+    ErrorCreatingFile,
+    ErrorWritingRestoredFile,
+    // Catalogs and their copies.
+    ErrorOpeningDirFile,
+    ErrorSkippingToFileInfo,
+    CopyOverwrite,
+    // Drive selection.
+    ModeSelectFailed,
+    DriveNotUsable,
+    // The check that tape and catalog belong together.
+    RewindTapeError,
+    IdentUnreadable,
+    TapeNameUnusable,
+    CatalogMissing,
+    CatalogIdentUnreadable,
+    CatalogDiffers,
+    // Restore and verify by the catalog.
+    ErrorReadingDirFile,
+    MoveToFilemarkError,
+    RestoreError,
+    DamagedEntry,
+    FullRestoreQuestion,
+    RecordSkipped,
+    StaleTemporariesRemoved,
+    RestoreSummary,
+    NoFilesSelectedToVerify,
+    ErrorCreatingVerifyResults,
+    ErrorWritingVerifyResults,
+    VerifyResultsSaved,
+    // Backup.
+    NoFilesSelected,
+    BackupFileNameTooLong,
+    BackupFileNameNotAllowed,
+    BackupFileTooLarge,
+    WriteFileTapeError,
+    TapeFull,
+    ErrorWritingCatalog,
+    CannotCountEntries,
+    CatalogDamaged,
+    NoRoomInCatalog,
+    UnlistedRecords,
+    TapeDamagedAfterCatalog,
+    MoveToEodFailed,
+    BackupSummary,
+    // Format, check, rebuild.
+    NoTapeName,
+    TapeNameNotAllowed,
+    TapeNameExists,
+    FormatQuestion,
+    ErrorWritingIdentOnTape,
+    ErrorWritingIdentOnDisk,
+    TapeCheckResult,
+    RebuildQuestion,
+    ErrorWritingIdentToDisk,
+    ErrorWritingFileHeaderInfo,
+    RebuildSummary,
+    // Floppy copies and the drive browser.
+    ErrorWritingDirFileToHarddrive,
+    ErrorReadingDirFileFromFloppy,
+    ErrorReadingDirFileFromFloppyView,
+    NoDirectoryFileSelected,
+    ChangeDirError,
+    ErrorWritingDirFileToFloppy,
+    ErrorReadingDirFileFromHd,
+    // The command line's own.
+    CliNoSuchCatalog,
+    CliNotACatalog,
+    CliCatalogDamaged,
+    CliCatalogDamagedNothingDone,
+    CliNotAFolder,
+    CliFolderNotFound,
+    CliNotBackedUp,
+    CliNotAFileToBackUp,
+    CliNotInCatalog,
+    CliNotOnFloppy,
+    CliWrongTape,
+    CliDriveInUse,
+    CliAdaptersUnavailable,
+    CliSelfTestQuestion,
+    CliSelfTestFailed,
+    CliSelfTestPassed,
+
+    Count
+};
