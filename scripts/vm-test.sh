@@ -213,7 +213,7 @@ console_tail() {
 }
 
 run_layout() {
-  local layout=$1 kernel=$2 top=$3 build=$4 cli=$5 share=$work/share-$1 limit=900
+  local layout=$1 kernel=$2 top=$3 build=$4 cli=$5 share=$work/share-$1 limit=${VM_TEST_LIMIT:-900}
   local devices=() started=$SECONDS status
   rm -rf "$share" && mkdir -p "$share"
   case $layout in
@@ -601,12 +601,13 @@ case_st_readback() {
 # refused, and the backup and the tape must come out whole.
 case_two_programs() {
   drive=($(drive_options)) || fail "drive options"
-  local cat=$S/catalogs pid i holds=0
+  local cat=$S/catalogs pid fd holds=0
   mkdir -p $S/src3 && head -c $((32 * 1048576)) /dev/urandom >$S/src3/long.bin
   "$cli" backup "${drive[@]}" --catalogs "$cat" $S/src3/long.bin >$S/first.out 2>&1 &
   pid=$!
   # Until the backup has the drive's node open (-ef: the same device).
-  for ((i = 0; i < 2000 && !holds; i++)); do
+  local until=$((SECONDS + 60))
+  while ((!holds && SECONDS < until)); do
     for fd in /proc/$pid/fd/*; do
       [[ $fd -ef $tape_sg ]] && holds=1
     done
