@@ -6,6 +6,7 @@
 #include "aspi/ScsiOpcodes.h"
 #include "aspi/SenseData.h"
 #include "aspi/Srb.h"
+#include "report/MessageTable.h"
 #include "scsi/TapeStop.h"
 
 namespace {
@@ -107,30 +108,7 @@ std::string Explain(const CommandFailure& failure, Doing doing, int record, cons
 
 namespace FailureExplanation {
 
-bool Explains(MessageId id) {
-    switch (id) {
-    case MessageId::RewindTapeError:
-    case MessageId::IdentUnreadable:
-    case MessageId::MoveToFilemarkError:
-    case MessageId::FewerRecordsThanEntries:
-    case MessageId::TapeDamagedAfterCatalog:
-    case MessageId::TapeReadError:
-    case MessageId::ErrorWritingFileTransfer:
-    case MessageId::WriteFileTapeError:
-    case MessageId::TapeFull:
-    case MessageId::ErrorWritingIdentOnTape:
-    case MessageId::ErrorWritingFilemark:
-    case MessageId::MoveToEodError:
-    case MessageId::MoveToEodFailed:
-    case MessageId::RestoreError:
-    case MessageId::RecordSkipped:
-    case MessageId::RecordDamaged:
-    case MessageId::DriveNotUsable:
-        return true;
-    default:
-        return false;
-    }
-}
+bool Explains(MessageId id) { return MessageInfo(id).reportsTapeCommand; }
 
 bool NeedsFacts(const CommandFailure& failure) {
     const std::uint8_t key = SenseData::Key(failure.sense);

@@ -15,7 +15,7 @@
 #include "report/ByteCounters.h"
 #include "report/MessageSink.h"
 #include "report/StatusSink.h"
-#include "scsi/AdapterListing.h"
+#include "scsi/DeviceSelection.h"
 #include "scsi/DeviceSelector.h"
 #include "scsi/ScsiDevice.h"
 #include "tape/TapeVolume.h"

@@ -2,7 +2,7 @@
 
 #include "app/DriveInUse.h"
 #include "report/MessageKind.h"
-#include "scsi/AdapterListing.h"
+#include "scsi/DeviceSelection.h"
 
 CliSession::CliSession(CliMessages& messages, StatusSink& status, std::string startDirectory, AdapterSetup setup)
     : Session(messages, status, setup), answers_(messages), events_(Selector(), status), context_(ContextFor(events_)) {

@@ -12,7 +12,7 @@
 #include "cli/OutputText.h"
 #include "jobs/TapeMaintenance.h"
 #include "report/MessageKind.h"
-#include "scsi/AdapterListing.h"
+#include "scsi/DeviceSelection.h"
 
 namespace {
 
@@ -23,28 +23,16 @@ void PrintDevices(std::FILE* out, const DeviceListing& devices) {
                      TerminalText(devices.entries[t], false).c_str());
 }
 
-// "3 - VENDOR PRODUCT   Type: Tape" as its parts; null for "no device".
+// Null product and type for "no device".
 nlohmann::json DeviceJson(const DeviceListing& devices, std::size_t t) {
-    const std::string& entry = devices.entries[t];
-    nlohmann::json device = {{"target", t}, {"chosen", static_cast<int>(t) == devices.chosen}};
-    const std::string text = entry.size() > 4 ? entry.substr(4) : std::string();
-    const std::size_t type = text.find("   Type: ");
-    if (type == std::string::npos) {
-        device["device"] = nullptr;
-        device["type"] = nullptr;
-    } else {
-        std::string name = text.substr(0, type);
-        while (!name.empty() && name.back() == ' ') name.pop_back();
-        device["device"] = name;
-        device["type"] = text.substr(type + 9);
-    }
-    return device;
+    const DeviceEntry& d = devices.devices[t];
+    return {{"target", t},
+            {"chosen", static_cast<int>(t) == devices.chosen},
+            {"device", d.present ? nlohmann::json(d.product) : nlohmann::json()},
+            {"type", d.present ? nlohmann::json(d.type) : nlohmann::json()}};
 }
 
-nlohmann::json Number(const std::string& text) {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return nullptr;
-    return std::stoll(text);
-}
+nlohmann::json Number(long long value) { return value < 0 ? nlohmann::json() : nlohmann::json(value); }
 
 }  // namespace
 
@@ -65,10 +53,9 @@ int DriveCommands::Adapters() {
     for (std::size_t i = 0; i < listing.entries.size(); ++i) {
         const DeviceListing devices = session_.Selector().ListDevices(static_cast<int>(i));
         if (line_.json) {
-            const std::string& text = listing.entries[i];
-            nlohmann::json entry = {{"entry", i}, {"identifier", text.substr(text.find(" - ") + 3)}};
+            nlohmann::json entry = {{"entry", i}, {"identifier", listing.names[i]}};
             entry["devices"] = nlohmann::json::array();
-            for (std::size_t t = 0; t < devices.entries.size(); ++t) entry["devices"].push_back(DeviceJson(devices, t));
+            for (std::size_t t = 0; t < devices.devices.size(); ++t) entry["devices"].push_back(DeviceJson(devices, t));
             adapters.push_back(entry);
             continue;
         }
@@ -105,8 +92,8 @@ int DriveCommands::Status() {
                          {"usable", accepted},
                          {"ready", ready},
                          {"write_protected", writeProtected},
-                         {"capacity_mb", Number(selection.capacity)},
-                         {"block_size", Number(selection.blockSize)},
+                         {"capacity_mb", Number(selection.capacityMb)},
+                         {"block_size", Number(selection.blockBytes)},
                          {"reason", reason.empty() ? nlohmann::json() : nlohmann::json(reason)}});
     } else {
         std::fprintf(out_, "%s%s\n", accepted ? selection.status.text.c_str() : selection.notice.c_str(),

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/TapeProbe.h"
-#include "report/MessageId.h"
+#include "report/MessageTable.h"
 
 class CliSession;
 class CommandLine;

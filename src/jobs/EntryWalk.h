@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "report/MessageId.h"
+#include "report/MessageTable.h"
 
 struct JobContext;
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "report/CommandFailure.h"
-#include "report/MessageId.h"
+#include "report/MessageTable.h"
 
 struct Message {
     MessageId id = MessageId::Count;  // every message shown has its own

@@ -1,28 +1,138 @@
 #pragma once
-// The texts of the program's messages, each beside its id and its usual
-// kind, in one table. "%s" stands for what a message is given (a path, a
-// name, a number, a line of its own); nothing else in a text is special.
-// Messages that are built from several lines (the summaries) take them as
-// given.
+// Every message the program shows: its id, and in one table its usual
+// kind, its text and whether it reports a failed tape command (which then
+// travels with it, to be explained). "%s" in a text stands for what a
+// message is given (a path, a name, a number, a line of its own); nothing
+// else in a text is special. The faces decide by id (how the command line
+// words a message, whether a failure gets explained), never by comparing or
+// rewriting text. A new message is an id and a row here.
 
 #include <cstddef>
 #include <initializer_list>
 #include <string>
 #include <string_view>
 
-#include "report/MessageId.h"
 #include "report/MessageKind.h"
+
+enum class MessageId : std::uint16_t {
+    // The tape: ident block, file records, end of data.
+    TapeNameTooLong,
+    InvalidTapeName,
+    ErrorWritingFilemark,
+    FileNameTooLong,
+    FileNameNotAllowed,
+    BlockLengthNotSupported,
+    ErrorOpeningFile,
+    FileTooLarge,
+    ErrorReadingFile,
+    FileGotShorter,
+    ErrorWritingFileTransfer,
+    TapeReadError,
+    FileInfosDoNotMatch,
+    FileNameOnTapeNotAllowed,
+    FileHeaderDamaged,
+    RecordDamaged,
+    MoveToEodError,
+    FewerRecordsThanEntries,
+    // Restored files.
+    FileExistOverwrite,
+    FileExistsNotRestored,
+    ErrorCreatingFile,
+    ErrorWritingRestoredFile,
+    // Catalogs and their copies.
+    ErrorOpeningDirFile,
+    ErrorSkippingToFileInfo,
+    CopyOverwrite,
+    // Drive selection.
+    ModeSelectFailed,
+    DriveNotUsable,
+    // The check that tape and catalog belong together.
+    RewindTapeError,
+    IdentUnreadable,
+    TapeNameUnusable,
+    CatalogMissing,
+    CatalogIdentUnreadable,
+    CatalogDiffers,
+    // Restore and verify by the catalog.
+    ErrorReadingDirFile,
+    MoveToFilemarkError,
+    RestoreError,
+    DamagedEntry,
+    FullRestoreQuestion,
+    RecordSkipped,
+    StaleTemporariesRemoved,
+    RestoreSummary,
+    NoFilesSelectedToVerify,
+    ErrorCreatingVerifyResults,
+    ErrorWritingVerifyResults,
+    VerifyResultsSaved,
+    // Backup.
+    NoFilesSelected,
+    BackupFileNameTooLong,
+    BackupFileNameNotAllowed,
+    BackupFileTooLarge,
+    WriteFileTapeError,
+    TapeFull,
+    ErrorWritingCatalog,
+    CannotCountEntries,
+    CatalogDamaged,
+    NoRoomInCatalog,
+    UnlistedRecords,
+    TapeDamagedAfterCatalog,
+    MoveToEodFailed,
+    BackupSummary,
+    // Format, check, rebuild.
+    NoTapeName,
+    TapeNameNotAllowed,
+    TapeNameExists,
+    FormatQuestion,
+    ErrorWritingIdentOnTape,
+    ErrorWritingIdentOnDisk,
+    TapeCheckResult,
+    RebuildQuestion,
+    ErrorWritingIdentToDisk,
+    ErrorWritingFileHeaderInfo,
+    RebuildSummary,
+    // Floppy copies and the drive browser.
+    ErrorWritingDirFileToHarddrive,
+    ErrorReadingDirFileFromFloppy,
+    ErrorReadingDirFileFromFloppyView,
+    NoDirectoryFileSelected,
+    ChangeDirError,
+    ErrorWritingDirFileToFloppy,
+    ErrorReadingDirFileFromHd,
+    // The command line's own.
+    CliNoSuchCatalog,
+    CliNotACatalog,
+    CliCatalogDamaged,
+    CliCatalogDamagedNothingDone,
+    CliNotAFolder,
+    CliFolderNotFound,
+    CliNotBackedUp,
+    CliNotAFileToBackUp,
+    CliNotInCatalog,
+    CliNotOnFloppy,
+    CliWrongTape,
+    CliDriveInUse,
+    CliAdaptersUnavailable,
+    CliSelfTestQuestion,
+    CliSelfTestFailed,
+    CliSelfTestPassed,
+
+    Count
+};
 
 struct MessageEntry {
     MessageId id;
     int kind;
     const char* text;
+    bool reportsTapeCommand = false;
 };
 
 inline constexpr MessageEntry kMessageTable[] = {
     {MessageId::TapeNameTooLong, Attention, "Tape name too long!"},
     {MessageId::InvalidTapeName, Attention, "Invalid tape name!"},
-    {MessageId::ErrorWritingFilemark, Error, "Error writing FileMark"},
+    {MessageId::ErrorWritingFilemark, Error, "Error writing FileMark", true},
     {MessageId::FileNameTooLong, Error, "Error: file name longer than 254 bytes: %s"},
     {MessageId::FileNameNotAllowed, Error, "Error: file name not allowed: '%s'"},
     {MessageId::BlockLengthNotSupported, Error, "Error: %s"},
@@ -30,14 +140,14 @@ inline constexpr MessageEntry kMessageTable[] = {
     {MessageId::FileTooLarge, Error, "Error: file too large for tape (2 GiB or more): %s"},
     {MessageId::ErrorReadingFile, Error, "Error reading file %s"},
     {MessageId::FileGotShorter, Error, "Error: file got shorter during backup: %s"},
-    {MessageId::ErrorWritingFileTransfer, Error, "Error writing file {%s}"},
-    {MessageId::TapeReadError, Error, "Tape read error {%s}"},
+    {MessageId::ErrorWritingFileTransfer, Error, "Error writing file {%s}", true},
+    {MessageId::TapeReadError, Error, "Tape read error {%s}", true},
     {MessageId::FileInfosDoNotMatch, Error, "Error: file infos do not match"},
     {MessageId::FileNameOnTapeNotAllowed, Error, "Error: file name on tape not allowed: '%s'"},
     {MessageId::FileHeaderDamaged, Error, "Error: file header of '%s' is damaged"},
-    {MessageId::RecordDamaged, Error, "Error: the record of '%s' on tape is damaged: %s"},
-    {MessageId::MoveToEodError, Error, "MoveToEOD Error: %s"},
-    {MessageId::FewerRecordsThanEntries, Error, "Error: fewer file records on tape than entries in DirFile"},
+    {MessageId::RecordDamaged, Error, "Error: the record of '%s' on tape is damaged: %s", true},
+    {MessageId::MoveToEodError, Error, "MoveToEOD Error: %s", true},
+    {MessageId::FewerRecordsThanEntries, Error, "Error: fewer file records on tape than entries in DirFile", true},
 
     {MessageId::FileExistOverwrite, Question, "File exist: %s. Overwrite?"},
     {MessageId::FileExistsNotRestored, Info, "File exists, not restored: %s"},
@@ -49,10 +159,10 @@ inline constexpr MessageEntry kMessageTable[] = {
     {MessageId::CopyOverwrite, Question, "Directory File '%s' already exists on %s. Overwrite?"},
 
     {MessageId::ModeSelectFailed, Error, "Error: ModeSelect failed"},
-    {MessageId::DriveNotUsable, Error, "%s"},
+    {MessageId::DriveNotUsable, Error, "%s", true},
 
-    {MessageId::RewindTapeError, Error, "Rewind tape error"},
-    {MessageId::IdentUnreadable, Error, "Error reading IdentBlock from tape"},
+    {MessageId::RewindTapeError, Error, "Rewind tape error", true},
+    {MessageId::IdentUnreadable, Error, "Error reading IdentBlock from tape", true},
     {MessageId::TapeNameUnusable, Error, "Error: tape name not usable as a file name: '%s'"},
     {MessageId::CatalogMissing, Error,
      "Error: DirFile not found on hard drive.%s\nYou can make or import a DirFile on the Utilities tab."},
@@ -61,13 +171,13 @@ inline constexpr MessageEntry kMessageTable[] = {
      "Error: DirFile on hard drive and tape contents do not match.%s\nCheck that on the Utilities tab."},
 
     {MessageId::ErrorReadingDirFile, Error, "Error reading directory file from hard drive"},
-    {MessageId::MoveToFilemarkError, Error, "Moveto filemark error"},
-    {MessageId::RestoreError, Error, "Restore error"},
+    {MessageId::MoveToFilemarkError, Error, "Moveto filemark error", true},
+    {MessageId::RestoreError, Error, "Restore error", true},
     {MessageId::DamagedEntry, Error,
      "Error: file record %s on tape is damaged: its header could not be read when the DirFile was made from the "
      "tape"},
     {MessageId::FullRestoreQuestion, Question, "No files selected. Do you want to make a full restore of the tape?"},
-    {MessageId::RecordSkipped, Error, "Error: file record %s on tape skipped: %s"},
+    {MessageId::RecordSkipped, Error, "Error: file record %s on tape skipped: %s", true},
     {MessageId::StaleTemporariesRemoved, Info, "Removed %s that an interrupted restore had left in %s"},
     {MessageId::RestoreSummary, Success,
      "%s\nTotal size: %s Bytes\nTotal time: %s\nTotal transfer rate: %s KByte/min\nTape->disk rate: %s KByte/min%s"},
@@ -80,10 +190,10 @@ inline constexpr MessageEntry kMessageTable[] = {
     {MessageId::BackupFileNameTooLong, Error, "Error: file name longer than 254 bytes, nothing was backed up:\n%s"},
     {MessageId::BackupFileNameNotAllowed, Error, "Error: file name not allowed, nothing was backed up: '%s'"},
     {MessageId::BackupFileTooLarge, Error, "Error: file of 2 GiB or more cannot go to tape, nothing was backed up:\n%s"},
-    {MessageId::WriteFileTapeError, Error, "Write file tape error"},
+    {MessageId::WriteFileTapeError, Error, "Write file tape error", true},
     {MessageId::TapeFull, Error,
      "Write file tape error\nThe tape is full: '%s' did not fit on it. The files written before it are safe on "
-     "tape and in the DirFile."},
+     "tape and in the DirFile.", true},
     {MessageId::ErrorWritingCatalog, Error, "Error writing directory file on hard drive"},
     {MessageId::CannotCountEntries, Error, "Can't get file count from hard drive"},
     {MessageId::CatalogDamaged, Error,
@@ -95,8 +205,8 @@ inline constexpr MessageEntry kMessageTable[] = {
      "Directory File from tape contents, or import the newer copy, on the Utilities tab."},
     {MessageId::TapeDamagedAfterCatalog, Error,
      "Error: the tape is damaged after the last file record the DirFile lists: it cannot be read there, and what "
-     "follows would be lost.\nNothing was written."},
-    {MessageId::MoveToEodFailed, Error, "MoveToEOD error"},
+     "follows would be lost.\nNothing was written.", true},
+    {MessageId::MoveToEodFailed, Error, "MoveToEOD error", true},
     {MessageId::BackupSummary, Success,
      "%s\nTotal size: %s Bytes\nTotal time: %s\nTotal transfer rate: %s KByte/min\nDisk->tape rate: %s KByte/min"},
 
@@ -105,7 +215,7 @@ inline constexpr MessageEntry kMessageTable[] = {
      "Tape name not allowed: it must not contain \"/\" and must not be \".\" or \"..\""},
     {MessageId::TapeNameExists, Question, "A tape with that name exists already. Overwrite?"},
     {MessageId::FormatQuestion, Question, "Do you really want to format the tape and erase everything on it?"},
-    {MessageId::ErrorWritingIdentOnTape, Error, "Error writing IdentBlock on Tape"},
+    {MessageId::ErrorWritingIdentOnTape, Error, "Error writing IdentBlock on Tape", true},
     {MessageId::ErrorWritingIdentOnDisk, Error, "Error writing IdentBlock on hard drive"},
     {MessageId::TapeCheckResult, Info, "Tape name: %s\nDate of formatting: %s\nFormatted with Tapewren version: %s"},
     {MessageId::RebuildQuestion, Question,

@@ -44,6 +44,7 @@ AdapterListing DeviceSelector::ListAdapterEntries() {
         while (!bare.empty() && bare.back() == ' ') bare.pop_back();
         if (name.empty() || name == bare) name = identifier;
         listing.entries.push_back(std::to_string(adapterNumbers_.size()) + " - " + name);
+        listing.names.push_back(name);
         adapterNumbers_.push_back(h);
     }
     return listing;
@@ -88,21 +89,29 @@ DeviceListing DeviceSelector::ListDevices(int index) {
     int highestTape = -1;
     for (int t = 0; t < kTargets; ++t) {
         std::string entry = std::to_string(t) + " - ";
+        DeviceEntry device;
         char text[24];
         if (device_.Inquiry(text, adapter, static_cast<BYTE>(t), 0) != 0) {
             entry += "no device";
         } else {
             const int type = device_.GetDeviceType(adapter, static_cast<BYTE>(t), 0);
             if (type == kSequentialAccess) highestTape = t;
-            entry += std::string(text) + "   Type: " + DeviceTypeName(type);
+            device.present = true;
+            device.product = text;
+            while (!device.product.empty() && device.product.back() == ' ') device.product.pop_back();
+            device.type = DeviceTypeName(type);
+            entry += std::string(text) + "   Type: " + device.type;
         }
         listing.entries.push_back(std::move(entry));
+        listing.devices.push_back(std::move(device));
     }
     listing.chosen = highestTape >= 0 ? highestTape : 0;
     return listing;
 }
 
 void DeviceSelector::ShowModeSense(int result, int blockCount, int blockLength, DeviceSelection& out) {
+    out.capacityMb = -1;
+    out.blockBytes = -1;
     if (result != 0) {
         out.capacity = "n.a.";
         out.blockSize = "n.a.";
@@ -112,8 +121,10 @@ void DeviceSelector::ShowModeSense(int result, int blockCount, int blockLength, 
         out.capacity = "n.a.";
     } else {
         const double megabytes = static_cast<double>(blockCount) * static_cast<double>(blockLength) / kBytesPerMegabyte;
-        out.capacity = std::to_string(static_cast<long long>(megabytes));
+        out.capacityMb = static_cast<long long>(megabytes);
+        out.capacity = std::to_string(out.capacityMb);
     }
+    out.blockBytes = blockLength;
     out.blockSize = std::to_string(blockLength);
 }
 

@@ -10,11 +10,8 @@
 
 #include "report/MessageSink.h"
 #include "report/StatusSink.h"
-#include "scsi/AdapterListing.h"
-#include "scsi/DeviceListing.h"
 #include "scsi/DeviceSelection.h"
 #include "scsi/DriveSelection.h"
-#include "scsi/DriveStatus.h"
 #include "scsi/ScsiDevice.h"
 
 class DeviceSelector {

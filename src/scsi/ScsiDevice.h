@@ -10,7 +10,7 @@
 
 #include "aspi/Srb.h"
 #include "report/CommandFailure.h"
-#include "scsi/DriveReach.h"
+#include "scsi/DeviceSelection.h"
 
 class ScsiDevice {
 public:
