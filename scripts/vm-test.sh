@@ -213,7 +213,7 @@ console_tail() {
 }
 
 run_layout() {
-  local layout=$1 kernel=$2 top=$3 build=$4 cli=$5 share=$work/share-$1 limit=${VM_TEST_LIMIT:-900}
+  local layout=$1 kernel=$2 top=$3 build=$4 cli=$5 share=$work/share-$1 limit=${VM_TEST_LIMIT:-1200}
   local devices=() started=$SECONDS status
   rm -rf "$share" && mkdir -p "$share"
   case $layout in

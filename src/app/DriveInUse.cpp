@@ -17,7 +17,7 @@ std::string DriveInUse(Session& session) {
         while (!name.empty() && name.back() == ' ') name.pop_back();
         text += ": " + name;
     }
-    const CartridgeFacts facts = FactsFor(a.adapter, a.target);
-    if (facts.virtualDrive) text += ", image " + facts.image;
+    const std::string image = VirtualImage(a.adapter);
+    if (!image.empty()) text += ", image " + image;
     return text;
 }
