@@ -237,6 +237,30 @@ TEST_P(VtapeDamage, WriteAtDamageIsRefusedAndWritingAtTheLoadPointFormats) {
     EXPECT_EQ(FileBytes(Image()), Build({{false, Bytes(5, 9)}}));
 }
 
+// A length at damage that runs past the end of the file: a record written
+// at end of data would give it the bytes it lacks, and the damage would
+// read as a record taking in the one written, after a reload and to a drive
+// that had forgotten it and scanned again. Such a write is refused.
+TEST_P(VtapeDamage, WriteThatDamageBeforeItWouldReadIntoIsRefused) {
+    ImageBuilder b;
+    std::size_t written = 5;
+    if (Simh()) {
+        written = 12;  // its length word is where the damage wants its trailing word
+        b.SimhRecord(Bytes(10, 1)).Word32(12).SimhRecord(Bytes(4, 3));
+    } else {
+        // A block to the end of the record written, which no header follows.
+        b.AwsRecord(Bytes(10, 1)).AwsHeader(21, 10, 0xA0).AwsRecord(Bytes(4, 3));
+    }
+    PutFile(Image(), b.bytes);
+    Install(Config(Image()));
+    std::vector<BYTE> in(10);
+    ASSERT_TRUE(ReadRecord(in).Good());
+    ASSERT_EQ(ReadRecord(in).Triple(), "03/11/00");
+    ASSERT_TRUE(Space(3, 0).Good());
+    EXPECT_EQ(WriteRecord(Bytes(written, 9)).Triple(), "03/31/00");
+    EXPECT_EQ(FileBytes(Image()), b.bytes);
+}
+
 // Beyond the search reach the damage hides the rest of the tape: MEDIUM
 // ERROR there, never end of data, and no write there.
 TEST_P(VtapeDamage, DamageBeyondTheSearchReachIsAWall) {

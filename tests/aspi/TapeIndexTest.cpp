@@ -1,5 +1,6 @@
-// The run index on its own: merging, cutting inside a run, and the AWS
-// prev_len it derives for the header written at a position.
+// The run index on its own: merging, cutting inside a run, the AWS prev_len
+// it derives for the header written at a position, and the damage a write
+// there would reach.
 
 #include <gtest/gtest.h>
 
@@ -71,6 +72,21 @@ TEST_F(TapeIndexTest, HoldsAtMostItsLimitAndForgetsTheOldestRuns) {
     small.Restart();
     EXPECT_EQ(small.RunCount(), 0u);
     EXPECT_FALSE(small.Complete());
+}
+
+// How far framing at damage looked outlives the damage's run: a write
+// that far on is refused whether the run is held or forgotten.
+TEST_F(TapeIndexTest, DamageReachOutlivesItsForgottenRun) {
+    TapeIndex small(TapeIndex::kMinRuns);
+    small.Append(RunKind::Data, 0, 1, 1, 10);
+    small.AppendDamage(10, 20, 0, 145);
+    EXPECT_TRUE(small.WriteReachesDamage(small.End()));
+    for (std::uint64_t i = 2; i < 20; ++i) small.Append(i % 2 ? RunKind::Filemark : RunKind::Data, i * 10, 1, 1, 10);
+    ASSERT_FALSE(small.Holds(1));
+    ASSERT_TRUE(small.Holds(13));
+    EXPECT_TRUE(small.WriteReachesDamage({14, 0}));  // at 140
+    EXPECT_FALSE(small.WriteReachesDamage({14, 1}));  // at 150
+    EXPECT_FALSE(small.WriteReachesDamage(small.End()));
 }
 
 TEST_F(TapeIndexTest, WallEndsTheIndex) {

@@ -48,6 +48,7 @@ struct Framed {
     std::uint32_t segment = 0;   // data bytes of every segment but the last
     std::uint32_t last = 0;      // data bytes of the last segment; 0 for a filemark
     std::uint64_t end = 0;
+    std::uint64_t reach = 0;     // end of the bytes the framing was told by (or needed)
 };
 
 // Frames the object at `pos`, except for the prev_len of its first header,
@@ -59,6 +60,7 @@ Framing FrameAt(ImageWindow& window, std::uint64_t pos, Fetch fetch, Framed& out
         return fetch == Fetch::Aside ? window.ReadAside(at, bytes, kHeader)
                                      : window.Read(at, bytes, kHeader, fetch == Fetch::Fill);
     };
+    out.reach = pos + kHeader;
     auto got = read(pos);
     if (got == Result::NotBuffered) return Framing::NotBuffered;
     if (got == Result::IoError) return Framing::IoError;
@@ -78,12 +80,14 @@ Framing FrameAt(ImageWindow& window, std::uint64_t pos, Fetch fetch, Framed& out
     for (std::uint32_t j = 0;; ++j) {
         if (h.current == 0 || length != static_cast<std::uint64_t>(j) * segment || j >= AwsTapeImage::kMaxSegments)
             return Framing::Broken;
-        if (at + kHeader + h.current > window.FileSize()) return Framing::Broken;
+        out.reach = at + kHeader + h.current;
+        if (out.reach > window.FileSize()) return Framing::Broken;
         length += h.current;
         if (length > TapeImage::kMaxRecord || h.current > segment) return Framing::Broken;
         at += kHeader + h.current;
         if (h.flags1 & kEndOfRecord) break;
         const std::uint32_t before = h.current;
+        out.reach = at + kHeader;
         got = read(at);
         if (got == Result::NotBuffered) return Framing::NotBuffered;
         if (got == Result::IoError) return Framing::IoError;
@@ -94,6 +98,7 @@ Framing FrameAt(ImageWindow& window, std::uint64_t pos, Fetch fetch, Framed& out
     // prev_len is all that ties a block to the header after it (AWS has
     // no trailing length); when they disagree, the block itself may be
     // short, so it is not delivered.
+    out.reach = at + kHeader;
     got = read(at);
     if (got == Result::NotBuffered) return Framing::NotBuffered;
     if (got == Result::Ok && Decode(bytes).previous != h.current) return Framing::Broken;
@@ -120,12 +125,16 @@ void AwsTapeImage::Scan(ImageWindow& window, TapeIndex& index, const ScanGoal& g
         if (framing == Framing::NotBuffered) break;
         if (framing == Framing::IoError) return index.AppendWall(pos);
         // After a block, prev_len was checked when the block was framed;
-        // here it follows a filemark, the load point or damage.
-        if (framing != Framing::Broken && object.previous != previous) framing = Framing::Broken;
+        // here it follows a filemark, the load point or damage. Its own
+        // header tells that.
+        if (framing != Framing::Broken && object.previous != previous) {
+            framing = Framing::Broken;
+            object.reach = pos + kHeader;
+        }
         if (framing == Framing::Broken) {
             // The search reads ahead: only a step that may read does it.
             if (!fill) break;
-            Resynchronise(window, index, pos);
+            Resynchronise(window, index, pos, object.reach);
             if (index.Complete()) return;
             pos = index.ScanOffset();
             previous = index.ScanPrevious();
@@ -143,13 +152,16 @@ void AwsTapeImage::Scan(ImageWindow& window, TapeIndex& index, const ScanGoal& g
     if (!index.Complete()) index.SetScanCursor(pos, previous);
 }
 
-TapeImage::Probe AwsTapeImage::RecordAt(ImageWindow& window, std::uint64_t offset, std::uint32_t& previous) {
+TapeImage::Probe AwsTapeImage::RecordAt(ImageWindow& window, std::uint64_t offset, std::uint32_t& previous,
+                                        std::uint64_t& reach) {
     std::uint8_t bytes[kHeader];
+    reach = offset + kHeader;
     const auto lead = window.Read(offset, bytes, kHeader);
     if (lead == Result::IoError) return Probe::IoError;
     if (lead != Result::Ok || (bytes[4] & kBeginOfRecord) == 0 || bytes[5] != 0) return Probe::None;
     Framed object;
     const Framing framing = FrameAt(window, offset, Fetch::Aside, object);
+    reach = object.reach;
     if (framing == Framing::IoError) return Probe::IoError;
     if (framing != Framing::Block) return Probe::None;
     previous = object.previous;

@@ -188,6 +188,8 @@ TapeOutcome Cartridge::AppendObjects(std::uint64_t count, std::uint64_t stride, 
     // lies behind it. At the load point a write starts a new tape.
     if (Settle() && index_.Run(position_.run).IsDamaged() && position_ != TapePosition{})
         return {TapeEvent::AtDamage, 0};
+    // Nor may a write change what damage before it reads as.
+    if (index_.WriteReachesDamage(position_)) return {TapeEvent::AtDamage, 0};
     const std::uint64_t offset = index_.WriteOffsetOf(position_);
     const std::uint64_t room = offset > capacity_ ? 0 : (capacity_ - offset) / stride;
     std::uint64_t writing = count;

@@ -35,7 +35,9 @@ public:
     // One record, at most maxLength bytes of it into out.
     TapeOutcome ReadVariable(std::uint8_t* out, std::uint32_t maxLength);
     // Writing anywhere but at end of data cuts the tape there first. Refused
-    // (AtDamage) where the next object is damaged, except at the load point.
+    // (AtDamage) where the next object is damaged, except at the load point,
+    // and where damage before it would frame differently with the new bytes
+    // (TapeIndex::WriteReachesDamage).
     // What does not fit is Overflow: nothing written, or with WriteWhatFits
     // the objects that fit (done counts them).
     TapeOutcome Write(const std::uint8_t* data, std::uint64_t count, std::uint32_t length);

@@ -19,9 +19,12 @@ using Result = ImageWindow::Result;
 enum class Framing { Whole, Broken, NotBuffered, IoError };
 
 // Indexes the object at `pos` (gaps, markers and private records add
-// nothing) and sets `next` after it.
-Framing ScanObject(ImageWindow& window, TapeIndex& index, std::uint64_t pos, bool fill, std::uint64_t& next) {
+// nothing) and sets `next` after it. Broken framing sets `reach` to the end
+// of the bytes it was told by.
+Framing ScanObject(ImageWindow& window, TapeIndex& index, std::uint64_t pos, bool fill, std::uint64_t& next,
+                   std::uint64_t& reach) {
     std::uint8_t bytes[4];
+    reach = pos + 4;
     const auto lead = window.Read(pos, bytes, 4, fill);
     if (lead == Result::NotBuffered) return Framing::NotBuffered;
     if (lead == Result::IoError) return Framing::IoError;
@@ -41,7 +44,9 @@ Framing ScanObject(ImageWindow& window, TapeIndex& index, std::uint64_t pos, boo
     if (Class(word) == kClassPrivateMarker) return Framing::Whole;
     const std::uint32_t length = Value(word);
     const std::uint64_t stride = 8 + length + (length & 1);
-    if (length > TapeImage::kMaxRecord || stride > window.FileSize() - pos) return Framing::Broken;
+    if (length > TapeImage::kMaxRecord) return Framing::Broken;
+    reach = pos + stride;
+    if (stride > window.FileSize() - pos) return Framing::Broken;
     const auto trail = window.Read(pos + stride - 4, bytes, 4, fill);
     if (trail == Result::NotBuffered) return Framing::NotBuffered;
     if (trail == Result::IoError) return Framing::IoError;
@@ -63,13 +68,14 @@ void SimhTapeImage::Scan(ImageWindow& window, TapeIndex& index, const ScanGoal& 
     for (ScanStep step; (step = index.Next(goal)) != ScanStep::Stop;) {
         const bool fill = step == ScanStep::Read;
         std::uint64_t next = pos;
-        const Framing framing = ScanObject(window, index, pos, fill, next);
+        std::uint64_t reach = pos;
+        const Framing framing = ScanObject(window, index, pos, fill, next, reach);
         if (framing == Framing::NotBuffered) break;
         if (framing == Framing::IoError) return index.AppendWall(pos);
         if (framing == Framing::Broken) {
             // The search reads ahead: only a step that may read does it.
             if (!fill) break;
-            Resynchronise(window, index, pos);
+            Resynchronise(window, index, pos, reach);
             if (index.Complete()) return;
             next = index.ScanOffset();
         }
@@ -78,8 +84,10 @@ void SimhTapeImage::Scan(ImageWindow& window, TapeIndex& index, const ScanGoal& 
     if (!index.Complete()) index.SetScanCursor(pos, 0);
 }
 
-TapeImage::Probe SimhTapeImage::RecordAt(ImageWindow& window, std::uint64_t offset, std::uint32_t&) {
+TapeImage::Probe SimhTapeImage::RecordAt(ImageWindow& window, std::uint64_t offset, std::uint32_t&,
+                                         std::uint64_t& reach) {
     std::uint8_t bytes[4];
+    reach = offset + 4;
     const auto lead = window.Read(offset, bytes, 4);
     if (lead == Result::IoError) return Probe::IoError;
     if (lead != Result::Ok) return Probe::None;
@@ -87,6 +95,7 @@ TapeImage::Probe SimhTapeImage::RecordAt(ImageWindow& window, std::uint64_t offs
     const std::uint32_t length = Value(word);
     if ((Class(word) != 0 && Class(word) != kClassBad) || length == 0 || length > kMaxRecord) return Probe::None;
     const std::uint64_t stride = 8 + length + (length & 1);
+    reach = offset + stride;
     if (stride > window.FileSize() - offset) return Probe::None;
     const auto trail = window.ReadAside(offset + stride - 4, bytes, 4);
     if (trail == Result::IoError) return Probe::IoError;

@@ -22,6 +22,6 @@ public:
                         std::uint32_t previousSegment) override;
 
 protected:
-    Probe RecordAt(ImageWindow& window, std::uint64_t offset, std::uint32_t& previous) override;
+    Probe RecordAt(ImageWindow& window, std::uint64_t offset, std::uint32_t& previous, std::uint64_t& reach) override;
     bool FilemarkBefore(ImageWindow& window, std::uint64_t end, std::uint32_t& previous) override;
 };

@@ -20,17 +20,22 @@ std::unique_ptr<TapeImage> TapeImage::ForPath(const std::string& path) {
     return nullptr;
 }
 
-void TapeImage::Resynchronise(ImageWindow& window, TapeIndex& index, std::uint64_t damage) {
+void TapeImage::Resynchronise(ImageWindow& window, TapeIndex& index, std::uint64_t damage, std::uint64_t reach) {
     const std::uint64_t fileSize = window.FileSize();
     const std::uint64_t limit = std::min(fileSize, damage + kResyncReach);
     for (std::uint64_t at = damage + 1; at < limit; ++at) {
         std::uint32_t previous = 0;
-        const Probe probe = RecordAt(window, at, previous);
+        std::uint64_t looked = at;
+        const Probe probe = RecordAt(window, at, previous, looked);
         if (probe == Probe::IoError) return index.AppendWall(damage);
-        if (probe == Probe::None) continue;
+        if (probe == Probe::None) {
+            // Had those bytes been others, the search could have stopped here.
+            reach = std::max(reach, looked);
+            continue;
+        }
         const std::uint32_t mark = FilemarkBytes();
         while (at - damage > mark && FilemarkBefore(window, at, previous)) at -= mark;
-        return index.AppendDamage(damage, at, previous);
+        return index.AppendDamage(damage, at, previous, reach);
     }
     if (limit == fileSize) return index.EndAt(damage);
     index.AppendWall(damage);

@@ -55,17 +55,21 @@ public:
 protected:
     enum class Probe { Found, None, IoError };
 
-    // Framing broke at `damage`: the bytes up to the next whole record within
-    // kResyncReach, with the filemarks just before it kept, become a Damage
-    // run and scanning goes on there. With no record up to the end of the
-    // file the data ends at `damage` (a write cut short, stale bytes after an
-    // end-of-medium word, garbage after the last object); with none within
-    // reach, or an I/O error, the damage is a Wall.
-    void Resynchronise(ImageWindow& window, TapeIndex& index, std::uint64_t damage);
+    // Framing broke at `damage`, having looked at the bytes up to `reach`:
+    // the bytes up to the next whole record within kResyncReach, with the
+    // filemarks just before it kept, become a Damage run and scanning goes on
+    // there. With no record up to the end of the file the data ends at
+    // `damage` (a write cut short, stale bytes after an end-of-medium word,
+    // garbage after the last object); with none within reach, or an I/O
+    // error, the damage is a Wall.
+    void Resynchronise(ImageWindow& window, TapeIndex& index, std::uint64_t damage, std::uint64_t reach);
     // A whole record (class 0 or bad data; AWS: a block whose framing agrees
     // with the header after it) begins at `offset`; `previous` gets the AWS
-    // prev_len of its first header. Far bytes are read aside.
-    virtual Probe RecordAt(ImageWindow& window, std::uint64_t offset, std::uint32_t& previous) = 0;
+    // prev_len of its first header. Far bytes are read aside. `reach` gets
+    // the end of the bytes the answer depends on, beyond the end of the file
+    // where a record would run past it.
+    virtual Probe RecordAt(ImageWindow& window, std::uint64_t offset, std::uint32_t& previous,
+                           std::uint64_t& reach) = 0;
     // A filemark ends at `end` that the object there (prev_len `previous`)
     // can follow; `previous` then gets the filemark's own prev_len.
     virtual bool FilemarkBefore(ImageWindow& window, std::uint64_t end, std::uint32_t& previous) = 0;

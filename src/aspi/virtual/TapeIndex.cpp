@@ -11,12 +11,21 @@ void TapeIndex::Restart() {
     scanOffset_ = 0;
     scanPrevious_ = 0;
     complete_ = false;
+    forgottenReach_ = 0;
+    reachBound_ = 0;
 }
+
+namespace {
+
+std::uint64_t ReachOf(const TapeRun& run) { return run.kind == RunKind::Damage ? run.offset + run.length : 0; }
+
+}  // namespace
 
 void TapeIndex::Forget() {
     // Keeps the newest half: the goal of a scan step lies within its last
     // quarter (Next), with the run before it.
     const std::size_t drop = runs_.size() - maxRuns_ / 2;
+    for (std::size_t i = 0; i < drop; ++i) forgottenReach_ = std::max(forgottenReach_, ReachOf(runs_[i]));
     runs_.erase(runs_.begin(), runs_.begin() + static_cast<std::ptrdiff_t>(drop));
     first_ += drop;
 }
@@ -38,9 +47,13 @@ void TapeIndex::Append(RunKind kind, std::uint64_t offset, std::uint32_t length,
     endOffset_ = runs_.back().End();
 }
 
-void TapeIndex::AppendDamage(std::uint64_t offset, std::uint64_t end, std::uint32_t previous) {
+void TapeIndex::AppendDamage(std::uint64_t offset, std::uint64_t end, std::uint32_t previous, std::uint64_t reach) {
     if (runs_.size() == maxRuns_) Forget();
-    runs_.push_back(TapeRun{offset, 1, static_cast<std::uint32_t>(end - offset), 0, previous, RunKind::Damage});
+    // The search and the framing it tries stay well within 4 GiB of the damage.
+    const auto looked = static_cast<std::uint32_t>(std::min<std::uint64_t>(reach - offset, UINT32_MAX));
+    runs_.push_back(
+        TapeRun{offset, 1, static_cast<std::uint32_t>(end - offset), looked, previous, RunKind::Damage});
+    reachBound_ = std::max(reachBound_, ReachOf(runs_.back()));
     endOffset_ = end;
     SetScanCursor(end, previous);
 }
@@ -80,9 +93,22 @@ void TapeIndex::TruncateAt(TapePosition at) {
         scanPrevious_ = PreviousSegment(at);
         runs_.resize(at.run - first_ + (at.index > 0 ? 1 : 0));
         if (at.index > 0) runs_.back().count = at.index;
+        if (reachBound_ > endOffset_) reachBound_ = DamageReach(RunCount());
     }
     scanOffset_ = endOffset_;
     complete_ = true;
+}
+
+std::uint64_t TapeIndex::DamageReach(std::size_t run) const {
+    std::uint64_t reach = forgottenReach_;
+    for (std::size_t r = first_; r < run; ++r) reach = std::max(reach, ReachOf(Run(r)));
+    return reach;
+}
+
+bool TapeIndex::WriteReachesDamage(TapePosition p) const {
+    const std::uint64_t at = WriteOffsetOf(p);
+    // Damage is rare: only an index holding damage that reaches that far is walked.
+    return reachBound_ > at && DamageReach(std::min(p.run, RunCount())) > at;
 }
 
 std::uint64_t TapeIndex::OffsetOf(TapePosition p) const {

@@ -39,8 +39,10 @@ public:
     void Append(RunKind kind, std::uint64_t offset, std::uint32_t length, std::uint32_t segment,
                 std::uint32_t stride, std::uint64_t count = 1);
     // Bytes [offset, end) cannot be framed; an object begins at `end`, with
-    // AWS prev_len `previous`. Scanning goes on there.
-    void AppendDamage(std::uint64_t offset, std::uint64_t end, std::uint32_t previous);
+    // AWS prev_len `previous`. Framing tried there looked at the bytes up to
+    // `reach` (needed them, where they lie beyond the end of the file).
+    // Scanning goes on at `end`.
+    void AppendDamage(std::uint64_t offset, std::uint64_t end, std::uint32_t previous, std::uint64_t reach);
     // Unreadable framing at `offset`: nothing beyond it is reachable.
     void AppendWall(std::uint64_t offset);
     // Scanning stopped cleanly here (end of file, an end-of-medium word or
@@ -81,6 +83,11 @@ public:
     // otherwise read differently once the write has changed them. The run
     // before p must be held.
     std::uint64_t WriteOffsetOf(TapePosition p) const;
+    // Framing tried at damage before p looked at bytes a write at p would
+    // replace: once written, the damage could frame as an object that takes
+    // in what was written, and the tape would read otherwise after a reload
+    // or a rescan. The run before p must be held.
+    bool WriteReachesDamage(TapePosition p) const;
     bool EndsInWall() const { return complete_ && !runs_.empty() && runs_.back().kind == RunKind::Wall; }
     // AWS prev_len of a header written at p: the length of the segment just
     // before it, 0 at the load point and after a filemark, what the image
@@ -91,6 +98,8 @@ public:
 
 private:
     void Forget();
+    // The furthest reach of damage in runs below `run` (held or forgotten).
+    std::uint64_t DamageReach(std::size_t run) const;
 
     std::size_t maxRuns_;
     std::deque<TapeRun> runs_;
@@ -99,4 +108,6 @@ private:
     std::uint64_t scanOffset_ = 0;
     std::uint32_t scanPrevious_ = 0;
     bool complete_ = false;
+    std::uint64_t forgottenReach_ = 0;  // of damage in forgotten runs
+    std::uint64_t reachBound_ = 0;      // at least the reach of any damage in the index
 };

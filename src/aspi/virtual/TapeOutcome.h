@@ -12,7 +12,7 @@ enum class TapeEvent {
     WrongLength,     // a record of another length than asked for
     BadRecord,       // a record the image marks as unreliable; position not moved past it
     Damaged,         // unreadable framing; position not moved past it
-    AtDamage,        // a write refused at damaged framing; nothing was written
+    AtDamage,        // a write refused at damaged framing, or reaching into it; nothing was written
     ReadFailed,      // the image file could not be read
     WriteFailed,     // the image file could not be written; nothing was added
     ReadOnly,
