@@ -30,6 +30,7 @@ public:
     bool keepDates = false;     // restore: date files from their records
     std::vector<std::string> excludes;  // backup: names left out
     bool skipOthers = false;    // backup: skipping folders and such is no failure
+    bool stream = false;        // backup, restore, verify: the drive's streaming mode
     bool ignoreCase = false;    // find
     bool json = false;
     bool quiet = false;

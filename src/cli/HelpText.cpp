@@ -71,6 +71,10 @@ Options:
   --exclude PATTERN
                 backup: leave out the files whose names match PATTERN
   --skip-others backup: leaving out folders and such is no failure
+  --stream      backup, restore, verify: keep the drive streaming: large
+                transfers, filemarks that do not wait for the tape, and
+                one wait for the tape before the catalog is written (the
+                tape holds the same bytes either way)
   --ignore-case, -i
                 find: upper and lower case match each other
   --json        dir, find, verify, status, adapters: one JSON document;

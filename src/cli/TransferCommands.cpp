@@ -115,6 +115,7 @@ int TransferCommands::Backup(const std::vector<std::string>& operands) {
     if (session_.SelectDriveToWrite(line_.adapter, line_.target) != 0) return kExitFailed;
     if (session_.RequireTape(line_.tape) != 0) return kExitFailed;
     session_.Counters().bytesTotal = total;
+    session_.Volume().SetStreaming(line_.stream);
     const int result = ExitFor(BackupJob(session_.Context()).Run(request).result);
     // What was left out fails the run, unless the user expects it.
     return result == kExitOk && skipped > 0 && !line_.skipOthers ? kExitFailed : result;
@@ -199,6 +200,7 @@ int TransferCommands::Restore(const std::vector<std::string>& names) {
     request.policy.keepDates = line_.keepDates;
     if (line_.skipExisting) request.policy.existing = RestorePolicy::Existing::Skip;
     if (line_.overwrite) request.policy.existing = RestorePolicy::Existing::Overwrite;
+    session_.Volume().SetStreaming(line_.stream);
     return ExitFor(RestoreJob(session_.Context()).Run(request).result);
 }
 
@@ -211,6 +213,7 @@ int TransferCommands::Verify(const std::vector<std::string>& names) {
     if (SelectEntries(names, names.empty(), request.entries, request.listed) != kExitOk) return kExitFailed;
     request.folder = folder;
 
+    session_.Volume().SetStreaming(line_.stream);
     VerifyResults results;
     ResultPrinter printer(results, out_, [this] { session_.BeforeOutput(); }, line_.json);
     const JobResult verified = VerifyJob(session_.Context(), results, printer).Run(request).result;

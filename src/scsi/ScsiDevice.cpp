@@ -128,7 +128,10 @@ BYTE ScsiDevice::Settle(BYTE status) {
     const BYTE key = SenseData::Key(sense);
     // A reset, a cartridge change or another initiator's MODE SELECT: the
     // block length and buffered mode may be the drive's defaults again.
-    if (key == SenseKey::UnitAttention || key == SenseKey::NotReady) ForgetMode();
+    if (key == SenseKey::UnitAttention || key == SenseKey::NotReady) {
+        ForgetMode();
+        ++attentions_;
+    }
     const BYTE flags = sense[SenseData::kFlagsAndKey];
     if ((flags & (SenseData::kFilemark | SenseData::kIncorrectLength)) != 0) return status;
     const BYTE op = r.CDBByte[0];
@@ -343,6 +346,13 @@ int ScsiDevice::Rewind(BYTE adapter, BYTE target, BYTE lun) {
     BYTE scratch[4] = {};
     Fill(0, adapter, target, lun, 0, scratch, ScsiOp::Rewind, 0, 0, 0, 0, 0);
     return Finished(RunWithRetry(), "Rewind-Fehler: %i\n");
+}
+
+int ScsiDevice::TransferBlockLength(BYTE adapter, BYTE target, BYTE lun) {
+    AwaitPendingTestUnitReady();
+    if (streaming_ && KnowsMode(adapter, target, lun)) return knownBlockLength_;
+    int mediumType = 0, blockCount = 0, blockLength = 0;
+    return ModeSense(mediumType, blockCount, blockLength, adapter, target, lun) == 0 ? blockLength : -1;
 }
 
 int ScsiDevice::CurrentBlockLength(BYTE adapter, BYTE target, BYTE lun) {

@@ -79,6 +79,12 @@ public:
     void SetStreaming(bool on) { streaming_ = on; }
     bool Streaming() const { return streaming_; }
     void ForgetMode();
+    // The block length a transfer would use: streaming and known, the one
+    // remembered, otherwise from a MODE SENSE; -1 when that fails.
+    int TransferBlockLength(BYTE adapter, BYTE target, BYTE lun);
+    // How many unit attentions and NOT READY answers this device has met:
+    // a caller that sees it change knows the tape's position was lost.
+    unsigned long Attentions() const { return attentions_; }
 
     // Blocks the last READ or WRITE moved: all on success, else what the
     // residue in its sense data leaves (0 when it reported none).
@@ -161,6 +167,7 @@ private:
     int knownBlockLength_ = -1;
     int knownDeviceSpecific_ = -1;
     int lastTransferred_ = 0;
+    unsigned long attentions_ = 0;
     // LOG SENSE page 2Eh refused by the drive at that address.
     bool tapeAlertUnsupported_ = false;
     DriveAddress tapeAlertAddress_;
