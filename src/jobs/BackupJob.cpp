@@ -81,7 +81,8 @@ int BackupJob::EndEntries(bool drop) {
         // One flush for all of them: only then do their entries name
         // records on the medium.
         c_.status.ShowStatus(kWritingDirectory);
-        if (drop || c_.volume.Flush() != 0) {
+        flushFailed_ = !drop && c_.volume.Flush() != 0;
+        if (drop || flushFailed_) {
             for (std::size_t i = 0; i < heldCount_; ++i) {
                 report_.Add(heldRecords_[i], held_[i].name, RecordOutcome::Failed);
                 dropped_.push_back(&held_[i].name);
@@ -275,11 +276,10 @@ JobReport BackupJob::RunOnDrive(const BackupRequest& request) {
     }
     // Streaming, the last flush puts the held records on the medium; when
     // it fails, the first of them is where the backup stopped.
-    if (heldCount_ > 0 && c_.volume.Flush() != 0) {
-        const std::string first = held_[0].name;
-        return end(Stopped(first, order_.size()));
-    }
-    if (EndEntries() != 0) {
+    flushFailed_ = false;
+    const int ended = EndEntries();
+    if (flushFailed_) return end(Stopped(*dropped_.front(), order_.size()));
+    if (ended != 0) {
         Fail(MessageId::ErrorWritingCatalog);
         return end(JobResult::Failed);
     }

@@ -72,6 +72,8 @@ private:
     std::vector<FileHeader> held_;
     std::vector<int> heldRecords_;
     std::size_t heldCount_ = 0;
-    // Names of held records that the run gave up (see EndEntries).
+    // Names of held records that the run gave up (see EndEntries), and
+    // whether the last EndEntries gave them up because its flush failed.
     std::vector<const std::string*> dropped_;
+    bool flushFailed_ = false;
 };
