@@ -2,7 +2,9 @@
 # Checks that includes follow the layers, then builds and runs every test
 # twice: a normal build, then one with AddressSanitizer and
 # UndefinedBehaviorSanitizer. The iSCSI tests start their own tgtd on
-# 127.0.0.1 and stop it again. Then fuzzes the image and directory-file
+# 127.0.0.1 and stop it again. After the normal build, scripts/vm-test.sh
+# runs the program against the kernel's sg and st drivers in a virtual
+# machine. Then fuzzes the image and directory-file
 # readers for a bounded time, builds the two Debian packages and checks
 # them, running the README's command-line example with the packaged programs.
 set -euo pipefail
@@ -34,6 +36,9 @@ echo "== build and test (RelWithDebInfo)"
 "$top/scripts/build.sh" "$top/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTW_BUILD_TESTS=ON -DTW_BUILD_BENCH=ON
 run_tests "$top/build/release"
 
+echo "== real tape drivers in a virtual machine"
+"$top/scripts/vm-test.sh" "$top/build/release"
+
 echo "== build and test with ASan+UBSan"
 "$top/scripts/build.sh" "$top/build/asan" -DCMAKE_BUILD_TYPE=Debug -DTW_SANITIZE=ON -DTW_BUILD_TESTS=ON -DTW_BUILD_BENCH=OFF
 export ASAN_OPTIONS=abort_on_error=0:detect_leaks=1
@@ -48,4 +53,4 @@ echo "== Debian packages"
 "$top/scripts/package.sh"
 "$top/scripts/check-packages.sh" "$top/build/package/packages"
 
-echo "tests: $passed passed, $failed failed, $skipped skipped; fuzzing clean; packages checked"
+echo "tests: $passed passed, $failed failed, $skipped skipped; virtual machine passed; fuzzing clean; packages checked"

@@ -56,6 +56,13 @@ CartridgeFacts SgFacts(const SgHostAdapter& adapter, int target) {
 
 }  // namespace
 
+std::string VirtualImage(int adapter) {
+    auto* virtualAdapter = dynamic_cast<VirtualHostAdapter*>(HostAdapterList::At(adapter));
+    if (virtualAdapter == nullptr) return {};
+    const std::string image = virtualAdapter->Drive().CurrentPath();
+    return image.empty() ? VirtualTapeConfig::FromEnvironment().source : image;
+}
+
 CartridgeFacts FactsFor(int adapter, int target) {
     CartridgeFacts facts;
     if (const auto* sg = dynamic_cast<const SgHostAdapter*>(HostAdapterList::At(adapter))) return SgFacts(*sg, target);
@@ -63,8 +70,7 @@ CartridgeFacts FactsFor(int adapter, int target) {
     if (virtualAdapter == nullptr) return facts;
     facts.virtualDrive = true;
     const VirtualTapeDrive& drive = virtualAdapter->Drive();
-    facts.image = drive.CurrentPath();
-    if (facts.image.empty()) facts.image = VirtualTapeConfig::FromEnvironment().source;
+    facts.image = VirtualImage(adapter);
     struct stat status {};
     facts.exists = ::stat(facts.image.c_str(), &status) == 0;
     facts.readOnly = drive.Loaded() != nullptr && drive.Loaded()->ReadOnly();

@@ -30,6 +30,10 @@ struct CartridgeFacts {
 // adapter: the ASPI number of the selected adapter; target: the selected
 // target.
 CartridgeFacts FactsFor(int adapter, int target = 0);
+// The image (or folder of cartridges) of the virtual drive at that adapter,
+// without the look at every process that FactsFor takes; empty for any
+// other adapter.
+std::string VirtualImage(int adapter);
 
 // The processes other than this one that have path open (those whose
 // descriptors this user may look at).

@@ -10,11 +10,14 @@ std::string DriveInUse(Session& session) {
                        session.Device().GetAdapterName(a.adapter) + "), target " + std::to_string(a.target);
     char product[24] = {};
     if (session.Device().Inquiry(product, a.adapter, a.target, a.lun) == 0) {
-        std::string name = product;
+        // Vendor and product, each padded with blanks: one blank between.
+        std::string name;
+        for (const char* c = product; *c != '\0'; ++c)
+            if (*c != ' ' || (!name.empty() && name.back() != ' ')) name += *c;
         while (!name.empty() && name.back() == ' ') name.pop_back();
         text += ": " + name;
     }
-    const CartridgeFacts facts = FactsFor(a.adapter, a.target);
-    if (facts.virtualDrive) text += ", image " + facts.image;
+    const std::string image = VirtualImage(a.adapter);
+    if (!image.empty()) text += ", image " + image;
     return text;
 }

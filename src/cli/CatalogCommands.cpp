@@ -51,9 +51,10 @@ nlohmann::json EntryJson(const FileHeader& entry, std::size_t index) {
             {"backup_date_text", entry.backupDate}};
 }
 
-void PrintEntry(std::FILE* out, const FileHeader& entry) {
-    std::fprintf(out, "%s\t%d\t%s\t%s\n", TsvField(entry.name).c_str(), static_cast<int>(entry.size),
-                 TsvField(entry.modificationDate).c_str(), TsvField(entry.backupDate).c_str());
+// index: from 0; the record's number on tape (from 1) ends the line.
+void PrintEntry(std::FILE* out, const FileHeader& entry, std::size_t index) {
+    std::fprintf(out, "%s\t%d\t%s\t%s\t%zu\n", TsvField(entry.name).c_str(), static_cast<int>(entry.size),
+                 TsvField(entry.modificationDate).c_str(), TsvField(entry.backupDate).c_str(), index + 1);
 }
 
 // The tape names of the catalogs in folder, in name order.
@@ -88,7 +89,7 @@ void CatalogCommands::PrintRows(const std::vector<FileHeader>& rows, const std::
                          {"catalog", path},
                          {"files", files}});
     } else {
-        for (const FileHeader& row : rows) PrintEntry(out_, row);
+        for (std::size_t i = 0; i < rows.size(); ++i) PrintEntry(out_, rows[i], i);
     }
     std::fflush(out_);
 }
@@ -152,7 +153,7 @@ int CatalogCommands::Find(const std::vector<std::string>& patterns) {
             }
             session_.BeforeOutput();
             std::fprintf(out_, "%s\t", TsvField(name).c_str());
-            PrintEntry(out_, row);
+            PrintEntry(out_, row, i);
         }
     }
     if (line_.json) WriteJson(out_, {{"matches", matches}});

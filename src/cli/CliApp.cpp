@@ -92,6 +92,21 @@ std::string FailureLine(const CommandLine& line, CliSession& session) {
     return text + ")";
 }
 
+// The one line of a run that --quiet kept quiet and that succeeded: the
+// command, the tape, and for a job the files and bytes it moved.
+std::string SuccessLine(const CommandLine& line, CliSession& session) {
+    const std::string tape = session.CurrentTapeName().empty() ? line.tape : session.CurrentTapeName();
+    std::string text = "tapewren-cli " + line.command + ": done";
+    if (!tape.empty()) text += ", tape '" + TerminalText(tape, false) + "'";
+    const std::string& c = line.command;
+    if (c == "backup" || c == "restore" || c == "verify") {
+        const int files = session.Report().Count(RecordOutcome::Done);
+        text += ", " + std::to_string(files) + (files == 1 ? " file" : " files");
+        if (c != "verify") text += ", " + std::to_string(session.Report().bytes) + " bytes";
+    }
+    return text;
+}
+
 // Whatever was written to standard output must have reached it.
 int CheckOutput(std::FILE* out, std::FILE* err, int result) {
     errno = 0;
@@ -168,5 +183,6 @@ int CliApp::Run(const std::vector<std::string>& arguments) {
         messages.ShowHeld();
         std::fprintf(streams_.err, "%s\n", FailureLine(line, session).c_str());
     }
+    if (line.quiet && result == kExitOk) std::fprintf(streams_.err, "%s\n", SuccessLine(line, session).c_str());
     return result;
 }

@@ -49,7 +49,7 @@ int CliMessages::Show(const Message& message) {
     const std::string explanation = failure && explainer_ ? TerminalText(explainer_(message), true) : std::string();
     const std::string shown = Heading(text, kind) + text + "\n";
     // Held back, not dropped: a run that fails shows them after all.
-    if (options_.quiet && !failure && kind != Success) {
+    if (options_.quiet && !failure) {
         held_ += shown;
         return kMessageOk;
     }

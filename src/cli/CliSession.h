@@ -12,6 +12,7 @@
 #include "cli/CliJobEvents.h"
 #include "cli/CliMessages.h"
 #include "jobs/JobContext.h"
+#include "jobs/JobReport.h"
 #include "scsi/DeviceSelection.h"
 
 class CliSession : public Session {
@@ -46,6 +47,9 @@ public:
     }
 
     CliJobEvents& Events() { return events_; }
+    // The report of the run's job, for its last line.
+    const JobReport& Keep(JobReport report) { return report_ = std::move(report); }
+    const JobReport& Report() const { return report_; }
     // The messages with the command line's own means: guarded questions.
     CliMessages& Answers() { return answers_; }
     JobContext& Context() { return context_; }
@@ -54,5 +58,6 @@ private:
     std::function<void()> beforeOutput_;
     CliMessages& answers_;
     CliJobEvents events_;
+    JobReport report_;
     JobContext context_;
 };

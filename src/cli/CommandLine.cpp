@@ -36,6 +36,8 @@ constexpr OptionRule kOptionRules[] = {
     {"--exclude", "backup"},
     {"--skip-others", "backup"},
     {"--stream", "backup restore verify"},
+    {"--changed", "backup"},
+    {"--record", "restore"},
     {"--ignore-case", "find"},
     {"--tape", "dir backup restore verify rebuild"},
     {"--json", "dir find verify status adapters"},
@@ -57,6 +59,7 @@ constexpr Flag kFlags[] = {
     {"--skip-existing", nullptr, &CommandLine::skipExisting},
     {"--overwrite", nullptr, &CommandLine::overwrite},
     {"--keep-dates", nullptr, &CommandLine::keepDates},
+    {"--changed", nullptr, &CommandLine::changed},
     {"--skip-others", nullptr, &CommandLine::skipOthers},
     {"--stream", nullptr, &CommandLine::stream},
     {"--ignore-case", "-i", &CommandLine::ignoreCase},
@@ -134,6 +137,11 @@ int CommandLine::Option(const std::string& name, const std::vector<std::string>&
         given_.push_back(name);
         if (value(text) != 0) return -1;
         excludes.push_back(text);
+    } else if (name == "--record") {
+        given_.push_back(name);
+        if (value(text) != 0) return -1;
+        if (!Number(text, 999999, record) || record == 0)
+            return error = "--record takes the number of a file record (1, 2, ...), not '" + text + "'", -1;
     } else if (name == "--adapter" || name == "--target") {
         if (value(text) != 0) return -1;
         // Adapter entries are single digits after "0"; targets 0 to 7.
@@ -213,6 +221,7 @@ int CommandLine::CheckCommand(std::string& error) const {
     if (CheckOptions(error) != 0) return -1;
     if (command == "restore" && to.empty()) return error = "restore: --to DIR is required", -1;
     if (command == "restore" && all && count > 0) return error = "restore: --all takes no names", -1;
+    if (command == "restore" && record > 0 && count != 1) return error = "restore: --record takes one name", -1;
     if (command == "verify" && in.empty()) return error = "verify: --in DIR is required", -1;
     return 0;
 }

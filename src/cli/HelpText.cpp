@@ -17,7 +17,8 @@ Commands:
   check                     what the inserted tape's ident block says
   eject                     unload the tape
   dir                       the inserted tape's catalog, one line per file:
-                            name, size, file date, backup date (tab-separated)
+                            name, size, file date, backup date, record
+                            number on tape (tab-separated)
   dir --tape NAME           the catalog of tape NAME, without loading it
                             (a catalog cut short, damaged or of more than
                             999 entries: the entries before the damage, a
@@ -25,7 +26,7 @@ Commands:
   find PATTERN...           the files whose names match a shell pattern
                             ("*.txt", "report-?"), in every catalog of the
                             catalog folder: tape, name, size, file date,
-                            backup date; exit status 1 when none matches
+                            backup date, record; exit status 1 when none matches
                             or a catalog is damaged
   backup FILE...            append files of one folder to the tape, zip
                             archives first; folders and anything else that
@@ -35,6 +36,8 @@ Commands:
                             restore the named catalog entries into DIR (a
                             name found twice: its last, newest copy); with
                             no name, every record on tape after a question
+  restore --to DIR NAME --record N
+                            the copy of NAME in file record N (an older one)
   restore --to DIR --all    every record on tape, no catalog needed
   verify --in DIR [NAME...] [--report]
                             compare the named entries (no name: all) with
@@ -71,6 +74,8 @@ Options:
   --exclude PATTERN
                 backup: leave out the files whose names match PATTERN
   --skip-others backup: leaving out folders and such is no failure
+  --changed     backup: only the files that are new or whose size or
+                day differs from their newest copy on the tape
   --stream      backup, restore, verify: keep the drive streaming: large
                 transfers, filemarks that do not wait for the tape, and
                 one wait for the tape before the catalog is written (the
@@ -81,9 +86,10 @@ Options:
                 dates as "2021-03-05", null when the catalog's text is no
                 possible date ("31.02.2026"), with that text beside them
                 (file_date_text, backup_date_text, formatted_text)
-  --quiet, -q   only failures and the final result (for cron mail); a run
-                that fails shows every message, then a last line naming
-                the tape and the number of files
+  --quiet, -q   only failures and one line for the result (for cron
+                mail): the tape, the files and the bytes; a run that
+                fails shows every message, then a last line naming the
+                tape and the number of files
   --verbose, -v also the drive's raw diagnostic lines and sense codes
   --help, -h    this text
   --version     the program's name and version

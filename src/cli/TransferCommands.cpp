@@ -20,6 +20,7 @@
 #include "jobs/VerifyJob.h"
 #include "jobs/VerifyResults.h"
 #include "lists/ListImage.h"
+#include "tape/DateText.h"
 #include "lists/ListModel.h"
 #include "report/MessageKind.h"
 
@@ -114,9 +115,15 @@ int TransferCommands::Backup(const std::vector<std::string>& operands) {
 
     if (session_.SelectDriveToWrite(line_.adapter, line_.target) != 0) return kExitFailed;
     if (session_.RequireTape(line_.tape) != 0) return kExitFailed;
+    if (line_.changed) {
+        const int kept = KeepChanged(request, total);
+        if (kept < 0) return kExitFailed;
+        // Nothing new: the night's work is done.
+        if (kept == 0) return skipped > 0 && !line_.skipOthers ? kExitFailed : kExitOk;
+    }
     session_.Counters().bytesTotal = total;
     session_.Volume().SetStreaming(line_.stream);
-    const int result = ExitFor(BackupJob(session_.Context()).Run(request).result);
+    const int result = ExitFor(session_.Keep(BackupJob(session_.Context()).Run(request)).result);
     // What was left out fails the run, unless the user expects it.
     return result == kExitOk && skipped > 0 && !line_.skipOthers ? kExitFailed : result;
 }
@@ -154,6 +161,42 @@ int TransferCommands::BackupRequestFor(const std::string& folder, const std::vec
     return 0;
 }
 
+int TransferCommands::KeepChanged(BackupRequest& request, std::int64_t& total) {
+    std::vector<FileHeader> entries;
+    if (TapeCatalog::Load(session_, entries) != 0) return -1;
+    // The newest entry of a name is its last.
+    auto newest = [&entries](const std::string& name) -> const FileHeader* {
+        for (auto e = entries.rbegin(); e != entries.rend(); ++e)
+            if (e->name == name) return &*e;
+        return nullptr;
+    };
+    int unchanged = 0;
+    total = 0;
+    for (std::vector<std::string>* names : {&request.archives, &request.files}) {
+        std::vector<std::string> kept;
+        for (const std::string& name : *names) {
+            struct stat status {};
+            const bool known = ::stat((request.folder + name).c_str(), &status) == 0;
+            const FileHeader* entry = newest(name);
+            // The catalog keeps the day of a file's date, not its time.
+            if (known && entry != nullptr && entry->size == status.st_size &&
+                entry->modificationDate == DateText(status.st_mtime)) {
+                ++unchanged;
+                continue;
+            }
+            if (known) total += status.st_size;
+            kept.push_back(name);
+        }
+        *names = std::move(kept);
+    }
+    const int left = static_cast<int>(request.Count());
+    if (unchanged > 0)
+        session_.Messages().ShowMessage(MessageId::CliUnchangedLeftOut,
+                                        {std::to_string(unchanged) + (unchanged == 1 ? " file has" : " files have"),
+                                         session_.CurrentTapeName()});
+    return left;
+}
+
 int TransferCommands::SelectEntries(const std::vector<std::string>& names, bool all, std::vector<int>& selected,
                                     int& listed) {
     std::vector<FileHeader> entries;
@@ -169,10 +212,17 @@ int TransferCommands::SelectEntries(const std::vector<std::string>& names, bool 
     selected.clear();
     std::vector<bool> chosen(entries.size(), all);
     for (const std::string& name : names) {
-        // A name found twice: its last entry, the newest copy on tape.
+        // A name found twice: its last entry, the newest copy on tape,
+        // unless --record names another.
         int last = -1;
         for (std::size_t i = 0; i < entries.size(); ++i)
-            if (entries[i].name == name) last = static_cast<int>(i);
+            if (entries[i].name == name && (line_.record < 0 || static_cast<int>(i) + 1 == line_.record))
+                last = static_cast<int>(i);
+        if (last < 0 && line_.record > 0) {
+            session_.Messages().ShowMessage(MessageId::CliNotAtRecord,
+                                            {std::to_string(line_.record), session_.CurrentTapeName(), name});
+            return kExitFailed;
+        }
         if (last < 0) {
             session_.Messages().ShowMessage(MessageId::CliNotInCatalog, {name, session_.CurrentTapeName()});
             return kExitFailed;
@@ -201,7 +251,7 @@ int TransferCommands::Restore(const std::vector<std::string>& names) {
     if (line_.skipExisting) request.policy.existing = RestorePolicy::Existing::Skip;
     if (line_.overwrite) request.policy.existing = RestorePolicy::Existing::Overwrite;
     session_.Volume().SetStreaming(line_.stream);
-    return ExitFor(RestoreJob(session_.Context()).Run(request).result);
+    return ExitFor(session_.Keep(RestoreJob(session_.Context()).Run(request)).result);
 }
 
 int TransferCommands::Verify(const std::vector<std::string>& names) {
@@ -216,7 +266,7 @@ int TransferCommands::Verify(const std::vector<std::string>& names) {
     session_.Volume().SetStreaming(line_.stream);
     VerifyResults results;
     ResultPrinter printer(results, out_, [this] { session_.BeforeOutput(); }, line_.json);
-    const JobResult verified = VerifyJob(session_.Context(), results, printer).Run(request).result;
+    const JobResult verified = session_.Keep(VerifyJob(session_.Context(), results, printer).Run(request)).result;
     if (line_.json) printer.PrintJson(session_.CurrentTapeName());
     if (verified != JobResult::Done) return kExitFailed;
     if (line_.report && SaveResults(session_.StartDirectory(), results, session_.Messages()) != 0) return kExitFailed;

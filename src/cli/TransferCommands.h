@@ -45,6 +45,10 @@ private:
     // message.
     int BackupRequestFor(const std::string& folder, const std::vector<std::string>& names, BackupRequest& request,
                          std::int64_t& total);
+    // Leaves out of request the files whose newest copy on the loaded tape
+    // has their size and day (says how many); the number left, or -1 after
+    // an Error message. Recomputes total.
+    int KeepChanged(BackupRequest& request, std::int64_t& total);
     // The inserted tape's catalog entries the names name (a name's last
     // entry, the newest copy), or all of them; listed: the catalog's entries.
     // Sets the job's bytesTotal. kExitOk, or kExitFailed after a message.

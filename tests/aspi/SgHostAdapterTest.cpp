@@ -213,6 +213,8 @@ struct TimeLimitCase {
     unsigned ms;
 };
 
+void PrintTo(const TimeLimitCase& c, std::ostream* out) { *out << "opcode " << int(c.opcode) << ", " << c.ms << " ms"; }
+
 class SgTimeLimitTest : public SgHostAdapterTest, public ::testing::WithParamInterface<TimeLimitCase> {};
 
 TEST_P(SgTimeLimitTest, EachKindOfCommandHasItsOwn) {

@@ -79,7 +79,7 @@ TEST_F(CliCrashTest, BackupKilledAtRandomMomentsLosesNothingFinished) {
     // the program's start-up tells nothing.
     int kills = 0;
     int amongEntries = 0;  // kills that found some entries of the run written, not all
-    for (int round = 0; kills < kKills && round < 10 * kKills; ++round) {
+    for (int round = 0; kills < kKills && round < 30 * kKills; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         // Over the catalog and the records of the round before.
         ASSERT_EQ(cli->Run({"format", "Daily", "--yes", "--force"}).status, 0);

@@ -18,10 +18,48 @@ TEST_F(CliJobsTest, DirListsTheBackedUpFilesArchivesFirstWithSizesAndDates) {
     ASSERT_EQ(dir.status, 0) << dir.err;
     const std::string today = TodayText();
     // Standard output holds the rows only; the status texts go elsewhere.
-    EXPECT_EQ(dir.out, "b.zip\t70000\t05.03.2021\t" + today + "\n" +  //
-                           "a.txt\t3000\t05.03.2021\t" + today + "\n" +  //
-                           "c.dat\t1\t05.03.2021\t" + today + "\n");
+    EXPECT_EQ(dir.out, "b.zip\t70000\t05.03.2021\t" + today + "\t1\n" +  //
+                           "a.txt\t3000\t05.03.2021\t" + today + "\t2\n" +  //
+                           "c.dat\t1\t05.03.2021\t" + today + "\t3\n");
     EXPECT_NE(dir.err.find(" Checking tape ..."), std::string::npos);
+}
+
+// A nightly run takes only what is new or changed since its last backup,
+// and a night with nothing new writes nothing and succeeds.
+TEST_F(CliJobsTest, BackupChangedTakesOnlyNewAndChangedFiles) {
+    FormatAndBackUp();
+    Write("src/a.txt", Pattern(3001, 9));
+    Write("src/d.txt", Pattern(10, 4));
+    const std::vector<std::string> all = {"backup", "--changed", "../src/a.txt", "../src/b.zip", "../src/c.dat",
+                                          "../src/d.txt"};
+    const CliRun first = cli->Run(all);
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_NE(first.err.find("2 files have not changed since their last backup on tape 'Daily'"), std::string::npos)
+        << first.err;
+    const CliRun dir = cli->Run({"dir"});
+    const std::string today = TodayText();
+    EXPECT_NE(dir.out.find("c.dat\t1\t05.03.2021\t" + today + "\t3\na.txt\t3001\t"), std::string::npos) << dir.out;
+    EXPECT_NE(dir.out.find("\nd.txt\t10\t"), std::string::npos) << dir.out;
+    const std::string catalog = Bytes(Catalog());
+    const CliRun second = cli->Run(all);
+    EXPECT_EQ(second.status, 0) << second.err;
+    EXPECT_EQ(Bytes(Catalog()), catalog);
+}
+
+// An older copy is restored by its record number, which dir and find show.
+TEST_F(CliJobsTest, RestoreRecordTakesAnOlderCopy) {
+    FormatAndBackUp();
+    const std::string first = Read("src/a.txt");
+    Write("src/a.txt", Pattern(100, 8));
+    ASSERT_EQ(cli->Run({"backup", "../src/a.txt"}).status, 0);
+    const CliRun found = cli->Run({"find", "a.txt"});
+    EXPECT_NE(found.out.find("\t2\n"), std::string::npos) << found.out;
+    EXPECT_NE(found.out.find("\t4\n"), std::string::npos) << found.out;
+    ASSERT_EQ(cli->Run({"restore", "--to", "../dst", "a.txt", "--record", "2"}).status, 0);
+    EXPECT_EQ(Read("dst/a.txt"), first);
+    const CliRun wrong = cli->Run({"restore", "--to", "../dst", "a.txt", "--record", "3", "--overwrite"});
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_NE(wrong.err.find("file record 3 of tape 'Daily' is not 'a.txt'"), std::string::npos) << wrong.err;
 }
 
 TEST_F(CliJobsTest, RestoreOfNamedEntriesWritesOnlyThoseFilesByteForByte) {
@@ -198,7 +236,7 @@ TEST_F(CliJobsTest, BackupAppendsToTheTapeAndTheCatalog) {
     ASSERT_EQ(dir.status, 0);
     EXPECT_NE(dir.out.find("c.dat\t1\t"), std::string::npos);
     EXPECT_EQ(dir.out.substr(dir.out.rfind("d.txt")), "d.txt\t10\t" + DateText(std::time(nullptr)) + "\t" +
-                                                          TodayText() + "\n");
+                                                          TodayText() + "\t4\n");
 }
 
 }  // namespace

@@ -41,6 +41,48 @@ INSTANTIATE_TEST_SUITE_P(
                     Loading{"WaitingForLoad", "0", "command", " Loading the tape ..."}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The drive buffers its writes as it came up: only the filemark after the
+// record waits for the tape, not every WRITE.
+TEST_F(LtoJobFixture, BackupLeavesTheDriveBuffering) {
+    Format();
+    MakeFile("a.bin", 150000, 1);
+    const std::string stats = dir + "/drive.stats";
+    env.Set("TAPEWREN_VTAPE_STATS", stats.c_str());
+    Restart(nullptr);
+    Mark({{"a.bin", 12}});
+    ASSERT_EQ(StartCommand(kBackupJobTab), JobResult::Done) << testing::PrintToString(Texts());
+    // The drive appends its statistics when it goes away.
+    Restart(nullptr);
+    const Bytes line = ReadFile(stats);
+    const std::string text(line.begin(), line.end());
+    EXPECT_NE(text.find(" flushes=1\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find(" writes=1 "), std::string::npos) << text;
+}
+
+// Without an early warning zone the second file meets the end of the
+// cartridge: its record is incomplete, so it is not listed, and the first
+// one restores whole.
+TEST_F(LtoJobFixture, RecordCutShortAtTheEndOfTheTapeIsNotListed) {
+    env.Set("TAPEWREN_VTAPE_EARLY_WARNING_KB", "0");
+    capacityMb = 1;
+    Restart(nullptr);
+    Format();
+    const Bytes a = MakeFile("a.bin", 300000, 1);
+    MakeFile("b.bin", 900000, 2);
+    Mark({{"a.bin", 12}, {"b.bin", 12}});
+    EXPECT_EQ(StartCommand(kBackupJobTab), JobResult::Failed);
+    EXPECT_EQ(ShownWith("The tape is full: 'b.bin' did not fit on it."), 1) << testing::PrintToString(Texts());
+    const auto entries = Entries(CatalogPath("Daily"));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "a.bin");
+    Restart(nullptr);
+    ListCatalog(CatalogPath("Daily"));
+    MarkRows({0}, 11, 15);
+    window.folder = Dst();
+    EXPECT_EQ(StartCommand(kRestoreJobTab), JobResult::Done);
+    EXPECT_EQ(ReadFile(Dst() + "a.bin"), a);
+}
+
 // ---- a reset in the middle of a job ----
 
 class ResetTest : public LtoJobFixture, public testing::WithParamInterface<bool> {};

@@ -9,6 +9,7 @@
 
 #include "JobFixture.h"
 #include "aspi/virtual/DriveClock.h"
+#include "aspi/virtual/DriveStatistics.h"
 #include "support/EnvironmentGuard.h"
 
 class LtoJobFixture : public JobFixture {

@@ -20,7 +20,6 @@ namespace {
 constexpr int kTapeType = 1;
 
 struct Lun {
-    int type = -1;
     SgDevice device;
     std::string vendor, model, serial, tapeNode;
 };
@@ -104,7 +103,6 @@ std::string Serial(const fs::path& device) {
 
 Lun ReadLun(const fs::path& device, const std::string& address, int type) {
     Lun lun;
-    lun.type = type;
     const std::string generic = NodeName(device, "scsi_generic", "sg");
     lun.device = SgDevice{type, generic.empty() ? std::string() : "/dev/" + generic, device.string(), address};
     lun.vendor = Trimmed(ReadFile(device / "vendor"));
@@ -173,11 +171,11 @@ std::vector<std::unique_ptr<HostAdapter>> CreateSgHostAdapters(const std::string
         std::vector<const Lun*> beyond;
         for (const auto& [number, lun] : luns) {
             if (number >= SgHostAdapter::kTargets) {
-                if (lun.type == kTapeType) beyond.push_back(&lun);
+                if (lun.device.type == kTapeType) beyond.push_back(&lun);
                 continue;
             }
             targets[static_cast<std::size_t>(number)] = lun.device;
-            if (lun.type == kTapeType)
+            if (lun.device.type == kTapeType)
                 drives += (drives.empty() ? "" : "; ") + DriveText(lun) + " at target " + std::to_string(number);
         }
         const std::string where = "SCSI " + NexusText(nexus);
