@@ -13,6 +13,12 @@ namespace {
 
 constexpr std::uint8_t kNoMedium = 0x3A;
 constexpr std::uint8_t kFormatCorrupted = 0x31;
+constexpr std::uint8_t kWriteProtected = 0x27;
+constexpr std::uint8_t kIncompatibleMedium = 0x30;
+constexpr std::uint8_t kWormOverwrite = 0x0C;
+constexpr std::uint8_t kCannotWriteGeneration = 0x05;
+constexpr std::uint8_t kEncryption = 0x74;
+constexpr std::uint8_t kDeferredResponse = 0x71;
 
 std::string Join(const std::vector<std::string>& items) {
     std::string text;
@@ -66,13 +72,37 @@ std::string Explain(const CommandFailure& failure, Doing doing, int record, cons
     const std::uint8_t flags = failure.sense[SenseData::kFlagsAndKey];
     const std::uint8_t key = SenseData::Key(failure.sense);
     const std::uint8_t asc = failure.sense[SenseData::kAsc];
+    const std::uint8_t ascq = failure.sense[SenseData::kAscq];
     const bool writing = failure.opcode == ScsiOp::Write6 || failure.opcode == ScsiOp::WriteFilemarks;
     const bool identRead = doing == Doing::ReadingIdent;
+    // An earlier buffered write failed: its data, not this command's.
+    if ((failure.sense[0] & 0x7F) == kDeferredResponse)
+        return "The drive could not write data it had already accepted (a deferred error): the files written last "
+               "before this point may be incomplete on tape. Clean the drive, or use another tape, and back them up "
+               "again.";
     if (key == SenseKey::NotReady && asc == kNoMedium) return NoCartridge(facts);
     if (key == SenseKey::NotReady)
         return "The drive is not ready: it may still be loading or rewinding the tape. Wait a moment, then run the "
                "command again.";
-    if (key == SenseKey::DataProtect) return WriteProtected(facts);
+    if (key == SenseKey::DataProtect && asc == kIncompatibleMedium && ascq == kWormOverwrite)
+        return "The cartridge is a WORM cartridge (write once): what is recorded on it cannot be written over, only "
+               "appended to. Use another cartridge to format or to write over it.";
+    if ((key == SenseKey::DataProtect && asc == kIncompatibleMedium && ascq == kCannotWriteGeneration) ||
+        (key == SenseKey::MediumError && asc == kIncompatibleMedium && ascq <= 0x02))
+        return std::string("The drive cannot ") + (writing ? "write on" : "read") +
+               " this cartridge: its generation or format is not one this drive " + (writing ? "writes" : "reads") +
+               " (a drive reads cartridges of its own and older generations, and writes fewer). Use a cartridge "
+               "this drive supports, or another drive.";
+    if (key == SenseKey::DataProtect && asc == kEncryption)
+        return "The tape is encrypted, and the drive has no key for it: it cannot be read. Give the drive the key "
+               "with the program that manages its encryption, or use another tape.";
+    if (key == SenseKey::DataProtect && asc == kWriteProtected) return WriteProtected(facts);
+    if (key == SenseKey::DataProtect) {
+        char codes[16];
+        std::snprintf(codes, sizeof codes, "%02X/%02X", asc, ascq);
+        return std::string("The drive refuses to ") + (writing ? "write on" : "read") + " this cartridge (data protect, " +
+               codes + "). Look up the code in the drive's manual, or use another cartridge.";
+    }
     if (key == SenseKey::VolumeOverflow || (writing && (flags & SenseData::kEndOfMedium) != 0))
         return "The cartridge is full. Go on with another tape: format it and back up there what did not fit.";
     const TapeStop stop = SenseStop(failure.status, failure.targetStatus, failure.sense);
@@ -87,6 +117,9 @@ std::string Explain(const CommandFailure& failure, Doing doing, int record, cons
     }
     // A filemark is part of the format; the message says what it cut short.
     if (stop == TapeStop::Filemark) return {};
+    if (stop == TapeStop::WrongLength)
+        return "The tape was written with another block size than the drive's: a block on it is longer or shorter "
+               "than the drive reads. Read it with the block size it was written with.";
     if (key == SenseKey::MediumError && identRead && asc == kFormatCorrupted)
         return "The start of the tape cannot be read: the tape is blank, or written in a format that this drive "
                "cannot read. Format it with \"tapewren-cli format NAME\" to use it.";

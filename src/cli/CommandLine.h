@@ -31,6 +31,7 @@ public:
     std::vector<std::string> excludes;  // backup: names left out
     int record = -1;            // restore: the record (from 1) of the one name given
     bool skipOthers = false;    // backup: skipping folders and such is no failure
+    bool stream = false;        // backup, restore, verify: the drive's streaming mode
     bool changed = false;       // backup: only files new or changed since their last backup
     bool ignoreCase = false;    // find
     bool json = false;

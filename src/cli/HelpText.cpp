@@ -76,6 +76,10 @@ Options:
   --skip-others backup: leaving out folders and such is no failure
   --changed     backup: only the files that are new or whose size or
                 day differs from their newest copy on the tape
+  --stream      backup, restore, verify: keep the drive streaming: large
+                transfers, filemarks that do not wait for the tape, and
+                one wait for the tape before the catalog is written (the
+                tape holds the same bytes either way)
   --ignore-case, -i
                 find: upper and lower case match each other
   --json        dir, find, verify, status, adapters: one JSON document;

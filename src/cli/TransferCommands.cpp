@@ -122,6 +122,7 @@ int TransferCommands::Backup(const std::vector<std::string>& operands) {
         if (kept == 0) return skipped > 0 && !line_.skipOthers ? kExitFailed : kExitOk;
     }
     session_.Counters().bytesTotal = total;
+    session_.Volume().SetStreaming(line_.stream);
     const int result = ExitFor(session_.Keep(BackupJob(session_.Context()).Run(request)).result);
     // What was left out fails the run, unless the user expects it.
     return result == kExitOk && skipped > 0 && !line_.skipOthers ? kExitFailed : result;
@@ -249,6 +250,7 @@ int TransferCommands::Restore(const std::vector<std::string>& names) {
     request.policy.keepDates = line_.keepDates;
     if (line_.skipExisting) request.policy.existing = RestorePolicy::Existing::Skip;
     if (line_.overwrite) request.policy.existing = RestorePolicy::Existing::Overwrite;
+    session_.Volume().SetStreaming(line_.stream);
     return ExitFor(session_.Keep(RestoreJob(session_.Context()).Run(request)).result);
 }
 
@@ -261,6 +263,7 @@ int TransferCommands::Verify(const std::vector<std::string>& names) {
     if (SelectEntries(names, names.empty(), request.entries, request.listed) != kExitOk) return kExitFailed;
     request.folder = folder;
 
+    session_.Volume().SetStreaming(line_.stream);
     VerifyResults results;
     ResultPrinter printer(results, out_, [this] { session_.BeforeOutput(); }, line_.json);
     const JobResult verified = session_.Keep(VerifyJob(session_.Context(), results, printer).Run(request)).result;

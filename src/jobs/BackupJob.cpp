@@ -19,11 +19,9 @@ constexpr std::size_t kTextReserve = 4096;
 const std::string kWritingDirectory = " Writing directory...";
 }  // namespace
 
-BackupJob::BackupJob(JobContext& context) : c_(context), check_(context) {
+BackupJob::BackupJob(JobContext& context) : c_(context), check_(context), drive_(context) {
     for (std::string* s : {&path_, &text_}) s->reserve(kTextReserve);
 }
-
-int BackupJob::EndEntries() { return c_.dirFile.EndAppend(); }
 
 void BackupJob::Fail(MessageId id, const CommandFailure& failure) {
     c_.messages.ShowFailure(id, failure);
@@ -57,10 +55,88 @@ int BackupJob::CheckFiles(const BackupRequest& request) {
     return 0;
 }
 
-int BackupJob::WriteFiles(const std::string& folder, const std::vector<std::string>& names, int& record,
-                          std::int64_t& transferSeconds) {
+int BackupJob::TakeEntry(int record, const FileHeader& h) {
+    if (!c_.volume.Streaming()) {
+        c_.status.ShowStatus(kWritingDirectory);
+        // The entry carries exactly what the record's header says, even if
+        // the file changed on disk since it was read.
+        if (c_.dirFile.AppendNext(h.name, h.modificationDate, h.backupDate, h.size, h.blockCount) != 0) return -1;
+        report_.Add(record, h.name, RecordOutcome::Done);
+        return 0;
+    }
+    // Assigned into strings reserved at the start: nothing is allocated per file.
+    FileHeader& held = held_[heldCount_];
+    held.name = h.name;
+    held.modificationDate = h.modificationDate;
+    held.backupDate = h.backupDate;
+    held.size = h.size;
+    held.blockCount = h.blockCount;
+    heldRecords_[heldCount_++] = record;
+    return 0;
+}
+
+int BackupJob::EndEntries(bool drop) {
+    int result = 0;
+    if (heldCount_ > 0) {
+        // One flush for all of them: only then do their entries name
+        // records on the medium.
+        c_.status.ShowStatus(kWritingDirectory);
+        flushFailed_ = !drop && c_.volume.Flush() != 0;
+        if (drop || flushFailed_) {
+            for (std::size_t i = 0; i < heldCount_; ++i) {
+                report_.Add(heldRecords_[i], held_[i].name, RecordOutcome::Failed);
+                dropped_.push_back(&held_[i].name);
+            }
+        } else {
+            for (std::size_t i = 0; i < heldCount_ && result == 0; ++i) {
+                const FileHeader& h = held_[i];
+                result = c_.dirFile.AppendNext(h.name, h.modificationDate, h.backupDate, h.size, h.blockCount);
+                report_.Add(heldRecords_[i], h.name, result == 0 ? RecordOutcome::Done : RecordOutcome::Failed);
+            }
+        }
+        heldCount_ = 0;
+    }
+    return c_.dirFile.EndAppend() == 0 ? result : -1;
+}
+
+std::string BackupJob::NotBackedUp(std::size_t next, const char* advice) const {
+    std::string names;
+    int count = 0;
+    auto add = [&](const std::string& name) {
+        names += (count++ == 0 ? "" : ", ") + name;
+    };
+    for (const std::string* name : dropped_) add(*name);
+    for (std::size_t i = next; i < order_.size(); ++i) add(*order_[i]);
+    return "Not backed up: " + names + ". " + advice + (count == 1 ? " it." : " them.");
+}
+
+JobResult BackupJob::Stopped(const std::string& name, std::size_t next) {
+    const CommandFailure failure = c_.volume.LastCommandFailure();
+    const TapeVolume::WriteStop stop = c_.volume.LastWriteStop();
+    // The entries of the records before go on the medium before the user
+    // hears of the failure, unless the drive may have lost them from its
+    // buffer (a reset, a deferred error, a residue beyond the command).
+    const bool drop = stop == TapeVolume::WriteStop::Interrupted || c_.volume.LostBufferedRecords();
+    const int entries = EndEntries(drop);
+    if (stop == TapeVolume::WriteStop::EndOfTape && entries == 0) {
+        c_.messages.ShowFailure(MessageId::TapeFull, failure, {name, NotBackedUp(next, "The next tape can take")});
+        c_.events.ShowDriveStatus();
+    } else if (stop == TapeVolume::WriteStop::Interrupted && entries == 0) {
+        c_.messages.ShowFailure(MessageId::BackupInterrupted, failure,
+                                {name, NotBackedUp(next, "Run the backup again for")});
+        c_.events.ShowDriveStatus();
+    } else {
+        Fail(MessageId::WriteFileTapeError, failure);
+    }
+    if (entries != 0) Fail(MessageId::ErrorWritingCatalog);
+    c_.events.CatalogChanged(c_.currentDirFilePath);
+    return JobResult::Failed;
+}
+
+JobResult BackupJob::WriteFiles(const std::string& folder, int& record, std::int64_t& transferSeconds) {
     const int blockLength = c_.drive.blockLength;
-    for (const std::string& name : names) {
+    for (std::size_t i = 0; i < order_.size(); ++i) {
+        const std::string& name = *order_[i];
         ++record;
         text_.assign(" Writing file: ").append(name);
         c_.status.ShowStatus(text_);
@@ -68,33 +144,29 @@ int BackupJob::WriteFiles(const std::string& folder, const std::vector<std::stri
         const int written = c_.volume.BackupFile(name, folder, blockLength);
         transferSeconds += c_.now() - t0;
         if (written != 0) {
-            const CommandFailure& failure = c_.volume.LastCommandFailure();
-            report_.Add(record, name, RecordOutcome::Failed, RecordFault::None, failure);
-            // The entries of the records before go on the medium before the
-            // user hears of the failure.
-            const int entries = EndEntries();
-            if (c_.volume.LastBackupMetEndOfTape() && entries == 0) {
-                c_.messages.ShowFailure(MessageId::TapeFull, failure, {name});
-                c_.events.ShowDriveStatus();
-            } else {
-                Fail(MessageId::WriteFileTapeError, failure);
-            }
-            if (entries != 0) Fail(MessageId::ErrorWritingCatalog);
-            return -1;
+            report_.Add(record, name, RecordOutcome::Failed, RecordFault::None, c_.volume.LastCommandFailure());
+            return Stopped(name, i);
         }
-        c_.status.ShowStatus(kWritingDirectory);
-        // The entry carries exactly what the record's header says, even if
-        // the file changed on disk since it was read.
-        const FileHeader& h = c_.volume.LastWrittenHeader();
-        if (c_.dirFile.AppendNext(h.name, h.modificationDate, h.backupDate, h.size, h.blockCount) != 0) {
+        if (TakeEntry(record, c_.volume.LastWrittenHeader()) != 0) {
             report_.Add(record, name, RecordOutcome::Failed);
             EndEntries();
             Fail(MessageId::ErrorWritingCatalog);
-            return -1;
+            return JobResult::Failed;
         }
-        report_.Add(record, name, RecordOutcome::Done);
+        // The early warning: the record is whole, but the rest of the
+        // files would run into the end of the tape.
+        if (c_.volume.NearlyFull() && i + 1 < order_.size()) {
+            if (EndEntries() != 0) {
+                Fail(MessageId::ErrorWritingCatalog);
+                return JobResult::Failed;
+            }
+            c_.events.CatalogChanged(c_.currentDirFilePath);
+            c_.messages.ShowMessage(MessageId::TapeNearlyFull, {name, NotBackedUp(i + 1, "The next tape can take")});
+            c_.events.ShowDriveStatus();
+            return JobResult::Failed;
+        }
     }
-    return 0;
+    return JobResult::Done;
 }
 
 JobResult BackupJob::LocateWritePosition(std::size_t selected, int& entries) {
@@ -144,15 +216,44 @@ JobResult BackupJob::LocateWritePosition(std::size_t selected, int& entries) {
 JobReport BackupJob::Run(const BackupRequest& request) {
     report_ = JobReport{};
     report_.records.reserve(request.Count());
+    if (request.Count() == 0) {
+        c_.messages.ShowMessage(MessageId::NoFilesSelected);
+        report_.result = JobResult::Refused;
+        return report_;
+    }
+    if (CheckFiles(request) != 0) {
+        report_.result = JobResult::Refused;
+        return report_;
+    }
+    drive_.Start();
+    RunOnDrive(request);
+    drive_.End();
+    return report_;
+}
+
+JobReport BackupJob::RunOnDrive(const BackupRequest& request) {
     auto end = [&](JobResult result) {
         report_.result = result;
         return report_;
     };
-    if (request.Count() == 0) {
-        c_.messages.ShowMessage(MessageId::NoFilesSelected);
-        return end(JobResult::Refused);
+    order_.clear();
+    order_.reserve(request.Count());
+    for (const auto* names : {&request.archives, &request.files})
+        for (const std::string& name : *names) order_.push_back(&name);
+    dropped_.clear();
+    dropped_.reserve(request.Count());
+    heldCount_ = 0;
+    if (c_.volume.Streaming()) {
+        // Room for every entry the run may hold back, made before the first
+        // record so that nothing is allocated per file.
+        held_.resize(request.Count());
+        heldRecords_.resize(request.Count());
+        for (FileHeader& h : held_) {
+            h.name.reserve(DirFileFormat::kMaxNameLength);
+            h.modificationDate.reserve(TapeFormat::kDateWidth);
+            h.backupDate.reserve(TapeFormat::kDateWidth);
+        }
     }
-    if (CheckFiles(request) != 0) return end(JobResult::Refused);
 
     const std::int64_t start = c_.now();
     if (check_.Run(TapeCheck::Wording::Backup) != 0) return end(JobResult::Failed);
@@ -168,12 +269,17 @@ JobReport BackupJob::Run(const BackupRequest& request) {
     }
     std::int64_t transferSeconds = 0;
     int record = entries;
-    if (WriteFiles(request.folder, request.archives, record, transferSeconds) != 0 ||
-        WriteFiles(request.folder, request.files, record, transferSeconds) != 0) {
+    const JobResult written = WriteFiles(request.folder, record, transferSeconds);
+    if (written != JobResult::Done) {
         report_.bytes = c_.counters.bytesDone;
-        return end(JobResult::Failed);
+        return end(written);
     }
-    if (EndEntries() != 0) {
+    // Streaming, the last flush puts the held records on the medium; when
+    // it fails, the first of them is where the backup stopped.
+    flushFailed_ = false;
+    const int ended = EndEntries();
+    if (flushFailed_) return end(Stopped(*dropped_.front(), order_.size()));
+    if (ended != 0) {
         Fail(MessageId::ErrorWritingCatalog);
         return end(JobResult::Failed);
     }
@@ -185,6 +291,7 @@ JobReport BackupJob::Run(const BackupRequest& request) {
     const SummaryFigures f = JobSummaryFigures(c_.counters.bytesDone, elapsed, transferSeconds);
     c_.messages.ShowMessage(MessageId::BackupSummary,
                             {"Backup ended successfully!", f.bytes, f.time, f.totalRate, f.transferRate});
+    if (c_.volume.NearlyFull()) c_.messages.ShowMessage(MessageId::TapeNowNearlyFull);
     c_.counters.bytesDone = 0;
     c_.status.ShowProgress(0, c_.counters.bytesTotal);
     c_.events.ClearByteLabel();

@@ -14,7 +14,7 @@ namespace {
 constexpr std::size_t kTextReserve = 4096;
 }  // namespace
 
-RestoreJob::RestoreJob(JobContext& context) : c_(context), check_(context) {
+RestoreJob::RestoreJob(JobContext& context) : c_(context), check_(context), drive_(context) {
     for (std::string* s : {&fileDate_, &version_, &folder_}) s->reserve(kTextReserve);
 }
 
@@ -58,14 +58,28 @@ JobReport RestoreJob::Run(const RestoreRequest& request) {
     report_.records.reserve(request.entries.size());
     c_.volume.Files().SetPolicy(request.policy);
     folder_ = request.folder;
-    if (!request.entries.empty()) {
-        report_.result = SelectiveRestore(request);
-    } else if (c_.messages.ShowMessage(MessageId::FullRestoreQuestion) != kMessageOk) {
+    if (request.entries.empty() && c_.messages.ShowMessage(MessageId::FullRestoreQuestion) != kMessageOk) {
         report_.result = JobResult::Declined;
-    } else {
-        report_.result = FullRestore();
+        return report_;
     }
+    drive_.Start();
+    report_.result = request.entries.empty() ? FullRestore() : SelectiveRestore(request);
+    drive_.End();
     return report_;
+}
+
+JobResult RestoreJob::Interrupted(int record, const std::string& name, const std::string& notRestored) {
+    c_.volume.Files().EndGroup();
+    std::string restored;
+    for (const RecordReport& r : report_.records)
+        if (r.outcome == RecordOutcome::Done) restored += (restored.empty() ? "" : ", ") + r.name;
+    if (restored.empty()) restored = "nothing";
+    const std::string named = name.empty() ? std::string() : " ('" + name + "')";
+    c_.messages.ShowFailure(MessageId::RestoreInterrupted, c_.volume.LastCommandFailure(),
+                            {std::to_string(record), named, restored, notRestored}, record);
+    c_.events.ShowDriveStatus();
+    c_.events.TargetFolderChanged();
+    return JobResult::Failed;
 }
 
 JobResult RestoreJob::FullRestore() {
@@ -88,8 +102,19 @@ JobResult RestoreJob::FullRestore() {
     FullRestorer restorer(*this);
     const TapeWalk::End end = TapeWalk(c_.device, c_.drive.address).Run(restorer);
     if (restorer.failed) return FailFinishing(false);
+    if (end.interrupted) {
+        const bool atRecord = restorer.interruptedAt > 0;
+        const int record = atRecord ? restorer.interruptedAt : end.stuckAt + 1;
+        return Interrupted(record, atRecord ? restorer.interruptedName : std::string(), {});
+    }
     outcome_.stuckAt = end.stuckAt;
     outcome_.unfinished = end.unfinished;
+    if (end.unfinished) {
+        // What the walk's last visit read of it, before the end of data.
+        outcome_.unfinishedName = c_.volume.LastHeader().name;
+        outcome_.unfinishedBlocks = c_.volume.BlocksFound();
+        outcome_.unfinishedOf = c_.volume.LastHeader().blockCount;
+    }
     if (c_.volume.Files().EndGroup() != 0) return FailFinishing(false);
     c_.events.TargetFolderChanged();
     c_.events.ShowDriveStatus();
@@ -108,6 +133,12 @@ TapeWalk::Step RestoreJob::FullRestorer::Visit(int record) {
     if (restored == 0) return step;
     step.fault = j.c_.volume.LastFault();
     const std::string& name = j.c_.volume.LastHeader().name;
+    if (step.fault == RecordFault::Interrupted) {
+        interruptedAt = record;
+        // Empty when the attention came before the record's header.
+        interruptedName = name;
+        j.report_.Add(record, name, RecordOutcome::Failed, step.fault, j.c_.volume.LastCommandFailure());
+    }
     if (step.fault == RecordFault::Declined) {
         JoinPath(j.folder_, name, j.outcome_.declinedPath);
         j.report_.Add(record, name, RecordOutcome::Declined, step.fault);
@@ -192,6 +223,17 @@ JobResult RestoreJob::SelectiveRestore(const RestoreRequest& request) {
             JoinPath(folder_, walk.Name(), outcome_.declinedPath);
             report_.Add(walk.Record(), walk.Name(), RecordOutcome::Declined, fault);
             break;
+        }
+        if (fault == RecordFault::Interrupted) {
+            report_.Add(walk.Record(), walk.Name(), RecordOutcome::Failed, fault, c_.volume.LastCommandFailure());
+            const int more = static_cast<int>(request.entries.size()) - report_.Count(RecordOutcome::Done) -
+                             report_.Count(RecordOutcome::LeftAsItWas) - 1;
+            std::string rest = "\nNot restored: '" + walk.Name() + "'";
+            if (more > 0) rest += " and " + std::to_string(more) + (more == 1 ? " more file" : " more files");
+            rest += ". Run the restore again for ";
+            rest += more > 0 ? "them." : "it.";
+            c_.dirFile.Close();
+            return Interrupted(walk.Record(), walk.Name(), rest);
         }
         const bool damage = fault != RecordFault::Disk && fault != RecordFault::Mismatch;
         const CommandFailure& failure = c_.volume.LastCommandFailure();

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "jobs/JobContext.h"
+#include "jobs/JobDrive.h"
 #include "jobs/JobReport.h"
 #include "jobs/JobRequests.h"
 #include "jobs/RestoreOutcome.h"
@@ -32,6 +33,9 @@ private:
 
         std::int64_t bytes = 0;
         bool failed = false;  // a file could not be put in place (message shown)
+        // The record whose reading the drive's reset interrupted (0: none) and its name.
+        int interruptedAt = 0;
+        std::string interruptedName;
 
     private:
         RestoreJob& job_;
@@ -47,11 +51,16 @@ private:
     // Removes what restores killed before they finished left in the target
     // folder, and says so.
     void RemoveStaleTemporaries();
+    // The drive lost the tape's position at record `record` (name): the
+    // files restored so far are put in place and named; notRestored: what
+    // else was asked for (empty: the rest of the tape). Failed.
+    JobResult Interrupted(int record, const std::string& name, const std::string& notRestored);
     // The closing message from outcome_, and the counters reset.
     JobResult Finish(std::int64_t bytes, std::int64_t start);
 
     JobContext& c_;
     TapeCheck check_;
+    JobDrive drive_;
     JobReport report_;
     std::int64_t transferSeconds_ = 0;
     RestoreOutcome outcome_;

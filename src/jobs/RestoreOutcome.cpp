@@ -30,7 +30,15 @@ std::string RestoreOutcome::Notes() const {
     if (!declinedPath.empty() && damaged > 0) notes += "\n" + RecordCountText(damaged) + " skipped as damaged before.";
     if (stuckAt > 0) notes += "\nThe tape cannot be read past file record " + std::to_string(stuckAt) + ".";
     if (stuckAt == 0) notes += "\nThe tape cannot be read past its ident block.";
-    if (unfinished) notes += "\nThe last file record on tape is unfinished and was not restored.";
+    if (unfinished && unfinishedName.empty())
+        notes += "\nThe last file record on tape is unfinished and was not restored.";
+    if (unfinished && !unfinishedName.empty()) {
+        notes += "\nThe last file record on tape, '" + unfinishedName + "', is unfinished and was not restored";
+        if (unfinishedBlocks >= 0)
+            notes += ": the end of data follows after " + std::to_string(unfinishedBlocks) + " of its " +
+                     std::to_string(unfinishedOf) + " data blocks";
+        notes += ".";
+    }
     if (leftExisting > 0 && (!declinedPath.empty() || damaged > 0 || stuckAt >= 0 || unfinished))
         notes += "\n" + Files(leftExisting) + (leftExisting == 1 ? " that exists was" : " that exist were") +
                  " left as before.";

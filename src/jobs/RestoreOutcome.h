@@ -14,6 +14,11 @@ struct RestoreOutcome {
     int damaged = 0;       // records skipped as damaged
     int stuckAt = -1;      // the record past which the tape cannot be read (0: the ident block)
     bool unfinished = false;
+    // The unfinished record's name, and how many of its data blocks the
+    // tape holds (-1: not known) of how many.
+    std::string unfinishedName;
+    int unfinishedBlocks = -1;
+    int unfinishedOf = 0;
     std::string declinedPath;  // the file whose overwrite was declined: the restore stopped there
 
     std::string FirstLine() const;

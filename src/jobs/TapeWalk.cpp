@@ -7,7 +7,8 @@ TapeWalk::TapeWalk(ScsiDevice& device, const DriveAddress& drive) : device_(devi
 
 int TapeWalk::SpaceOne() {
     if (device_.SpaceFilemarks(1, drive_.adapter, drive_.target, drive_.lun) == 0) return 0;
-    return LastTapeStop(device_) == TapeStop::EndOfData ? 1 : -1;
+    const TapeStop stop = LastTapeStop(device_);
+    return stop == TapeStop::EndOfData ? 1 : stop == TapeStop::PositionLost ? -2 : -1;
 }
 
 TapeWalk::End TapeWalk::Run(Visitor& visitor) {
@@ -15,11 +16,18 @@ TapeWalk::End TapeWalk::Run(Visitor& visitor) {
     const int first = SpaceOne();
     if (first != 0) {
         if (first < 0) end.stuckAt = 0;
+        end.interrupted = first == -2;
         return end;
     }
     int emptyFirst = 0;
     for (int record = 1;; ++record) {
         const Step step = visitor.Visit(record);
+        // Nothing can be trusted to stand where it should: no spacing on.
+        if (step.fault == RecordFault::Interrupted) {
+            end.stuckAt = record - 1;
+            end.interrupted = true;
+            return end;
+        }
         if (step.stop) {
             end.stopped = true;
             return end;
@@ -42,6 +50,12 @@ TapeWalk::End TapeWalk::Run(Visitor& visitor) {
                 // A header that cannot be read and no filemark after it is
                 // how some drives report the end of data.
                 end.unfinished = step.fault != RecordFault::HeaderUnreadable;
+                return end;
+            }
+            // Whether its filemark followed is not known.
+            if (spaced == -2) {
+                end.stuckAt = record - 1;
+                end.interrupted = true;
                 return end;
             }
             stuck = spaced < 0;

@@ -40,6 +40,9 @@ public:
         bool unfinished = false;  // the last record runs into the end of data
         int emptyAtEnd = 0;   // empty tape files before the end of data
         bool stopped = false; // by the job
+        // The drive was reset or its tape changed (at record stuckAt's end,
+        // or in the visit of the record after it): the tape's position is lost.
+        bool interrupted = false;
     };
 
     TapeWalk(ScsiDevice& device, const DriveAddress& drive);
@@ -49,7 +52,7 @@ public:
 
 private:
     // Over one filemark: 0, 1 at the end of data, -1 when the tape cannot
-    // be read there.
+    // be read there, -2 when the drive lost the tape's position.
     int SpaceOne();
 
     ScsiDevice& device_;

@@ -9,11 +9,16 @@
 #include "tape/TapeVolume.h"
 
 VerifyJob::VerifyJob(JobContext& context, VerifyResults& results, VerifyResultsSink& view)
-    : c_(context), results_(results), view_(view), check_(context) {}
+    : c_(context), results_(results), view_(view), check_(context), drive_(context) {}
 
 bool VerifyJob::AddResult(int record, const std::string& name, int result) {
     if (result == kVerifyFailed) {
-        report_.Add(record, name, RecordOutcome::Damaged, c_.volume.LastFault(), c_.volume.LastCommandFailure());
+        const RecordFault fault = c_.volume.LastFault();
+        const bool interrupted = fault == RecordFault::Interrupted;
+        report_.Add(record, name, interrupted ? RecordOutcome::Failed : RecordOutcome::Damaged, fault,
+                    c_.volume.LastCommandFailure());
+        if (interrupted)
+            c_.messages.ShowFailure(MessageId::VerifyInterrupted, c_.volume.LastCommandFailure(), {name}, record);
         return false;
     }
     const char* status = "Failed";
@@ -45,20 +50,24 @@ bool VerifyJob::AddResult(int record, const std::string& name, int result) {
 JobReport VerifyJob::Run(const VerifyRequest& request) {
     report_ = JobReport{};
     report_.records.reserve(request.entries.size());
-    auto end = [&](JobResult result) {
-        report_.result = result;
-        return report_;
-    };
     results_.Clear();
     view_.RepaintResults();
     if (request.entries.empty()) {
         c_.messages.ShowMessage(MessageId::NoFilesSelectedToVerify);
-        return end(JobResult::Refused);
+        report_.result = JobResult::Refused;
+        return report_;
     }
     view_.ShowResults();
     view_.EnableButtons(false);
     view_.RepaintResults();
+    drive_.Start();
+    report_.result = Verify(request);
+    drive_.End();
+    return report_;
+}
 
+JobResult VerifyJob::Verify(const VerifyRequest& request) {
+    auto end = [](JobResult result) { return result; };
     if (check_.Run(TapeCheck::Wording::RestoreOrVerify) != 0) return end(JobResult::Failed);
     EntryWalk walk(c_, request.entries, request.listed);
     if (!walk.Open()) return end(JobResult::Failed);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "jobs/JobContext.h"
+#include "jobs/JobDrive.h"
 #include "jobs/JobReport.h"
 #include "jobs/JobRequests.h"
 #include "jobs/TapeCheck.h"
@@ -20,6 +21,7 @@ public:
     JobReport Run(const VerifyRequest& request);
 
 private:
+    JobResult Verify(const VerifyRequest& request);
     // The row for VerifyFile's result; false when the run must end.
     bool AddResult(int record, const std::string& name, int result);
 
@@ -27,5 +29,6 @@ private:
     VerifyResults& results_;
     VerifyResultsSink& view_;
     TapeCheck check_;
+    JobDrive drive_;
     JobReport report_;
 };

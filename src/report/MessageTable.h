@@ -34,6 +34,10 @@ enum class MessageId : std::uint16_t {
     RecordDamaged,
     MoveToEodError,
     FewerRecordsThanEntries,
+    // What the drive reports besides a command's result.
+    DriveAlerts,
+    DriveCorrectedErrors,
+    DriveNeedsCleaning,
     // Restored files.
     FileExistOverwrite,
     FileExistsNotRestored,
@@ -62,6 +66,8 @@ enum class MessageId : std::uint16_t {
     RecordSkipped,
     StaleTemporariesRemoved,
     RestoreSummary,
+    RestoreInterrupted,
+    VerifyInterrupted,
     NoFilesSelectedToVerify,
     ErrorCreatingVerifyResults,
     ErrorWritingVerifyResults,
@@ -73,6 +79,9 @@ enum class MessageId : std::uint16_t {
     BackupFileTooLarge,
     WriteFileTapeError,
     TapeFull,
+    TapeNearlyFull,
+    TapeNowNearlyFull,
+    BackupInterrupted,
     ErrorWritingCatalog,
     CannotCountEntries,
     CatalogDamaged,
@@ -151,6 +160,13 @@ inline constexpr MessageEntry kMessageTable[] = {
     {MessageId::MoveToEodError, Error, "MoveToEOD Error: %s", true},
     {MessageId::FewerRecordsThanEntries, Error, "Error: fewer file records on tape than entries in DirFile", true},
 
+    {MessageId::DriveAlerts, Attention, "The drive reports (TapeAlert): %s."},
+    {MessageId::DriveCorrectedErrors, Attention,
+     "The drive had to correct %s while reading or writing the tape. The data are good; if this happens often, "
+     "clean the drive or use another tape."},
+    {MessageId::DriveNeedsCleaning, Attention,
+     "The drive asks to be cleaned. Clean it with a cleaning cartridge before the next job."},
+
     {MessageId::FileExistOverwrite, Question, "File exist: %s. Overwrite?"},
     {MessageId::FileExistsNotRestored, Info, "File exists, not restored: %s"},
     {MessageId::ErrorCreatingFile, Error, "Error creating file: %s"},
@@ -183,6 +199,14 @@ inline constexpr MessageEntry kMessageTable[] = {
     {MessageId::StaleTemporariesRemoved, Info, "Removed %s that an interrupted restore had left in %s"},
     {MessageId::RestoreSummary, Success,
      "%s\nTotal size: %s Bytes\nTotal time: %s\nTotal transfer rate: %s KByte/min\nTape->disk rate: %s KByte/min%s"},
+    {MessageId::RestoreInterrupted, Error,
+     "The drive was reset or its tape was changed during the restore: it stopped at file record %s%s, where "
+     "the tape's position was lost.\nRestored: %s.%s",
+     true},
+    {MessageId::VerifyInterrupted, Error,
+     "The drive was reset or its tape was changed during the verify: it stopped at '%s', where the tape's position "
+     "was lost. Run the verify again.",
+     true},
     {MessageId::NoFilesSelectedToVerify, Error, "No files selected."},
     {MessageId::ErrorCreatingVerifyResults, Error, "Error creating verify result file"},
     {MessageId::ErrorWritingVerifyResults, Error, "Error writing verify result file"},
@@ -195,7 +219,15 @@ inline constexpr MessageEntry kMessageTable[] = {
     {MessageId::WriteFileTapeError, Error, "Write file tape error", true},
     {MessageId::TapeFull, Error,
      "Write file tape error\nThe tape is full: '%s' did not fit on it. The files written before it are safe on "
-     "tape and in the DirFile.", true},
+     "tape and in the DirFile.\n%s", true},
+    {MessageId::TapeNearlyFull, Attention,
+     "The tape is nearly full: the backup stopped after '%s', which is safe on tape and in the DirFile.\n%s"},
+    {MessageId::TapeNowNearlyFull, Info,
+     "The tape is nearly full: every file was backed up, but the next backup needs another tape."},
+    {MessageId::BackupInterrupted, Error,
+     "The drive was reset or its tape was changed while '%s' was written: the backup stopped there. The files "
+     "before it are safe on tape and in the DirFile.\n%s",
+     true},
     {MessageId::ErrorWritingCatalog, Error, "Error writing directory file on hard drive"},
     {MessageId::CannotCountEntries, Error, "Can't get file count from hard drive"},
     {MessageId::CatalogDamaged, Error,

@@ -7,6 +7,7 @@
 #include "report/MessageKind.h"
 #include "scsi/BlockLimits.h"
 #include "scsi/DeviceTypeName.h"
+#include "scsi/DriveReadiness.h"
 #include "scsi/Sleep.h"
 
 namespace {
@@ -139,6 +140,9 @@ DeviceSelection DeviceSelector::SelectDevice(int index, MessageSink& messages, S
     s.target = index;
     a.target = static_cast<BYTE>(index);
 
+    // A drive still loading its cartridge, or waiting for a LOAD, gives no
+    // block length yet; its unit attentions are taken on the way.
+    if (device_.GetDeviceType(a.adapter, a.target, a.lun) == kSequentialAccess) AwaitReady(device_, a, status);
     // The first command a drive gets after a reset or cartridge change may
     // only report a unit attention, so the first answer is not trusted.
     int blockCount = 0;

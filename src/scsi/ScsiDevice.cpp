@@ -1,5 +1,6 @@
 #include "scsi/ScsiDevice.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -13,6 +14,14 @@
 namespace {
 
 constexpr BYTE kSequentialAccess = 1;
+constexpr BYTE kRecoveredError = 0x1;
+// Bits 6-4 of the mode header's device-specific parameter.
+constexpr BYTE kBufferedModeBits = 0x70;
+constexpr BYTE kLogSense = 0x4D;
+constexpr BYTE kTapeAlertPage = 0x2E;
+constexpr int kTapeAlertFlags = 64;
+// Page header and one 5-byte parameter per flag.
+constexpr int kTapeAlertLength = 4 + kTapeAlertFlags * 5;
 constexpr int kInquiryDataLength = 32;
 constexpr int kInquiryTextOffset = 8;
 constexpr int kInquiryTextLength = 23;
@@ -23,6 +32,10 @@ constexpr unsigned kRetryPauseMs = 500;
 constexpr unsigned kPollMs = 1;
 
 int Get24(const BYTE* p) { return (p[0] << 16) | (p[1] << 8) | p[2]; }
+
+bool SameAddress(const DriveAddress& a, BYTE adapter, BYTE target, BYTE lun) {
+    return a.adapter == adapter && a.target == target && a.lun == lun;
+}
 
 BYTE Byte2(int n) { return static_cast<BYTE>((n >> 16) & 0xFF); }
 BYTE Byte1(int n) { return static_cast<BYTE>((n >> 8) & 0xFF); }
@@ -97,10 +110,72 @@ BYTE ScsiDevice::RunOnce() {
 }
 
 BYTE ScsiDevice::RunWithRetry() {
-    BYTE status = RunOnce();
-    if (status == SS_COMP) return status;
+    const BYTE status = Settle(RunOnce());
+    if (status == SS_COMP || LastWasUnitAttention()) return status;
     SleepMs(kRetryPauseMs);
-    return RunOnce();
+    return Settle(RunOnce());
+}
+
+bool ScsiDevice::LastWasUnitAttention() const {
+    const SRB_ExecSCSICmd& r = *srbPointer_;
+    return r.SRB_TargStat == STATUS_CHKCOND && SenseData::Key(r.SenseArea) == SenseKey::UnitAttention;
+}
+
+BYTE ScsiDevice::Settle(BYTE status) {
+    const SRB_ExecSCSICmd& r = *srbPointer_;
+    if (status == SS_COMP || r.SRB_TargStat != STATUS_CHKCOND) return status;
+    const BYTE* sense = r.SenseArea;
+    const BYTE key = SenseData::Key(sense);
+    // A reset, a cartridge change or another initiator's MODE SELECT: the
+    // block length and buffered mode may be the drive's defaults again.
+    if (key == SenseKey::UnitAttention || key == SenseKey::NotReady) {
+        ForgetMode();
+        ++attentions_;
+    }
+    const BYTE flags = sense[SenseData::kFlagsAndKey];
+    if ((flags & (SenseData::kFilemark | SenseData::kIncorrectLength)) != 0) return status;
+    const BYTE op = r.CDBByte[0];
+    const bool writing = op == ScsiOp::Write6 || op == ScsiOp::WriteFilemarks;
+    const BYTE asc = sense[SenseData::kAsc];
+    const BYTE ascq = sense[SenseData::kAscq];
+    const bool endOfMedium = (flags & SenseData::kEndOfMedium) != 0;
+    // The early warning: the write's data are on the tape (or in the
+    // drive's buffer, on its way there), but little room is left.
+    const bool earlyWarning = writing && endOfMedium && asc == 0 && (ascq == 0x02 || ascq == 0x07);
+    if (key == kRecoveredError) {
+        if (endOfMedium && !writing) return status;
+        ++warnings_.recovered;
+    } else if (key == SenseKey::NoSense && asc == 0 && ascq == 0x17 && !endOfMedium) {
+        ++warnings_.cleaning;
+    } else if (key != SenseKey::NoSense || !earlyWarning) {
+        return status;
+    }
+    if (endOfMedium && writing) warnings_.earlyWarning = true;
+    return SS_COMP;
+}
+
+DriveWarnings ScsiDevice::TakeWarnings() {
+    const DriveWarnings taken = warnings_;
+    warnings_ = DriveWarnings{};
+    return taken;
+}
+
+void ScsiDevice::ForgetMode() {
+    knownBlockLength_ = -1;
+    knownDeviceSpecific_ = -1;
+}
+
+bool ScsiDevice::KnowsMode(BYTE adapter, BYTE target, BYTE lun) const {
+    return knownBlockLength_ >= 0 && SameAddress(modeAddress_, adapter, target, lun);
+}
+
+long long ScsiDevice::LastResidue() const {
+    const SRB_ExecSCSICmd& r = *srbPointer_;
+    const BYTE* sense = r.SenseArea;
+    // The INFORMATION field counts only with the valid bit.
+    if (r.SRB_TargStat != STATUS_CHKCOND || (sense[0] & 0x80) == 0) return -1;
+    return static_cast<long long>((static_cast<unsigned long>(sense[3]) << 24) | (sense[4] << 16) |
+                                  (sense[5] << 8) | sense[6]);
 }
 
 void ScsiDevice::AwaitPendingTestUnitReady() {
@@ -126,19 +201,13 @@ bool ScsiDevice::LastTestUnitReadyGood() {
     return testUnitReadyGood_;
 }
 
-bool ScsiDevice::FailureKeptPosition() const {
-    const SRB_ExecSCSICmd& r = *srbPointer_;
-    // A failure without sense data (busy, a transport error) is sent again as
-    // always. With sense data, only a drive that was not ready or reported a
-    // unit attention is known not to have moved: after a filemark, end of
-    // data, end of medium or a medium error, the same READ would return the
-    // next record's blocks as this one's, and the same WRITE would store its
-    // blocks twice.
-    if (r.SRB_TargStat != STATUS_CHKCOND) return true;
-    const BYTE positionFlags = SenseData::kFilemark | SenseData::kEndOfMedium | SenseData::kIncorrectLength;
-    const BYTE key = SenseData::Key(r.SenseArea);
-    return (r.SenseArea[SenseData::kFlagsAndKey] & positionFlags) == 0 &&
-           (key == SenseKey::NotReady || key == SenseKey::UnitAttention);
+bool ScsiDevice::FailureUnanswered() const {
+    // With sense data the drive took the command: a READ or WRITE sent
+    // again after a filemark, end of data or medium, a medium error, a
+    // recovered error (it completed) or a unit attention (the tape is back
+    // at its beginning and the block length lost) would read or write the
+    // wrong blocks. Busy status or a transport failure never reached it.
+    return srbPointer_->SRB_TargStat != STATUS_CHKCOND;
 }
 
 bool ScsiDevice::LastTestUnitReadyNotReady() {
@@ -220,19 +289,29 @@ int ScsiDevice::Inquiry(char* text, BYTE adapter, BYTE target, BYTE lun) {
     return 0;
 }
 
+BYTE ScsiDevice::SenseMode(BYTE* data, BYTE adapter, BYTE target, BYTE lun) {
+    std::memset(data, 0, kModeDataLength);
+    Fill(SRB_DIR_IN, adapter, target, lun, kModeDataLength, data, ScsiOp::ModeSense6, 0, 0, 0, kModeParameterListLength, 0);
+    const BYTE status = Settle(RunOnce());
+    if (status != SS_COMP) return status;
+    modeAddress_ = DriveAddress{adapter, target, lun};
+    knownDeviceSpecific_ = data[2];
+    knownBlockLength_ = Get24(&data[9]);
+    return status;
+}
+
 int ScsiDevice::ModeSense(int& mediumType, int& blockCount, int& blockLength, BYTE adapter, BYTE target,
                           BYTE lun) {
     AwaitPendingTestUnitReady();
-    BYTE data[kModeDataLength] = {};
-    Fill(SRB_DIR_IN, adapter, target, lun, kModeDataLength, data, ScsiOp::ModeSense6, 0, 0, 0, kModeParameterListLength, 0);
-    return TakeModeData(RunOnce(), data, mediumType, blockCount, blockLength);
+    BYTE data[kModeDataLength];
+    const BYTE status = SenseMode(data, adapter, target, lun);
+    return TakeModeData(status, data, mediumType, blockCount, blockLength);
 }
 
 int ScsiDevice::WriteProtected(BYTE adapter, BYTE target, BYTE lun) {
     AwaitPendingTestUnitReady();
-    BYTE data[kModeDataLength] = {};
-    Fill(SRB_DIR_IN, adapter, target, lun, kModeDataLength, data, ScsiOp::ModeSense6, 0, 0, 0, kModeParameterListLength, 0);
-    if (RunOnce() != SS_COMP) return -1;
+    BYTE data[kModeDataLength];
+    if (SenseMode(data, adapter, target, lun) != SS_COMP) return -1;
     return (data[2] & 0x80) != 0 ? 1 : 0;
 }
 
@@ -240,10 +319,23 @@ int ScsiDevice::ModeSelect(int& mediumType, int& blockCount, int& blockLength, B
                            BYTE lun) {
     AwaitPendingTestUnitReady();
     BYTE data[kModeDataLength] = {};
+    // The device-specific parameter is a setting, not only a report: 0 in
+    // its buffered-mode bits switches a drive that buffers its writes (an
+    // LTO drive does by default) to unbuffered mode, where every WRITE
+    // waits for the tape. So they go back as the drive reported them; a
+    // drive that answers no MODE SENSE gets 0 as before.
+    if (!KnowsMode(adapter, target, lun)) SenseMode(data, adapter, target, lun);
+    const BYTE buffered =
+        KnowsMode(adapter, target, lun) ? static_cast<BYTE>(knownDeviceSpecific_ & kBufferedModeBits) : 0;
+    std::memset(data, 0, sizeof data);
+    data[2] = buffered;
     data[3] = 8;  // block descriptor length; density, block count and medium type stay 0
     Put24(&data[9], blockLength);
     Fill(SRB_DIR_OUT, adapter, target, lun, kModeDataLength, data, ScsiOp::ModeSelect6, 0x10, 0, 0, kModeParameterListLength, 0);
-    return TakeModeData(RunOnce(), data, mediumType, blockCount, blockLength);
+    const BYTE status = Settle(RunOnce());
+    // The next transfer asks for the block length the drive took.
+    knownBlockLength_ = -1;
+    return TakeModeData(status, data, mediumType, blockCount, blockLength);
 }
 
 // ---- tape commands --------------------------------------------------------
@@ -256,7 +348,15 @@ int ScsiDevice::Rewind(BYTE adapter, BYTE target, BYTE lun) {
     return Finished(RunWithRetry(), "Rewind-Fehler: %i\n");
 }
 
+int ScsiDevice::TransferBlockLength(BYTE adapter, BYTE target, BYTE lun) {
+    AwaitPendingTestUnitReady();
+    if (streaming_ && KnowsMode(adapter, target, lun)) return knownBlockLength_;
+    int mediumType = 0, blockCount = 0, blockLength = 0;
+    return ModeSense(mediumType, blockCount, blockLength, adapter, target, lun) == 0 ? blockLength : -1;
+}
+
 int ScsiDevice::CurrentBlockLength(BYTE adapter, BYTE target, BYTE lun) {
+    if (streaming_ && KnowsMode(adapter, target, lun)) return knownBlockLength_;
     int mediumType = 0;
     int blockCount = 0;
     int blockLength = 0;
@@ -271,6 +371,7 @@ int ScsiDevice::CurrentBlockLength(BYTE adapter, BYTE target, BYTE lun) {
 
 int ScsiDevice::Transfer(BYTE opcode, BYTE flags, BYTE* buffer, int count, BYTE adapter, BYTE target, BYTE lun) {
     AwaitPendingTestUnitReady();
+    lastTransferred_ = 0;
     const int blockLength = CurrentBlockLength(adapter, target, lun);
     if (blockLength < 0) return -1;
     if (!IsTapeDevice(adapter, target, lun)) return -1;
@@ -279,12 +380,18 @@ int ScsiDevice::Transfer(BYTE opcode, BYTE flags, BYTE* buffer, int count, BYTE 
     if (count < 0 || count > kMaxCount || blockLength > kMaxDriveBlockLength) return -1;
     const DWORD dataLength = static_cast<DWORD>(count) * static_cast<DWORD>(blockLength);
     Fill(flags, adapter, target, lun, dataLength, buffer, opcode, 0x01, Byte2(count), Byte1(count), Byte0(count), 0);
-    // A failed first attempt is sent again in full, unless the drive's answer
-    // shows that the tape moved.
     BYTE status = RunOnce();
-    if (status != SS_COMP && FailureKeptPosition()) {
+    if (status != SS_COMP && FailureUnanswered()) {
         SleepMs(kRetryPauseMs);
         status = RunOnce();
+    }
+    status = Settle(status);
+    if (status == SS_COMP) {
+        lastTransferred_ = count;
+    } else {
+        // In fixed-block mode the residue counts the blocks not moved.
+        const long long residue = LastResidue();
+        if (residue >= 0 && residue <= count) lastTransferred_ = count - static_cast<int>(residue);
     }
     return Finished(status, opcode == ScsiOp::Read6 ? "Read-Fehler: %i\n" : "Write error: %i\n");
 }
@@ -297,13 +404,17 @@ int ScsiDevice::Write(BYTE* buffer, int count, BYTE adapter, BYTE target, BYTE l
     return Transfer(ScsiOp::Write6, SRB_DIR_OUT, buffer, count, adapter, target, lun);
 }
 
-int ScsiDevice::WriteFilemark(BYTE adapter, BYTE target, BYTE lun) {
+int ScsiDevice::WriteFilemark(BYTE adapter, BYTE target, BYTE lun) { return WriteFilemarks(1, false, adapter, target, lun); }
+
+int ScsiDevice::WriteFilemarks(int count, bool immediate, BYTE adapter, BYTE target, BYTE lun) {
     AwaitPendingTestUnitReady();
     if (CurrentBlockLength(adapter, target, lun) < 0) return -1;
     if (!IsTapeDevice(adapter, target, lun)) return -1;
+    if (count < 0 || count > kMaxCount) return -1;
     BYTE scratch[4] = {};
-    Fill(SRB_DIR_OUT, adapter, target, lun, 0, scratch, ScsiOp::WriteFilemarks, 0, 0, 0, 1, 0);
-    return Finished(RunOnce(), "WriteFilemark error: %i\n");
+    Fill(SRB_DIR_OUT, adapter, target, lun, 0, scratch, ScsiOp::WriteFilemarks, immediate ? 0x01 : 0x00,
+         Byte2(count), Byte1(count), Byte0(count), 0);
+    return Finished(Settle(RunOnce()), "WriteFilemark error: %i\n");
 }
 
 int ScsiDevice::SpaceFilemarks(int count, BYTE adapter, BYTE target, BYTE lun) {
@@ -314,7 +425,7 @@ int ScsiDevice::SpaceFilemarks(int count, BYTE adapter, BYTE target, BYTE lun) {
     if (count < 0 || count > kMaxCount) return -1;
     BYTE scratch[4] = {};
     Fill(0, adapter, target, lun, 0, scratch, ScsiOp::Space, 0x01, Byte2(count), Byte1(count), Byte0(count), 0);
-    return Finished(RunOnce(), "SpaceFilemarks-Fehler: %i\n");
+    return Finished(Settle(RunOnce()), "SpaceFilemarks-Fehler: %i\n");
 }
 
 int ScsiDevice::SpaceToEndOfData(BYTE adapter, BYTE target, BYTE lun) {
@@ -322,8 +433,8 @@ int ScsiDevice::SpaceToEndOfData(BYTE adapter, BYTE target, BYTE lun) {
     if (!IsTapeDevice(adapter, target, lun)) return -1;
     BYTE scratch[4] = {};
     Fill(0, adapter, target, lun, 0, scratch, ScsiOp::Space, 0x03, 0, 0, 0, 0);
-    const BYTE status = RunOnce();
-    KeepOutcome();
+    const BYTE status = Settle(RunOnce());
+    KeepOutcome(status);
     return status;
 }
 
@@ -335,9 +446,65 @@ int ScsiDevice::Eject(BYTE adapter, BYTE target, BYTE lun) {
     return Finished(RunWithRetry(), "Eject-Fehler: %i\n");
 }
 
-void ScsiDevice::KeepOutcome() {
+int ScsiDevice::Load(BYTE adapter, BYTE target, BYTE lun) {
+    AwaitPendingTestUnitReady();
+    if (!IsTapeDevice(adapter, target, lun)) return -1;
+    BYTE scratch[4] = {};
+    Fill(0, adapter, target, lun, 0, scratch, ScsiOp::LoadUnload, 0, 0, 0, 0x01, 0);
+    const BYTE status = Settle(RunOnce());
+    KeepOutcome(status);
+    return status == SS_COMP ? 0 : -1;
+}
+
+int ScsiDevice::CheckReady(BYTE adapter, BYTE target, BYTE lun) {
+    AwaitPendingTestUnitReady();
+    Fill(SRB_DIR_IN, adapter, target, lun, 0, testUnitReadyScratch_, ScsiOp::TestUnitReady, 0, 0, 0, 0, 0);
+    const BYTE status = Settle(RunOnce());
+    KeepOutcome(status);
+    return status == SS_COMP ? 0 : -1;
+}
+
+int ScsiDevice::ReadTapeAlert(std::uint64_t& flags, BYTE adapter, BYTE target, BYTE lun) {
+    AwaitPendingTestUnitReady();
+    flags = 0;
+    if (tapeAlertUnsupported_ && SameAddress(tapeAlertAddress_, adapter, target, lun)) return 1;
+    BYTE data[kTapeAlertLength] = {};
+    // LOG SENSE(10): current cumulative values of the TapeAlert page.
+    Fill(SRB_DIR_IN, adapter, target, lun, sizeof data, data, kLogSense, 0, 0x40 | kTapeAlertPage, 0, 0, 0);
+    SRB_ExecSCSICmd& r = *srbPointer_;
+    r.SRB_CDBLen = 10;
+    r.CDBByte[6] = 0;
+    r.CDBByte[7] = Byte1(kTapeAlertLength);
+    r.CDBByte[8] = Byte0(kTapeAlertLength);
+    r.CDBByte[9] = 0;
+    const BYTE status = Settle(RunOnce());
+    r.SRB_CDBLen = 6;
+    if (status != SS_COMP) {
+        // A drive without the page (or without LOG SENSE) is left alone.
+        const bool refused = r.SRB_TargStat == STATUS_CHKCOND && SenseData::Key(r.SenseArea) == SenseKey::IllegalRequest;
+        if (!refused) return -1;
+        tapeAlertUnsupported_ = true;
+        tapeAlertAddress_ = DriveAddress{adapter, target, lun};
+        return 1;
+    }
+    if ((data[0] & 0x3F) != kTapeAlertPage) return -1;
+    const int length = std::min(kTapeAlertLength - 4, (data[2] << 8) | data[3]);
+    // Parameters: code (2 bytes, the flag's number), control, length, value.
+    for (int at = 4; at + 4 <= 4 + length;) {
+        const int code = (data[at] << 8) | data[at + 1];
+        const int valueLength = data[at + 3];
+        if (at + 4 + valueLength > 4 + length) break;
+        if (code >= 1 && code <= kTapeAlertFlags && valueLength >= 1 && (data[at + 4] & 0x01) != 0)
+            flags |= std::uint64_t{1} << (code - 1);
+        at += 4 + valueLength;
+    }
+    return 0;
+}
+
+void ScsiDevice::KeepOutcome() { KeepOutcome(SrbStatus(srbPointer_->SRB_Status)); }
+
+void ScsiDevice::KeepOutcome(BYTE status) {
     const SRB_ExecSCSICmd& request = *srbPointer_;
-    const BYTE status = SrbStatus(request.SRB_Status);
     lastFailure_.present = status != SS_COMP;
     if (!lastFailure_.present) return;
     ++lastFailure_.serial;
@@ -351,7 +518,7 @@ void ScsiDevice::KeepOutcome() {
 
 // Tape commands print the failing status with their own message.
 int ScsiDevice::Finished(BYTE status, const char* failureFormat) {
-    KeepOutcome();
+    KeepOutcome(status);
     if (status == SS_COMP) return 0;
     std::printf(failureFormat, status);
     std::fflush(stdout);

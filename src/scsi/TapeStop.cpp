@@ -15,5 +15,7 @@ TapeStop SenseStop(BYTE status, BYTE targetStatus, const BYTE* sense) {
         return TapeStop::EndOfData;
     if (flags & SenseData::kFilemark) return TapeStop::Filemark;
     if (key == SenseKey::VolumeOverflow || (flags & SenseData::kEndOfMedium)) return TapeStop::EndOfMedium;
+    if (flags & SenseData::kIncorrectLength) return TapeStop::WrongLength;
+    if (key == SenseKey::UnitAttention || key == SenseKey::NotReady) return TapeStop::PositionLost;
     return TapeStop::Other;
 }

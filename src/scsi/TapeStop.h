@@ -1,8 +1,9 @@
 #pragma once
-// Why the last failed READ, WRITE or SPACE of a ScsiDevice stopped, read from
-// the sense data it left in its request. Drives differ in how they report
-// the end of data: by sense key BLANK CHECK, or by the additional sense
-// "end-of-data detected" under another key.
+// Why the last failed READ, WRITE, WRITE FILEMARKS or SPACE of a ScsiDevice
+// (or the MODE SENSE before it) stopped, read from the sense data it left in
+// its request. Drives differ in how they report the end of data: by sense
+// key BLANK CHECK, or by the additional sense "end-of-data detected" under
+// another key.
 
 #include "scsi/ScsiDevice.h"
 
@@ -10,7 +11,12 @@ enum class TapeStop {
     Other,        // no sense data, or anything not below (a medium error, ...)
     Filemark,     // stopped after a filemark
     EndOfData,    // nothing recorded beyond this point
-    EndOfMedium,  // the cartridge is full (early warning or volume overflow)
+    EndOfMedium,  // the cartridge is full (volume overflow; a read at the end of the medium)
+    WrongLength,  // a block of another length than the drive's (incorrect length)
+    // A unit attention (reset, cartridge changed, another initiator) or NOT
+    // READY: the command was not carried out, and the tape's position and
+    // the drive's block length may be lost.
+    PositionLost,
 };
 
 TapeStop LastTapeStop(const ScsiDevice& device);

@@ -16,6 +16,10 @@ enum class RecordFault {
     ShortRecord,       // a filemark before the blocks the header announces
     LongRecord,        // more blocks than the header announces before the filemark
     Unreadable,        // the drive cannot read a data block, or the filemark after them
+    OtherBlockSize,    // its blocks are of another length than the drive's (incorrect length)
+    // The drive was reset or its tape changed (a unit attention, NOT READY)
+    // while the record was read: where the tape stands is not known.
+    Interrupted,
     Disk,              // the file on hard drive cannot be created or written whole
     Declined,          // the overwrite question was answered with Cancel
     Skipped,           // a file exists under the name and the restore policy leaves it
@@ -42,6 +46,10 @@ inline const char* RecordFaultReason(RecordFault fault) {
         return "it is unfinished: the end of data follows without its filemark";
     case RecordFault::Unreadable:
         return "it cannot be read";
+    case RecordFault::OtherBlockSize:
+        return "it was written with another block size";
+    case RecordFault::Interrupted:
+        return "the drive was reset or its tape was changed while it was read";
     default:
         return "";
     }

@@ -20,16 +20,24 @@ namespace {
 
 constexpr std::size_t kPathReserve = 4096;
 
-// The transfer's size as the read and write errors name it: 64, 10 or 1.
-const char* TransferText(int blocks) {
-    return blocks == TF::kBigTransfer ? "64" : blocks == TF::kMidTransfer ? "10" : "1";
-}
+// The transfer's size as the read and write errors name it: 64, 10, 1 or,
+// streaming, its own count.
+std::string TransferText(int blocks) { return std::to_string(blocks); }
 
-// Reads a record's data blocks in the plan's order, stopping at the first
-// transfer that does not return 0, and returns that value.
+// Reads a record's data blocks in the plan's order (streaming: in transfers
+// of streamBlocks, 0 when not streaming), stopping at the first transfer
+// that does not return 0, and returns that value.
 template <class Transfer>
-int ReadAllBlocks(const TransferPlan& plan, Transfer&& transfer) {
+int ReadAllBlocks(const TransferPlan& plan, int streamBlocks, std::int32_t blockCount, Transfer&& transfer) {
     int result = 0;
+    if (streamBlocks > 0) {
+        for (std::int32_t left = blockCount; result == 0 && left > 0;) {
+            const int blocks = std::min<std::int32_t>(left, streamBlocks);
+            result = transfer(blocks);
+            left -= blocks;
+        }
+        return result;
+    }
     for (int i = 0; result == 0 && i < plan.count64; ++i) result = transfer(TF::kBigTransfer);
     for (int i = 0; result == 0 && i < plan.count10; ++i) result = transfer(TF::kMidTransfer);
     for (int i = 0; result == 0 && i < plan.count1; ++i) result = transfer(1);
@@ -154,11 +162,43 @@ void TapeVolume::SetTapeError(MessageId id, std::initializer_list<std::string_vi
     error_.failure = device_.LastFailure();
 }
 
-int TapeVolume::DriveBlockLength() {
-    int mediumType = 0, blockCount = 0, blockLength = 0;
-    if (device_.ModeSense(mediumType, blockCount, blockLength, drive_.adapter, drive_.target, drive_.lun) != 0)
-        return -1;
-    return blockLength;
+int TapeVolume::DriveBlockLength() { return device_.TransferBlockLength(drive_.adapter, drive_.target, drive_.lun); }
+
+void TapeVolume::SetStreaming(bool on) {
+    streaming_ = on;
+    device_.SetStreaming(on);
+}
+
+int TapeVolume::StreamBlocks(int blockLength) const {
+    return streaming_ ? TransferPlan::StreamBlocks(blockLength) : 0;
+}
+
+int TapeVolume::Flush() {
+    writeStop_ = WriteStop::None;
+    lostBuffered_ = false;
+    if (device_.WriteFilemarks(0, false, drive_.adapter, drive_.target, drive_.lun) == 0) return 0;
+    writeStop_ = WriteStopFor(LastTapeStop(device_));
+    // What the flush was for did not reach the medium.
+    lostBuffered_ = true;
+    return -1;
+}
+
+bool TapeVolume::DeferredError() const {
+    // Response code 71h: an earlier buffered write failed.
+    const CommandFailure& f = device_.LastFailure();
+    return f.present && (f.sense[0] & 0x7F) == 0x71;
+}
+
+TapeVolume::WriteStop TapeVolume::WriteStopFor(TapeStop stop) const {
+    if (stop == TapeStop::PositionLost || device_.Attentions() != attentionsAtStart_) return WriteStop::Interrupted;
+    return stop == TapeStop::EndOfMedium ? WriteStop::EndOfTape : WriteStop::Failed;
+}
+
+std::string TapeVolume::DamageReason() const {
+    if (fault_ == RecordFault::Unfinished && blocksFound_ >= 0)
+        return "it is unfinished: the end of data follows after " + std::to_string(blocksFound_) + " of its " +
+               std::to_string(header_.blockCount) + " data blocks";
+    return RecordFaultReason(fault_);
 }
 
 int TapeVolume::CheckBlockLength(int expected, std::size_t minimum) {
@@ -226,7 +266,8 @@ int TapeVolume::WriteIdentBlock(const std::string& name) {
 // ---- writing a file record ----
 
 int TapeVolume::BackupFile(const std::string& name, const std::string& folder, int blockLength) {
-    endOfTape_ = false;
+    writeStop_ = WriteStop::None;
+    lostBuffered_ = false;
     if (name.size() > TF::kMaxFileNameLength)
         return ShowError(MessageId::FileNameTooLong, {name});
     if (!IsPlainName(name) || name == TF::kReservedFileName)
@@ -248,8 +289,13 @@ int TapeVolume::BackupFile(const std::string& name, const std::string& folder, i
         file_.Close();
         return ShowError(MessageId::FileTooLarge, {path_});
     }
+    attentionsAtStart_ = device_.Attentions();
     if (CheckBlockLength(blockLength, TF::kHeaderSize) != 0) {
         file_.Close();
+        if (device_.Attentions() != attentionsAtStart_) {
+            writeStop_ = WriteStop::Interrupted;
+            return -1;
+        }
         return ShowError();
     }
 
@@ -263,45 +309,70 @@ int TapeVolume::BackupFile(const std::string& name, const std::string& folder, i
     // Whatever buffer 1 held before (the previous file's data) stays off the
     // tape.
     std::uint8_t* buffer = buffer1_.get();
-    EncodeFileHeader(h, buffer, static_cast<std::size_t>(blockLength));
-    if (device_.Write(buffer, 1, drive_.adapter, drive_.target, drive_.lun) != 0) {
-        endOfTape_ = LastTapeStop(device_) == TapeStop::EndOfMedium;
-        file_.Close();
-        return -1;
-    }
+    const std::size_t block = static_cast<std::size_t>(blockLength);
+    EncodeFileHeader(h, buffer, block);
+    // A write that did not land: the job says why when the cartridge is
+    // full or the drive was reset; anything else is said here.
+    auto writeFailed = [&](int blocks, bool quiet) {
+        writeStop_ = WriteStopFor(LastTapeStop(device_));
+        // Beyond this command's blocks the residue counts blocks of earlier
+        // records that were still in the drive's buffer.
+        const long long residue = device_.LastResidue();
+        lostBuffered_ = (writeStop_ == WriteStop::EndOfTape && residue > blocks) || DeferredError();
+        if (writeStop_ != WriteStop::Failed || quiet) return -1;
+        return ShowTapeError(MessageId::ErrorWritingFileTransfer, {TransferText(blocks)});
+    };
 
     std::int64_t remaining = size;
-    // One transfer: read exactly the bytes these blocks must carry, then
-    // write the blocks.
-    auto transfer = [&](int blocks, std::size_t want) -> int {
-        const std::int64_t got = file_.Read(buffer, want);
+    // One transfer: the header block (streaming, with the first data) and
+    // dataBlocks blocks carrying the file's next bytes, the last of the
+    // record padded with zeros.
+    auto transfer = [&](int headerBlocks, int dataBlocks) -> int {
+        std::uint8_t* data = buffer + headerBlocks * block;
+        const std::size_t room = static_cast<std::size_t>(dataBlocks) * block;
+        const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(remaining, static_cast<std::int64_t>(room)));
+        if (want < room) std::memset(data + want, 0, room - want);
+        const std::int64_t got = want > 0 ? file_.Read(data, want) : 0;
         if (got < 0) return ShowError(MessageId::ErrorReadingFile, {path_});
         if (got < static_cast<std::int64_t>(want)) return ShowError(MessageId::FileGotShorter, {path_});
-        if (device_.Write(buffer, blocks, drive_.adapter, drive_.target, drive_.lun) != 0) {
-            endOfTape_ = LastTapeStop(device_) == TapeStop::EndOfMedium;
-            return ShowTapeError(MessageId::ErrorWritingFileTransfer, {TransferText(blocks)});
-        }
+        // The header alone failing says nothing but its diagnostic line.
+        if (device_.Write(buffer, headerBlocks + dataBlocks, drive_.adapter, drive_.target, drive_.lun) != 0)
+            return writeFailed(headerBlocks + dataBlocks, dataBlocks == 0);
         remaining -= got;
-        counters_.bytesDone += got;
-        status_.ShowProgress(counters_.bytesDone, counters_.bytesTotal);
+        if (dataBlocks > 0) {
+            counters_.bytesDone += got;
+            status_.ShowProgress(counters_.bytesDone, counters_.bytesTotal);
+        }
         return 0;
     };
 
     const TransferPlan plan = TransferPlan::For(size, blockLength);
     if (plan.count64 > 1) ReadsAhead(file_);
-    const std::size_t block = static_cast<std::size_t>(blockLength);
     int result = 0;
-    for (int i = 0; result == 0 && i < plan.count64; ++i) result = transfer(TF::kBigTransfer, TF::kBigTransfer * block);
-    for (int i = 0; result == 0 && i < plan.count10; ++i) result = transfer(TF::kMidTransfer, TF::kMidTransfer * block);
-    for (int i = 0; result == 0 && i < plan.count1; ++i) {
-        const bool last = i == plan.count1 - 1;
-        // The last block carries the remainder, padded with zeros.
-        if (last) std::memset(buffer, 0, block);
-        result = transfer(1, last ? static_cast<std::size_t>(remaining) : block);
+    if (streaming_) {
+        // The header goes with the first data, as many blocks as buffer 1
+        // holds in each transfer.
+        const int most = TransferPlan::StreamBlocks(blockLength);
+        std::int32_t left = h.blockCount;
+        int header = 1;
+        while (result == 0 && left > 0) {
+            const int blocks = std::min<std::int32_t>(left, most - header);
+            result = transfer(header, blocks);
+            left -= blocks;
+            header = 0;
+        }
+    } else {
+        result = transfer(1, 0);
+        for (int i = 0; result == 0 && i < plan.count64; ++i) result = transfer(0, TF::kBigTransfer);
+        for (int i = 0; result == 0 && i < plan.count10; ++i) result = transfer(0, TF::kMidTransfer);
+        for (int i = 0; result == 0 && i < plan.count1; ++i) result = transfer(0, 1);
     }
-    if (result == 0 && device_.WriteFilemark(drive_.adapter, drive_.target, drive_.lun) != 0) {
-        endOfTape_ = LastTapeStop(device_) == TapeStop::EndOfMedium;
-        result = ShowTapeError(MessageId::ErrorWritingFilemark);
+    // Streaming, the filemark is only handed to the drive: the job flushes
+    // before the catalog names the record.
+    if (result == 0 && device_.WriteFilemarks(1, streaming_, drive_.adapter, drive_.target, drive_.lun) != 0) {
+        writeStop_ = WriteStopFor(LastTapeStop(device_));
+        lostBuffered_ = DeferredError();
+        result = writeStop_ == WriteStop::Failed ? ShowTapeError(MessageId::ErrorWritingFilemark) : -1;
     }
     file_.Close();
     if (result != 0) return -1;
@@ -314,6 +385,11 @@ int TapeVolume::BackupFile(const std::string& name, const std::string& folder, i
 void TapeVolume::BeginRecord() {
     fault_ = RecordFault::None;
     pastFilemark_ = false;
+    blocksRead_ = 0;
+    blocksFound_ = -1;
+    attentionsAtStart_ = device_.Attentions();
+    // No name until this record's header is read.
+    header_.name.clear();
 }
 
 int TapeVolume::ReadFileHeader(std::string& name, std::string& modificationDate, std::string& backupDate,
@@ -330,13 +406,27 @@ int TapeVolume::ReadFileHeader(std::string& name, std::string& modificationDate,
     return type == TF::kFileRecord ? 0 : type == TF::kFileRecordAlt ? 2 : -1;
 }
 
+bool TapeVolume::PositionLost() {
+    // The MODE SENSE before the record met a unit attention: reading on
+    // would read wherever the tape now stands.
+    if (device_.Attentions() == attentionsAtStart_) return false;
+    fault_ = RecordFault::Interrupted;
+    return true;
+}
+
+RecordFault TapeVolume::StopFault(TapeStop stop, RecordFault otherwise) const {
+    if (stop == TapeStop::PositionLost || device_.Attentions() != attentionsAtStart_) return RecordFault::Interrupted;
+    if (stop == TapeStop::WrongLength) return RecordFault::OtherBlockSize;
+    return otherwise;
+}
+
 int TapeVolume::ReadHeaderBlock(FileHeader& header) {
     if (ReadBlocks(1) != 0) {
         const TapeStop stop = LastTapeStop(device_);
         pastFilemark_ = stop == TapeStop::Filemark;
         fault_ = stop == TapeStop::EndOfData  ? RecordFault::EndOfData
                  : stop == TapeStop::Filemark ? RecordFault::NoHeader
-                                              : RecordFault::HeaderUnreadable;
+                                              : StopFault(stop, RecordFault::HeaderUnreadable);
         return -1;
     }
     const std::uint8_t type = DecodeFileHeader(buffer1_.get(), header);
@@ -349,17 +439,23 @@ int TapeVolume::ReadHeaderBlock(FileHeader& header) {
 }
 
 int TapeVolume::ReadDataBlocks(int count, std::uint8_t* into) {
-    if (ReadBlocks(count, into) == 0) return 0;
-    switch (LastTapeStop(device_)) {
+    if (ReadBlocks(count, into) == 0) {
+        blocksRead_ += count;
+        return 0;
+    }
+    const TapeStop stop = LastTapeStop(device_);
+    switch (stop) {
     case TapeStop::EndOfData:
         fault_ = RecordFault::Unfinished;
+        // The residue says how many of this transfer's blocks were there.
+        blocksFound_ = device_.LastResidue() >= 0 ? blocksRead_ + device_.LastTransferred() : -1;
         break;
     case TapeStop::Filemark:
         fault_ = RecordFault::ShortRecord;
         pastFilemark_ = true;
         break;
     default:
-        fault_ = RecordFault::Unreadable;
+        fault_ = StopFault(stop, RecordFault::Unreadable);
         break;
     }
     return -1;
@@ -370,20 +466,26 @@ int TapeVolume::ReadFilemark() {
         fault_ = RecordFault::LongRecord;
         return -1;
     }
-    switch (LastTapeStop(device_)) {
+    const TapeStop stop = LastTapeStop(device_);
+    switch (stop) {
     case TapeStop::Filemark:
         pastFilemark_ = true;
         return 0;
     case TapeStop::EndOfData:
         fault_ = RecordFault::Unfinished;
+        blocksFound_ = blocksRead_;
+        return -1;
+    case TapeStop::WrongLength:
+        // A block of another length where the filemark was due.
+        fault_ = StopFault(stop, RecordFault::LongRecord);
         return -1;
     default:
-        fault_ = RecordFault::Unreadable;
+        fault_ = StopFault(stop, RecordFault::Unreadable);
         return -1;
     }
 }
 
-void TapeVolume::DamageText() { SetTapeError(MessageId::RecordDamaged, {header_.name, RecordFaultReason(fault_)}); }
+void TapeVolume::DamageText() { SetTapeError(MessageId::RecordDamaged, {header_.name, DamageReason()}); }
 
 int TapeVolume::ReadCheckedHeader(const Expected* expected, int blockLength) {
     FileHeader& h = header_;
@@ -433,6 +535,7 @@ int TapeVolume::Restore(const Expected* expected, int blockLength, const std::st
         fault_ = RecordFault::Drive;
         return files_.Report(error_);
     }
+    if (PositionLost()) return -1;
     if (ReadCheckedHeader(expected, blockLength) != 0) return full || error_.text.empty() ? -1 : files_.Report(error_);
     if (full) ShowFileStart("Restoring");
     if (files_.Open(destinationFolder, header_.name, fault_) != 0) return -1;
@@ -467,23 +570,27 @@ int TapeVolume::RestoreData(bool full, int blockLength) {
         const std::int64_t length = blocks * block;
         if (held + length > chunk && flush() != 0) return -1;
         if (ReadDataBlocks(blocks, buffer + held) != 0) {
-            if (!full) SetTapeError(MessageId::TapeReadError, {TransferText(blocks)});
+            // An interrupted restore is the job's to report, with what it restored.
+            if (!full && fault_ != RecordFault::Interrupted)
+                SetTapeError(MessageId::TapeReadError, {TransferText(blocks)});
             return -1;
         }
         position += length;
-        // Only the last block reaches past the recorded size.
-        const std::int64_t bytes = position > h.size ? h.size - (position - block) : length;
+        // Only the record's last transfer reaches past the recorded size.
+        const std::int64_t bytes = std::min(length, h.size - (position - length));
         held += bytes;
         counters_.bytesDone += bytes;
         status_.ShowProgress(counters_.bytesDone, counters_.bytesTotal);
         return 0;
     };
-    if (ReadAllBlocks(TransferPlan::For(h.size, blockLength), transfer) != 0 || flush() != 0) return -1;
+    if (ReadAllBlocks(TransferPlan::For(h.size, blockLength), StreamBlocks(blockLength), h.blockCount, transfer) != 0 ||
+        flush() != 0)
+        return -1;
     // The file is restored only from a whole record: a filemark missing
     // after its last block (lost, or blocks repeated on tape) would give a
     // file with wrong content, and the next record could not be found.
     if (ReadFilemark() != 0) {
-        DamageText();
+        if (fault_ != RecordFault::Interrupted) DamageText();
         return -1;
     }
     return 0;
@@ -497,6 +604,7 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
         fault_ = RecordFault::Drive;
         return ShowError();
     }
+    if (PositionLost()) return kVerifyFailed;
     const Expected expected{expectedName, expectedModificationDate, expectedSize, expectedBlockCount};
     if (ReadCheckedHeader(&expected, blockLength) != 0) {
         if (!error_.text.empty()) ShowError();
@@ -518,7 +626,11 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
     // 0 to go on, 1 when a difference was found (in difference), -1 on error.
     std::int64_t difference = -1;
     auto transfer = [&](int blocks) -> int {
-        if (ReadDataBlocks(blocks) != 0) return ShowTapeError(MessageId::TapeReadError, {TransferText(blocks)});
+        if (ReadDataBlocks(blocks) != 0) {
+            // An interruption is the job's to report.
+            if (fault_ == RecordFault::Interrupted) return -1;
+            return ShowTapeError(MessageId::TapeReadError, {TransferText(blocks)});
+        }
         const std::int64_t start = position;
         position += blocks * block;
         const std::int64_t want = position > h.size ? h.size - start : blocks * block;
@@ -536,7 +648,7 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
         return 0;
     };
 
-    int result = ReadAllBlocks(plan, transfer);
+    int result = ReadAllBlocks(plan, StreamBlocks(blockLength), h.blockCount, transfer);
     // A file that goes on past the recorded size differs where the record ends.
     if (result == 0) {
         const std::int64_t more = disk.More();
@@ -548,8 +660,11 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
     }
     // Identical data counts only from a whole record.
     if (result == 0 && ReadFilemark() != 0) {
-        DamageText();
-        result = ShowError();
+        if (fault_ != RecordFault::Interrupted) {
+            DamageText();
+            ShowError();
+        }
+        result = -1;
     }
     in.Close();
     if (result < 0) return kVerifyFailed;
@@ -560,6 +675,7 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
 int TapeVolume::ReadListedHeader() {
     BeginRecord();
     const int blockLength = DriveBlockLength();
+    if (PositionLost()) return -1;
     if (blockLength < static_cast<int>(TF::kHeaderSize) || blockLength > TF::kMaxBlockLength) {
         fault_ = RecordFault::Drive;
         return -1;

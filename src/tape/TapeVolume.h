@@ -16,6 +16,7 @@
 #include "report/StatusSink.h"
 #include "scsi/DriveAddress.h"
 #include "scsi/ScsiDevice.h"
+#include "scsi/TapeStop.h"
 #include "tape/FileHeader.h"
 #include "tape/LocalFile.h"
 #include "tape/RecordFault.h"
@@ -56,17 +57,47 @@ public:
     // Writes one file record at the current position: header, data blocks,
     // filemark. The file is folder + "/" + name; the header block's bytes
     // after its fields are zero. On 0 the record is complete on the medium
-    // (the filemark is written without the immediate bit). Refuses, before
-    // the tape is touched: a name that does not fit the catalog's 254 bytes,
-    // is not a plain name or is kReservedFileName, a file of 2 GiB or more,
-    // a file that cannot be opened, a blockLength that is not the drive's.
+    // (the filemark is written without the immediate bit), or, streaming,
+    // handed to the drive (the filemark is immediate: Flush puts it on the
+    // medium). Refuses, before the tape is touched: a name that does not
+    // fit the catalog's 254 bytes, is not a plain name or is
+    // kReservedFileName, a file of 2 GiB or more, a file that cannot be
+    // opened, a blockLength that is not the drive's. A write that reached
+    // the early warning completes the record: NearlyFull() says so.
     int BackupFile(const std::string& name, const std::string& folder, int blockLength);
     // The header of the last record BackupFile completed.
     const FileHeader& LastWrittenHeader() const { return lastWritten_; }
     // What the drive reported for the last tape command, when it failed.
     const CommandFailure& LastCommandFailure() const { return device_.LastFailure(); }
-    // Whether the last BackupFile failed because the cartridge is full.
-    bool LastBackupMetEndOfTape() const { return endOfTape_; }
+    // Why the last BackupFile or Flush failed on the tape. EndOfTape and
+    // Interrupted show no message: the job says what they cost.
+    enum class WriteStop {
+        None,
+        Failed,       // anything else (its message shown)
+        EndOfTape,    // volume overflow: the record did not fit
+        Interrupted,  // a unit attention: the drive was reset or its tape changed
+    };
+    WriteStop LastWriteStop() const { return writeStop_; }
+    // Data of earlier records that were still in the drive's buffer were
+    // lost as well: the last write's residue went beyond that command, it
+    // answered with a deferred error, or the last Flush failed.
+    bool LostBufferedRecords() const { return lostBuffered_; }
+    // A write reached the early warning since the warnings were last taken:
+    // little room is left after the record it belonged to.
+    bool NearlyFull() const { return device_.Warnings().earlyWarning; }
+    // The warnings of this volume's commands since they were last taken.
+    DriveWarnings TakeWarnings() { return device_.TakeWarnings(); }
+
+    // Streaming: transfers of as many blocks as a buffer holds, immediate
+    // filemarks, the block length asked for only when it may have changed.
+    // The blocks on tape are the same either way.
+    void SetStreaming(bool on);
+    bool Streaming() const { return streaming_; }
+    // The block length is asked for again before the next transfer.
+    void ForgetMode() { device_.ForgetMode(); }
+    // Puts everything written so far on the medium (WRITE FILEMARKS of 0
+    // marks, not immediate). 0, or -1 with LastWriteStop() set.
+    int Flush();
 
     // Reads one block and decodes it as a file header: 0 for type 1, 2 for
     // type 2, -1 when the read fails or the type is anything else. Outputs
@@ -108,6 +139,13 @@ public:
     // filemark (so that the next record needs no spacing).
     RecordFault LastFault() const { return fault_; }
     bool PastFilemark() const { return pastFilemark_; }
+    // What is wrong with that record, as the end of a sentence: the fault's
+    // reason, and for an unfinished record how many of its data blocks the
+    // tape holds.
+    std::string DamageReason() const;
+    // Of an unfinished record: the data blocks before the end of data, as
+    // far as the drive's residue tells; -1 when not known.
+    std::int32_t BlocksFound() const { return blocksFound_; }
 
     // Spaces to end of data, where the next record is appended.
     int MoveToEOD();
@@ -135,6 +173,17 @@ private:
     };
 
     int ShowError(MessageId id, std::initializer_list<std::string_view> args = {});
+    // Blocks per transfer when streaming, 0 when not.
+    int StreamBlocks(int blockLength) const;
+    WriteStop WriteStopFor(TapeStop stop) const;
+    // The last command failed with a deferred error (response code 71h).
+    bool DeferredError() const;
+    // The fault of a read that stopped: Interrupted after an attention,
+    // OtherBlockSize for a block of another length, else otherwise.
+    RecordFault StopFault(TapeStop stop, RecordFault otherwise) const;
+    // Whether the drive met an attention since the record began: fault_
+    // Interrupted then.
+    bool PositionLost();
     // The same for a failed tape command, with what the drive reported.
     int ShowTapeError(MessageId id, std::initializer_list<std::string_view> args = {});
     void SetTapeError(MessageId id, std::initializer_list<std::string_view> args = {});
@@ -192,6 +241,15 @@ private:
     std::string identDate_;
     RecordFault fault_ = RecordFault::None;
     bool pastFilemark_ = false;
-    bool endOfTape_ = false;
+    WriteStop writeStop_ = WriteStop::None;
+    bool lostBuffered_ = false;
+    bool streaming_ = false;
+    // The device's attentions when the record began: more since mean the
+    // tape's position was lost.
+    unsigned long attentionsAtStart_ = 0;
+    // Data blocks of the current record read so far, and those the tape
+    // holds of an unfinished one (-1: not known).
+    std::int32_t blocksRead_ = 0;
+    std::int32_t blocksFound_ = -1;
     int unlisted_ = 0;
 };

@@ -28,4 +28,13 @@ struct TransferPlan {
     static constexpr std::int32_t BlockCount(std::int64_t size, std::int64_t blockLength) {
         return static_cast<std::int32_t>(size / blockLength + 1);
     }
+
+    // Blocks per transfer when streaming: as many 64-block groups as a
+    // transfer buffer holds (384 blocks of 1024 bytes), so that a drive's
+    // buffer is kept full with few commands. The blocks on tape are the
+    // same whatever the grouping.
+    static constexpr int StreamBlocks(std::int64_t blockLength) {
+        return static_cast<int>(static_cast<std::int64_t>(TapeFormat::kBufferSize) /
+                                (TapeFormat::kBigTransfer * blockLength) * TapeFormat::kBigTransfer);
+    }
 };

@@ -43,6 +43,13 @@ struct DeviceCase {
 
 class CliDeviceWordsTest : public CliOperatorTest, public testing::WithParamInterface<DeviceCase> {};
 
+// The LTO-like drive with a cartridge of this kind.
+void LtoCartridge(CliOperatorTest& t, const char* kind) {
+    t.cli->SetEnvironment("TAPEWREN_VTAPE_DRIVE", "lto");
+    t.cli->SetEnvironment("TAPEWREN_VTAPE_READY_SECONDS", "0");
+    t.cli->SetEnvironment("TAPEWREN_VTAPE_CARTRIDGE", kind);
+}
+
 TEST_P(CliDeviceWordsTest, FailureIsSaidInWordsWithoutRawLinesUnlessVerbose) {
     const DeviceCase& c = GetParam();
     if (!c.blank) FormatAndBackUp();
@@ -83,7 +90,16 @@ INSTANTIATE_TEST_SUITE_P(
                        t.cli->SetEnvironment("TAPEWREN_VTAPE_CAPACITY_MB", "1");
                        t.Write("src/big.bin", CliOperatorTest::Pattern(3 << 20, 9));
                    },
-                   false, {"backup", "../src/big.bin"}, "'big.bin' did not fit on it"}),
+                   false, {"backup", "../src/big.bin"}, "'big.bin' did not fit on it"},
+        // Refusals of the cartridge in an LTO drive.
+        DeviceCase{"WormCartridge", [](CliOperatorTest& t) { LtoCartridge(t, "worm"); }, false,
+                   {"format", "Daily", "--yes", "--force"}, "The cartridge is a WORM cartridge (write once)"},
+        DeviceCase{"EncryptedCartridge", [](CliOperatorTest& t) { LtoCartridge(t, "encrypted"); }, false, {"check"},
+                   "The tape is encrypted, and the drive has no key for it"},
+        DeviceCase{"CartridgeTheDriveCannotRead", [](CliOperatorTest& t) { LtoCartridge(t, "unsupported"); }, false,
+                   {"check"}, "The drive cannot read this cartridge: its generation"},
+        DeviceCase{"CartridgeTheDriveCannotWrite", [](CliOperatorTest& t) { LtoCartridge(t, "unsupported"); }, false,
+                   {"format", "Daily", "--yes", "--force"}, "The drive cannot write on this cartridge: its generation"}),
     [](const testing::TestParamInfo<DeviceCase>& info) { return std::string(info.param.name); });
 
 TEST_F(CliOperatorTest, FullCartridgeSaysWhatToDoAndStatusShowsWriteProtection) {

@@ -389,7 +389,8 @@ TEST_F(BackupJobTest, FullCartridgeThenRebuildThenTheNextBackupWritesOverTheRest
     ASSERT_FALSE(messages.shown.empty());
     EXPECT_EQ(messages.shown.back(),
               (RecordedMessage{"Write file tape error\nThe tape is full: 'b.bin' did not fit on it. The files "
-                               "written before it are safe on tape and in the DirFile.",
+                               "written before it are safe on tape and in the DirFile.\nNot backed up: b.bin. The "
+                               "next tape can take it.",
                                Error}));
     ASSERT_EQ(dirFile.CountEntries(CatalogPath("Daily")), 1);
 

@@ -347,7 +347,8 @@ TEST_F(RestoreJobTest, FullRestoreNotesAnUnfinishedLastRecord) {
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[1].kind, Attention);
     EXPECT_EQ(messages.shown[1].text.rfind("Restore ended with 1 file record not restored!\n", 0), 0u);
-    EXPECT_NE(messages.shown[1].text.find("\nThe last file record on tape is unfinished and was not restored."),
+    EXPECT_NE(messages.shown[1].text.find("\nThe last file record on tape, 'late.bin', is unfinished and was not "
+                                          "restored: the end of data follows after 10 of its 30 data blocks."),
               std::string::npos)
         << messages.shown[1].text;
     for (int i = 0; i < 6; ++i) ExpectRestored(i);

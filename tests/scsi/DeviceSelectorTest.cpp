@@ -90,7 +90,7 @@ TEST_F(Selector, VariableBlockDriveIsSwitchedTo1024) {
     adapter().Model(4).blockLength = 0;
     adapter().Model(4).blockCount = 1000;
     const DeviceSelection s = selector.ListAdapters(messages, status).devices.selection;
-    EXPECT_EQ(OpcodesTo(4), (std::vector<int>{0x12, 0x1A, 0x1A, 0x15, 0x1A, 0x00}));
+    EXPECT_EQ(OpcodesTo(4), (std::vector<int>{0x12, 0x00, 0x1A, 0x1A, 0x15, 0x1A, 0x00}));
     EXPECT_EQ(adapter().Model(4).blockLength, 1024);
     EXPECT_EQ(s.blockSize, "1024");
     EXPECT_EQ(s.outcome, SelectionOutcome::Accepted);
@@ -257,6 +257,8 @@ TEST_F(Selector, DriveThatIsNotReachedIsNotCalledUnsupported) {
     adapter().Script(4, 0x1A, Reply::Transport(SS_ERR));
     adapter().Script(4, 0x1A, Reply::Transport(SS_ERR));
     adapter().Script(4, 0x1A, Reply::Transport(SS_ERR));
+    // The wait for readiness, then the status query.
+    adapter().Script(4, 0x00, Reply::Transport(SS_ERR));
     adapter().Script(4, 0x00, Reply::Transport(SS_ERR));
     const DeviceSelection s = selector.SelectDevice(4, messages, status);
     EXPECT_EQ(s.outcome, SelectionOutcome::NotSupported);
@@ -272,6 +274,7 @@ TEST_F(Selector, DriveHeldByAnotherProgramIsBusy) {
     busy.kind = Reply::Kind::TargetStatus;
     busy.targetStatus = STATUS_BUSY;
     for (int i = 0; i < 3; ++i) adapter().Script(4, 0x1A, busy);
+    adapter().Script(4, 0x00, busy);
     adapter().Script(4, 0x00, busy);
     const DeviceSelection s = selector.SelectDevice(4, messages, status);
     EXPECT_EQ(s.notice, "- the selected drive cannot be reached -");

@@ -16,6 +16,7 @@
 
 #include "aspi/HostAdapterList.h"
 #include "aspi/virtual/VirtualHostAdapter.h"
+#include "scsi/DriveReadiness.h"
 #include "scsi/ScsiDevice.h"
 #include "scsi/Sleep.h"
 #include "support/FaultyAdapter.h"
@@ -57,7 +58,9 @@ protected:
         volume = std::make_unique<TapeVolume>(messages, status, counters, drive);
     }
 
-    // (Re)starts the drive over the image, as a new program run would.
+    // (Re)starts the drive over the image, as a new program run would. An
+    // LTO-like drive (TAPEWREN_VTAPE_DRIVE=lto) is brought to readiness, as
+    // the program does before a job, unless awaitReady is false.
     void LoadImage(int capacityMb = 0) {
         HostAdapterList::Install({});
         setenv("TAPEWREN_VTAPE", image.c_str(), 1);
@@ -73,6 +76,11 @@ protected:
         drive.adapter = 0;
         drive.target = VirtualHostAdapter::kTarget;
         drive.lun = 0;
+        const char* personality = std::getenv("TAPEWREN_VTAPE_DRIVE");
+        if (awaitReady && personality != nullptr && std::string(personality) == "lto") {
+            RecordingStatus unseen;
+            ASSERT_TRUE(AwaitReady(device, drive, unseen).ready);
+        }
     }
 
     // Replaces the image with hand-built objects and starts a fresh drive and
@@ -137,4 +145,5 @@ protected:
     ScsiDevice device;
     FaultyAdapter* faults = nullptr;
     std::unique_ptr<TapeVolume> volume;
+    bool awaitReady = true;
 };

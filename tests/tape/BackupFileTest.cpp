@@ -163,55 +163,46 @@ TEST_F(BackupFileTest, WriteProtectedTapeFailsAtHeaderWithoutMessage) {
 // The cartridge's early-warning zone makes every write that ends in it
 // report failure. Fillers place the end of data so that the first such
 // write is the transfer under test.
-class CartridgeFullTest : public BackupFileTest {
+// A transfer that runs past the early warning is written (the record goes
+// on); one beyond the capacity is not, and the volume leaves saying so to
+// the job, which knows what did not fit. Cases: the filler's data blocks
+// before the file, the file's size.
+struct FullCartridge {
+    const char* name;
+    std::uint64_t fillerBlocks;
+    std::size_t fileSize;
+};
+
+class CartridgeFullTest : public BackupFileTest, public testing::WithParamInterface<FullCartridge> {
 protected:
     void SetUp() override { SetUpDrive(1024, 1); }
 
     // Image bytes of a record of `blocks` 1024-byte blocks, filemark included.
     static std::uint64_t RecordBytes(std::uint64_t blocks) { return blocks * (8 + 1024) + 4; }
-    static std::uint64_t Limit() {
-        VirtualTapeConfig config;
-        config.SetCapacity(1 << 20);
-        return config.capacity - config.earlyWarning;
-    }
-    // Formats and backs up a filler of fillerBlocks data blocks.
-    void Fill(std::uint64_t fillerBlocks) {
-        ASSERT_EQ(volume->WriteIdentBlock("T"), 0);
-        WriteFile(Src() + "filler", Pattern((fillerBlocks - 1) * 1024, 5));
-        ASSERT_EQ(volume->BackupFile("filler", Src(), 1024), 0);
-        // ident block and its filemark, then the filler's record
-        ASSERT_EQ(std::filesystem::file_size(image), RecordBytes(1) + RecordBytes(1 + fillerBlocks));
-    }
 };
 
-TEST_F(CartridgeFullTest, SixtyFourBlockTransferFails) {
+TEST_P(CartridgeFullTest, TransferBeyondTheCapacityFailsWithoutAMessageOfItsOwn) {
     ASSERT_EQ(volume->WriteIdentBlock("T"), 0);
-    WriteFile(Src() + "huge", Pattern(2 << 20, 1));
-    EXPECT_EQ(volume->BackupFile("huge", Src(), 1024), -1);
-    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"Error writing file {64}", Error}}));
+    const std::uint64_t filler = GetParam().fillerBlocks;
+    if (filler > 0) {
+        WriteFile(Src() + "filler", Pattern((filler - 1) * 1024, 5));
+        ASSERT_EQ(volume->BackupFile("filler", Src(), 1024), 0);
+        ASSERT_EQ(std::filesystem::file_size(image), RecordBytes(1) + RecordBytes(1 + filler));
+    }
+    WriteFile(Src() + "file", Pattern(GetParam().fileSize, 1));
+    EXPECT_EQ(volume->BackupFile("file", Src(), 1024), -1);
+    EXPECT_EQ(volume->LastWriteStop(), TapeVolume::WriteStop::EndOfTape);
+    EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(CartridgeFullTest, TenBlockTransferFails) {
-    // After the filler, the header and three 10-block transfers fit before
-    // the limit; the fourth does not.
-    const std::uint64_t start = RecordBytes(1) + RecordBytes(1 + 951);
-    ASSERT_LE(start + 1032 + 3 * 10320, Limit());
-    ASSERT_GT(start + 1032 + 4 * 10320, Limit());
-    Fill(951);
-    WriteFile(Src() + "ten", Pattern(6 * 10240, 1));
-    EXPECT_EQ(volume->BackupFile("ten", Src(), 1024), -1);
-    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"Error writing file {10}", Error}}));
-}
-
-TEST_F(CartridgeFullTest, OneBlockTransferFails) {
-    const std::uint64_t start = RecordBytes(1) + RecordBytes(1 + 981);
-    ASSERT_LE(start + 1032, Limit());
-    ASSERT_GT(start + 2 * 1032, Limit());
-    Fill(981);
-    WriteFile(Src() + "one", Pattern(5 * 1024 + 3, 1));
-    EXPECT_EQ(volume->BackupFile("one", Src(), 1024), -1);
-    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"Error writing file {1}", Error}}));
-}
+// With a capacity of 1 MiB: a file of 64-block transfers from the start; after
+// 978 filler blocks the header and three 10-block transfers fit, the fourth
+// does not; after 1013 the header fits, its first single block does not.
+INSTANTIATE_TEST_SUITE_P(Transfers, CartridgeFullTest,
+                         testing::Values(FullCartridge{"SixtyFourBlocks", 0, 2 << 20},
+                                         FullCartridge{"TenBlocks", 978, 6 * 10240},
+                                         FullCartridge{"OneBlock", 1013, 5 * 1024 + 3}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(BackupFileTest, FilemarkFailureIsReportedAndFileClosed) {
     ASSERT_EQ(volume->WriteIdentBlock("T"), 0);

@@ -64,6 +64,15 @@ bool ReadBehaviour(VirtualTapeConfig& config, std::string& problem) {
         }
         config.loadCommandNeeded = load == "command";
     }
+    const std::string backHitch = Environment("TAPEWREN_VTAPE_BACKHITCH_MS");
+    if (!backHitch.empty()) {
+        if (!WholeNumber(backHitch, 60000, value)) {
+            problem = "TAPEWREN_VTAPE_BACKHITCH_MS is \"" + backHitch +
+                      "\"; it takes a whole number of milliseconds up to 60000";
+            return false;
+        }
+        config.backHitchMs = value;
+    }
     const std::string cartridge = Environment("TAPEWREN_VTAPE_CARTRIDGE");
     if (cartridge == "worm") config.cartridgeKind = CartridgeKind::Worm;
     else if (cartridge == "encrypted") config.cartridgeKind = CartridgeKind::Encrypted;

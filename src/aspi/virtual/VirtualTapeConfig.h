@@ -20,6 +20,9 @@
 //                              refuses what such a cartridge refuses
 //   TAPEWREN_VTAPE_STATS       a file the drive appends its statistics to
 //                              when it is destroyed
+//   TAPEWREN_VTAPE_BACKHITCH_MS  milliseconds the drive sleeps per flush
+//                              (what a real drive loses stopping and backing
+//                              up), default 0; for benchmarks
 // The capacity keeps its default on nonsense; every other setting that cannot
 // be used sets `problem`, and the drive then refuses to work.
 
@@ -53,6 +56,8 @@ struct VirtualTapeConfig {
     CartridgeKind cartridgeKind = CartridgeKind::Data;
     FaultPlan faults;
     std::string statisticsFile;
+    // Real time spent per flush (DriveStatistics::flushes); 0: none.
+    std::uint64_t backHitchMs = 0;
     // A setting that could not be used, in words naming it; empty when all is well.
     std::string problem;
 

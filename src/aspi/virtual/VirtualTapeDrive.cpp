@@ -1,6 +1,8 @@
 #include "aspi/virtual/VirtualTapeDrive.h"
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "aspi/ScsiOpcodes.h"
 #include "aspi/virtual/CdbFields.h"
@@ -108,6 +110,9 @@ void VirtualTapeDrive::FlushBeforeMoving() {
     if (!unflushed_) return;
     ++stats_.flushes;
     unflushed_ = false;
+    // The modelled back-hitch: real time, not the drive clock, so that a
+    // benchmark's timings include it.
+    if (config_.backHitchMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(config_.backHitchMs));
 }
 
 void VirtualTapeDrive::Execute(ScsiExec& exec) {

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -35,6 +36,11 @@ const DialogUnits& Units() {
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
+// The drive's streaming mode, kept in the user's settings beside the
+// window's size; off unless the user chose it.
+constexpr char kStreamingKey[] = "drive/streaming";
+QSettings Settings() { return QSettings(QStringLiteral("tapewren"), QStringLiteral("tapewren")); }
+
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent)
@@ -58,6 +64,7 @@ MainWindow::MainWindow(QWidget* parent)
     controller_->SetResultsWindow(verifyResults_.get());
     ConnectJobs();
     controller_->SetView(this);
+    controller_->Shared().Volume().SetStreaming(Settings().value(QLatin1String(kStreamingKey), false).toBool());
     // The size of the last run, as far as this screen holds it.
     openedSize_ = RememberedSize::Load(defaultSize_);
     if (const QScreen* shown = screen())
@@ -253,6 +260,15 @@ void MainWindow::Connect() {
         auto* menu = new QMenu(this);
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->addAction(QStringLiteral("&About Tapewren..."), this, [this] { ShowAbout(); });
+        // Large transfers and one wait for the tape per job, for drives
+        // that stop and back up whenever their buffer runs dry.
+        QAction* streaming = menu->addAction(QStringLiteral("&Streaming (keep the drive moving)"));
+        streaming->setCheckable(true);
+        streaming->setChecked(controller_->Shared().Volume().Streaming());
+        connect(streaming, &QAction::toggled, this, [this](bool on) {
+            controller_->Shared().Volume().SetStreaming(on);
+            Settings().setValue(QLatin1String(kStreamingKey), on);
+        });
         menu->popup(reel->mapToGlobal(at));
     });
 

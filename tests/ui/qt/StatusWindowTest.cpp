@@ -104,14 +104,16 @@ TEST_F(StatusWindowTest, AboutButtonAndF1OpenTheAboutBox) {
     EXPECT_EQ(opened, 2);
 }
 
-TEST_F(StatusWindowTest, RightClickOnThePictureOffersAbout) {
+TEST_F(StatusWindowTest, RightClickOnThePictureOffersAboutAndStreaming) {
     QWidget* reel = window->Control(kReelPicture);
     QTest::mouseClick(window->windowHandle(), Qt::RightButton, {}, reel->mapTo(window.get(), reel->rect().center()));
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(menu->actions().size(), 1);
+    ASSERT_EQ(menu->actions().size(), 2);
     QAction* about = menu->actions().front();
     EXPECT_EQ(about->text().toStdString(), "&About Tapewren...");
+    EXPECT_EQ(menu->actions().back()->text().toStdString(), "&Streaming (keep the drive moving)");
+    EXPECT_TRUE(menu->actions().back()->isCheckable());
     QString opened;
     QTimer::singleShot(0, [&] {
         if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget()); box && box != window.get()) {
