@@ -188,9 +188,14 @@ TapeOutcome Cartridge::AppendObjects(std::uint64_t count, std::uint64_t stride, 
     // lies behind it. At the load point a write starts a new tape.
     if (Settle() && index_.Run(position_.run).IsDamaged() && position_ != TapePosition{})
         return {TapeEvent::AtDamage, 0};
-    // Nor may a write change what damage before it reads as.
-    if (index_.WriteReachesDamage(position_)) return {TapeEvent::AtDamage, 0};
+    // Nor may a write change what damage before it reads as. Where it could,
+    // a write at end of data is checked once made and taken back if it
+    // did; one that would cut the tape, or near damage the index has
+    // forgotten, is refused before.
     const std::uint64_t offset = index_.WriteOffsetOf(position_);
+    const bool recheck = index_.WriteReachesDamage(position_);
+    if (recheck && (offset != window_.FileSize() || index_.ForgottenDamageReaches(offset)))
+        return {TapeEvent::AtDamage, 0};
     const std::uint64_t room = offset > capacity_ ? 0 : (capacity_ - offset) / stride;
     std::uint64_t writing = count;
     if (count > room) {
@@ -205,8 +210,13 @@ TapeOutcome Cartridge::AppendObjects(std::uint64_t count, std::uint64_t stride, 
     }
     const std::uint64_t end = offset + writing * stride;
     window_.SetFileSize(end);
-    position_ = index_.End();
     dirty_ = true;
+    if (recheck && !image_->DamageReadsAsBefore(window_, index_, offset)) {
+        index_.TruncateAt(position_);
+        RollBack(offset);
+        return {TapeEvent::AtDamage, 0};
+    }
+    position_ = index_.End();
     if (writing < count) return {TapeEvent::Overflow, writing};
     return {end > capacity_ - earlyWarning_ ? TapeEvent::EarlyWarning : TapeEvent::Done, count};
 }

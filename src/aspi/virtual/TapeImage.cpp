@@ -40,3 +40,20 @@ void TapeImage::Resynchronise(ImageWindow& window, TapeIndex& index, std::uint64
     if (limit == fileSize) return index.EndAt(damage);
     index.AppendWall(damage);
 }
+
+bool TapeImage::DamageReadsAsBefore(ImageWindow& window, const TapeIndex& index, std::uint64_t from) {
+    for (std::size_t r = index.First(); r < index.RunCount(); ++r) {
+        const TapeRun& run = index.Run(r);
+        if (run.kind != RunKind::Damage || run.offset + run.length <= from) continue;
+        if (r > 0 && !index.Holds(r - 1)) return false;
+        TapeIndex again(TapeIndex::kMinRuns);
+        again.SetScanCursor(run.offset, index.PreviousSegment({r, 0}));
+        Scan(window, again, ScanGoal{0, 1});
+        if (again.RunCount() == 0) return false;
+        const TapeRun& now = again.Run(0);
+        if (now.kind != RunKind::Damage || now.offset != run.offset || now.stride != run.stride ||
+            now.segment != run.segment)
+            return false;
+    }
+    return true;
+}

@@ -52,6 +52,12 @@ public:
     virtual bool WriteFilemarks(ImageWindow& window, std::uint64_t offset, std::uint64_t count,
                                 std::uint32_t previousSegment) = 0;
 
+    // After a write at `from`: every held damage run whose framing looked at
+    // bytes from `from` on still frames as it did, scanned again with the
+    // bytes written. Damage the index no longer holds the run before of
+    // cannot be checked and counts as changed.
+    bool DamageReadsAsBefore(ImageWindow& window, const TapeIndex& index, std::uint64_t from);
+
 protected:
     enum class Probe { Found, None, IoError };
 

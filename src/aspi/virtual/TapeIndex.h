@@ -88,6 +88,8 @@ public:
     // in what was written, and the tape would read otherwise after a reload
     // or a rescan. The run before p must be held.
     bool WriteReachesDamage(TapePosition p) const;
+    // Damage the index has forgotten looked at bytes from `at` on.
+    bool ForgottenDamageReaches(std::uint64_t at) const { return forgottenReach_ > at; }
     bool EndsInWall() const { return complete_ && !runs_.empty() && runs_.back().kind == RunKind::Wall; }
     // AWS prev_len of a header written at p: the length of the segment just
     // before it, 0 at the load point and after a filemark, what the image
