@@ -8,7 +8,7 @@ set -euo pipefail
 run=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-svg-dev libasound2-dev fonts-dejavu-core fonts-dejavu-extra
-  libiscsi-dev nlohmann-json3-dev
+  libiscsi-dev nlohmann-json3-dev libxxhash-dev libssl-dev
 )
 test=(
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -40,7 +40,9 @@ int DirFile::WriteHeader(const std::string& path, const std::string& tapeName, c
     EncodeIdentBlock({tapeName, date, version}, header, sizeof header);
     // A new catalog, or one made anew, replaces what stands under its name
     // whole; a link there is not followed.
-    return ReplaceFile(path, header, sizeof header) == kReplaced ? 0 : -1;
+    if (ReplaceFile(path, header, sizeof header) != kReplaced) return -1;
+    // Records of the catalog that stood here must not meet its successor's entries.
+    return SumFile::Create(path);
 }
 
 int DirFile::CreateForNewTape(const std::string& tapeName, const std::string& path) {
@@ -193,6 +195,13 @@ int DirFile::WriteAfterLastWholeEntry(LocalFile& file, const std::uint8_t* entry
     return 0;
 }
 
+int DirFile::PutSums(SumFile& sums, std::int64_t end, const std::string& name, const FileFacts* facts) {
+    sumRecord_.facts = facts != nullptr ? *facts : FileFacts{};
+    sumRecord_.nameHash = SumNameHash(name);
+    const std::int64_t index = (end - static_cast<std::int64_t>(DF::kHeaderSize)) / DF::kEntrySize - 1;
+    return sums.Put(index, sumRecord_);
+}
+
 int DirFile::AppendEntry(const std::string& path, const std::string& name, const std::string& fileDate,
                          const std::string& backupDate, std::int32_t size, std::int32_t blockCount) {
     std::uint8_t entry[DF::kEntrySize];
@@ -204,6 +213,12 @@ int DirFile::AppendEntry(const std::string& path, const std::string& name, const
         file.Close();
         return -1;
     }
+    SumFile sums;
+    const bool summed = sums.Begin(path) == 0 && PutSums(sums, end, name, nullptr) == 0;
+    if (sums.End() != 0 || !summed) {
+        file.Close();
+        return -1;
+    }
     return file.Close();
 }
 
@@ -212,11 +227,16 @@ int DirFile::BeginAppend(const std::string& path) {
     appendAt_ = -1;
     appendFailed_ = false;
     appendPath_ = path;
-    return appendFile_.OpenForUpdate(path);
+    if (appendFile_.OpenForUpdate(path) != 0) return -1;
+    if (sums_.Begin(path) != 0) {
+        appendFile_.Close();
+        return -1;
+    }
+    return 0;
 }
 
 int DirFile::AppendNext(const std::string& name, const std::string& fileDate, const std::string& backupDate,
-                        std::int32_t size, std::int32_t blockCount) {
+                        std::int32_t size, std::int32_t blockCount, const FileFacts* facts) {
     std::uint8_t entry[DF::kEntrySize];
     if (!appendFile_.IsOpen() || appendFailed_ ||
         EncodeEntry(entry, name, fileDate, backupDate, size, blockCount) != 0)
@@ -237,19 +257,24 @@ int DirFile::AppendNext(const std::string& name, const std::string& fileDate, co
         appendAt_ += static_cast<std::int64_t>(sizeof entry);
     }
     // A failed write may have left part of an entry where the next belongs.
-    if (written != 0) appendFailed_ = true;
-    return written;
+    if (written != 0 || PutSums(sums_, appendAt_, name, facts) != 0) {
+        appendFailed_ = true;
+        return -1;
+    }
+    return 0;
 }
 
 int DirFile::SyncAppended() {
     if (!appendFile_.IsOpen()) return 0;
-    return appendFile_.Sync() == 0 && !appendFailed_ && appendFile_.IsAt(appendPath_) ? 0 : -1;
+    const bool sums = sums_.Sync() == 0;
+    return appendFile_.Sync() == 0 && sums && !appendFailed_ && appendFile_.IsAt(appendPath_) ? 0 : -1;
 }
 
 int DirFile::EndAppend() {
     if (!appendFile_.IsOpen()) return 0;
     const int synced = SyncAppended();
+    const int summed = sums_.End();
     const int closed = appendFile_.Close();
     appendAt_ = -1;
-    return synced == 0 && closed == 0 ? 0 : -1;
+    return synced == 0 && summed == 0 && closed == 0 ? 0 : -1;
 }

@@ -4,12 +4,16 @@
 // OpenForReading, SkipIdent, ReadNextEntry..., Close, and the append run
 // BeginAppend, AppendNext..., EndAppend, which keep one file open between
 // calls. Results are return codes only; nothing is shown. Writers put what
-// they wrote on the medium before they return 0, except AppendNext.
+// they wrote on the medium before they return 0, except AppendNext. Every
+// writer keeps the catalog's sums file (SumFile) in step: a new catalog
+// gets an empty one, each appended entry its record at the same position.
 
 #include <cstdint>
 #include <string>
 
+#include "catalog/SumFile.h"
 #include "report/MessageSink.h"
+#include "tape/FileFacts.h"
 #include "tape/FileHeader.h"
 #include "tape/LocalFile.h"
 
@@ -79,6 +83,7 @@ public:
                            int blockSize);
     // Appends one entry of type 1 with the given values. 0 or -1. Appends
     // write into the catalog itself: a symbolic link under its name fails.
+    // Its sums record says "without checksum".
     int AppendEntry(const std::string& path, const std::string& name, const std::string& fileDate,
                     const std::string& backupDate, std::int32_t size, std::int32_t blockCount);
 
@@ -94,8 +99,10 @@ public:
     // the run fails the next call. Each returns 0 or -1; EndAppend syncs
     // and closes (0 when no run is open).
     int BeginAppend(const std::string& path);
+    // facts: what the sums record keeps of the file (null: nothing, "without
+    // checksum").
     int AppendNext(const std::string& name, const std::string& fileDate, const std::string& backupDate,
-                   std::int32_t size, std::int32_t blockCount);
+                   std::int32_t size, std::int32_t blockCount, const FileFacts* facts = nullptr);
     int SyncAppended();
     int EndAppend();
 
@@ -105,6 +112,8 @@ private:
     // The entry's 286 bytes; -1 when a text does not fit its field.
     int EncodeEntry(std::uint8_t* entry, const std::string& name, const std::string& fileDate,
                            const std::string& backupDate, std::int32_t size, std::int32_t blockCount);
+    // Writes the sums record of the entry that ends at `end`.
+    int PutSums(SumFile& sums, std::int64_t end, const std::string& name, const FileFacts* facts);
     // Writes the entry after the last whole one of the open file and cuts
     // off the bytes of an entry cut short behind it; sets `end` after it.
     static int WriteAfterLastWholeEntry(LocalFile& file, const std::uint8_t* entry, std::int64_t& end);
@@ -123,4 +132,6 @@ private:
     std::string appendPath_;
     std::int64_t appendAt_ = -1;  // where AppendNext writes; -1 before the run's first entry
     bool appendFailed_ = false;
+    SumFile sums_;
+    SumRecord sumRecord_;
 };

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "catalog/SumFile.h"
 #include "tape/JoinPath.h"
 
 namespace {
@@ -64,6 +65,23 @@ int DirFileCopy::Copy(const std::string& source, const std::string& folder, bool
             return kCopyDeclined;
     }
 
+    const int copied = Place(in, folder, name, destination);
+    if (copied != kCopyDone) return copied;
+    // The sums file goes with its catalog; a catalog copied without one
+    // must not meet the records of the catalog it replaced.
+    std::string sums;
+    SumFile::PathOf(source, sums);
+    LocalFile sumsIn;
+    if (sumsIn.OpenForReading(sums, false) != 0)
+        return SumFile::Remove(destination) == 0 ? kCopyDone : kCopyDestinationUnwritable;
+    std::string sumsDestination;
+    SumFile::PathOf(destination, sumsDestination);
+    const int placed = Place(sumsIn, folder, FileNameOf(sums), sumsDestination);
+    return placed == kCopySourceUnreadable ? kCopyDestinationUnwritable : placed;
+}
+
+int DirFileCopy::Place(LocalFile& in, const std::string& folder, const std::string& name,
+                       const std::string& destination) {
     // Hidden, and named after this process so that two runs cannot meet.
     std::string temporary;
     JoinPath(folder, "." + name + ".tw-copy-" + std::to_string(::getpid()), temporary);

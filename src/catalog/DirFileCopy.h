@@ -4,7 +4,9 @@
 // replaces a file. The copy goes to a temporary file in the destination
 // folder, is put on the medium and then renamed over the destination, so a
 // failed or interrupted copy never leaves a cut-short directory file where a
-// good one stood. One 64 KiB buffer, allocated with the object.
+// good one stood. The catalog's sums file (SumFile) goes with it, or, when
+// it has none, the one at the destination is removed. One 64 KiB buffer,
+// allocated with the object.
 
 #include <cstdint>
 #include <memory>
@@ -39,6 +41,9 @@ private:
     // toFloppy: the question names the file as it stands on the floppy;
     // otherwise it names the whole destination path without its leading "/".
     int Copy(const std::string& source, const std::string& folder, bool toFloppy);
+    // Copies the rest of in to destination in folder through a temporary
+    // file named after name; kCopy* result.
+    int Place(LocalFile& in, const std::string& folder, const std::string& name, const std::string& destination);
     // Writes the rest of source into a new file at temporary and puts it on
     // the medium; kCopy* result. The temporary file is gone after a failure.
     int WriteCopy(LocalFile& source, const std::string& temporary);

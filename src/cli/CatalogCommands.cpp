@@ -18,6 +18,7 @@
 #include "cli/ExitStatus.h"
 #include "cli/OutputText.h"
 #include "cli/TapeCatalog.h"
+#include "jobs/CatalogSums.h"
 #include "jobs/RebuildDirFile.h"
 #include "lists/ListImage.h"
 #include "lists/ListModel.h"
@@ -210,4 +211,52 @@ int CatalogCommands::Import(const std::vector<std::string>& names) {
     }
     list.SetSelection(selected, -1);
     return dialog.Accept() && dialog.AllCopied() ? kExitOk : kExitFailed;
+}
+
+int CatalogCommands::Sums(const std::string& tapeName) {
+    std::string path, name, date, version;
+    if (DirFilePath(session_.StartDirectory(), tapeName, path) != 0 ||
+        session_.Catalog().ReadIdent(path, name, date, version) != 0) {
+        session_.Messages().ShowMessage(MessageId::CliNoSuchCatalog, {tapeName, session_.StartDirectory()});
+        return kExitFailed;
+    }
+    CatalogSums sums;
+    if (sums.Load(session_.Catalog(), path) != 0) {
+        session_.Messages().ShowMessage(MessageId::ErrorOpeningDirFile);
+        return kExitFailed;
+    }
+    static const char kHex[] = "0123456789abcdef";
+    int printed = 0;
+    bool xxh3 = false;
+    for (int i = 0; i < sums.Entries(); ++i) {
+        const FileFacts* facts = sums.Summed(i);
+        if (facts == nullptr) continue;
+        if (facts->digest.kind != SumKind::Sha256) {
+            xxh3 = true;
+            continue;
+        }
+        // A later copy of a name is what a restore of the name gives.
+        bool later = false;
+        for (int j = i + 1; j < sums.Entries() && !later; ++j) later = sums.Name(j) == sums.Name(i);
+        if (later) continue;
+        // sha256sum's escaping: a line whose name holds a backslash or a
+        // line feed starts with a backslash, and those two are escaped.
+        std::string line, escaped;
+        for (char ch : sums.Name(i)) {
+            if (ch == '\\') escaped += "\\\\";
+            else if (ch == '\n') escaped += "\\n";
+            else escaped += ch;
+        }
+        if (escaped != sums.Name(i)) line += '\\';
+        for (std::size_t b = 0; b < DigestSize(SumKind::Sha256); ++b) {
+            line += kHex[facts->digest.bytes[b] >> 4];
+            line += kHex[facts->digest.bytes[b] & 15];
+        }
+        line.append("  ").append(escaped);
+        std::fprintf(out_, "%s\n", line.c_str());
+        ++printed;
+    }
+    if (printed > 0) return kExitOk;
+    session_.Messages().ShowMessage(xxh3 ? MessageId::CliNoChecksumTool : MessageId::CliNoChecksums, {name});
+    return kExitFailed;
 }

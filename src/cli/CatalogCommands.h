@@ -32,6 +32,10 @@ public:
     // names: tape names, with or without ".twd".
     int Export(const std::vector<std::string>& names);
     int Import(const std::vector<std::string>& names);
+    // The SHA-256 checksums tape NAME's catalog keeps, one line per entry
+    // as sha256sum writes them, so that "sha256sum -c" checks a restore;
+    // kExitFailed when it keeps none (XXH3-128 ones have no such tool).
+    int Sums(const std::string& tapeName);
 
 private:
     // Whether the catalog just listed was read to its clean end; if not, an

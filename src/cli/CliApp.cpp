@@ -47,6 +47,8 @@ int Dispatch(const CommandLine& line, CliSession& session, std::FILE* out) {
     if (c == "backup") return transfer.Backup(line.operands);
     if (c == "restore") return transfer.Restore(line.operands);
     if (c == "verify") return transfer.Verify(line.operands);
+    if (c == "scrub") return transfer.Scrub();
+    if (c == "sums") return catalog.Sums(line.operands.front());
     return kExitUsage;
 }
 

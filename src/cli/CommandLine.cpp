@@ -16,7 +16,8 @@ struct CommandRule {
 constexpr CommandRule kRules[] = {
     {"adapters", 0, 0}, {"status", 0, 0},  {"format", 1, 1},   {"check", 0, 0},    {"eject", 0, 0},
     {"dir", 0, 0},      {"find", 1, -1},   {"backup", 1, -1},  {"restore", 0, -1}, {"verify", 0, -1},
-    {"rebuild", 0, 0},  {"export", 1, -1}, {"import", 1, -1},  {"selftest", 0, 0},
+    {"rebuild", 0, 0},  {"export", 1, -1}, {"import", 1, -1},  {"selftest", 0, 0},  {"scrub", 0, 0},
+    {"sums", 1, 1},
 };
 
 // Options that belong to some commands only; the others go with any.
@@ -33,14 +34,16 @@ constexpr OptionRule kOptionRules[] = {
     {"--skip-existing", "restore"},
     {"--overwrite", "restore"},
     {"--keep-dates", "restore"},
+    {"--keep-modes", "restore"},
     {"--exclude", "backup"},
     {"--skip-others", "backup"},
     {"--stream", "backup restore verify"},
     {"--changed", "backup"},
+    {"--sha256", "backup"},
     {"--record", "restore"},
     {"--ignore-case", "find"},
-    {"--tape", "dir backup restore verify rebuild"},
-    {"--json", "dir find verify status adapters"},
+    {"--tape", "dir backup restore verify rebuild scrub"},
+    {"--json", "dir find verify status adapters scrub"},
 };
 
 // Flags: the long name, a short one (or null) and the member they set.
@@ -59,7 +62,9 @@ constexpr Flag kFlags[] = {
     {"--skip-existing", nullptr, &CommandLine::skipExisting},
     {"--overwrite", nullptr, &CommandLine::overwrite},
     {"--keep-dates", nullptr, &CommandLine::keepDates},
+    {"--keep-modes", nullptr, &CommandLine::keepModes},
     {"--changed", nullptr, &CommandLine::changed},
+    {"--sha256", nullptr, &CommandLine::sha256},
     {"--skip-others", nullptr, &CommandLine::skipOthers},
     {"--stream", nullptr, &CommandLine::stream},
     {"--ignore-case", "-i", &CommandLine::ignoreCase},

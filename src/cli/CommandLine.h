@@ -28,6 +28,8 @@ public:
     bool skipExisting = false;  // restore: leave files that exist
     bool overwrite = false;     // restore: replace them without asking
     bool keepDates = false;     // restore: date files from their records
+    bool keepModes = false;     // restore: permission bits from the catalog's sums file
+    bool sha256 = false;        // backup: SHA-256 checksums in place of XXH3-128
     std::vector<std::string> excludes;  // backup: names left out
     int record = -1;            // restore: the record (from 1) of the one name given
     bool skipOthers = false;    // backup: skipping folders and such is no failure

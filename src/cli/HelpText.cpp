@@ -48,6 +48,18 @@ Commands:
   rebuild                   make the tape's directory file from the tape
   export NAME...            copy directory files to the floppy folder
   import NAME...            copy directory files from the floppy folder
+  scrub                     read every record on the loaded tape and check
+                            it against its catalog entry and checksum,
+                            without the original files; one line per file:
+                            record, name, status (OK, without checksum,
+                            checksum differs, damaged at record N, on tape
+                            but not listed, listed but not on tape); exit
+                            status 1 on anything but OK and without checksum
+  sums NAME                 the SHA-256 checksums tape NAME's catalog keeps,
+                            as sha256sum writes them (for sha256sum -c in a
+                            restore's folder; backup --sha256 takes them);
+                            XXH3-128 ones have no such tool and are not
+                            printed
   selftest                  check the tape commands the program relies on,
                             on the loaded tape, which is overwritten; one
                             line per check
@@ -58,8 +70,8 @@ Options:
   --catalogs DIR
                 the catalog folder (default: $TAPEWREN_CATALOGS, else the
                 current directory)
-  --tape NAME   backup, restore, verify, rebuild: refuse to work when the
-                loaded tape has another name; dir: list NAME's catalog
+  --tape NAME   backup, restore, verify, rebuild, scrub: refuse to work when
+                the loaded tape has another name; dir: list NAME's catalog
   --yes, -y     answer every question with yes, except those that destroy
                 another tape's data: overwriting an existing catalog, or a
                 tape that is not blank or only formatted, or cannot be read
@@ -70,19 +82,26 @@ Options:
   --skip-existing
                 restore: leave files that exist in DIR as they are
   --overwrite   restore: replace files that exist in DIR without asking
-  --keep-dates  restore: date each file from its record (the day, at noon)
+  --keep-dates  restore: date each file with the exact time it had when it
+                was backed up (catalogs without sums file: the record's
+                day, at noon)
+  --keep-modes  restore: give each file the permission bits it had when it
+                was backed up (where the catalog's sums file keeps them)
   --exclude PATTERN
                 backup: leave out the files whose names match PATTERN
   --skip-others backup: leaving out folders and such is no failure
   --changed     backup: only the files that are new or whose size or
-                day differs from their newest copy on the tape
+                exact time (the day, for entries without sums record)
+                differs from their newest copy on the tape
+  --sha256      backup: SHA-256 checksums, which "sums" prints for
+                sha256sum -c, in place of XXH3-128 (slower)
   --stream      backup, restore, verify: keep the drive streaming: large
                 transfers, filemarks that do not wait for the tape, and
                 one wait for the tape before the catalog is written (the
                 tape holds the same bytes either way)
   --ignore-case, -i
                 find: upper and lower case match each other
-  --json        dir, find, verify, status, adapters: one JSON document;
+  --json        dir, find, verify, scrub, status, adapters: one JSON document;
                 dates as "2021-03-05", null when the catalog's text is no
                 possible date ("31.02.2026"), with that text beside them
                 (file_date_text, backup_date_text, formatted_text)
@@ -102,7 +121,12 @@ name is written as \t, \n, \r or \\, any other control character as \xHH;
 messages and the status line show control characters as \xHH too.
 Catalogs and VerifyResults.txt are written under a temporary name and then
 renamed: a symbolic link under their name is replaced, never followed, and
-a catalog that is a symbolic link is not appended to.
+a catalog that is a symbolic link is not appended to. Beside each catalog
+NAME.twd its sums file NAME.tws keeps each file's checksum (XXH3-128, taken
+as the backup reads the file), exact time, permission bits and size; export
+and import copy both. A restored file whose data does not match its
+checksum is kept as NAME.tapewren-damaged, never under its name, and the
+restore fails; verify says "Tape damaged" for it.
 
 Environment:
   TAPEWREN_CATALOGS   the catalog folder (see --catalogs)

@@ -12,11 +12,14 @@
 #include "cli/CliSession.h"
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"
+#include "cli/OutputText.h"
 #include "cli/ResultPrinter.h"
 #include "cli/TapeCatalog.h"
 #include "jobs/BackupJob.h"
 #include "jobs/RestoreJob.h"
+#include "jobs/CatalogSums.h"
 #include "jobs/SaveResults.h"
+#include "jobs/ScrubJob.h"
 #include "jobs/VerifyJob.h"
 #include "jobs/VerifyResults.h"
 #include "lists/ListImage.h"
@@ -123,6 +126,7 @@ int TransferCommands::Backup(const std::vector<std::string>& operands) {
     }
     session_.Counters().bytesTotal = total;
     session_.Volume().SetStreaming(line_.stream);
+    if (line_.sha256) session_.Context().volume.SetSumKind(SumKind::Sha256);
     const int result = ExitFor(session_.Keep(BackupJob(session_.Context()).Run(request)).result);
     // What was left out fails the run, unless the user expects it.
     return result == kExitOk && skipped > 0 && !line_.skipOthers ? kExitFailed : result;
@@ -164,10 +168,16 @@ int TransferCommands::BackupRequestFor(const std::string& folder, const std::vec
 int TransferCommands::KeepChanged(BackupRequest& request, std::int64_t& total) {
     std::vector<FileHeader> entries;
     if (TapeCatalog::Load(session_, entries) != 0) return -1;
+    CatalogSums sums;
+    sums.Load(session_.Catalog(), session_.CurrentDirFilePath());
     // The newest entry of a name is its last.
-    auto newest = [&entries](const std::string& name) -> const FileHeader* {
+    int newestAt = -1;
+    auto newest = [&entries, &newestAt](const std::string& name) -> const FileHeader* {
         for (auto e = entries.rbegin(); e != entries.rend(); ++e)
-            if (e->name == name) return &*e;
+            if (e->name == name) {
+                newestAt = static_cast<int>(entries.rend() - e) - 1;
+                return &*e;
+            }
         return nullptr;
     };
     int unchanged = 0;
@@ -178,9 +188,17 @@ int TransferCommands::KeepChanged(BackupRequest& request, std::int64_t& total) {
             struct stat status {};
             const bool known = ::stat((request.folder + name).c_str(), &status) == 0;
             const FileHeader* entry = newest(name);
-            // The catalog keeps the day of a file's date, not its time.
-            if (known && entry != nullptr && entry->size == status.st_size &&
-                entry->modificationDate == DateText(status.st_mtime)) {
+            // The catalog keeps the day of a file's date; its sums file,
+            // where it has one for the entry, the exact time.
+            const FileFacts* facts = entry != nullptr ? sums.Facts(newestAt) : nullptr;
+            const bool same =
+                facts != nullptr && facts->known
+                    ? facts->size == status.st_size &&
+                          facts->modifiedNs == static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 +
+                                                   status.st_mtim.tv_nsec
+                    : entry != nullptr && entry->size == status.st_size &&
+                          entry->modificationDate == DateText(status.st_mtime);
+            if (known && same) {
                 ++unchanged;
                 continue;
             }
@@ -248,6 +266,7 @@ int TransferCommands::Restore(const std::vector<std::string>& names) {
     if (!names.empty() && SelectEntries(names, false, request.entries, request.listed) != kExitOk) return kExitFailed;
     request.folder = folder;
     request.policy.keepDates = line_.keepDates;
+    request.policy.keepModes = line_.keepModes;
     if (line_.skipExisting) request.policy.existing = RestorePolicy::Existing::Skip;
     if (line_.overwrite) request.policy.existing = RestorePolicy::Existing::Overwrite;
     session_.Volume().SetStreaming(line_.stream);
@@ -271,4 +290,27 @@ int TransferCommands::Verify(const std::vector<std::string>& names) {
     if (verified != JobResult::Done) return kExitFailed;
     if (line_.report && SaveResults(session_.StartDirectory(), results, session_.Messages()) != 0) return kExitFailed;
     return printer.AllIdentical() ? kExitOk : kExitFailed;
+}
+
+int TransferCommands::Scrub() {
+    if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
+    if (session_.RequireTape(line_.tape) != 0) return kExitFailed;
+    ScrubJob job(session_.Context());
+    const JobResult result = session_.Keep(job.Run()).result;
+    session_.BeforeOutput();
+    if (line_.json) {
+        static const char* const kStatus[] = {"ok", "without-checksum", "checksum-differs",
+                                              "damaged", "not-listed", "not-on-tape"};
+        nlohmann::json files = nlohmann::json::array();
+        for (const ScrubRow& row : job.Rows())
+            files.push_back({{"record", row.record},
+                             {"name", row.name},
+                             {"status", kStatus[static_cast<int>(row.status)]},
+                             {"text", ScrubStatusText(row)}});
+        WriteJson(out_, {{"tape", session_.CurrentTapeName()}, {"files", files}});
+    } else {
+        for (const ScrubRow& row : job.Rows())
+            std::fprintf(out_, "%d\t%s\t%s\n", row.record, TsvField(row.name).c_str(), ScrubStatusText(row).c_str());
+    }
+    return result == JobResult::Done ? kExitOk : kExitFailed;
 }

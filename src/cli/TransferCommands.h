@@ -28,6 +28,10 @@ public:
     // The rows go to out; with --report also to VerifyResults.txt in the
     // start directory. Any row but "OK" fails the run.
     int Verify(const std::vector<std::string>& names);
+    // Reads the whole loaded tape against its catalog and checksums; one
+    // row per file to out (record, name, status), or JSON. Any row but OK
+    // or "without checksum" fails the run.
+    int Scrub();
 
     // Splits each path into its folder (resolved) and name; all folders must
     // be the same. kExitOk, kExitUsage for different folders (problem: what

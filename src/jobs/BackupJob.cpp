@@ -60,7 +60,9 @@ int BackupJob::TakeEntry(int record, const FileHeader& h) {
         c_.status.ShowStatus(kWritingDirectory);
         // The entry carries exactly what the record's header says, even if
         // the file changed on disk since it was read.
-        if (c_.dirFile.AppendNext(h.name, h.modificationDate, h.backupDate, h.size, h.blockCount) != 0) return -1;
+        if (c_.dirFile.AppendNext(h.name, h.modificationDate, h.backupDate, h.size, h.blockCount,
+                                  &c_.volume.LastWrittenFacts()) != 0)
+            return -1;
         report_.Add(record, h.name, RecordOutcome::Done);
         return 0;
     }
@@ -71,6 +73,7 @@ int BackupJob::TakeEntry(int record, const FileHeader& h) {
     held.backupDate = h.backupDate;
     held.size = h.size;
     held.blockCount = h.blockCount;
+    heldFacts_[heldCount_] = c_.volume.LastWrittenFacts();
     heldRecords_[heldCount_++] = record;
     return 0;
 }
@@ -90,7 +93,8 @@ int BackupJob::EndEntries(bool drop) {
         } else {
             for (std::size_t i = 0; i < heldCount_ && result == 0; ++i) {
                 const FileHeader& h = held_[i];
-                result = c_.dirFile.AppendNext(h.name, h.modificationDate, h.backupDate, h.size, h.blockCount);
+                result = c_.dirFile.AppendNext(h.name, h.modificationDate, h.backupDate, h.size, h.blockCount,
+                                               &heldFacts_[i]);
                 report_.Add(heldRecords_[i], h.name, result == 0 ? RecordOutcome::Done : RecordOutcome::Failed);
             }
         }
@@ -248,6 +252,7 @@ JobReport BackupJob::RunOnDrive(const BackupRequest& request) {
         // record so that nothing is allocated per file.
         held_.resize(request.Count());
         heldRecords_.resize(request.Count());
+        heldFacts_.resize(request.Count());
         for (FileHeader& h : held_) {
             h.name.reserve(DirFileFormat::kMaxNameLength);
             h.modificationDate.reserve(TapeFormat::kDateWidth);

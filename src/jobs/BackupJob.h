@@ -20,6 +20,7 @@
 #include "jobs/JobReport.h"
 #include "jobs/JobRequests.h"
 #include "jobs/TapeCheck.h"
+#include "tape/FileFacts.h"
 #include "tape/FileHeader.h"
 
 class BackupJob {
@@ -71,6 +72,7 @@ private:
     // Streaming: the records written since the last flush, whose entries wait.
     std::vector<FileHeader> held_;
     std::vector<int> heldRecords_;
+    std::vector<FileFacts> heldFacts_;
     std::size_t heldCount_ = 0;
     // Names of held records that the run gave up (see EndEntries), and
     // whether the last EndEntries gave them up because its flush failed.

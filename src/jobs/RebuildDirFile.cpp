@@ -144,5 +144,8 @@ std::string RebuildDirFile::ClosingNotes(const Findings& found) const {
         text += "\nThe tape ends in " + std::to_string(found.emptyAtEnd) +
                 (found.emptyAtEnd == 1 ? " empty tape file" : " empty tape files") +
                 " (filemarks only); they are not listed, and the next backup writes over them.";
+    if (found.entries > 0)
+        text += "\nA DirFile made from the tape holds no checksums: scrub, restore and verify cannot check these "
+                "files' data against the data that was backed up.";
     return text;
 }

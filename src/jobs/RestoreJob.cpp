@@ -51,6 +51,11 @@ JobResult RestoreJob::Finish(std::int64_t bytes, std::int64_t start) {
     return outcome_.Result();
 }
 
+void RestoreJob::SumDiffers(int record, const std::string& name) {
+    report_.Add(record, name, RecordOutcome::Damaged, RecordFault::SumDiffers);
+    ++outcome_.damaged;
+}
+
 JobReport RestoreJob::Run(const RestoreRequest& request) {
     transferSeconds_ = 0;
     outcome_ = RestoreOutcome{};
@@ -96,6 +101,14 @@ JobResult RestoreJob::FullRestore() {
         return JobResult::Failed;
     }
 
+    // The catalog's checksums, when it is this tape's.
+    std::string catalogTape, catalogDate, catalogVersion;
+    if (c_.dirFile.ReadIdent(c_.currentDirFilePath, catalogTape, catalogDate, catalogVersion) == 0 &&
+        catalogTape == c_.currentTapeName && catalogDate == fileDate_)
+        sums_.Load(c_.dirFile, c_.currentDirFilePath);
+    else
+        sums_ = CatalogSums{};
+
     c_.status.ShowStatus(" Reading all files...");
     RemoveStaleTemporaries();
     c_.volume.Files().BeginGroup();
@@ -126,6 +139,8 @@ JobResult RestoreJob::FullRestore() {
 TapeWalk::Step RestoreJob::FullRestorer::Visit(int record) {
     RestoreJob& j = job_;
     const std::int64_t t0 = j.c_.now();
+    if (record - 1 < j.sums_.Entries())
+        j.c_.volume.ExpectFacts(j.sums_.Facts(record - 1), &j.sums_.Name(record - 1));
     const int restored = j.c_.volume.RestoreNextFile(j.c_.drive.blockLength, j.folder_);
     j.transferSeconds_ += j.c_.now() - t0;
     TapeWalk::Step step;
@@ -170,6 +185,10 @@ bool RestoreJob::FullRestorer::Take(int record, RecordFault fault) {
         j.report_.Add(record, name, RecordOutcome::LeftAsItWas, fault);
         return true;
     }
+    if (fault == RecordFault::SumDiffers) {
+        j.SumDiffers(record, name);
+        return true;
+    }
     if (j.c_.volume.Files().Finish() != 0) {
         failed = true;
         return false;
@@ -187,6 +206,7 @@ JobResult RestoreJob::SelectiveRestore(const RestoreRequest& request) {
     const std::int64_t start = c_.now();
     outcome_.selective = true;
     if (check_.Run(TapeCheck::Wording::RestoreOrVerify) != 0) return JobResult::Failed;
+    sums_.Load(c_.dirFile, c_.currentDirFilePath);
     EntryWalk walk(c_, request.entries, request.listed);
     if (!walk.Open()) return JobResult::Failed;
 
@@ -203,6 +223,7 @@ JobResult RestoreJob::SelectiveRestore(const RestoreRequest& request) {
             return JobResult::Failed;
         }
         const std::int64_t t0 = c_.now();
+        c_.volume.ExpectFacts(sums_.Facts(walk.Record() - 1));
         const int restored = c_.volume.RestoreFile(walk.Name(), walk.FileDate(), walk.Size(), walk.BlockCount(),
                                                    c_.drive.blockLength, folder_);
         transferSeconds_ += c_.now() - t0;
@@ -217,6 +238,10 @@ JobResult RestoreJob::SelectiveRestore(const RestoreRequest& request) {
         if (fault == RecordFault::Skipped) {
             ++outcome_.leftExisting;
             report_.Add(walk.Record(), walk.Name(), RecordOutcome::LeftAsItWas, fault);
+            continue;
+        }
+        if (fault == RecordFault::SumDiffers) {
+            SumDiffers(walk.Record(), walk.Name());
             continue;
         }
         if (fault == RecordFault::Declined) {

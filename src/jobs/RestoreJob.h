@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "jobs/CatalogSums.h"
 #include "jobs/JobContext.h"
 #include "jobs/JobDrive.h"
 #include "jobs/JobReport.h"
@@ -58,9 +59,14 @@ private:
     // The closing message from outcome_, and the counters reset.
     JobResult Finish(std::int64_t bytes, std::int64_t start);
 
+    // A file whose data does not match its checksum (kept aside, the
+    // message shown): counted and reported as damage, the run goes on.
+    void SumDiffers(int record, const std::string& name);
+
     JobContext& c_;
     TapeCheck check_;
     JobDrive drive_;
+    CatalogSums sums_;
     JobReport report_;
     std::int64_t transferSeconds_ = 0;
     RestoreOutcome outcome_;

@@ -32,6 +32,9 @@ bool VerifyJob::AddResult(int record, const std::string& name, int result) {
         status = "OK";
         image = JobImages::kVerifyIdentical;
         outcome = RecordOutcome::Done;
+    } else if (result == kVerifyTapeDamaged) {
+        status = "Tape damaged";
+        outcome = RecordOutcome::Damaged;
     } else if (result == kVerifyDiffersAtStart) {
         // Offset 0 would read as "identical"; the volume reports it apart.
         difference = "0";
@@ -40,7 +43,7 @@ bool VerifyJob::AddResult(int record, const std::string& name, int result) {
     } else {
         return true;
     }
-    report_.Add(record, name, outcome);
+    report_.Add(record, name, outcome, outcome == RecordOutcome::Damaged ? RecordFault::SumDiffers : RecordFault::None);
     if (outcome == RecordOutcome::Differs) report_.records.back().difference = result > 0 ? result : 0;
     results_.Add({name, status, std::move(difference), image});
     view_.RepaintResults();
@@ -69,6 +72,7 @@ JobReport VerifyJob::Run(const VerifyRequest& request) {
 JobResult VerifyJob::Verify(const VerifyRequest& request) {
     auto end = [](JobResult result) { return result; };
     if (check_.Run(TapeCheck::Wording::RestoreOrVerify) != 0) return end(JobResult::Failed);
+    sums_.Load(c_.dirFile, c_.currentDirFilePath);
     EntryWalk walk(c_, request.entries, request.listed);
     if (!walk.Open()) return end(JobResult::Failed);
 
@@ -82,6 +86,7 @@ JobResult VerifyJob::Verify(const VerifyRequest& request) {
             view_.RepaintResults();
             continue;
         }
+        c_.volume.ExpectFacts(sums_.Summed(walk.Record() - 1));
         const int result = c_.volume.VerifyFile(walk.Name(), walk.FileDate(), walk.Size(), walk.BlockCount(),
                                                 c_.drive.blockLength, request.folder);
         if (c_.volume.PastFilemark()) walk.PassedFilemark();

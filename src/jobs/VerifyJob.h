@@ -2,10 +2,13 @@
 // Compares the catalog entries a VerifyRequest names with the files of the
 // same names in its folder, finding each record by counting filemarks as
 // the selective restore does; one result row per file, and one record in
-// the report.
+// the report. Where the catalog keeps a checksum, tape data that does not
+// match it is reported as damage on tape ("Tape damaged"), not as a file
+// that differs.
 
 #include <string>
 
+#include "jobs/CatalogSums.h"
 #include "jobs/JobContext.h"
 #include "jobs/JobDrive.h"
 #include "jobs/JobReport.h"
@@ -30,5 +33,6 @@ private:
     VerifyResultsSink& view_;
     TapeCheck check_;
     JobDrive drive_;
+    CatalogSums sums_;
     JobReport report_;
 };

@@ -129,6 +129,11 @@ enum class MessageId : std::uint16_t {
     CliSelfTestQuestion,
     CliSelfTestFailed,
     CliSelfTestPassed,
+    // The checksums kept beside the catalog.
+    RestoredDataDamaged,
+    ScrubSummary,
+    CliNoChecksumTool,
+    CliNoChecksums,
 
     Count
 };
@@ -289,6 +294,16 @@ inline constexpr MessageEntry kMessageTable[] = {
     {MessageId::CliSelfTestFailed, Error, "Self-test failed: %s. The program cannot rely on this drive."},
     {MessageId::CliSelfTestPassed, Success,
      "Self-test passed: %s.\nThe tape holds test records now: format it before backing up to it."},
+    {MessageId::RestoredDataDamaged, Error,
+     "Error: the data of '%s' read from tape does not match the checksum taken when it was backed up: the tape "
+     "is damaged there. It was kept as '%s', not under its own name."},
+    {MessageId::ScrubSummary, Success, "%s\nTotal size: %s Bytes\nTotal time: %s\nTape read rate: %s KByte/min"},
+    {MessageId::CliNoChecksumTool, Attention,
+     "The checksums of tape '%s' are XXH3-128, which no coreutils tool checks: nothing to print. "
+     "\"tapewren-cli scrub\" checks the tape against them."},
+    {MessageId::CliNoChecksums, Attention,
+     "The directory file of tape '%s' keeps no checksums (it was made from the tape, or by an older version): "
+     "nothing to print."},
 };
 
 static_assert(sizeof kMessageTable / sizeof kMessageTable[0] == static_cast<std::size_t>(MessageId::Count),

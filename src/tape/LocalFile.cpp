@@ -92,6 +92,28 @@ int LocalFile::Status(std::int64_t& size, std::time_t& modified) const {
     return 0;
 }
 
+int LocalFile::ExactStatus(std::int64_t& size, std::int64_t& modifiedNs, std::uint32_t& mode) const {
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return -1;
+    size = st.st_size;
+    modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    mode = static_cast<std::uint32_t>(st.st_mode & 07777);
+    return 0;
+}
+
+int LocalFile::SetModifiedNs(std::int64_t whenNs) {
+    if (fd_ < 0) return -1;
+    std::int64_t seconds = whenNs / 1000000000;
+    std::int64_t nanos = whenNs % 1000000000;
+    if (nanos < 0) {
+        nanos += 1000000000;
+        --seconds;
+    }
+    const struct timespec times[2] = {{static_cast<std::time_t>(seconds), static_cast<long>(nanos)},
+                                      {static_cast<std::time_t>(seconds), static_cast<long>(nanos)}};
+    return ::futimens(fd_, times) == 0 ? 0 : -1;
+}
+
 bool LocalFile::IsAt(const std::string& path) {
     if (fd_ < 0) return false;
     if (!identified_) {

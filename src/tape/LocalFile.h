@@ -35,6 +35,9 @@ public:
     bool IsOpen() const { return fd_ >= 0; }
     // Size and last modification time of the open file. 0 or -1.
     int Status(std::int64_t& size, std::time_t& modified) const;
+    // Size, modification time in nanoseconds since the epoch and
+    // permission bits (07777) of the open file. 0 or -1.
+    int ExactStatus(std::int64_t& size, std::int64_t& modifiedNs, std::uint32_t& mode) const;
     // Whether path names the open file itself (not removed or replaced
     // since it was opened). The first call learns which file is open; a
     // later one costs one stat of the path.
@@ -54,6 +57,8 @@ public:
     int Truncate(std::int64_t length);
     // Sets the last modification (and access) time of the open file. 0 or -1.
     int SetModified(std::time_t when);
+    // Sets the last modification (and access) time to the nanosecond. 0 or -1.
+    int SetModifiedNs(std::int64_t whenNs);
     // Sets the open file's permission bits (fchmod). 0 or -1.
     int SetMode(unsigned mode);
     // Device and inode of the open file. 0 or -1.

@@ -24,6 +24,8 @@ enum class RecordFault {
     Declined,          // the overwrite question was answered with Cancel
     Skipped,           // a file exists under the name and the restore policy leaves it
     Drive,             // the drive refused the operation (its block length)
+    SumDiffers,        // the record was read whole, but its data does not match the checksum
+                       // taken when it was written
 };
 
 // What is wrong with a damaged record, as the end of a sentence ("no file
@@ -50,6 +52,8 @@ inline const char* RecordFaultReason(RecordFault fault) {
         return "it was written with another block size";
     case RecordFault::Interrupted:
         return "the drive was reset or its tape was changed while it was read";
+    case RecordFault::SumDiffers:
+        return "its data does not match the checksum taken when it was backed up";
     default:
         return "";
     }

@@ -12,5 +12,9 @@ struct RestorePolicy {
     Existing existing = Existing::Ask;
     // Date a restored file from its record: the day kept there, at noon
     // local time (clear of a daylight saving change at midnight).
+    // When the catalog keeps the file's exact time, that time instead.
     bool keepDates = false;
+    // Give a restored file the permission bits it had when it was backed
+    // up, where the catalog keeps them.
+    bool keepModes = false;
 };

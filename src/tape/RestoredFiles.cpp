@@ -225,10 +225,17 @@ void RestoredFiles::Abandon() {
     ::unlink(p.temporary.c_str());
 }
 
-int RestoredFiles::Complete(const std::string& modificationDate, RecordFault& fault) {
+int RestoredFiles::Complete(const std::string& modificationDate, const FileFacts* facts, RecordFault& fault) {
     Pending& p = pending_[pendingCount_];
+    const bool exact = facts != nullptr && facts->known;
     std::time_t fileDate = 0;
-    if (policy_.keepDates && NoonOfDateText(modificationDate, fileDate) && p.file.SetModified(fileDate) != 0) {
+    bool set = true;
+    if (policy_.keepDates && exact)
+        set = p.file.SetModifiedNs(facts->modifiedNs) == 0;
+    else if (policy_.keepDates && NoonOfDateText(modificationDate, fileDate))
+        set = p.file.SetModified(fileDate) == 0;
+    if (set && policy_.keepModes && exact) set = p.file.SetMode(facts->mode & 07777) == 0;
+    if (!set) {
         Abandon();
         fault = RecordFault::Disk;
         return Report(MessageId::ErrorWritingRestoredFile, path_);
@@ -240,5 +247,26 @@ int RestoredFiles::Complete(const std::string& modificationDate, RecordFault& fa
     if (grouping_ && !alone_ && pendingCount_ < kGroupFiles && pendingBytes_ < kGroupBytes) return 0;
     if (Finish() == 0) return 0;
     fault = RecordFault::Disk;
+    return -1;
+}
+
+int RestoredFiles::CompleteDamaged(RecordFault& fault) {
+    // Under its own name, beside the files before it, so that the message
+    // comes after them.
+    const std::size_t named = path_.size();
+    path_.append(kDamagedSuffix);
+    Pending& p = pending_[pendingCount_];
+    p.path = path_;
+    ++pendingCount_;
+    pendingBytes_ += written_;
+    const int finished = FinishPending(true);
+    const std::string kept = path_;
+    path_.resize(named);
+    if (finished != 0) {
+        fault = RecordFault::Disk;
+        return -1;
+    }
+    fault = RecordFault::SumDiffers;
+    messages_.ShowMessage(MessageId::RestoredDataDamaged, {path_, kept});
     return -1;
 }

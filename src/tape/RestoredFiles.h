@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "report/MessageSink.h"
+#include "tape/FileFacts.h"
 #include "tape/LocalFile.h"
 #include "tape/RecordFault.h"
 #include "tape/RestorePolicy.h"
@@ -59,9 +60,16 @@ public:
     int Open(const std::string& folder, const std::string& name, RecordFault& fault);
     // Appends to the file Open started. 0, or -1 (message shown).
     int Write(const std::uint8_t* data, std::size_t count);
-    // The file's data is whole: its date (when the policy keeps dates), then
-    // it waits in the group or is finished. 0, or -1 with fault Disk.
-    int Complete(const std::string& modificationDate, RecordFault& fault);
+    // The file's data is whole: its date (when the policy keeps dates; the
+    // exact time of facts when they are known), its permission bits (when
+    // the policy keeps modes and facts are known), then it waits in the
+    // group or is finished. 0, or -1 with fault Disk.
+    int Complete(const std::string& modificationDate, const FileFacts* facts, RecordFault& fault);
+    // The file's data does not match its checksum: it is put in place as
+    // its name + kDamagedSuffix, never under its name, and the message says
+    // so. Always -1 with fault SumDiffers (Disk when even that failed).
+    int CompleteDamaged(RecordFault& fault);
+    static constexpr char kDamagedSuffix[] = ".tapewren-damaged";
     // The file Open started is given up: its temporary is removed.
     void Abandon();
     // Shows an error about the record being restored once the files before

@@ -128,6 +128,7 @@ TapeVolume::TapeVolume(MessageSink& messages, StatusSink& status, ByteCounters& 
         h->modificationDate.reserve(TF::kDateWidth);
         h->backupDate.reserve(TF::kDateWidth);
     }
+    sum_.SetKind(SumKind::Xxh3_128);
     path_.reserve(kPathReserve);
     text_.reserve(kPathReserve);
     error_.text.reserve(kPathReserve);
@@ -281,7 +282,10 @@ int TapeVolume::BackupFile(const std::string& name, const std::string& folder, i
     // backed up leaves no stray header behind.
     std::int64_t size = 0;
     std::time_t modified = 0;
-    if (file_.OpenForReading(path_, true) != 0 || file_.Status(size, modified) != 0) {
+    FileFacts& facts = lastFacts_;
+    facts = FileFacts{};
+    if (file_.OpenForReading(path_, true) != 0 || file_.Status(size, modified) != 0 ||
+        file_.ExactStatus(facts.size, facts.modifiedNs, facts.mode) != 0) {
         file_.Close();
         return ShowError(MessageId::ErrorOpeningFile, {path_});
     }
@@ -323,6 +327,8 @@ int TapeVolume::BackupFile(const std::string& name, const std::string& folder, i
         return ShowTapeError(MessageId::ErrorWritingFileTransfer, {TransferText(blocks)});
     };
 
+    facts.known = true;
+    sum_.Begin();
     std::int64_t remaining = size;
     // One transfer: the header block (streaming, with the first data) and
     // dataBlocks blocks carrying the file's next bytes, the last of the
@@ -335,6 +341,7 @@ int TapeVolume::BackupFile(const std::string& name, const std::string& folder, i
         const std::int64_t got = want > 0 ? file_.Read(data, want) : 0;
         if (got < 0) return ShowError(MessageId::ErrorReadingFile, {path_});
         if (got < static_cast<std::int64_t>(want)) return ShowError(MessageId::FileGotShorter, {path_});
+        sum_.Add(data, static_cast<std::size_t>(got));
         // The header alone failing says nothing but its diagnostic line.
         if (device_.Write(buffer, headerBlocks + dataBlocks, drive_.adapter, drive_.target, drive_.lun) != 0)
             return writeFailed(headerBlocks + dataBlocks, dataBlocks == 0);
@@ -375,7 +382,11 @@ int TapeVolume::BackupFile(const std::string& name, const std::string& folder, i
         result = writeStop_ == WriteStop::Failed ? ShowTapeError(MessageId::ErrorWritingFilemark) : -1;
     }
     file_.Close();
-    if (result != 0) return -1;
+    if (result != 0) {
+        facts = FileFacts{};
+        return -1;
+    }
+    sum_.End(facts.digest);
     lastWritten_ = h;
     return 0;
 }
@@ -390,6 +401,21 @@ void TapeVolume::BeginRecord() {
     attentionsAtStart_ = device_.Attentions();
     // No name until this record's header is read.
     header_.name.clear();
+    reading_ = expected_;
+    readingName_ = expectedName_;
+    expected_ = nullptr;
+    expectedName_ = nullptr;
+    readDigest_ = Digest{};
+}
+
+void TapeVolume::BeginReadSum() {
+    readSum_.SetKind(reading_ != nullptr ? reading_->digest.kind : SumKind::None);
+    readSum_.Begin();
+}
+
+bool TapeVolume::EndReadSum() {
+    readSum_.End(readDigest_);
+    return !readDigest_.Present() || readDigest_ == reading_->digest;
 }
 
 int TapeVolume::ReadFileHeader(std::string& name, std::string& modificationDate, std::string& backupDate,
@@ -538,12 +564,17 @@ int TapeVolume::Restore(const Expected* expected, int blockLength, const std::st
     if (PositionLost()) return -1;
     if (ReadCheckedHeader(expected, blockLength) != 0) return full || error_.text.empty() ? -1 : files_.Report(error_);
     if (full) ShowFileStart("Restoring");
+    // Facts of another file (a catalog out of step with the tape) are not used.
+    if (reading_ != nullptr && ((readingName_ != nullptr && *readingName_ != header_.name) ||
+                                (reading_->known && reading_->size != header_.size)))
+        reading_ = nullptr;
     if (files_.Open(destinationFolder, header_.name, fault_) != 0) return -1;
     if (RestoreData(full, blockLength) != 0) {
         files_.Abandon();
         return full || error_.text.empty() ? -1 : files_.Report(error_);
     }
-    return files_.Complete(header_.modificationDate, fault_);
+    if (!EndReadSum()) return files_.CompleteDamaged(fault_);
+    return files_.Complete(header_.modificationDate, reading_, fault_);
 }
 
 int TapeVolume::RestoreData(bool full, int blockLength) {
@@ -558,6 +589,7 @@ int TapeVolume::RestoreData(bool full, int blockLength) {
                                (TF::kBigTransfer * block);
     std::int64_t position = 0;
     std::int64_t held = 0;  // bytes for the file in buffer 1
+    BeginReadSum();
     auto flush = [&]() -> int {
         if (files_.Write(buffer, static_cast<std::size_t>(held)) != 0) {
             fault_ = RecordFault::Disk;
@@ -578,6 +610,7 @@ int TapeVolume::RestoreData(bool full, int blockLength) {
         position += length;
         // Only the record's last transfer reaches past the recorded size.
         const std::int64_t bytes = std::min(length, h.size - (position - length));
+        readSum_.Add(buffer + held, static_cast<std::size_t>(bytes));
         held += bytes;
         counters_.bytesDone += bytes;
         status_.ShowProgress(counters_.bytesDone, counters_.bytesTotal);
@@ -591,6 +624,42 @@ int TapeVolume::RestoreData(bool full, int blockLength) {
     // file with wrong content, and the next record could not be found.
     if (ReadFilemark() != 0) {
         if (fault_ != RecordFault::Interrupted) DamageText();
+        return -1;
+    }
+    return 0;
+}
+
+int TapeVolume::CheckNextFile(int blockLength) {
+    BeginRecord();
+    if (CheckBlockLength(blockLength, 1) != 0) {
+        fault_ = RecordFault::Drive;
+        return -1;
+    }
+    if (PositionLost()) return -1;
+    if (ReadCheckedHeader(nullptr, blockLength) != 0) return -1;
+    const FileHeader& h = header_;
+    ShowFileStart("Checking");
+    if (reading_ != nullptr && ((readingName_ != nullptr && *readingName_ != h.name) ||
+                                (reading_->known && reading_->size != h.size)))
+        reading_ = nullptr;
+    BeginReadSum();
+    const std::int64_t block = blockLength;
+    std::int64_t position = 0;
+    auto transfer = [&](int blocks) -> int {
+        if (ReadDataBlocks(blocks) != 0) return -1;
+        const std::int64_t start = position;
+        position += blocks * block;
+        const std::int64_t bytes = position > h.size ? h.size - start : blocks * block;
+        readSum_.Add(buffer1_.get(), static_cast<std::size_t>(bytes));
+        counters_.bytesDone += bytes;
+        status_.ShowProgress(counters_.bytesDone, counters_.bytesTotal);
+        return 0;
+    };
+    if (ReadAllBlocks(TransferPlan::For(h.size, blockLength), StreamBlocks(blockLength), h.blockCount, transfer) != 0 ||
+        ReadFilemark() != 0)
+        return -1;
+    if (!EndReadSum()) {
+        fault_ = RecordFault::SumDiffers;
         return -1;
     }
     return 0;
@@ -625,6 +694,10 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
     std::int64_t position = 0;
     // 0 to go on, 1 when a difference was found (in difference), -1 on error.
     std::int64_t difference = -1;
+    // With a checksum to check, the record is read to its end after a
+    // difference, to tell damage on tape from a file changed on disk.
+    BeginReadSum();
+    const bool summing = readSum_.Kind() != SumKind::None;
     auto transfer = [&](int blocks) -> int {
         if (ReadDataBlocks(blocks) != 0) {
             // An interruption is the job's to report.
@@ -634,6 +707,8 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
         const std::int64_t start = position;
         position += blocks * block;
         const std::int64_t want = position > h.size ? h.size - start : blocks * block;
+        readSum_.Add(tape, static_cast<std::size_t>(want));
+        if (difference >= 0) return 0;
         const std::uint8_t* data = nullptr;
         const std::int64_t got = disk.Take(static_cast<std::size_t>(want), data);
         if (got < 0) return ShowError(MessageId::ErrorReadingFile, {path_});
@@ -641,7 +716,7 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
         if (at >= 0 || got < want) {
             // A file that ends early differs at its end.
             difference = start + (at >= 0 ? at : got);
-            return 1;
+            return summing ? 0 : 1;
         }
         counters_.bytesDone += got;
         status_.ShowProgress(counters_.bytesDone, counters_.bytesTotal);
@@ -649,6 +724,7 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
     };
 
     int result = ReadAllBlocks(plan, StreamBlocks(blockLength), h.blockCount, transfer);
+    if (result == 0 && difference >= 0) result = 1;
     // A file that goes on past the recorded size differs where the record ends.
     if (result == 0) {
         const std::int64_t more = disk.More();
@@ -658,8 +734,8 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
             result = 1;
         }
     }
-    // Identical data counts only from a whole record.
-    if (result == 0 && ReadFilemark() != 0) {
+    // Identical data counts only from a whole record; so does a checksum.
+    if ((result == 0 || (result > 0 && summing)) && ReadFilemark() != 0) {
         if (fault_ != RecordFault::Interrupted) {
             DamageText();
             ShowError();
@@ -668,6 +744,10 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
     }
     in.Close();
     if (result < 0) return kVerifyFailed;
+    if (summing && !EndReadSum()) {
+        fault_ = RecordFault::SumDiffers;
+        return kVerifyTapeDamaged;
+    }
     if (result > 0) return difference == 0 ? kVerifyDiffersAtStart : static_cast<int>(difference);
     return kVerifyIdentical;
 }

@@ -17,6 +17,8 @@
 #include "scsi/DriveAddress.h"
 #include "scsi/ScsiDevice.h"
 #include "scsi/TapeStop.h"
+#include "tape/DataSum.h"
+#include "tape/FileFacts.h"
 #include "tape/FileHeader.h"
 #include "tape/LocalFile.h"
 #include "tape/RecordFault.h"
@@ -30,6 +32,9 @@ inline constexpr int kVerifyIdentical = 0;
 inline constexpr int kVerifyFailed = -1;      // tape error or header mismatch (message shown)
 inline constexpr int kVerifyCannotOpen = -2;  // file on hard drive cannot be opened (no message)
 inline constexpr int kVerifyDiffersAtStart = -3;
+// The record was read whole but its data does not match the checksum the
+// catalog keeps: the tape is damaged, whatever the file on hard drive holds.
+inline constexpr int kVerifyTapeDamaged = -4;
 
 // Results of MoveToAppendPoint besides 0 and -1.
 inline constexpr int kAppendUnlisted = -3;
@@ -67,6 +72,27 @@ public:
     int BackupFile(const std::string& name, const std::string& folder, int blockLength);
     // The header of the last record BackupFile completed.
     const FileHeader& LastWrittenHeader() const { return lastWritten_; }
+    // What BackupFile learnt of that file: exact time, mode and size when it
+    // was opened, and the checksum of the data it wrote.
+    const FileFacts& LastWrittenFacts() const { return lastFacts_; }
+    // The checksum BackupFile takes (XXH3-128 unless set); every record
+    // read is summed the same way as it streams past.
+    void SetSumKind(SumKind kind) { sum_.SetKind(kind); }
+
+    // The facts the catalog keeps for the record that the next
+    // RestoreFile, RestoreNextFile or VerifyFile reads (null: none); that
+    // call uses them once. A restore whose data does not match their
+    // checksum puts the file under its name + ".tapewren-damaged" and fails
+    // with fault SumDiffers; VerifyFile returns kVerifyTapeDamaged.
+    // name: for RestoreNextFile, the facts are used only for a record of
+    // this name and their size.
+    void ExpectFacts(const FileFacts* facts, const std::string* name = nullptr) {
+        expected_ = facts;
+        expectedName_ = name;
+    }
+    // The checksum, of the kind of the facts expected, of the last record
+    // whose data was read whole (None when there were no such facts).
+    const Digest& LastReadDigest() const { return readDigest_; }
     // What the drive reported for the last tape command, when it failed.
     const CommandFailure& LastCommandFailure() const { return device_.LastFailure(); }
     // Why the last BackupFile or Flush failed on the tape. EndOfTape and
@@ -116,6 +142,12 @@ public:
     // LastFault() says what was wrong. Messages about the file on hard
     // drive are shown as in RestoreFile.
     int RestoreNextFile(int blockLength, const std::string& destinationFolder);
+    // Reads whatever record comes next whole, writing nothing: the header
+    // checked as RestoreNextFile checks it, the data summed as the facts
+    // expected ask, the filemark after it. 0; -1 with LastFault() saying
+    // what was wrong (SumDiffers: read whole, but the data does not match
+    // the checksum). No message; the file's progress is shown.
+    int CheckNextFile(int blockLength);
     // The files the restores write: their policy, groups and leftovers.
     RestoredFiles& Files() { return files_; }
     // Compares the record at the current position with folder + "/" + name.
@@ -214,6 +246,10 @@ private:
     int Restore(const Expected* expected, int blockLength, const std::string& destinationFolder);
     // The record's data blocks into the file Files() has open.
     int RestoreData(bool full, int blockLength);
+    // Starts summing a record's data as the facts expected ask (none: no
+    // summing); EndReadSum says whether the data matched.
+    void BeginReadSum();
+    bool EndReadSum();
     // "<action> '<name>'..." for the header just read, and its progress from 0.
     void ShowFileStart(const char* action);
     void BeginRecord();
@@ -235,6 +271,14 @@ private:
     // Scratch kept across calls so that the per-file path needs no allocation.
     FileHeader header_;
     FileHeader lastWritten_;
+    FileFacts lastFacts_;
+    DataSum sum_;
+    DataSum readSum_;
+    const FileFacts* expected_ = nullptr;
+    const std::string* expectedName_ = nullptr;
+    const FileFacts* reading_ = nullptr;  // the expected facts of the record being read
+    const std::string* readingName_ = nullptr;
+    Digest readDigest_;
     std::string path_;
     std::string text_;
     Message error_;

@@ -3,9 +3,13 @@
 // output holds, and the exit status.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "CliFixture.h"
+#include "support/RunTool.h"
 #include "tape/DateText.h"
 
 namespace {
@@ -44,6 +48,51 @@ TEST_F(CliJobsTest, BackupChangedTakesOnlyNewAndChangedFiles) {
     const CliRun second = cli->Run(all);
     EXPECT_EQ(second.status, 0) << second.err;
     EXPECT_EQ(Bytes(Catalog()), catalog);
+}
+
+// A file changed within the day of its last backup, its size the same, is
+// changed: the sums file keeps the exact time.
+TEST_F(CliJobsTest, BackupChangedSeesAChangeWithinTheSameDay) {
+    FormatAndBackUp();
+    const std::string path = Path("src/c.dat");
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    const timespec later[2] = {status.st_atim, {status.st_mtim.tv_sec + 1, status.st_mtim.tv_nsec}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
+    const CliRun run = cli->Run({"backup", "--changed", "../src/a.txt", "../src/c.dat"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("1 file has not changed"), std::string::npos) << run.err;
+    EXPECT_NE(cli->Run({"dir"}).out.find("\t3\nc.dat\t1\t"), std::string::npos);
+}
+
+// sums prints what sha256sum prints for the same files, so that
+// "sha256sum -c" checks a restore.
+TEST_F(CliJobsTest, SumsPrintsSha256LinesThatSha256sumChecks) {
+    Write("src/a.txt", Pattern(3000, 1));
+    Write("src/c.dat", Pattern(1, 3));
+    ASSERT_EQ(cli->Run({"format", "Daily", "--yes"}).status, 0);
+    ASSERT_EQ(cli->Run({"backup", "--sha256", "../src/a.txt", "../src/c.dat"}).status, 0);
+    const CliRun sums = cli->Run({"sums", "Daily"});
+    ASSERT_EQ(sums.status, 0) << sums.err;
+    int status = 0;
+    EXPECT_EQ(sums.out, RunTool("cd '" + Path("src") + "' && sha256sum a.txt c.dat", status));
+    ASSERT_EQ(cli->Run({"restore", "--to", "../dst", "a.txt", "c.dat"}).status, 0);
+    Write("dst/SUMS", sums.out);
+    RunTool("cd '" + Path("dst") + "' && sha256sum --quiet -c SUMS", status);
+    EXPECT_EQ(status, 0);
+}
+
+// scrub prints a line per record; XXH3-128 checksums have no sha256sum
+// lines to print.
+TEST_F(CliJobsTest, ScrubListsEveryRecordAndSumsSaysXxh3HasNoTool) {
+    FormatAndBackUp();
+    const CliRun scrub = cli->Run({"scrub"});
+    EXPECT_EQ(scrub.status, 0) << scrub.err;
+    EXPECT_EQ(scrub.out, "1\tb.zip\tOK\n2\ta.txt\tOK\n3\tc.dat\tOK\n");
+    const CliRun sums = cli->Run({"sums", "Daily"});
+    EXPECT_EQ(sums.status, 1);
+    EXPECT_EQ(sums.out, "");
+    EXPECT_NE(sums.err.find("XXH3-128, which no coreutils tool checks"), std::string::npos) << sums.err;
 }
 
 // An older copy is restored by its record number, which dir and find show.

@@ -11,6 +11,7 @@
 #include "JobFixture.h"
 #include "jobs/MaintenanceHost.h"
 #include "jobs/RebuildDirFile.h"
+#include "jobs/ScrubJob.h"
 #include "support/HandBuiltBlocks.h"
 
 namespace {
@@ -308,5 +309,39 @@ INSTANTIATE_TEST_SUITE_P(Kinds, MangledRecordTest,
                          testing::Values(Mangle{"LostFilemark", {0, 1, 4, 5}},
                                          Mangle{"RepeatedBlock", {0, 1, 3, 4, 5}}),
                          [](const auto& info) { return std::string(info.param.what); });
+
+// One byte of f2.bin's data changed on tape, every block still readable:
+// only the checksum kept beside the catalog can tell. Scrub names that
+// file and no other, a restore keeps it away from its name, and verify
+// calls it damage on tape even though the file on disk is the original.
+TEST_F(DamagedTapeTest, OneFlippedByteIsFoundByItsChecksum) {
+    SetUpTape();
+    ChangeObjects([&](std::vector<TapObject>& objects) { objects[RecordStart(objects, 3) + 2].data[17] ^= 0x01; });
+
+    ScrubJob scrub(*context);
+    EXPECT_EQ(scrub.Run().result, JobResult::Failed);
+    std::vector<std::string> rows;
+    for (const ScrubRow& row : scrub.Rows())
+        rows.push_back(std::to_string(row.record) + " " + row.name + ": " + ScrubStatusText(row));
+    EXPECT_EQ(rows, (std::vector<std::string>{"1 f0.bin: OK", "2 f1.bin: OK",
+                                              "3 f2.bin: checksum differs: the tape is damaged", "4 f3.bin: OK",
+                                              "5 f4.bin: OK", "6 f5.bin: OK"}));
+
+    messages.shown.clear();
+    EXPECT_EQ(RestoreRows({1, 2, 3}), JobResult::Failed);
+    EXPECT_FALSE(std::filesystem::exists(Dst() + "f2.bin"));
+    EXPECT_TRUE(std::filesystem::exists(Dst() + "f2.bin.tapewren-damaged"));
+    EXPECT_EQ(Texts().front(), "Error: the data of '" + Dst() + "f2.bin' read from tape does not match the checksum "
+                               "taken when it was backed up: the tape is damaged there. It was kept as '" +
+                                   Dst() + "f2.bin.tapewren-damaged', not under its own name.");
+    ExpectRestored(1);
+    ExpectRestored(3);
+
+    EXPECT_EQ(VerifyRows({1, 2, 3}), JobResult::Done);
+    ASSERT_EQ(results.Rows().size(), 3u);
+    EXPECT_EQ(results.Rows()[0].status, "OK");
+    EXPECT_EQ(results.Rows()[1].status, "Tape damaged");
+    EXPECT_EQ(results.Rows()[2].status, "OK");
+}
 
 }  // namespace

@@ -21,6 +21,10 @@ const std::string kQuestion =
     "This function will take a while.\n(You can do a full restore without the Directory file.)\n\nCreate the "
     "Directory File anyway?";
 const std::string kOverwrite = "A tape with that name exists already. Overwrite?";
+// The last line of the closing message of a rebuild that listed files.
+const std::string kNoSums =
+    "\nA DirFile made from the tape holds no checksums: scrub, restore and verify cannot check these files' data "
+    "against the data that was backed up.";
 
 // Records the host calls in one sequence with the messages shown, so that
 // their order can be checked.
@@ -159,7 +163,7 @@ TEST_F(RebuildDirFileTest, LostCatalogComesBackByteForByte) {
                                         " Reading File Info: report.zip ...", " Reading File Info: notes.txt ...",
                                         "Finished."}));
     EXPECT_EQ(log, (std::vector<std::string>{"message 1: " + kQuestion, "directory files",
-                                             "message 5: Finished creating Directory File", "drive status"}));
+                                             "message 5: Finished creating Directory File" + kNoSums, "drive status"}));
 }
 
 TEST_F(RebuildDirFileTest, TapeWithOnlyAnIdentBlockGivesBareHeaderWithTheTapesDateAndVersion) {
@@ -209,7 +213,7 @@ TEST_F(RebuildDirFileTest, MoreThan999RecordsListTheFirst999AndSaySo) {
     EXPECT_EQ(std::filesystem::file_size(path), 78u + 999u * 286u);
     EXPECT_EQ(Entries(path).back().name, "f998");
     EXPECT_EQ(Texts().back(), "Finished creating Directory File\nThe tape holds more file records than a DirFile can "
-                              "list (999): those after record 999 are not listed. A full restore reads them all.");
+                              "list (999): those after record 999 are not listed. A full restore reads them all." + kNoSums);
     EXPECT_EQ(window.shown.back().kind, Attention);
 }
 
@@ -248,9 +252,9 @@ TEST_P(RebuildDamageTest, KeepsTheRecordsPlace) {
     for (const auto& e : Entries(start + "/Hand.twd")) names.push_back(e.name);
     EXPECT_EQ(names, (std::vector<std::string>{"one", "two", damaged ? "/damaged file record/" : "x", "four"}));
     EXPECT_EQ(Texts(), (std::vector<std::string>{
-                           kQuestion, damaged ? "Finished creating Directory File\nFile record 3 is damaged: the "
-                                                "DirFile lists it as damaged, so that every other entry keeps its place."
-                                              : "Finished creating Directory File"}));
+                           kQuestion, (damaged ? "Finished creating Directory File\nFile record 3 is damaged: the "
+                                                 "DirFile lists it as damaged, so that every other entry keeps its place."
+                                               : "Finished creating Directory File") + kNoSums}));
     EXPECT_EQ(window.shown.back().kind, damaged ? Attention : Success);
 }
 
@@ -271,7 +275,7 @@ TEST_F(RebuildDirFileTest, UnfinishedLastRecordIsLeftOutAndSaidSo) {
     for (const auto& e : Entries(start + "/Hand.twd")) names.push_back(e.name);
     EXPECT_EQ(names, (std::vector<std::string>{"one", "two"}));
     EXPECT_EQ(Texts().back(), "Finished creating Directory File\nThe last file record on tape is unfinished and was "
-                              "left out; the next backup writes over it.");
+                              "left out; the next backup writes over it." + kNoSums);
     EXPECT_EQ(window.shown.back().kind, Success);
 }
 
@@ -300,7 +304,7 @@ TEST_F(RebuildDirFileTest, ConfirmedOverwriteReplacesTheOldFileWhole) {
     window.answers = {kMessageOk, kMessageOk};
     EXPECT_EQ(Rebuild(), JobResult::Done);
     EXPECT_EQ(std::filesystem::file_size(start + "/Hand.twd"), 78u + 286u);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{kQuestion, kOverwrite, "Finished creating Directory File"}));
+    EXPECT_EQ(Texts(), (std::vector<std::string>{kQuestion, kOverwrite, "Finished creating Directory File" + kNoSums}));
 }
 
 TEST_F(RebuildDirFileTest, BlankTapeIsAnIdentBlockErrorAndWritesNothing) {

@@ -1,9 +1,12 @@
 // The restore job on the virtual drive: selective restore finding records
 // by filemark counts, full restore without the catalog, and every failure.
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "JobFixture.h"
 #include "jobs/RestoreJob.h"
+#include "jobs/ScrubJob.h"
 #include "support/FileSizeLimit.h"
 
 namespace {
@@ -353,6 +356,49 @@ TEST_F(RestoreJobTest, FullRestoreNotesAnUnfinishedLastRecord) {
         << messages.shown[1].text;
     for (int i = 0; i < 6; ++i) ExpectRestored(i);
     EXPECT_FALSE(std::filesystem::exists(Dst() + "late.bin"));
+}
+
+}  // namespace
+
+namespace {
+
+// The sums file keeps each file's exact time and permission bits: the
+// restore gives them back when asked to.
+TEST_F(RestoreJobTest, KeepDatesAndModesTakeTheExactTimeAndBitsFromTheSumsFile) {
+    Format();
+    contents.push_back(MakeFile("f0.bin", 3000, 5));
+    const std::string source = Src() + "f0.bin";
+    const timespec times[2] = {{1700000000, 123456789}, {1700000000, 123456789}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, source.c_str(), times, 0), 0);
+    ASSERT_EQ(::chmod(source.c_str(), 0604), 0);
+    BackUp({"f0.bin"});
+    ListCatalog(CatalogPath("Daily"));
+    MarkRows({0}, 11, 15);
+    window.folder = Dst();
+    restorePolicy.keepDates = true;
+    restorePolicy.keepModes = true;
+    ASSERT_EQ(StartCommand(kRestoreJobTab), JobResult::Done) << Texts().back();
+    struct stat restored {};
+    ASSERT_EQ(::stat((Dst() + "f0.bin").c_str(), &restored), 0);
+    EXPECT_EQ(restored.st_mtim.tv_sec, 1700000000);
+    EXPECT_EQ(restored.st_mtim.tv_nsec, 123456789);
+    EXPECT_EQ(restored.st_mode & 07777, 0604u);
+}
+
+// A catalog without its sums file (an older version's, or one imported
+// alone) works as before: restore and scrub read every file, "without
+// checksum".
+TEST_F(RestoreJobTest, ACatalogWithoutSumsFileWorksAsBefore) {
+    SetUpTape();
+    std::filesystem::remove(startDirectory + "/Daily.tws");
+    MarkRows({1, 4}, 11, 15);
+    EXPECT_EQ(StartCommand(kRestoreJobTab), JobResult::Done) << Texts().back();
+    ExpectRestored(1);
+    ExpectRestored(4);
+    ScrubJob scrub(*context);
+    EXPECT_EQ(scrub.Run().result, JobResult::Done);
+    ASSERT_EQ(scrub.Rows().size(), 6u);
+    for (const ScrubRow& row : scrub.Rows()) EXPECT_EQ(ScrubStatusText(row), "without checksum") << row.name;
 }
 
 }  // namespace

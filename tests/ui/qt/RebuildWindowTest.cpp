@@ -73,7 +73,10 @@ TEST_F(RebuildWindowTest, RebuiltDirectoryFileAppearsInTheList) {
     ClickRebuild();
     ASSERT_TRUE(script.Finished()) << (script.Unexpected().empty() ? "" : script.Unexpected()[0]);
     EXPECT_EQ(script.Messages(), (std::vector<ModalScript::Seen>{{"Question", kQuestion},
-                                                               {"Yeah!", "Finished creating Directory File"}}));
+                                                               {"Yeah!", "Finished creating Directory File\nA DirFile made from the tape holds no "
+                                                                         "checksums: scrub, restore and verify cannot "
+                                                                         "check these files' data against the data "
+                                                                         "that was backed up."}}));
     EXPECT_EQ(RightRows(), std::vector<std::string>{"Hand"});
     EXPECT_EQ(TextOf(kStatusLine), " Ready.");
     ScriptedMessages quiet;
