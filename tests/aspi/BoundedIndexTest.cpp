@@ -100,6 +100,32 @@ TEST_P(VtapeBoundedIndex, ForgetfulIndexMovesExactlyAsAFullOne) {
     EXPECT_EQ(FileBytes(Image("small")), FileBytes(Image("full")));
 }
 
+// Damage whose framing looks past the end of data, then more runs than the
+// small index holds: a write at end of data is checked against the damage
+// it has forgotten exactly as against damage it holds, and accepted by both.
+TEST_P(VtapeBoundedIndex, WriteAfterForgottenDamageIsJudgedAsByAFullIndex) {
+    ImageBuilder b;
+    Record(b, Blocks(1, 10, 1));
+    if (Simh()) b.Word32(0x00FFFF00);    // a length that runs past the end of the file
+    else b.AwsHeader(0xFFFF, 10, 0xA0);  // a block no header follows
+    for (std::uint32_t i = 1; i <= 12; ++i) {
+        Record(b, Blocks(1, i, i));
+        Filemark(b);
+    }
+    PutFile(Image("small"), b.bytes);
+    PutFile(Image("full"), b.bytes);
+    VirtualTapeConfig forgetful = Config(Image("small"));
+    forgetful.indexRuns = TapeIndex::kMinRuns;
+    Install({forgetful, Config(Image("full"))});
+    for (BYTE a = 0; a < 2; ++a) {
+        ASSERT_TRUE(Space(3, 0, a).Good());
+        EXPECT_TRUE(WriteRecord(Blocks(1, 20, 9), a).Good()) << "drive " << int(a);
+    }
+    EXPECT_GT(Drive(0).Loaded()->Index().First(), 1u);  // the damage is forgotten
+    Install(std::vector<VirtualTapeConfig>{});
+    EXPECT_EQ(FileBytes(Image("small")), FileBytes(Image("full")));
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, VtapeBoundedIndex, ::testing::Values("tap", "aws"));
 
 }  // namespace

@@ -190,12 +190,11 @@ TapeOutcome Cartridge::AppendObjects(std::uint64_t count, std::uint64_t stride, 
         return {TapeEvent::AtDamage, 0};
     // Nor may a write change what damage before it reads as. Where it could,
     // a write at end of data is checked once made and taken back if it
-    // did; one that would cut the tape, or near damage the index has
-    // forgotten, is refused before.
+    // did; one that would cut the tape is refused before.
     const std::uint64_t offset = index_.WriteOffsetOf(position_);
     const bool recheck = index_.WriteReachesDamage(position_);
-    if (recheck && (offset != window_.FileSize() || index_.ForgottenDamageReaches(offset)))
-        return {TapeEvent::AtDamage, 0};
+    if (recheck && offset != window_.FileSize()) return {TapeEvent::AtDamage, 0};
+    if (recheck) image_->DamageReaching(window_, index_, offset, damageNearWrite_);
     const std::uint64_t room = offset > capacity_ ? 0 : (capacity_ - offset) / stride;
     std::uint64_t writing = count;
     if (count > room) {
@@ -211,7 +210,7 @@ TapeOutcome Cartridge::AppendObjects(std::uint64_t count, std::uint64_t stride, 
     const std::uint64_t end = offset + writing * stride;
     window_.SetFileSize(end);
     dirty_ = true;
-    if (recheck && !image_->DamageReadsAsBefore(window_, index_, offset)) {
+    if (recheck && !image_->DamageReadsAsBefore(window_, damageNearWrite_)) {
         index_.TruncateAt(position_);
         RollBack(offset);
         return {TapeEvent::AtDamage, 0};

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "aspi/virtual/ImageWindow.h"
 #include "aspi/virtual/TapeImage.h"
@@ -94,4 +95,5 @@ private:
     TapePosition position_{};
     bool dirty_ = false;
     bool writeWhatFits_ = false;
+    std::vector<TapeImage::DamageFrame> damageNearWrite_;  // kept between writes: no allocation per block
 };

@@ -41,18 +41,45 @@ void TapeImage::Resynchronise(ImageWindow& window, TapeIndex& index, std::uint64
     index.AppendWall(damage);
 }
 
-bool TapeImage::DamageReadsAsBefore(ImageWindow& window, const TapeIndex& index, std::uint64_t from) {
-    for (std::size_t r = index.First(); r < index.RunCount(); ++r) {
+namespace {
+
+bool Reaches(const TapeRun& run, std::uint64_t from) {
+    return run.kind == RunKind::Damage && run.offset + run.length > from;
+}
+
+}  // namespace
+
+void TapeImage::DamageReaching(ImageWindow& window, const TapeIndex& index, std::uint64_t from,
+                               std::vector<DamageFrame>& out) {
+    out.clear();
+    bool held = !index.ForgottenDamageReaches(from);
+    for (std::size_t r = index.First(); held && r < index.RunCount(); ++r) {
         const TapeRun& run = index.Run(r);
-        if (run.kind != RunKind::Damage || run.offset + run.length <= from) continue;
-        if (r > 0 && !index.Holds(r - 1)) return false;
+        if (!Reaches(run, from)) continue;
+        if (r > 0 && !index.Holds(r - 1)) held = false;
+        else out.push_back({run.offset, index.PreviousSegment({r, 0}), run.stride, run.segment});
+    }
+    if (held) return;
+    out.clear();
+    // Damage is rare and an index forgets only on tapes of very many runs.
+    TapeIndex again(TapeIndex::kMinRuns);
+    for (std::size_t r = 0; r < index.RunCount(); ++r) {
+        Scan(window, again, ScanGoal{r, 1});
+        if (!again.Holds(r)) break;
+        const TapeRun& run = again.Run(r);
+        if (Reaches(run, from)) out.push_back({run.offset, again.PreviousSegment({r, 0}), run.stride, run.segment});
+    }
+}
+
+bool TapeImage::DamageReadsAsBefore(ImageWindow& window, const std::vector<DamageFrame>& damage) {
+    for (const DamageFrame& before : damage) {
         TapeIndex again(TapeIndex::kMinRuns);
-        again.SetScanCursor(run.offset, index.PreviousSegment({r, 0}));
+        again.SetScanCursor(before.offset, before.previous);
         Scan(window, again, ScanGoal{0, 1});
         if (again.RunCount() == 0) return false;
         const TapeRun& now = again.Run(0);
-        if (now.kind != RunKind::Damage || now.offset != run.offset || now.stride != run.stride ||
-            now.segment != run.segment)
+        if (now.kind != RunKind::Damage || now.offset != before.offset || now.stride != before.stride ||
+            now.segment != before.segment)
             return false;
     }
     return true;

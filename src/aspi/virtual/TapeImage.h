@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "aspi/virtual/ImageWindow.h"
 #include "aspi/virtual/TapeIndex.h"
@@ -52,11 +53,23 @@ public:
     virtual bool WriteFilemarks(ImageWindow& window, std::uint64_t offset, std::uint64_t count,
                                 std::uint32_t previousSegment) = 0;
 
-    // After a write at `from`: every held damage run whose framing looked at
-    // bytes from `from` on still frames as it did, scanned again with the
-    // bytes written. Damage the index no longer holds the run before of
-    // cannot be checked and counts as changed.
-    bool DamageReadsAsBefore(ImageWindow& window, const TapeIndex& index, std::uint64_t from);
+    // Damage before `from` whose framing looked at bytes from `from` on,
+    // with the AWS prev_len expected where it begins.
+    struct DamageFrame {
+        std::uint64_t offset;
+        std::uint32_t previous;
+        std::uint32_t stride;
+        std::uint32_t segment;
+    };
+    // Gathers that damage before a write at `from` changes those bytes: from
+    // the index where it holds it, else by scanning again from the load
+    // point, so that what is checked does not depend on what the index has
+    // forgotten.
+    void DamageReaching(ImageWindow& window, const TapeIndex& index, std::uint64_t from,
+                        std::vector<DamageFrame>& out);
+    // After the write: each of that damage still frames as it did, scanned
+    // again with the bytes written.
+    bool DamageReadsAsBefore(ImageWindow& window, const std::vector<DamageFrame>& damage);
 
 protected:
     enum class Probe { Found, None, IoError };
