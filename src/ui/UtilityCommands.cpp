@@ -1,17 +1,30 @@
 #include "ui/UtilityCommands.h"
 
+#include <filesystem>
+#include <system_error>
+
+#include "app/CatalogCopyFolder.h"
 #include "app/FloppyExport.h"
 #include "app/Session.h"
 #include "catalog/DirFileCopy.h"
-#include "app/CatalogCopyFolder.h"
+#include "catalog/SumFile.h"
 #include "jobs/MaintenanceHost.h"
 #include "ui/WindowState.h"
 
 namespace {
 
-std::string Lines(const std::vector<std::string>& names) {
+// The catalogs copied into folder, one a line, each with the sums file
+// that went with it.
+std::string Lines(const std::string& folder, const std::vector<std::string>& names) {
     std::string text;
-    for (const std::string& name : names) text += (text.empty() ? "" : "\n") + name;
+    std::string sums;
+    for (const std::string& name : names) {
+        text += (text.empty() ? "" : "\n") + name;
+        SumFile::PathOf(folder + "/" + name, sums);
+        std::error_code error;
+        if (std::filesystem::exists(sums, error))
+            text += " (with its checksums, " + std::filesystem::path(sums).filename().string() + ")";
+    }
     return text;
 }
 
@@ -31,13 +44,13 @@ JobResult UtilityCommands::ExportToFloppy() {
     FloppyExport exporter(messages_, status_, copy);
     const JobResult result = exporter.Run(state_.shownCatalog, state_.rightList, host_);
     if (!exporter.Copied().empty())
-        messages_.ShowMessage(MessageId::CatalogsExported, {folder, Lines(exporter.Copied())});
+        messages_.ShowMessage(MessageId::CatalogsExported, {folder, Lines(folder, exporter.Copied())});
     return result;
 }
 
 void UtilityCommands::ImportFinished(const std::string& folder, const std::vector<std::string>& names) {
     if (!names.empty())
-        messages_.ShowMessage(MessageId::CatalogsImported, {folder, session_.StartDirectory(), Lines(names)});
+        messages_.ShowMessage(MessageId::CatalogsImported, {folder, session_.StartDirectory(), Lines(session_.StartDirectory(), names)});
     host_.ShowDirectoryFiles();
     host_.ShowDriveStatus();
 }

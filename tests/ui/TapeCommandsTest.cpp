@@ -294,5 +294,7 @@ TEST_F(TapeCommandsTest, ExportGoesToTheMountedStickAndSaysWhereAndWhat) {
     EXPECT_EQ(window->ExportToFloppy(), JobResult::Done);
     EXPECT_TRUE(std::filesystem::exists(tree.Path("media/me/STICK/Daily.twd")));
     EXPECT_EQ(messages.shown,
-              (std::vector<RecordedMessage>{{"Copied to " + tree.Path("media/me/STICK") + ":\nDaily.twd", Success}}));
+              (std::vector<RecordedMessage>{{"Copied to " + tree.Path("media/me/STICK") +
+                                                 ":\nDaily.twd (with its checksums, Daily.tws)",
+                                             Success}}));
 }

@@ -96,7 +96,8 @@ TEST_F(FloppyWindowTest, ExportCopiesEverySelectedDirectoryFile) {
     script.Message().Start();
     ClickButton(kExportToFloppy);
     EXPECT_TRUE(script.Finished()) << script.Unexpected().size();
-    EXPECT_EQ(script.Texts(), std::vector<std::string>{"Copied to " + folders.floppy + ":\nAlpha.twd\nGamma.twd"});
+    EXPECT_EQ(script.Texts(), std::vector<std::string>{"Copied to " + folders.floppy + ":\nAlpha.twd (with its checksums, Alpha.tws)\nGamma.twd (with its checksums, "
+                                                       "Gamma.tws)"});
     EXPECT_EQ(FloppyFolders::ReadBytes(Floppy("Alpha")), alpha);
     EXPECT_EQ(FloppyFolders::ReadBytes(Floppy("Gamma")), gamma);
     EXPECT_FALSE(std::filesystem::exists(Floppy("Beta")));
@@ -116,7 +117,7 @@ TEST_F(FloppyWindowTest, ExportOverwriteQuestionsAnsweredBothWays) {
     EXPECT_EQ(script.Texts(), (std::vector<std::string>{
                                   "Directory File 'Alpha.twd' already exists on floppy. Overwrite?",
                                   "Directory File 'Gamma.twd' already exists on floppy. Overwrite?",
-                                  "Copied to " + folders.floppy + ":\nGamma.twd"}));
+                                  "Copied to " + folders.floppy + ":\nGamma.twd (with its checksums, Gamma.tws)"}));
     EXPECT_EQ(script.Messages()[0].title, "Question");
     EXPECT_EQ(script.Messages()[1].title, "Question");
     EXPECT_EQ(FloppyFolders::ReadBytes(Floppy("Alpha")), oldAlpha);
@@ -216,7 +217,7 @@ TEST_F(FloppyWindowTest, ImportOverwriteQuestionsAnsweredBothWays) {
     EXPECT_EQ(script.Texts(),
               (std::vector<std::string>{"Directory File '" + shown + "/Daily.twd' already exists on harddrive. Overwrite?",
                                         "Directory File '" + shown + "/Weekly.twd' already exists on harddrive. Overwrite?",
-                                        "Copied from " + folders.floppy + " to " + folders.start + ":\nWeekly.twd"}));
+                                        "Copied from " + folders.floppy + " to " + folders.start + ":\nWeekly.twd (with its checksums, Weekly.tws)"}));
     EXPECT_EQ(FloppyFolders::ReadBytes(Start("Daily")), oldDaily);
     EXPECT_EQ(FloppyFolders::ReadBytes(Start("Weekly")), weekly);
 }
