@@ -194,6 +194,7 @@ TEST_F(TapeCommandsTest, DirTapeLeftCutsTheLabelAt25) {
     window->DirTapeLeft();
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(State().leftLabel, "Tape: '" + std::string(17, 'T') + "...'");
+    EXPECT_EQ(State().leftLabelWhole, "Tape: '" + name + "'");
     EXPECT_EQ(State().leftList.RowCount(), 0u);
 }
 

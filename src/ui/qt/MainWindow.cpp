@@ -39,8 +39,13 @@ const DialogUnits& Units() {
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
-// A label too narrow for its text shows all of it as a tooltip.
-void TipWhenCut(QLabel* label) {
+// A label cut to its limit (whole: what it stands for) or too narrow for
+// its text shows all of it as a tooltip.
+void TipWhenCut(QLabel* label, const std::string& whole = {}) {
+    if (!whole.empty()) {
+        label->setToolTip(QString::fromStdString(whole));
+        return;
+    }
     const bool cut = label->fontMetrics().horizontalAdvance(label->text()) > label->contentsRect().width();
     label->setToolTip(cut ? label->text() : QString());
 }
@@ -258,7 +263,9 @@ void MainWindow::FitListLabels() {
     QRect right = Grown(kRightListLabel);
     if (!Control(kRightDirTape)->isHidden()) right.setRight(std::min(right.right(), Grown(kRightDirTape).x() - gap));
     Control(kRightListLabel)->setGeometry(right);
-    for (int id : {kLeftListLabel, kRightListLabel}) TipWhenCut(static_cast<QLabel*>(Control(id)));
+    const WindowState& state = controller_->State();
+    TipWhenCut(static_cast<QLabel*>(Control(kLeftListLabel)), state.leftLabelWhole);
+    TipWhenCut(static_cast<QLabel*>(Control(kRightListLabel)), state.rightLabelWhole);
 }
 
 void MainWindow::Connect() {
