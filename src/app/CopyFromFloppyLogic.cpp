@@ -101,10 +101,12 @@ void CopyFromFloppyLogic::OpenFocused() {
 
 bool CopyFromFloppyLogic::Accept() {
     allCopied_ = false;
+    copied_.clear();
     if (ShowsContents()) {
         switch (copy_.CopyToHardDrive(FloppyPathOf(contentsName_))) {
         case kCopyDone:
             allCopied_ = true;
+            copied_.push_back(contentsName_ + DirFileFormat::kExtension);
             return true;
         case kCopyDestinationUnwritable:
             messages_.ShowMessage(MessageId::ErrorWritingDirFileToHarddrive);
@@ -127,6 +129,7 @@ bool CopyFromFloppyLogic::Accept() {
         switch (copy_.CopyToHardDrive(FloppyPathOf(list_.Row(i).Text(0)))) {
         case kCopyDone:
             anyCopied = true;
+            copied_.push_back(list_.Row(i).Text(0) + DirFileFormat::kExtension);
             break;
         case kCopyDestinationUnwritable:
             messages_.ShowMessage(MessageId::ErrorWritingDirFileToHarddrive);

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "lists/ListModel.h"
 #include "report/MessageSink.h"
@@ -36,6 +37,8 @@ public:
     // Whether the last Accept copied every file it was to copy (none was
     // declined or failed).
     bool AllCopied() const { return allCopied_; }
+    // The file names the last Accept copied, in list order.
+    const std::vector<std::string>& Copied() const { return copied_; }
 
     ListModel& List() { return list_; }
     const ListModel& List() const { return list_; }
@@ -57,4 +60,5 @@ private:
     std::string pathLabel_;
     std::string contentsName_;  // the directory file shown, empty in the floppy view
     bool allCopied_ = false;
+    std::vector<std::string> copied_;
 };

@@ -40,8 +40,10 @@ JobResult FloppyExport::Run(const std::string& shownCatalog, const ListModel& li
 
 JobResult FloppyExport::ExportCatalogs(const std::vector<std::string>& tapeNames, MaintenanceHost& host) {
     JobResult result = JobResult::Done;
+    copied_.clear();
     for (const std::string& name : tapeNames) {
         const int copied = Export(name);
+        if (copied == kCopyDone) copied_.push_back(name + DirFileFormat::kExtension);
         // A copy declined leaves the floppy's file; the others still go.
         if (copied == kCopyDeclined) result = JobResult::Declined;
         if (copied == kCopyDone || copied == kCopyDeclined) continue;

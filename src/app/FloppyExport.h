@@ -29,6 +29,8 @@ public:
     // The directory files of these tapes; "No Directory File selected" for
     // none.
     JobResult ExportCatalogs(const std::vector<std::string>& tapeNames, MaintenanceHost& host);
+    // The file names ("NAME.twd") the last run copied, in order.
+    const std::vector<std::string>& Copied() const { return copied_; }
 
 private:
     // The kCopy* result; an error has been shown for the failures.
@@ -37,4 +39,5 @@ private:
     MessageSink& messages_;
     StatusSink& status_;
     DirFileCopy& copy_;
+    std::vector<std::string> copied_;
 };

@@ -32,7 +32,8 @@ AdapterListing Session::ListAdapterEntries() {
 
 JobContext Session::ContextFor(JobEvents& events) {
     return {volume_,   device_, dirFile_,         selector_.Selection(), messages_, status_,
-            counters_, events,  startDirectory_, tapeName_,             dirFilePath_};
+            counters_, events,  startDirectory_, tapeName_,             dirFilePath_,
+            CalendarSeconds, &stop_};
 }
 
 TapeMaintenance Session::MaintenanceFor(MaintenanceHost& host) {

@@ -11,6 +11,7 @@
 #include "catalog/DirFile.h"
 #include "jobs/JobContext.h"
 #include "jobs/RebuildDirFile.h"
+#include "jobs/StopRequest.h"
 #include "jobs/TapeMaintenance.h"
 #include "report/ByteCounters.h"
 #include "report/MessageSink.h"
@@ -51,6 +52,8 @@ public:
     TapeVolume& Volume() { return volume_; }
     DirFile& Catalog() { return dirFile_; }
     ByteCounters& Counters() { return counters_; }
+    // What the jobs read between files; a face sets it while one runs.
+    StopRequest& Stop() { return stop_; }
     const std::string& StartDirectory() const { return startDirectory_; }
     // Set from the ident block of a tape that was read; the path is empty
     // while that tape's directory file is not found.
@@ -82,4 +85,5 @@ private:
     ByteCounters counters_;
     DirFile dirFile_;
     TapeVolume volume_;
+    StopRequest stop_;
 };

@@ -9,6 +9,7 @@
 #include "jobs/JobEvents.h"
 #include "jobs/JobSummary.h"
 #include "jobs/RecordDamage.h"
+#include "jobs/StopRequest.h"
 #include "tape/JoinPath.h"
 #include "tape/PlainName.h"
 #include "tape/TapeFormat.h"
@@ -140,6 +141,11 @@ JobResult BackupJob::Stopped(const std::string& name, std::size_t next) {
 JobResult BackupJob::WriteFiles(const std::string& folder, int& record, std::int64_t& transferSeconds) {
     const int blockLength = c_.drive.blockLength;
     for (std::size_t i = 0; i < order_.size(); ++i) {
+        // Between two records: what is on the tape so far gets its entries.
+        if (i > 0 && c_.stop != nullptr && c_.stop->Requested()) {
+            stoppedAt_ = i;
+            return JobResult::Declined;
+        }
         const std::string& name = *order_[i];
         ++record;
         text_.assign(" Writing file: ").append(name);
@@ -274,8 +280,9 @@ JobReport BackupJob::RunOnDrive(const BackupRequest& request) {
     }
     std::int64_t transferSeconds = 0;
     int record = entries;
+    stoppedAt_ = order_.size();
     const JobResult written = WriteFiles(request.folder, record, transferSeconds);
-    if (written != JobResult::Done) {
+    if (written != JobResult::Done && written != JobResult::Declined) {
         report_.bytes = c_.counters.bytesDone;
         return end(written);
     }
@@ -294,11 +301,14 @@ JobReport BackupJob::RunOnDrive(const BackupRequest& request) {
     const std::int64_t elapsed = c_.now() - start;
     report_.bytes = c_.counters.bytesDone;
     const SummaryFigures f = JobSummaryFigures(c_.counters.bytesDone, elapsed, transferSeconds);
-    c_.messages.ShowMessage(MessageId::BackupSummary,
-                            {"Backup ended successfully!", f.bytes, f.time, f.totalRate, f.transferRate});
+    std::string headline = "Backup ended successfully!";
+    if (written == JobResult::Declined)
+        headline = "Backup stopped as asked: " + std::to_string(stoppedAt_) + " of " + std::to_string(order_.size()) +
+                   " files backed up.\n" + NotBackedUp(stoppedAt_, "Run the backup again for");
+    c_.messages.ShowMessage(MessageId::BackupSummary, {headline, f.bytes, f.time, f.totalRate, f.transferRate});
     if (c_.volume.NearlyFull()) c_.messages.ShowMessage(MessageId::TapeNowNearlyFull);
     c_.counters.bytesDone = 0;
     c_.status.ShowProgress(0, c_.counters.bytesTotal);
     c_.events.ClearByteLabel();
-    return end(JobResult::Done);
+    return end(written);
 }

@@ -10,7 +10,9 @@
 // at the last complete record. Streaming, the records go to the drive
 // without waiting for the tape, and their entries are written after one
 // flush that puts them on the medium (at the end, or where the run stops):
-// an entry on disk always names a record on the medium.
+// an entry on disk always names a record on the medium. A stop the user
+// asks for (JobContext::stop) ends the run before the next file, as a
+// complete run ends, and the result is Declined.
 
 #include <string>
 #include <vector>
@@ -78,4 +80,6 @@ private:
     // whether the last EndEntries gave them up because its flush failed.
     std::vector<const std::string*> dropped_;
     bool flushFailed_ = false;
+    // Where a stop the user asked for ended the run (order_.size(): it did not).
+    std::size_t stoppedAt_ = 0;
 };

@@ -12,6 +12,7 @@
 
 class DirFile;
 class JobEvents;
+class StopRequest;
 class ScsiDevice;
 class TapeVolume;
 
@@ -37,4 +38,6 @@ struct JobContext {
     // Empty while the current tape's directory file is not found.
     std::string& currentDirFilePath;
     JobClock now = CalendarSeconds;
+    // Read between files; null: the job cannot be stopped.
+    const StopRequest* stop = nullptr;
 };

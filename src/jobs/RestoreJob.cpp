@@ -5,6 +5,7 @@
 #include "jobs/EntryWalk.h"
 #include "jobs/JobEvents.h"
 #include "jobs/JobSummary.h"
+#include "jobs/StopRequest.h"
 #include "jobs/RecordDamage.h"
 #include "scsi/ScsiDevice.h"
 #include "tape/JoinPath.h"
@@ -138,12 +139,17 @@ JobResult RestoreJob::FullRestore() {
 
 TapeWalk::Step RestoreJob::FullRestorer::Visit(int record) {
     RestoreJob& j = job_;
+    TapeWalk::Step step;
+    if (record > 1 && j.c_.stop != nullptr && j.c_.stop->Requested()) {
+        j.outcome_.stopped = true;
+        step.stop = true;
+        return step;
+    }
     const std::int64_t t0 = j.c_.now();
     if (record - 1 < j.sums_.Entries())
         j.c_.volume.ExpectFacts(j.sums_.Facts(record - 1), &j.sums_.Name(record - 1));
     const int restored = j.c_.volume.RestoreNextFile(j.c_.drive.blockLength, j.folder_);
     j.transferSeconds_ += j.c_.now() - t0;
-    TapeWalk::Step step;
     step.pastFilemark = j.c_.volume.PastFilemark();
     if (restored == 0) return step;
     step.fault = j.c_.volume.LastFault();
@@ -214,6 +220,10 @@ JobResult RestoreJob::SelectiveRestore(const RestoreRequest& request) {
     RemoveStaleTemporaries();
     c_.volume.Files().BeginGroup();
     while (walk.Next()) {
+        if (!report_.records.empty() && c_.stop != nullptr && c_.stop->Requested()) {
+            outcome_.stopped = true;
+            break;
+        }
         if (DirFileFormat::IsDamagedEntry(walk.Name())) {
             c_.volume.Files().EndGroup();
             c_.messages.ShowMessage(MessageId::DamagedEntry, {std::to_string(walk.Record())});

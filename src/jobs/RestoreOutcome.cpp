@@ -11,6 +11,7 @@ std::string Files(int count) { return std::to_string(count) + (count == 1 ? " fi
 
 std::string RestoreOutcome::FirstLine() const {
     if (!declinedPath.empty()) return "Restore stopped: '" + declinedPath + "' exists and was not overwritten!";
+    if (stopped) return "Restore stopped as asked: " + Files(restored) + " restored, the rest not.";
     if (damaged > 0) return "Restore ended with " + RecordCountText(damaged) + " skipped!";
     if (stuckAt >= 0) return "Restore ended before the end of the tape!";
     if (unfinished) return "Restore ended with 1 file record not restored!";
@@ -51,7 +52,7 @@ int RestoreOutcome::Kind() const {
 }
 
 JobResult RestoreOutcome::Result() const {
-    if (!declinedPath.empty()) return JobResult::Declined;
+    if (!declinedPath.empty() || stopped) return JobResult::Declined;
     if (damaged > 0 || stuckAt >= 0 || unfinished) return JobResult::Failed;
     return JobResult::Done;
 }

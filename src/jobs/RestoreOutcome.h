@@ -20,6 +20,7 @@ struct RestoreOutcome {
     int unfinishedBlocks = -1;
     int unfinishedOf = 0;
     std::string declinedPath;  // the file whose overwrite was declined: the restore stopped there
+    bool stopped = false;      // the user asked it to stop after a file
 
     std::string FirstLine() const;
     // Lines after the rates, each beginning with a line break.

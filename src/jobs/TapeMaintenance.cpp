@@ -42,8 +42,13 @@ JobResult TapeMaintenance::FormatTape(const std::string& newName, CurrentTape cu
     JobResult result = JobResult::Done;
     if (messages_.ShowMessage(MessageId::FormatQuestion) == kMessageOk) {
         status_.ShowStatus(" Formatting tape...");
+        // A name the tape refuses fails before any command: an older failure
+        // must not be reported as this one.
+        const unsigned long before = tape_.LastCommandFailure().serial;
         if (tape_.WriteIdentBlock(current.tapeName) < 0) {
-            messages_.ShowFailure(MessageId::ErrorWritingIdentOnTape, tape_.LastCommandFailure());
+            const CommandFailure& failure = tape_.LastCommandFailure();
+            messages_.ShowFailure(MessageId::ErrorWritingIdentOnTape,
+                                  failure.serial != before ? failure : CommandFailure{});
             host_.ShowDriveStatus();
             return JobResult::Failed;
         }

@@ -5,6 +5,7 @@
 #include "jobs/JobImages.h"
 #include "jobs/EntryWalk.h"
 #include "jobs/JobEvents.h"
+#include "jobs/StopRequest.h"
 #include "scsi/ScsiDevice.h"
 #include "tape/TapeVolume.h"
 
@@ -77,7 +78,16 @@ JobResult VerifyJob::Verify(const VerifyRequest& request) {
     if (!walk.Open()) return end(JobResult::Failed);
 
     c_.counters.bytesDone = 0;
+    bool stopped = false;
     while (walk.Next()) {
+        if (!report_.records.empty() && c_.stop != nullptr && c_.stop->Requested()) {
+            // The row says so where the user looks for the files' results.
+            results_.Add({"(stopped as asked: the files after this were not verified)", "Stopped", {},
+                          JobImages::kVerifyProblem});
+            view_.RepaintResults();
+            stopped = true;
+            break;
+        }
         // Its header could not be read when the catalog was made: nothing
         // on tape to compare.
         if (DirFileFormat::IsDamagedEntry(walk.Name())) {
@@ -105,5 +115,5 @@ JobResult VerifyJob::Verify(const VerifyRequest& request) {
     c_.status.ShowProgress(0, 0);
     view_.EnableButtons(true);
     view_.RepaintResults();
-    return end(JobResult::Done);
+    return end(stopped ? JobResult::Declined : JobResult::Done);
 }

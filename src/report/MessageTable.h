@@ -134,6 +134,9 @@ enum class MessageId : std::uint16_t {
     ScrubSummary,
     CliNoChecksumTool,
     CliNoChecksums,
+    // What a copy of directory files to or from removable media copied.
+    CatalogsExported,
+    CatalogsImported,
 
     Count
 };
@@ -304,6 +307,8 @@ inline constexpr MessageEntry kMessageTable[] = {
     {MessageId::CliNoChecksums, Attention,
      "The directory file of tape '%s' keeps no checksums (it was made from the tape, or by an older version): "
      "nothing to print."},
+    {MessageId::CatalogsExported, Success, "Copied to %s:\n%s"},
+    {MessageId::CatalogsImported, Success, "Copied from %s to %s:\n%s"},
 };
 
 static_assert(sizeof kMessageTable / sizeof kMessageTable[0] == static_cast<std::size_t>(MessageId::Count),

@@ -18,7 +18,10 @@ void DirTapeCommand::Run(bool leftSide) {
     TapeCatalogMatch check(session_.Volume(), session_.Catalog());
     const TapeMatch match = check.Check(session_.StartDirectory(), tapeName, path);
     if (match != TapeMatch::Matches) {
-        messages_.Show(TapeCatalogMatch::MatchMessage(match, tapeName, true, leftSide));
+        Message message = TapeCatalogMatch::MatchMessage(match, tapeName, true, leftSide);
+        // What the drive said, so that the failure can be explained.
+        if (MessageInfo(message.id).reportsTapeCommand) message.failure = session_.Volume().LastCommandFailure();
+        messages_.Show(message);
         return;
     }
 

@@ -10,5 +10,10 @@ void DriveStatusLine::Show() { Apply(selector_.ReadDriveStatus()); }
 void DriveStatusLine::Apply(const DriveStatus& status) {
     if (status.enableTapeButtons)
         for (int id : {kStart, kFormatTape, kLeftDirTape, kRightDirTape}) state_.Enable(id, true);
+    shown_ = status.text;
     status_.ShowStatus(status.text);
+}
+
+void DriveStatusLine::ShowUnlessShown() {
+    if (shown_.empty() || state_.statusText != shown_) Show();
 }

@@ -1,5 +1,7 @@
 #include "ui/ListViews.h"
 
+#include <utility>
+
 #include "app/DriveBrowser.h"
 #include "app/Session.h"
 #include "catalog/DirFileFormat.h"
@@ -21,6 +23,11 @@ ListViews::ListViews(WindowState& state, Session& session, DriveBrowser& browser
 ListModel& ListViews::List(bool left) { return left ? state_.leftList : state_.rightList; }
 
 std::string& ListViews::Label(bool left) { return left ? state_.leftLabel : state_.rightLabel; }
+
+void ListViews::SetLabel(bool left, std::string shown, const std::string& whole) {
+    (left ? state_.leftLabelWhole : state_.rightLabelWhole) = shown == whole ? std::string() : whole;
+    Label(left) = std::move(shown);
+}
 
 void ListViews::Forget(bool left) {
     if (!left) state_.shownCatalog.clear();
@@ -50,16 +57,18 @@ int ListViews::ShowFolder(bool left, const std::string& folder) {
     Forget(left);
     const int entered = browser_.Fill(List(left), folder, "*.*");
     state_.browseDirectory = browser_.CurrentPath();
-    Label(left) = LabelText::BrowsePath(state_.browseDirectory);
+    SetLabel(left, LabelText::BrowsePath(state_.browseDirectory), state_.browseDirectory);
     return entered;
 }
 
 void ListViews::ShowTapeCatalog(bool left) {
     Forget(left);
-    Label(left) = "Tape:";
+    SetLabel(left, "Tape:", "Tape:");
     if (session_.CurrentDirFilePath().empty()) return;
-    Label(left) = LabelText::TapeLabel(session_.CurrentTapeName(), left ? LabelText::kLeftTapeLabelLimit
-                                                                        : LabelText::kRightTapeLabelLimit);
+    const std::string& name = session_.CurrentTapeName();
+    SetLabel(left,
+             LabelText::TapeLabel(name, left ? LabelText::kLeftTapeLabelLimit : LabelText::kRightTapeLabelLimit),
+             "Tape: '" + name + "'");
     lister_.ListDirFile(List(left), session_.CurrentDirFilePath(), false);
 }
 
@@ -67,12 +76,12 @@ void ListViews::ShowDirectoryFiles() { DirectoryFiles(false); }
 
 void ListViews::DirectoryFiles(bool left) {
     Forget(left);
-    Label(left) = kDirectoryFilesLabel;
+    SetLabel(left, kDirectoryFilesLabel, kDirectoryFilesLabel);
     browser_.Fill(List(left), session_.StartDirectory(), "*.twd");
 }
 
 void ListViews::ShowCatalogContents(const std::string& tapeName) {
-    state_.rightLabel = "Contents of tape '" + tapeName + "':";
+    SetLabel(false, "Contents of tape '" + tapeName + "':", "Contents of tape '" + tapeName + "':");
     state_.shownCatalog = tapeName;
     // The row is a file of the start directory less its ".twd", so the path
     // names that same file.

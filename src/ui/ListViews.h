@@ -36,6 +36,8 @@ public:
 private:
     ListModel& List(bool left);
     std::string& Label(bool left);
+    // Sets the label; whole: what it stands for when shown is cut.
+    void SetLabel(bool left, std::string shown, const std::string& whole);
     void Forget(bool left);
     void DirectoryFiles(bool left);
 

@@ -1,11 +1,34 @@
 #include "ui/UtilityCommands.h"
 
+#include <filesystem>
+#include <system_error>
+
+#include "app/CatalogCopyFolder.h"
 #include "app/FloppyExport.h"
 #include "app/Session.h"
 #include "catalog/DirFileCopy.h"
-#include "catalog/FloppyFolder.h"
+#include "catalog/SumFile.h"
 #include "jobs/MaintenanceHost.h"
 #include "ui/WindowState.h"
+
+namespace {
+
+// The catalogs copied into folder, one a line, each with the sums file
+// that went with it.
+std::string Lines(const std::string& folder, const std::vector<std::string>& names) {
+    std::string text;
+    std::string sums;
+    for (const std::string& name : names) {
+        text += (text.empty() ? "" : "\n") + name;
+        SumFile::PathOf(folder + "/" + name, sums);
+        std::error_code error;
+        if (std::filesystem::exists(sums, error))
+            text += " (with its checksums, " + std::filesystem::path(sums).filename().string() + ")";
+    }
+    return text;
+}
+
+}  // namespace
 
 UtilityCommands::UtilityCommands(WindowState& state, Session& session, MessageSink& messages, StatusSink& status,
                                  MaintenanceHost& host)
@@ -15,12 +38,19 @@ JobResult UtilityCommands::CreateDirFileFromTape() { return session_.Rebuild().R
 
 JobResult UtilityCommands::ExportToFloppy() {
     const std::string& start = session_.StartDirectory();
-    // The floppy folder is looked up per command, as a disk is per insertion.
-    DirFileCopy copy(messages_, start, FloppyFolder(start));
-    return FloppyExport(messages_, status_, copy).Run(state_.shownCatalog, state_.rightList, host_);
+    // Looked up per command, as a stick is per insertion.
+    const std::string folder = CatalogCopyFolder(start);
+    DirFileCopy copy(messages_, start, folder);
+    FloppyExport exporter(messages_, status_, copy);
+    const JobResult result = exporter.Run(state_.shownCatalog, state_.rightList, host_);
+    if (!exporter.Copied().empty())
+        messages_.ShowMessage(MessageId::CatalogsExported, {folder, Lines(folder, exporter.Copied())});
+    return result;
 }
 
-void UtilityCommands::ImportFinished() {
+void UtilityCommands::ImportFinished(const std::string& folder, const std::vector<std::string>& names) {
+    if (!names.empty())
+        messages_.ShowMessage(MessageId::CatalogsImported, {folder, session_.StartDirectory(), Lines(session_.StartDirectory(), names)});
     host_.ShowDirectoryFiles();
     host_.ShowDriveStatus();
 }

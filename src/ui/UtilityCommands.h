@@ -4,6 +4,9 @@
 // and what follows the Copy From Floppy dialog of "Import Directory File
 // from Floppy" (1043).
 
+#include <string>
+#include <vector>
+
 #include "jobs/JobResult.h"
 
 class MaintenanceHost;
@@ -21,9 +24,10 @@ public:
     // What the rebuild and the export did.
     JobResult CreateDirFileFromTape();
     JobResult ExportToFloppy();
-    // The dialog has closed, by OK or Cancel: the list of directory files
-    // shows what was imported, and the drive's state the status line.
-    void ImportFinished();
+    // The dialog has closed, by OK or Cancel: says what was copied from
+    // folder (names), the list of directory files shows it, and the drive's
+    // state the status line.
+    void ImportFinished(const std::string& folder, const std::vector<std::string>& names);
 
 private:
     WindowState& state_;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <type_traits>
 
 #include "app/DriveBrowser.h"
 #include "app/Session.h"
@@ -19,6 +20,7 @@
 #include "ui/ControlId.h"
 #include "ui/DirTapeCommand.h"
 #include "ui/DriveStatusLine.h"
+#include "ui/ExplainedMessages.h"
 #include "ui/ListHandlers.h"
 #include "ui/ListViews.h"
 #include "ui/MainWindowLogic.h"
@@ -53,7 +55,8 @@ public:
     VerifyResults& Results() { return results_; }
     // The folder the browser listed last, ending in "/".
     const std::string& BrowsedFolder() const { return browser_.CurrentPath(); }
-    // The folder that stands for the floppy drive.
+    // Where catalogs are copied to and from: the user's stick, else the
+    // floppy folder.
     std::string FloppyFolder() const;
 
     // Each may be null (or empty): then nothing is drawn before the next
@@ -64,7 +67,7 @@ public:
     void SetListRepaint(std::function<void()> repaint) { jobs_.SetListRepaint(std::move(repaint)); }
 
     // Start-up: remembers the current directory as the start directory,
-    // makes "/" the current and the browse directory, seeds the "Click!"
+    // makes the home folder the current and the browse directory, seeds the "Click!"
     // texts, then lists the adapters and selects the first adapter's
     // highest tape drive. Returns false when the current directory cannot
     // be read or "/" cannot be entered (the window still opens).
@@ -79,10 +82,12 @@ public:
 
     // "Dir Tape" on either side, and the Utilities tab's tape commands;
     // newName: the text of "Name of new tape:".
-    void DirTapeLeft() { dirTape_.Run(true); }
-    void DirTapeRight() { dirTape_.Run(false); }
-    auto FormatTape(const std::string& newName) { return maintenance_.FormatTape(newName, session_.Tape()); }
-    auto CheckTape() { return maintenance_.CheckTape(); }
+    void DirTapeLeft() { Ended([this] { dirTape_.Run(true); return 0; }); }
+    void DirTapeRight() { Ended([this] { dirTape_.Run(false); return 0; }); }
+    auto FormatTape(const std::string& newName) {
+        return Ended([&] { return maintenance_.FormatTape(newName, session_.Tape()); });
+    }
+    auto CheckTape() { return Ended([this] { return maintenance_.CheckTape(); }); }
     // An ejected tape's catalog is no longer the inserted tape's.
     JobResult EjectTape();
 
@@ -101,16 +106,30 @@ public:
 
     // The Utilities tab's catalog commands; the import's dialog belongs to
     // the window, ImportFinished follows it.
-    JobResult CreateDirFileFromTape() { return utilities_.CreateDirFileFromTape(); }
-    JobResult ExportToFloppy() { return utilities_.ExportToFloppy(); }
-    void ImportFinished() { utilities_.ImportFinished(); }
+    JobResult CreateDirFileFromTape() { return Ended([this] { return utilities_.CreateDirFileFromTape(); }); }
+    JobResult ExportToFloppy() { return Ended([this] { return utilities_.ExportToFloppy(); }); }
+    void ImportFinished(const std::string& folder, const std::vector<std::string>& names) {
+        utilities_.ImportFinished(folder, names);
+    }
 
     // START: the job of the selected tab.
-    auto Start() { return jobs_.StartCommand(); }
+    auto Start() { return Ended([this] { return jobs_.StartCommand(); }); }
 
 private:
+    // The tape in the drive in words, read from it without a message.
+    std::string DescribeLoadedTape();
+    // Runs a tape command; the status line then shows the drive's state.
+    template <typename F>
+    std::invoke_result_t<F> Ended(F command) {
+        auto result = command();
+        driveStatus_.ShowUnlessShown();
+        return result;
+    }
+
     WindowState state_;
     WindowStatus status_{state_};
+    // What the session, the lister and the commands report through.
+    ExplainedMessages messages_;
     Session session_;
     DriveStatusLine driveStatus_{state_, session_.Selector(), status_};
     DriveBrowser browser_;

@@ -35,6 +35,10 @@ struct WindowState {
     ListModel rightList;
     std::string leftLabel = "Tape:";
     std::string rightLabel = "Tape:";
+    // What a label cut to its limit stands for (the whole path or tape
+    // name), for its tooltip; empty when the label is whole.
+    std::string leftLabelWhole;
+    std::string rightLabelWhole;
     // The tape whose directory file the Utilities tab's right list shows
     // entry by entry; empty while it shows anything else.
     std::string shownCatalog;

@@ -7,6 +7,7 @@
 #include "JobFixture.h"
 #include "jobs/MaintenanceHost.h"
 #include "jobs/RebuildDirFile.h"
+#include "jobs/StopRequest.h"
 #include "jobs/SummaryTexts.h"
 
 namespace {
@@ -408,5 +409,35 @@ TEST_F(BackupJobTest, FullCartridgeThenRebuildThenTheNextBackupWritesOverTheRest
     EXPECT_EQ(messages.shown[0].kind, Success);
     ExpectTapeMatchesCatalog(CatalogPath("Daily"));
 }
+
+// A stop asked for while the first file is written ends the run before the
+// second: the first is on tape with its entry (streaming too, where the
+// entry waits for a flush), the summary says what was left.
+class StoppedBackupTest : public JobFixture, public testing::WithParamInterface<bool> {};
+
+TEST_P(StoppedBackupTest, EndsAtTheRecordBoundaryWithTheCatalogInStep) {
+    Format();
+    volume->SetStreaming(GetParam());
+    MakeFile("one.txt", 70000, 1);
+    MakeFile("two.txt", 5000, 2);
+    MakeFile("three.txt", 5000, 3);
+    StopRequest stop;
+    context->stop = &stop;
+    stop.Request();
+    window.rows = {{"one.txt", 12}, {"two.txt", 12}, {"three.txt", 12}};
+    EXPECT_EQ(StartCommand(kBackupJobTab), JobResult::Declined);
+    const auto entries = Entries(CatalogPath("Daily"));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "one.txt");
+    ExpectTapeMatchesCatalog(CatalogPath("Daily"));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, Success);
+    EXPECT_TRUE(messages.shown[0].text.starts_with(
+        "Backup stopped as asked: 1 of 3 files backed up.\nNot backed up: two.txt, three.txt."))
+        << messages.shown[0].text;
+}
+
+INSTANTIATE_TEST_SUITE_P(BothModes, StoppedBackupTest, testing::Bool(),
+                         [](const auto& info) { return info.param ? "Streaming" : "Plain"; });
 
 }  // namespace

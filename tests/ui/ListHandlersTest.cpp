@@ -167,11 +167,14 @@ TEST_F(ListHandlersTest, BrowsePathOf45CharactersShowsWholeAnd46IsCut) {
     DoubleClick(Left(), name45, true);
     ASSERT_EQ(State().browseDirectory.size(), 45u);
     EXPECT_EQ(State().leftLabel, State().browseDirectory);
+    EXPECT_EQ(State().leftLabelWhole, "");
     DoubleClick(Left(), "..", true);
     DoubleClick(Left(), name46, true);
     const std::string path = State().browseDirectory;
     ASSERT_EQ(path.size(), 46u);
     EXPECT_EQ(State().leftLabel, path.substr(0, 3) + "..." + path.substr(6));
+    // The whole path for the label's tooltip.
+    EXPECT_EQ(State().leftLabelWhole, path);
 }
 
 TEST_F(ListHandlersTest, FolderThatVanishedShowsChangeDirErrorAndKeepsListAndMarks) {

@@ -14,6 +14,7 @@
 #include "lists/ListImage.h"
 #include "scsi/Sleep.h"
 #include "support/BrowserTree.h"
+#include "support/EnvironmentGuard.h"
 #include "support/ScriptedDriveAdapter.h"
 #include "support/ScriptedMessages.h"
 #include "ui/ControlId.h"
@@ -35,7 +36,7 @@ void NoSleep(unsigned) {}
 
 }  // namespace
 
-// Started in a scratch start directory; the browser starts at "/".
+// Started in a scratch start directory.
 class MainWindowLogicTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -86,15 +87,21 @@ private:
     std::filesystem::path start_;
 };
 
-TEST_F(MainWindowLogicTest, StartsRememberingTheStartDirectoryAndBrowsingRoot) {
+TEST_F(MainWindowLogicTest, StartsRememberingTheStartDirectoryAndBrowsingHome) {
+    tree.Folder("home");
+    EnvironmentGuard env;
+    env.Set("HOME", tree.Path("home").c_str());
     Start();
     EXPECT_EQ(window->Shared().StartDirectory(), tree.Path("start"));
-    EXPECT_EQ(std::filesystem::current_path().string(), "/");
+    EXPECT_EQ(std::filesystem::current_path().string(), tree.Path("home"));
     EXPECT_TRUE(window->Shared().CurrentTapeName().empty());
     EXPECT_TRUE(window->Shared().CurrentDirFilePath().empty());
 }
 
-TEST_F(MainWindowLogicTest, AcceptedDriveLaysOutTheBackupTabAndFillsTheBrowser) {
+TEST_F(MainWindowLogicTest, AcceptedDriveLaysOutTheBackupTabAndFillsTheBrowserWithTheHomeFolder) {
+    tree.Folder("home/me");
+    EnvironmentGuard env;
+    env.Set("HOME", tree.Path("home/me").c_str());
     Start();
     const WindowState& s = State();
     EXPECT_EQ(s.area, TabAreaState::Ready);
@@ -105,12 +112,13 @@ TEST_F(MainWindowLogicTest, AcceptedDriveLaysOutTheBackupTabAndFillsTheBrowser) 
     EXPECT_TRUE(s.Control(kTabControl).enabled);
     EXPECT_FALSE(s.Control(kDeviceStateLabel).visible);
     EXPECT_EQ(s.defaultButton, kStart);
-    // The browser lists "/", its drive entry first.
+    // The browser lists the home folder, the drive entry first; a restore
+    // would go there too.
     ASSERT_GT(s.leftList.RowCount(), 0u);
     EXPECT_EQ(s.leftList.Row(0).Text(0), "/");
     EXPECT_EQ(s.leftList.Row(0).image, kImageDrive);
-    EXPECT_EQ(s.leftLabel, "/");
-    EXPECT_EQ(s.browseDirectory, "/");
+    EXPECT_EQ(s.browseDirectory, tree.Path("home/me/"));
+    EXPECT_EQ(window->BrowsedFolder(), tree.Path("home/me/"));
     EXPECT_EQ(s.rightLabel, "Tape:");
     EXPECT_EQ(s.rightList.RowCount(), 0u);
     EXPECT_EQ(s.byteLabel, "0 / 0 Bytes");
@@ -146,7 +154,7 @@ TEST_F(MainWindowLogicTest, CurrentCatalogIsListedOnTheTabsThatShowIt) {
     EXPECT_EQ(State().leftList.Row(0).Text(0), "backup.zip");
     EXPECT_EQ(State().leftLabel, "Tape: '" + std::string(17, 'M') + "...'");
     // The other list browses where the browser stands.
-    EXPECT_EQ(State().rightLabel, "/");
+    EXPECT_EQ(State().rightLabel, State().browseDirectory);
     EXPECT_EQ(State().rightList.Row(0).Text(0), "/");
     window->ChooseTab(kBackupTab);
     EXPECT_EQ(State().rightLabel, "Tape: '" + std::string(27, 'M') + "...'");

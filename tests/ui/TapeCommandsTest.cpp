@@ -10,6 +10,7 @@
 #include "app/DefaultAdapters.h"
 #include "catalog/DirFile.h"
 #include "lists/ListImage.h"
+#include "support/EnvironmentGuard.h"
 #include "support/TapImage.h"
 #include "tape/DateText.h"
 #include "ui/TabLayout.h"
@@ -18,6 +19,12 @@ namespace {
 
 const char kFormatQuestion[] = "Do you really want to format the tape and erase everything on it?";
 const char kOverwriteQuestion[] = "A tape with that name exists already. Overwrite?";
+// The format question names the tape it would erase.
+const std::string kFormatBlank = std::string(kFormatQuestion) +
+                                 "\n\nThe tape in the drive has no name: it is blank or was not formatted by this program.";
+// The window says what a failure means, as the command line does.
+const std::string kBlankIdent = "Error reading IdentBlock from tape\n\nThe tape is blank: it has not been formatted. "
+                                "Format it with \"tapewren-cli format NAME\" first.";
 
 }  // namespace
 
@@ -54,7 +61,7 @@ TEST_F(TapeCommandsTest, FormatAsksOnceWritesTheTapeAndAnEmptyCatalog) {
     window->ChooseTab(kUtilitiesTab);
     messages.answers = {kMessageOk};
     window->FormatTape("Daily");
-    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{kFormatQuestion, Question}}));
+    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{kFormatBlank, Question}}));
     EXPECT_EQ(SizeOf(Catalog("Daily")), 78u);
     EXPECT_EQ(TapeName(), "Daily");
     EXPECT_EQ(DirFilePath(), Catalog("Daily"));
@@ -82,7 +89,11 @@ TEST_F(TapeCommandsTest, DecliningTheFormatRestoresThePathButListsTheCatalogsAga
     DirFilePath() = "/previous.twd";
     messages.answers = {kMessageOk, kMessageCancel};
     window->FormatTape("Daily");
-    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{kOverwriteQuestion, Question}, {kFormatQuestion, Question}}));
+    EXPECT_EQ(messages.shown,
+              (std::vector<RecordedMessage>{{kOverwriteQuestion, Question},
+                                            {std::string(kFormatQuestion) + "\n\nThe tape in the drive is 'Daily', "
+                                                 "formatted " + TodayText() + "; by its catalog it holds 1 file record.",
+                                             Question}}));
     EXPECT_EQ(SizeOf(Catalog("Daily")), 78u + 286u);
     EXPECT_EQ(DirFilePath(), "/previous.twd");
     EXPECT_EQ(Names(State().rightList), (std::vector<std::string>{"Daily", "Weekly"}));
@@ -117,7 +128,7 @@ TEST_F(TapeCommandsTest, NameOf50CharactersIsTooLongForTheTape) {
     const std::string name(50, 'n');
     messages.answers = {kMessageOk};
     window->FormatTape(name);
-    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{kFormatQuestion, Question},
+    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{kFormatBlank, Question},
                                                             {"Tape name too long!", Attention},
                                                             {"Error writing IdentBlock on Tape", Error}}));
     EXPECT_FALSE(std::filesystem::exists(Catalog(name)));
@@ -135,15 +146,16 @@ TEST_F(TapeCommandsTest, CheckShowsNameDateAndVersionOnThreeLines) {
 
 TEST_F(TapeCommandsTest, CheckOfABlankTapeCannotReadTheIdentBlock) {
     window->CheckTape();
-    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"Error reading IdentBlock from tape", Error}}));
+    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{kBlankIdent, Error}}));
 }
 
 TEST_F(TapeCommandsTest, EjectLoadsTheNextCartridgeWhichIsBlank) {
     Format("Daily");
     window->EjectTape();
     EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(State().statusText, " Ready. Loaded: a tape without a name (blank or not formatted)");
     window->CheckTape();
-    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"Error reading IdentBlock from tape", Error}}));
+    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{kBlankIdent, Error}}));
 }
 
 TEST_F(TapeCommandsTest, AfterEjectTheTabsShowNoCatalogUnderTheNextTape) {
@@ -182,6 +194,7 @@ TEST_F(TapeCommandsTest, DirTapeLeftCutsTheLabelAt25) {
     window->DirTapeLeft();
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(State().leftLabel, "Tape: '" + std::string(17, 'T') + "...'");
+    EXPECT_EQ(State().leftLabelWhole, "Tape: '" + name + "'");
     EXPECT_EQ(State().leftList.RowCount(), 0u);
 }
 
@@ -198,13 +211,13 @@ TEST_F(TapeCommandsTest, DirTapeLeftDropsTheMarksAndTheirTotal) {
     EXPECT_EQ(State().byteLabel, "0 / 0 Bytes");
 }
 
-TEST_F(TapeCommandsTest, DirTapeOfABlankTapeKeepsPathLabelAndStatus) {
+TEST_F(TapeCommandsTest, DirTapeOfABlankTapeKeepsPathAndLabelAndEndsWithTheDriveState) {
     DirFilePath() = "/previous.twd";
     window->DirTapeRight();
-    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"Error reading IdentBlock from tape", Error}}));
+    EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{kBlankIdent, Error}}));
     EXPECT_EQ(DirFilePath(), "/previous.twd");
     EXPECT_EQ(State().rightLabel, "Tape:");
-    EXPECT_EQ(State().statusText, " Reading tape directory...");
+    EXPECT_EQ(State().statusText, " Ready.");
 }
 
 TEST_F(TapeCommandsTest, DirTapeOfATapeWhoseNameCannotNameACatalogLeavesNoCatalogCurrent) {
@@ -239,7 +252,7 @@ TEST_F(TapeCommandsTest, DirTapeWithoutCatalogPointsToUtilitiesAndForgetsThePath
     window->DirTapeLeft();
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{
                                   {"Error: DirFile not found on hard drive. \nYou can make or import a DirFile on "
-                                   "the Utilities tab.",
+                                   "the Utilities tab.\n\nTape: Daily\nCatalog: " + Catalog("Daily"),
                                    Error}}));
     EXPECT_TRUE(DirFilePath().empty());
     EXPECT_EQ(TapeName(), "Daily");
@@ -255,9 +268,11 @@ TEST_F(TapeCommandsTest, CatalogOfAnEarlierTapeOfTheSameNameDoesNotMatch) {
     window->DirTapeLeft();
     EXPECT_EQ(messages.shown,
               (std::vector<RecordedMessage>{
-                  {"Error: DirFile on hard drive and tape contents do not match.\nCheck that on the Utilities tab.",
+                  {"Error: DirFile on hard drive and tape contents do not match.\nCheck that on the Utilities "
+                   "tab.\n\nTape: Daily\nCatalog: " + Catalog("Daily"),
                    Error},
-                  {"Error: DirFile on hard drive and tape contents do not match. \nCheck that on the Utilities tab.",
+                  {"Error: DirFile on hard drive and tape contents do not match. \nCheck that on the Utilities "
+                   "tab.\n\nTape: Daily\nCatalog: " + Catalog("Daily"),
                    Error}}));
     EXPECT_EQ(Names(State().rightList), before);
     EXPECT_EQ(DirFilePath(), Catalog("Daily"));
@@ -268,4 +283,19 @@ TEST_F(TapeCommandsTest, CatalogWithoutMagicCannotBeRead) {
     tree.File("start/Daily.twd", 100);
     window->DirTapeRight();
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"Error reading IdentBlock from hard drive", Error}}));
+}
+
+TEST_F(TapeCommandsTest, ExportGoesToTheMountedStickAndSaysWhereAndWhat) {
+    Format("Daily");
+    tree.Folder("media/me/STICK");
+    EnvironmentGuard env;
+    env.Set("TAPEWREN_MEDIA", tree.Path("media/me").c_str());
+    window->ChooseTab(kUtilitiesTab);
+    Click(State().rightList, static_cast<std::size_t>(IndexOf(State().rightList, "Daily")));
+    EXPECT_EQ(window->ExportToFloppy(), JobResult::Done);
+    EXPECT_TRUE(std::filesystem::exists(tree.Path("media/me/STICK/Daily.twd")));
+    EXPECT_EQ(messages.shown,
+              (std::vector<RecordedMessage>{{"Copied to " + tree.Path("media/me/STICK") +
+                                                 ":\nDaily.twd (with its checksums, Daily.tws)",
+                                             Success}}));
 }

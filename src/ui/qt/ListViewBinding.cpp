@@ -74,10 +74,21 @@ void ListViewBinding::SetExtraWidth(int extra) {
     FitFirstColumn();
 }
 
+void ListViewBinding::FitOtherColumns() {
+    // Sizes and dates are never cut: a column is at least as wide as its
+    // widest text (1992294400 as much as 12), the model's width the least.
+    const auto& columns = shownModel_->Columns();
+    for (std::size_t c = 1; c < columns.size(); ++c) {
+        const int column = static_cast<int>(c);
+        view_.resizeColumnToContents(column);
+        view_.setColumnWidth(column, std::max(view_.columnWidth(column), columns[c].width));
+    }
+}
+
 void ListViewBinding::FitFirstColumn() {
     if (shownModel_ == nullptr || shownModel_->Columns().empty()) return;
-    int all = 0;
-    for (const auto& column : shownModel_->Columns()) all += column.width;
+    int all = shownModel_->Columns().front().width;
+    for (int c = 1; c < view_.columnCount(); ++c) all += view_.columnWidth(c);
     const int room = view_.viewport()->width() - all;
     view_.setColumnWidth(0, shownModel_->Columns().front().width + std::clamp(room, 0, extraWidth_));
 }
@@ -115,9 +126,13 @@ void ListViewBinding::RenderRows(const ListModel& model) {
         }
         item->setIcon(0, IconFor(row.image));
         item->setData(0, kImageRole, row.image);
+        // The whole name, for one the column cuts.
+        item->setToolTip(0, item->text(0));
         items.append(item);
     }
     view_.addTopLevelItems(items);
+    FitOtherColumns();
+    FitFirstColumn();
     // A new folder or catalog starts at its first row, whatever the view
     // showed before; a focused row is then brought into view.
     view_.scrollToTop();

@@ -35,6 +35,7 @@ protected:
 
 private:
     void FitFirstColumn();
+    void FitOtherColumns();
     void RenderColumns(const ListModel& model);
     void RenderRows(const ListModel& model);
     void RenderImagesAndSelection(const ListModel& model);

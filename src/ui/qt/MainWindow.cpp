@@ -1,5 +1,7 @@
 #include "ui/qt/MainWindow.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -12,6 +14,7 @@
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -35,6 +38,17 @@ const DialogUnits& Units() {
 }
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+// A label cut to its limit (whole: what it stands for) or too narrow for
+// its text shows all of it as a tooltip.
+void TipWhenCut(QLabel* label, const std::string& whole = {}) {
+    if (!whole.empty()) {
+        label->setToolTip(QString::fromStdString(whole));
+        return;
+    }
+    const bool cut = label->fontMetrics().horizontalAdvance(label->text()) > label->contentsRect().width();
+    label->setToolTip(cut ? label->text() : QString());
+}
 
 // The drive's streaming mode, kept in the user's settings beside the
 // window's size; off unless the user chose it.
@@ -67,8 +81,15 @@ MainWindow::MainWindow(QWidget* parent)
     controller_->Shared().Volume().SetStreaming(Settings().value(QLatin1String(kStreamingKey), false).toBool());
     // The size of the last run, as far as this screen holds it.
     openedSize_ = RememberedSize::Load(defaultSize_);
-    if (const QScreen* shown = screen())
-        openedSize_ = openedSize_.boundedTo(shown->availableSize()).expandedTo(defaultSize_);
+    if (const QScreen* shown = screen()) {
+        // The frame and title bar come on top of the size; a screen smaller
+        // than the default (a large display scale) gets a smaller window
+        // rather than one whose bottom row is out of reach.
+        const QSize frame(16, 48);
+        const QSize room = shown->availableSize() - frame;
+        setMinimumSize(defaultSize_.boundedTo(room));
+        openedSize_ = openedSize_.boundedTo(room).expandedTo(minimumSize());
+    }
     resize(openedSize_);
     if (!controller_->Initialise(static_cast<std::uint32_t>(std::time(nullptr))))
         std::fprintf(stderr, "tapewren: the current directory cannot be read or / cannot be entered\n");
@@ -181,7 +202,8 @@ void MainWindow::BuildControls() {
     AddPicture(kExportArrow, 154, 184, 196, kBetweenLists);
 
     AddLabel(0, "Progress:", 7, 240, 33, 8, kBottom);
-    byteLabel_ = AddLabel(kByteLabel, "0/0KB", 44, 240, 102, 8, kBottom);
+    // Widens with the progress bar below it: sizes of many digits need it.
+    byteLabel_ = AddLabel(kByteLabel, "0/0KB", 44, 240, 102, 8, {G::None, G::Half, G::All, G::All});
     progress_ = Add<QProgressBar>(kProgressBar, 7, 251, 145, 12, {G::None, G::Half, G::All, G::All});
     progress_->setTextVisible(false);
     AddLabel(0, "Status:", 162, 240, 23, 8, G::Move(G::Half, G::All));
@@ -241,13 +263,21 @@ void MainWindow::FitListLabels() {
     QRect right = Grown(kRightListLabel);
     if (!Control(kRightDirTape)->isHidden()) right.setRight(std::min(right.right(), Grown(kRightDirTape).x() - gap));
     Control(kRightListLabel)->setGeometry(right);
+    const WindowState& state = controller_->State();
+    TipWhenCut(static_cast<QLabel*>(Control(kLeftListLabel)), state.leftLabelWhole);
+    TipWhenCut(static_cast<QLabel*>(Control(kRightListLabel)), state.rightLabelWhole);
 }
 
 void MainWindow::Connect() {
     auto clicked = [this](int id, auto handler) {
         connect(static_cast<QPushButton*>(Control(id)), &QPushButton::clicked, this, handler);
     };
-    clicked(kExit, [this] { done(kExit); });
+    clicked(kExit, [this] {
+        if (Busy())
+            AskStop(false);
+        else
+            done(kExit);
+    });
     clicked(kAbout, [this] { ShowAbout(); });
     clicked(kClick, [this] { ClickBox::ShowNext(controller_->Clicks()); });
     // The window manager's menu has no place for an About entry here: F1
@@ -283,8 +313,52 @@ void MainWindow::Connect() {
 template <typename F>
 void MainWindow::Handle(F handler) {
     WriteBackLists();
-    handler();
+    RunBusy(handler, false);
     Render();
+}
+
+template <typename F>
+void MainWindow::RunBusy(F command, bool stoppable) {
+    if (Busy()) return;  // cannot happen: input is blocked meanwhile
+    auto* exit = static_cast<QPushButton*>(Control(kExit));
+    controller_->Shared().Stop().Clear();
+    stoppable_ = stoppable;
+    closeWhenDone_ = false;
+    if (stoppable) {
+        exit->setText(QStringLiteral("Stop"));
+        exit->setEnabled(true);
+    }
+    pump_.Begin(stoppable ? exit : nullptr);
+    command();
+    pump_.End();
+    stoppable_ = false;
+    exit->setText(QStringLiteral("EXIT"));
+    controller_->Shared().Stop().Clear();
+    // The user closed the window and agreed to stop the job.
+    if (closeWhenDone_) QTimer::singleShot(0, this, [this] { done(kExit); });
+}
+
+void MainWindow::AskStop(bool closing) {
+    StopRequest& stop = controller_->Shared().Stop();
+    if (!stoppable_ || stop.Requested() || QApplication::activeModalWidget() != nullptr) return;
+    const int answer = stopQuestion_.ShowText(
+        "Stop after the current file?\nWhat is finished by then stays on the tape and in its catalog.", Question);
+    // The job may have ended while the question was open: it then ran to its end.
+    if (answer != kMessageOk || !stoppable_) return;
+    stop.Request();
+    closeWhenDone_ = closing;
+    auto* exit = static_cast<QPushButton*>(Control(kExit));
+    exit->setText(QStringLiteral("Stopping"));
+    exit->setEnabled(false);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!Busy()) {
+        QDialog::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    AskStop(true);
 }
 
 void MainWindow::ConnectCommands() {
@@ -293,7 +367,7 @@ void MainWindow::ConnectCommands() {
     auto run = [this](auto command) {
         return [this, command] {
             WriteBackLists();
-            command();
+            RunBusy(command, false);
             Render();
         };
     };
@@ -327,9 +401,10 @@ void MainWindow::ConnectCommands() {
     clicked(kCreateDirFile, run([&c] { c.CreateDirFileFromTape(); }));
     clicked(kExportToFloppy, run([&c] { c.ExportToFloppy(); }));
     clicked(kImportFromFloppy, run([this, &c] {
-        CopyFromFloppyDialog dialog(c.Shared().StartDirectory(), c.FloppyFolder(), this);
+        const std::string folder = c.FloppyFolder();
+        CopyFromFloppyDialog dialog(c.Shared().StartDirectory(), folder, this);
         dialog.Run();
-        c.ImportFinished();
+        c.ImportFinished(folder, dialog.Logic().Copied());
     }));
 }
 
@@ -339,7 +414,11 @@ void MainWindow::ConnectJobs() {
         rightList_->repaint();
     });
     connect(static_cast<QPushButton*>(Control(kStart)), &QPushButton::clicked, this,
-            [this] { Handle([this] { controller_->Start(); }); });
+            [this] {
+                WriteBackLists();
+                RunBusy([this] { controller_->Start(); }, true);
+                Render();
+            });
 }
 
 void MainWindow::done(int result) {
@@ -405,8 +484,10 @@ void MainWindow::Render() {
 
 void MainWindow::StatusChanged() {
     status_->setText(Text(controller_->State().statusText));
-    // A job holds the event loop: paint now or the user sees nothing.
+    // A job holds the event loop: paint now, and let the rest of the
+    // window and the desktop have their turn.
     status_->repaint();
+    pump_.Pump();
 }
 
 void MainWindow::ProgressChanged() {
@@ -417,4 +498,6 @@ void MainWindow::ProgressChanged() {
     progress_->setRange(0, maximum);
     progress_->setValue(position < 0 ? 0 : (position > maximum ? maximum : position));
     byteLabel_->setText(Text(state.byteLabel));
+    TipWhenCut(byteLabel_);
+    pump_.Pump();
 }

@@ -11,6 +11,7 @@
 
 #include "ui/ControlGrowth.h"
 #include "ui/StatusView.h"
+#include "ui/qt/JobPump.h"
 #include "ui/qt/MessageDialog.h"
 
 class ListViewBinding;
@@ -47,8 +48,15 @@ public:
     // Remembers a size the user chose for the next run.
     void done(int result) override;
 
+    // While a job runs: asks whether to stop it after the current file
+    // (at most once, never over another of its messages). closing: the
+    // window closes once the job has stopped.
+    void AskStop(bool closing);
+    bool Busy() const { return pump_.Active(); }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // A control placed by dialog units at the default size (id 0: a label
@@ -80,10 +88,18 @@ private:
     // the new state on screen.
     template <typename F>
     void Handle(F handler);
+    // A handler that runs a command on the drive: the window stays alive
+    // meanwhile; stoppable: EXIT turns into Stop.
+    template <typename F>
+    void RunBusy(F command, bool stoppable);
     void WriteBackLists();
 
     MessageDialog messages_;
     MessageDialog browserMessages_;
+    MessageDialog stopQuestion_;
+    JobPump pump_;
+    bool stoppable_ = false;
+    bool closeWhenDone_ = false;
     std::unique_ptr<WindowController> controller_;
     std::unique_ptr<VerifyResultsDialog> verifyResults_;
     QHash<int, QWidget*> controls_;

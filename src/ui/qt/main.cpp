@@ -32,7 +32,11 @@ Environment:
                                iscsi://host[:port]/target-iqn ...
   TAPEWREN_ISCSI_TIMEOUT       time-out of one iSCSI command in seconds
                                (default 3600)
-  TAPEWREN_FLOPPY              the floppy folder (default /media/floppy0)
+  TAPEWREN_FLOPPY              the floppy folder (default /media/floppy0),
+                               used when no removable medium is mounted
+                               under /media/$USER or /run/media/$USER
+  TAPEWREN_MEDIA               folders (':'-separated) searched for a
+                               mounted medium instead of those two
 
 Exit status: 0 when the window was closed, 1 without a display.
 )";

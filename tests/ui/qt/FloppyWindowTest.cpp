@@ -93,9 +93,11 @@ TEST_F(FloppyWindowTest, ExportCopiesEverySelectedDirectoryFile) {
     const Bytes gamma = FloppyFolders::WriteCatalog(folders.start, "Gamma", {"b.txt", "c.zip"});
     OpenOnUtilities();
     SelectRows(Get<QTreeWidget>(kRightList), {"Alpha", "Gamma"});
-    script.Start();
+    script.Message().Start();
     ClickButton(kExportToFloppy);
     EXPECT_TRUE(script.Finished()) << script.Unexpected().size();
+    EXPECT_EQ(script.Texts(), std::vector<std::string>{"Copied to " + folders.floppy + ":\nAlpha.twd (with its checksums, Alpha.tws)\nGamma.twd (with its checksums, "
+                                                       "Gamma.tws)"});
     EXPECT_EQ(FloppyFolders::ReadBytes(Floppy("Alpha")), alpha);
     EXPECT_EQ(FloppyFolders::ReadBytes(Floppy("Gamma")), gamma);
     EXPECT_FALSE(std::filesystem::exists(Floppy("Beta")));
@@ -109,13 +111,15 @@ TEST_F(FloppyWindowTest, ExportOverwriteQuestionsAnsweredBothWays) {
     FloppyFolders::WriteCatalog(folders.floppy, "Gamma", {});
     OpenOnUtilities();
     SelectRows(Get<QTreeWidget>(kRightList), {"Alpha", "Gamma"});
-    script.Message(false).Message(true).Start();
+    script.Message(false).Message(true).Message().Start();
     ClickButton(kExportToFloppy);
     ASSERT_TRUE(script.Finished());
     EXPECT_EQ(script.Texts(), (std::vector<std::string>{
                                   "Directory File 'Alpha.twd' already exists on floppy. Overwrite?",
-                                  "Directory File 'Gamma.twd' already exists on floppy. Overwrite?"}));
-    for (const auto& seen : script.Messages()) EXPECT_EQ(seen.title, "Question");
+                                  "Directory File 'Gamma.twd' already exists on floppy. Overwrite?",
+                                  "Copied to " + folders.floppy + ":\nGamma.twd (with its checksums, Gamma.tws)"}));
+    EXPECT_EQ(script.Messages()[0].title, "Question");
+    EXPECT_EQ(script.Messages()[1].title, "Question");
     EXPECT_EQ(FloppyFolders::ReadBytes(Floppy("Alpha")), oldAlpha);
     EXPECT_EQ(FloppyFolders::ReadBytes(Floppy("Gamma")), gamma);
 }
@@ -136,7 +140,7 @@ TEST_F(FloppyWindowTest, ExportFromTheContentsViewCopiesThatDirectoryFile) {
     OpenOnUtilities();
     DoubleClickRow(Get<QTreeWidget>(kRightList), "Daily");
     ASSERT_EQ(TextOf(kRightListLabel), "Contents of tape 'Daily':");
-    script.Start();
+    script.Message().Start();
     ClickButton(kExportToFloppy);
     EXPECT_TRUE(script.Finished());
     EXPECT_EQ(FloppyFolders::ReadBytes(Floppy("Daily")), daily);
@@ -174,6 +178,7 @@ TEST_F(FloppyWindowTest, ImportCopiesSeveralSelectedRowsAndRefillsTheList) {
                   SelectRows(DialogList(dialog), {"Daily", "Weekly"});
                   DialogButton(dialog, "ctl1");
               })
+        .Message()
         .Start();
     ClickButton(kImportFromFloppy);
     ASSERT_TRUE(script.Finished());
@@ -203,6 +208,7 @@ TEST_F(FloppyWindowTest, ImportOverwriteQuestionsAnsweredBothWays) {
               })
         .Message(false)
         .Message(true)
+        .Message()
         .Start();
     ClickButton(kImportFromFloppy);
     ASSERT_TRUE(script.Finished());
@@ -210,7 +216,8 @@ TEST_F(FloppyWindowTest, ImportOverwriteQuestionsAnsweredBothWays) {
     const std::string shown = folders.start.substr(1);
     EXPECT_EQ(script.Texts(),
               (std::vector<std::string>{"Directory File '" + shown + "/Daily.twd' already exists on harddrive. Overwrite?",
-                                        "Directory File '" + shown + "/Weekly.twd' already exists on harddrive. Overwrite?"}));
+                                        "Directory File '" + shown + "/Weekly.twd' already exists on harddrive. Overwrite?",
+                                        "Copied from " + folders.floppy + " to " + folders.start + ":\nWeekly.twd (with its checksums, Weekly.tws)"}));
     EXPECT_EQ(FloppyFolders::ReadBytes(Start("Daily")), oldDaily);
     EXPECT_EQ(FloppyFolders::ReadBytes(Start("Weekly")), weekly);
 }
@@ -260,6 +267,7 @@ TEST_F(FloppyWindowTest, ContentsViewAndBackThenOkCopiesTheFileShown) {
                   DoubleClickRow(list, "Daily");
                   DialogButton(dialog, "ctl1");
               })
+        .Message()
         .Start();
     ClickButton(kImportFromFloppy);
     ASSERT_TRUE(script.Finished());

@@ -201,7 +201,9 @@ TEST_F(IscsiWindowTest, FormatAsksOnceThenCheckShowsNameDateAndVersion) {
     const std::string before = TodayText();
     const auto asked = Format("Nightly", 1);
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0], (ModalScript::Seen{"Question", kFormatQuestion}));
+    EXPECT_EQ(asked[0], (ModalScript::Seen{"Question", std::string(kFormatQuestion) +
+                                                           "\n\nThe tape in the drive has no name: it is blank or "
+                                                           "was not formatted by this program."}));
     EXPECT_EQ(std::filesystem::file_size(Catalog("Nightly")), 78u);
 
     const auto checked = Click(kCheckTape, 1);
@@ -232,7 +234,11 @@ TEST_F(IscsiWindowTest, ReformattingAnExistingNameAsksBothQuestionsAndStartsAnEm
         grow << std::string(286, '\0');
     }
     const auto asked = Format("Nightly", 2);
-    EXPECT_EQ(asked, (std::vector<ModalScript::Seen>{{"Question", kOverwriteQuestion}, {"Question", kFormatQuestion}}));
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0], (ModalScript::Seen{"Question", kOverwriteQuestion}));
+    // The question names the tape it erases: the grown catalog lists no whole entry.
+    EXPECT_EQ(asked[1].text.rfind(std::string(kFormatQuestion) + "\n\nThe tape in the drive is 'Nightly', formatted ", 0), 0u);
+    EXPECT_TRUE(asked[1].text.ends_with("; by its catalog it holds 0 file records.")) << asked[1].text;
     EXPECT_EQ(std::filesystem::file_size(Catalog("Nightly")), 78u);
     const auto checked = Click(kCheckTape, 1);
     ASSERT_EQ(checked.size(), 1u);
@@ -252,7 +258,9 @@ TEST_F(IscsiWindowTest, FormatOnTheLowerLunLeavesTheChosenOneBlank) {
     ASSERT_EQ(devices->currentIndex(), 2);
     const auto checked = Click(kCheckTape, 1);
     ASSERT_EQ(checked.size(), 1u);
-    EXPECT_EQ(checked[0].text, "Error reading IdentBlock from tape");
+    EXPECT_EQ(checked[0].text, "Error reading IdentBlock from tape\n\nThe start of the tape cannot be read: the tape is "
+                               "blank, or written in a format that this drive cannot read. Format it with "
+                               "\"tapewren-cli format NAME\" to use it.");
 }
 
 // Portals that do not work. Every wait has a deadline, so the window opens;
@@ -318,6 +326,8 @@ TEST_F(IscsiWindowTest, DriveThatGoesAwayGivesAnErrorNotATapeName) {
     const auto checked = Click(kCheckTape, 1);
     ASSERT_EQ(checked.size(), 1u);
     EXPECT_EQ(checked[0].title, "Error");
-    EXPECT_EQ(checked[0].text, "Error reading IdentBlock from tape");
+    EXPECT_EQ(checked[0].text, "Error reading IdentBlock from tape\n\nNo drive answers at the selected target any "
+                               "more. Check that it is switched on and connected, then look at \"tapewren-cli "
+                               "adapters\".");
     EXPECT_EQ(TextOf(kStatusLine), " Selected device not installed");
 }

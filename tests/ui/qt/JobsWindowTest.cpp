@@ -47,6 +47,7 @@ protected:
         unsetenv("TAPEWREN_VTAPE_CAPACITY_MB");
         auto drive = std::make_unique<FaultyAdapter>(CreateVirtualHostAdapter());
         drive->beforeCdb = [this](std::span<const std::uint8_t> cdb) { cdbs.emplace_back(cdb.begin(), cdb.end()); };
+        faulty = drive.get();
         std::vector<std::unique_ptr<HostAdapter>> adapters;
         adapters.push_back(std::move(drive));
         Install(std::move(adapters));
@@ -154,6 +155,7 @@ protected:
     std::string image;
     MessageScript script;
     std::vector<std::vector<std::uint8_t>> cdbs;
+    FaultyAdapter* faulty = nullptr;
 };
 
 TEST_F(JobsWindowTest, BackUpMarkedFilesThenAppendMore) {
@@ -409,9 +411,53 @@ TEST_F(JobsWindowTest, OlderCatalogImportedFromTheFloppyIsRefusedAtTheNextBackup
     EXPECT_EQ(script.Texts(), std::vector<std::string>{
                                   "Error: the tape holds 2 file records that the DirFile on hard drive does not list.\n"
                                   "Nothing was written. Create the Directory File from tape contents, or import the "
-                                  "newer copy, on the Utilities tab."});
+                                  "newer copy, on the Utilities tab.\n\nTape: Daily\nCatalog: " + Catalog()});
     EXPECT_TRUE(FileBytes(image) == tape) << "the tape changed";
     EXPECT_EQ(FileBytes(Catalog()), older);
 }
+
+// Stop (in EXIT's place) or the close box during a backup asks whether to
+// stop after the current file; yes ends the run there with the catalog in
+// step, and a close then closes the window. Other controls ignore the user
+// meanwhile.
+class StoppedJobsWindowTest : public JobsWindowTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(StoppedJobsWindowTest, StopAfterTheCurrentFileKeepsTheCatalogInStep) {
+    const bool closing = GetParam();
+    for (const char* name : {"a.bin", "b.bin", "c.bin"}) MakeFile(name, 70000, 1);
+    Format();
+    ClickTab(kBackupTab);
+    Browse(kLeftList, Src());
+    ClickRow(kLeftList, ".");
+    std::string exitText;
+    bool asked = false;
+    cdbs.clear();
+    FaultyAdapter* drive = faulty;
+    drive->beforeCdb = [&](std::span<const std::uint8_t> cdb) {
+        if (cdb[0] != 0x0A || asked) return;  // the first WRITE
+        asked = true;
+        exitText = TextOf(kExit);
+        Click(kStart);  // ignored: a job runs
+        if (closing)
+            window->close();
+        else
+            Click(kExit);
+    };
+    Click(kStart);
+    drive->beforeCdb = nullptr;
+    EXPECT_EQ(exitText, "Stop");
+    EXPECT_EQ(TextOf(kExit), "EXIT");
+    ASSERT_EQ(script.Shown().size(), 2u) << script.Texts().back();
+    EXPECT_EQ(script.Shown()[0].text.rfind("Stop after the current file?", 0), 0u);
+    EXPECT_EQ(script.Shown()[1].text.rfind("Backup stopped as asked: 1 of 3 files backed up.", 0), 0u)
+        << script.Shown()[1].text;
+    EXPECT_EQ(Column0(kRightList), std::vector<std::string>{"a.bin"});
+    TapeStructure::ExpectMatches(image, Catalog(), 1024, root);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->isVisible(), !closing);
+}
+
+INSTANTIATE_TEST_SUITE_P(StopOrClose, StoppedJobsWindowTest, testing::Bool(),
+                         [](const auto& info) { return info.param ? "CloseBox" : "StopButton"; });
 
 }  // namespace

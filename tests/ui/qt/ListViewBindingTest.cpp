@@ -90,3 +90,11 @@ TEST_F(ListViewBindingTest, SelectedRowShowsItsMarkInItsOwnColours) {
     const QImage row = view.viewport()->grab(view.visualItemRect(view.topLevelItem(2))).toImage();
     EXPECT_TRUE(shows(row, Artwork::ImageStrip()[kImageFileBackup].toImage()));
 }
+
+TEST_F(ListViewBindingTest, SizesOfAnyMagnitudeAreShownWholeAndNamesHaveTheirTooltip) {
+    model.AddRow({{"a-long-name-the-column-cuts.iso", "1992294400"}, 10, 0});
+    binding.Render(model);
+    const int needed = view.fontMetrics().horizontalAdvance(QStringLiteral("1992294400"));
+    EXPECT_GE(view.columnWidth(1), needed + 2 * view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin));
+    EXPECT_EQ(view.topLevelItem(3)->toolTip(0), "a-long-name-the-column-cuts.iso");
+}

@@ -6,6 +6,7 @@
 
 #include "WindowTestSupport.h"
 #include "catalog/DirFile.h"
+#include "support/EnvironmentGuard.h"
 #include "support/ScriptedDriveAdapter.h"
 #include "support/ScriptedMessages.h"
 #include "ui/ControlId.h"
@@ -17,9 +18,15 @@ protected:
     void SetUp() override {
         WindowTest::SetUp();
         Install(ScriptedDriveAdapter::OneTapeDrive(3));
+        // The browser starts in the home folder.
+        env.Set("HOME", home.path().toLocal8Bit().constData());
         Open();
         ASSERT_EQ(TextOf(kStatusLine), " Ready.");
     }
+    std::string Home() const { return home.path().toStdString() + "/"; }
+    QTemporaryDir home;
+    EnvironmentGuard env;
+
     void ExpectShownExactly(int tab) {
         for (int id : TabLayout::AreaControls())
             EXPECT_EQ(Shown(id), TabLayout::For(tab).Shows(id)) << "control " << id << " on tab " << tab;
@@ -31,7 +38,7 @@ TEST_F(TabAreaWindowTest, BackupTabBrowsesLeftAndShowsTapeCatalogRight) {
     ExpectShownExactly(kBackupTab);
     EXPECT_EQ(Columns(Get<QTreeWidget>(kLeftList)), "Filename 99, Size 63 right, FileDate 66");
     EXPECT_EQ(Columns(Get<QTreeWidget>(kRightList)), "Filename 99, Size 60 right, FileDate 66, BackupDate 80");
-    EXPECT_EQ(TextOf(kLeftListLabel), "/");
+    EXPECT_EQ(TextOf(kLeftListLabel), Home());
     EXPECT_EQ(TextOf(kRightListLabel), "Tape:");
     EXPECT_EQ(TextOf(kByteLabel), "0 / 0 Bytes");
 }
@@ -43,7 +50,7 @@ TEST_F(TabAreaWindowTest, RestoreTabDropsTheBackupDateColumnOnTheRight) {
     EXPECT_EQ(Get<QTreeWidget>(kRightList)->columnCount(), 3);
     EXPECT_EQ(Columns(Get<QTreeWidget>(kRightList)), "Filename 99, Size 63 right, FileDate 66");
     EXPECT_EQ(TextOf(kLeftListLabel), "Tape:");
-    EXPECT_EQ(TextOf(kRightListLabel), "/");
+    EXPECT_EQ(TextOf(kRightListLabel), Home());
 }
 
 TEST_F(TabAreaWindowTest, VerifyTabShowsItsOwnArrow) {

@@ -26,6 +26,13 @@ namespace {
 
 const char kFormatQuestion[] = "Do you really want to format the tape and erase everything on it?";
 const char kOverwriteQuestion[] = "A tape with that name exists already. Overwrite?";
+// The format question names the tape it would erase.
+const std::string kFormatBlank = std::string(kFormatQuestion) +
+                                 "\n\nThe tape in the drive has no name: it is blank or was not formatted by this program.";
+std::string FormatDaily(int records) {
+    return std::string(kFormatQuestion) + "\n\nThe tape in the drive is 'Daily', formatted " + TodayText() +
+           "; by its catalog it holds " + std::to_string(records) + (records == 1 ? " file record." : " file records.");
+}
 
 }  // namespace
 
@@ -101,7 +108,7 @@ protected:
 };
 
 TEST_F(TapeCommandsWindowTest, FormatDailyAsksOnceAndCheckShowsItsThreeLines) {
-    EXPECT_EQ(Format("Daily", {true}), std::vector<std::string>{kFormatQuestion});
+    EXPECT_EQ(Format("Daily", {true}), std::vector<std::string>{kFormatBlank});
     EXPECT_EQ(std::filesystem::file_size(Catalog("Daily")), 78u);
     EXPECT_EQ(Rows(Get<QTreeWidget>(kRightList)), std::vector<std::string>{"Daily"});
     EXPECT_EQ(TextOf(kRightListLabel), "Tape Directory Files:");
@@ -119,9 +126,9 @@ TEST_F(TapeCommandsWindowTest, ReformattingDailyAsksTwiceAndEachNoKeepsTheCatalo
 
     EXPECT_EQ(Format("Daily", {false}), std::vector<std::string>{kOverwriteQuestion});
     EXPECT_EQ(std::filesystem::file_size(Catalog("Daily")), 78u + 286u);
-    EXPECT_EQ(Format("Daily", {true, false}), (std::vector<std::string>{kOverwriteQuestion, kFormatQuestion}));
+    EXPECT_EQ(Format("Daily", {true, false}), (std::vector<std::string>{kOverwriteQuestion, FormatDaily(1)}));
     EXPECT_EQ(std::filesystem::file_size(Catalog("Daily")), 78u + 286u);
-    EXPECT_EQ(Format("Daily", {true, true}), (std::vector<std::string>{kOverwriteQuestion, kFormatQuestion}));
+    EXPECT_EQ(Format("Daily", {true, true}), (std::vector<std::string>{kOverwriteQuestion, FormatDaily(1)}));
     EXPECT_EQ(std::filesystem::file_size(Catalog("Daily")), 78u);
 }
 
@@ -152,8 +159,9 @@ TEST_F(TapeCommandsWindowTest, DirTapeWithoutCatalogPointsToUtilities) {
     std::filesystem::remove(Catalog("Daily"));
     EXPECT_EQ(Click(kLeftDirTape, {true}),
               std::vector<std::string>{
-                  "Error: DirFile not found on hard drive. \nYou can make or import a DirFile on the Utilities tab."});
-    EXPECT_EQ(TextOf(kStatusLine), " Reading tape directory...");
+                  "Error: DirFile not found on hard drive. \nYou can make or import a DirFile on the Utilities "
+                  "tab.\n\nTape: Daily\nCatalog: " + Catalog("Daily")});
+    EXPECT_EQ(TextOf(kStatusLine), " Ready.");
     ClickTab(kBackupTab);
     EXPECT_EQ(TextOf(kRightListLabel), "Tape:");
 }
@@ -166,17 +174,21 @@ TEST_F(TapeCommandsWindowTest, CatalogOfAnEarlierDailyDoesNotMatchTheNewTape) {
     ClickTab(kBackupTab);
     EXPECT_EQ(Click(kRightDirTape, {true}),
               std::vector<std::string>{
-                  "Error: DirFile on hard drive and tape contents do not match.\nCheck that on the Utilities tab."});
+                  "Error: DirFile on hard drive and tape contents do not match.\nCheck that on the Utilities "
+                  "tab.\n\nTape: Daily\nCatalog: " + Catalog("Daily")});
     ClickTab(kVerifyTab);
     EXPECT_EQ(Click(kLeftDirTape, {true}),
               std::vector<std::string>{
-                  "Error: DirFile on hard drive and tape contents do not match. \nCheck that on the Utilities tab."});
+                  "Error: DirFile on hard drive and tape contents do not match. \nCheck that on the Utilities "
+                  "tab.\n\nTape: Daily\nCatalog: " + Catalog("Daily")});
 }
 
 TEST_F(TapeCommandsWindowTest, EjectLoadsTheNextCartridge) {
     Format("Daily", {true});
     EXPECT_TRUE(Click(kEjectTape).empty());
-    EXPECT_EQ(Click(kCheckTape, {true}), std::vector<std::string>{"Error reading IdentBlock from tape"});
+    EXPECT_EQ(Click(kCheckTape, {true}),
+              std::vector<std::string>{"Error reading IdentBlock from tape\n\nThe tape is blank: it has not been "
+                                       "formatted. Format it with \"tapewren-cli format NAME\" first."});
     Format("Weekly", {true});
     EXPECT_EQ(Click(kCheckTape, {true}),
               std::vector<std::string>{"Tape name: Weekly\nDate of formatting: " + TodayText() +

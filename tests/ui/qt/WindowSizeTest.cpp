@@ -1,6 +1,7 @@
 // The window at its default size and enlarged by the user: where the
 // controls stand, the size kept for the next run, and the tape labels
 // beside their buttons.
+#include <QScreen>
 #include <QTemporaryDir>
 #include <map>
 
@@ -87,10 +88,17 @@ TEST_F(WindowSizeTest, EnlargedTheListsAndFieldsGrowAndTheButtonsKeepTheirNeighb
 TEST_F(WindowSizeTest, TheSizeTheUserLeftIsTheSizeOfTheNextRunNeverSmallerThanTheDefault) {
     Open();
     const QSize standard = window->size();
-    ResizeTo(QSize(780, 580));
+    ResizeTo(QSize(760, 540));
     QTest::mouseClick(Get<QPushButton>(kExit), Qt::LeftButton);
     Open();
-    EXPECT_EQ(window->size(), QSize(780, 580));
+    EXPECT_EQ(window->size(), QSize(760, 540));
+
+    // Kept from a larger screen: the window and its title bar fit this one.
+    RememberedSize::Save(QSize(5000, 5000));
+    Open();
+    const QSize screen = window->screen()->availableSize();
+    EXPECT_LE(window->width(), screen.width() - 16);
+    EXPECT_LE(window->height(), screen.height() - 48);
 
     RememberedSize::Save(QSize(300, 200));
     Open();
