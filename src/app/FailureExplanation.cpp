@@ -20,6 +20,34 @@ constexpr std::uint8_t kCannotWriteGeneration = 0x05;
 constexpr std::uint8_t kEncryption = 0x74;
 constexpr std::uint8_t kDeferredResponse = 0x71;
 
+using FailureExplanation::Face;
+
+// The steps a sentence sends the user to, in each face's own terms.
+struct Advice {
+    const char* format;
+    const char* rebuild;
+    const char* restoreAll;
+    const char* adapters;
+    const char* status;
+};
+
+constexpr Advice kCommandLine{
+    "Format it with \"tapewren-cli format NAME\"",
+    "Make the catalog anew from the tape with \"tapewren-cli rebuild\".",
+    "; \"tapewren-cli restore --all\" restores every record that can still be read.",
+    "look at \"tapewren-cli adapters\"",
+    "Check with \"tapewren-cli status\"",
+};
+constexpr Advice kWindow{
+    "Format it on the Utilities tab with \"FORMAT Tape\"",
+    "Make the catalog anew from the tape on the Utilities tab with \"Create Directory File from Tape Contents\".",
+    ". The records before and after it can still be restored.",
+    "look at the list under \"Select SCSI Adapter\"",
+    "Check in the list under \"Select Backup Device\"",
+};
+
+const Advice& AdviceFor(Face face) { return face == Face::Window ? kWindow : kCommandLine; }
+
 std::string Join(const std::vector<std::string>& items) {
     std::string text;
     for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
@@ -47,24 +75,24 @@ std::string WriteProtected(const CartridgeFacts& facts) {
     return "The tape is write-protected. Use another tape, or take off its write protection.";
 }
 
-std::string MediumError(bool writing, int record) {
+std::string MediumError(bool writing, int record, const Advice& advice) {
     if (writing) return "The drive cannot write on this tape (medium error). Clean the drive, or use another tape.";
     const std::string where = record > 0 ? " at file record " + std::to_string(record) : std::string();
     return "Medium error" + where +
-           ": the drive cannot read the tape there. Clean the drive and try again; \"tapewren-cli restore --all\" "
-           "restores every record that can still be read.";
+           ": the drive cannot read the tape there. Clean the drive and try again" + advice.restoreAll;
 }
 
 // What the message was doing when the command failed.
 enum class Doing { Other, ReadingIdent, SpacingToEntry };
 
-std::string Explain(const CommandFailure& failure, Doing doing, int record, const CartridgeFacts& facts) {
+std::string Explain(const CommandFailure& failure, Doing doing, int record, const CartridgeFacts& facts,
+                    const Advice& advice) {
     const std::string unreached = UnreachedDriveSentence(failure, facts);
     if (!unreached.empty()) return unreached;
     if (failure.targetStatus == STATUS_BUSY) return Busy(facts);
     if (failure.status == SS_NO_DEVICE || failure.status == SS_INVALID_HA)
         return "No drive answers at the selected target any more. Check that it is switched on and connected, "
-               "then look at \"tapewren-cli adapters\".";
+               "then " + std::string(advice.adapters) + ".";
     if (failure.targetStatus != STATUS_CHKCOND)
         return "The drive cannot be reached (host adapter status " + std::to_string(failure.hostStatus) +
                "). Check its cable and power, or the iSCSI target, then run the command again.";
@@ -108,11 +136,10 @@ std::string Explain(const CommandFailure& failure, Doing doing, int record, cons
     const TapeStop stop = SenseStop(failure.status, failure.targetStatus, failure.sense);
     if (stop == TapeStop::EndOfData) {
         if (identRead)
-            return "The tape is blank: it has not been formatted. Format it with \"tapewren-cli format NAME\" "
-                   "first.";
+            return "The tape is blank: it has not been formatted. " + std::string(advice.format) + " first.";
         if (doing == Doing::SpacingToEntry && failure.opcode == ScsiOp::Space)
-            return "The tape ends here: it holds fewer file records than its catalog lists. Make the catalog anew "
-                   "from the tape with \"tapewren-cli rebuild\".";
+            return "The tape ends here: it holds fewer file records than its catalog lists. " +
+                   std::string(advice.rebuild);
         return "The tape ends here: nothing is recorded after this point.";
     }
     // A filemark is part of the format; the message says what it cut short.
@@ -122,16 +149,16 @@ std::string Explain(const CommandFailure& failure, Doing doing, int record, cons
                "than the drive reads. Read it with the block size it was written with.";
     if (key == SenseKey::MediumError && identRead && asc == kFormatCorrupted)
         return "The start of the tape cannot be read: the tape is blank, or written in a format that this drive "
-               "cannot read. Format it with \"tapewren-cli format NAME\" to use it.";
-    if (key == SenseKey::MediumError) return MediumError(writing, record);
+               "cannot read. " + std::string(advice.format) + " to use it.";
+    if (key == SenseKey::MediumError) return MediumError(writing, record, advice);
     if (key == SenseKey::HardwareError)
         return "The drive reports a hardware fault. Switch it off and on again; if that does not help, have it "
                "looked at.";
     if (key == SenseKey::UnitAttention)
         return "The drive was reset or its tape was changed while the command ran. Run the command again.";
     if (key == SenseKey::IllegalRequest)
-        return "The drive refused the command as not supported. Check with \"tapewren-cli status\" that it is a "
-               "tape drive using blocks of 1 to 2048 bytes.";
+        return "The drive refused the command as not supported. " + std::string(advice.status) +
+               " that it is a tape drive using blocks of 1 to 2048 bytes.";
     char codes[64];
     std::snprintf(codes, sizeof codes, "sense key %u, code %02X/%02X", key, asc, failure.sense[SenseData::kAscq]);
     return std::string("The drive reports a failure (") + codes + "). Look up the code in the drive's manual.";
@@ -149,19 +176,19 @@ bool NeedsFacts(const CommandFailure& failure) {
            (failure.targetStatus == STATUS_CHKCOND && (key == SenseKey::NotReady || key == SenseKey::DataProtect));
 }
 
-std::string Sentence(const Message& message, const CartridgeFacts& facts) {
+std::string Sentence(const Message& message, const CartridgeFacts& facts, Face face) {
     if (!message.failure.present || !Explains(message.id)) return {};
     const Doing doing = message.id == MessageId::IdentUnreadable ? Doing::ReadingIdent
                         : message.id == MessageId::MoveToFilemarkError ||
                                 message.id == MessageId::FewerRecordsThanEntries
                             ? Doing::SpacingToEntry
                             : Doing::Other;
-    return Explain(message.failure, doing, message.record, facts);
+    return Explain(message.failure, doing, message.record, facts, AdviceFor(face));
 }
 
-std::string Sentence(const CommandFailure& failure, const CartridgeFacts& facts) {
+std::string Sentence(const CommandFailure& failure, const CartridgeFacts& facts, Face face) {
     if (!failure.present) return {};
-    return Explain(failure, Doing::Other, 0, facts);
+    return Explain(failure, Doing::Other, 0, facts, AdviceFor(face));
 }
 
 }  // namespace FailureExplanation

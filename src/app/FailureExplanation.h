@@ -16,6 +16,10 @@
 
 namespace FailureExplanation {
 
+// Who reads the sentence: what to do is said in that face's own controls
+// (a command to run, or the window's tab and button).
+enum class Face { CommandLine, Window };
+
 // Whether a message with this id reports a failed tape command.
 bool Explains(MessageId id);
 // Whether explaining this failure needs what is known of the cartridge
@@ -24,9 +28,9 @@ bool Explains(MessageId id);
 bool NeedsFacts(const CommandFailure& failure);
 // The sentence for message's failure; empty when there is nothing to say
 // (no failure carried, or a filemark, which the message accounts for).
-std::string Sentence(const Message& message, const CartridgeFacts& facts);
+std::string Sentence(const Message& message, const CartridgeFacts& facts, Face face = Face::CommandLine);
 // The same for a failed command without a message of its own (the status
 // query).
-std::string Sentence(const CommandFailure& failure, const CartridgeFacts& facts);
+std::string Sentence(const CommandFailure& failure, const CartridgeFacts& facts, Face face = Face::CommandLine);
 
 }  // namespace FailureExplanation

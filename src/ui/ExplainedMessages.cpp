@@ -25,7 +25,7 @@ std::string ExplainedMessages::Text(const Message& message) {
     if (failure.present && FailureExplanation::Explains(message.id) &&
         !(anyExplained_ && failure.serial == lastSerial_)) {
         const CartridgeFacts facts = FailureExplanation::NeedsFacts(failure) && facts_ ? facts_() : CartridgeFacts{};
-        const std::string sentence = FailureExplanation::Sentence(message, facts);
+        const std::string sentence = FailureExplanation::Sentence(message, facts, FailureExplanation::Face::Window);
         if (!sentence.empty()) {
             text += "\n\n" + sentence;
             anyExplained_ = true;

@@ -3,6 +3,8 @@
 // message is about; other messages pass unchanged.
 #include <gtest/gtest.h>
 
+#include "aspi/ScsiOpcodes.h"
+#include "aspi/SenseData.h"
 #include "aspi/Srb.h"
 #include "support/ScriptedMessages.h"
 #include "ui/ExplainedMessages.h"
@@ -40,6 +42,27 @@ TEST_P(ExplainedMessagesTest, AddsWhatHappenedAndWhatToDo) {
     ASSERT_EQ(dialog.shown.size(), 1u);
     const std::string own = MessageSink::Make(GetParam().id, 0, {""}).text;
     EXPECT_EQ(dialog.shown[0].text, own + GetParam().expected);
+}
+
+// The window names its own control for what to do, not a command to type.
+TEST(ExplainedMessagesWindowTest, BlankTapeSendsTheUserToTheFormatButton) {
+    ScriptedMessages dialog;
+    ExplainedMessages messages(dialog);
+    CommandFailure failure;
+    failure.present = true;
+    failure.serial = 1;
+    failure.status = SS_ERR;
+    failure.targetStatus = STATUS_CHKCOND;
+    failure.opcode = ScsiOp::Read6;
+    failure.sense[0] = 0x70;
+    failure.sense[SenseData::kFlagsAndKey] = SenseKey::BlankCheck;
+    failure.sense[SenseData::kAscq] = 0x05;  // end of data
+    messages.ShowFailure(MessageId::IdentUnreadable, failure, {""});
+    ASSERT_EQ(dialog.shown.size(), 1u);
+    const std::string& text = dialog.shown[0].text;
+    EXPECT_NE(text.find("The tape is blank"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"FORMAT Tape\""), std::string::npos) << text;
+    EXPECT_EQ(text.find("tapewren-cli"), std::string::npos) << text;
 }
 
 INSTANTIATE_TEST_SUITE_P(
