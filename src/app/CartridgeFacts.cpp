@@ -63,6 +63,11 @@ std::string VirtualImage(int adapter) {
     return image.empty() ? VirtualTapeConfig::FromEnvironment().source : image;
 }
 
+bool VirtualAutoloader(int adapter) {
+    return dynamic_cast<VirtualHostAdapter*>(HostAdapterList::At(adapter)) != nullptr &&
+           VirtualTapeConfig::FromEnvironment().sourceIsFolder;
+}
+
 CartridgeFacts FactsFor(int adapter, int target) {
     CartridgeFacts facts;
     if (const auto* sg = dynamic_cast<const SgHostAdapter*>(HostAdapterList::At(adapter))) return SgFacts(*sg, target);

@@ -35,6 +35,10 @@ CartridgeFacts FactsFor(int adapter, int target = 0);
 // other adapter.
 std::string VirtualImage(int adapter);
 
+// The drive at that adapter is the virtual drive with a folder of
+// cartridges: an eject loads the next one.
+bool VirtualAutoloader(int adapter);
+
 // The processes other than this one that have path open (those whose
 // descriptors this user may look at).
 std::vector<std::string> ProcessesHolding(const std::string& path);

@@ -99,7 +99,14 @@ std::string FailureLine(const CommandLine& line, CliSession& session) {
 std::string SuccessLine(const CommandLine& line, CliSession& session) {
     const std::string tape = session.CurrentTapeName().empty() ? line.tape : session.CurrentTapeName();
     std::string text = "tapewren-cli " + line.command + ": done";
-    if (!tape.empty()) text += ", tape '" + TerminalText(tape, false) + "'";
+    const std::vector<std::string>& tapes = session.TapesUsed();
+    if (tapes.size() > 1) {
+        text += ", tapes";
+        for (std::size_t i = 0; i < tapes.size(); ++i)
+            text += (i == 0 ? " '" : ", '") + TerminalText(tapes[i], false) + "'";
+    } else if (!tape.empty()) {
+        text += ", tape '" + TerminalText(tape, false) + "'";
+    }
     const std::string& c = line.command;
     if (c == "backup" || c == "restore" || c == "verify") {
         const int files = session.Report().Count(RecordOutcome::Done);

@@ -35,6 +35,9 @@ public:
     bool skipOthers = false;    // backup: skipping folders and such is no failure
     bool stream = false;        // backup, restore, verify: the drive's streaming mode
     bool changed = false;       // backup: only files new or changed since their last backup
+    // backup: the name of a set of tapes (NAME, NAME-2, ...) the backup
+    // goes on when one fills; empty: none.
+    std::string span;
     bool ignoreCase = false;    // find
     bool json = false;
     bool quiet = false;

@@ -93,6 +93,14 @@ Options:
   --changed     backup: only the files that are new or whose size or
                 exact time (the day, for entries without sums record)
                 differs from their newest copy on the tape
+  --span NAME   backup: when the tape or its catalog fills, go on with the
+                next tape: the autoloader's next cartridge (a folder of
+                the virtual drive), or after a question one the operator
+                loads (--yes does not wait: it stops, naming the command
+                that goes on). A blank tape is formatted as NAME, NAME-2,
+                NAME-3, ...; a tape of another name is never written on.
+                Every file lies whole on one tape ("find" names it); with
+                --changed the newest copy on any of NAME's tapes counts
   --sha256      backup: SHA-256 checksums, which "sums" prints for
                 sha256sum -c, in place of XXH3-128 (slower)
   --stream      backup, restore, verify: keep the drive streaming: large

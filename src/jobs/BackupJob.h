@@ -78,4 +78,8 @@ private:
     // whether the last EndEntries gave them up because its flush failed.
     std::vector<const std::string*> dropped_;
     bool flushFailed_ = false;
+    // The request's: a full tape or catalog is where the next tape takes over.
+    bool spanning_ = false;
+    // Spanning: the catalog had room for only the first files of order_.
+    bool catalogFilled_ = false;
 };

@@ -134,6 +134,13 @@ enum class MessageId : std::uint16_t {
     ScrubSummary,
     CliNoChecksumTool,
     CliNoChecksums,
+    TapeFullGoingOn,
+    TapeNearlyFullGoingOn,
+    CatalogFullGoingOn,
+    CliContinueWith,
+    CliLoadNextTape,
+    CliSpanStopped,
+    CliUnchangedLeftOutSpan,
 
     Count
 };
@@ -304,6 +311,19 @@ inline constexpr MessageEntry kMessageTable[] = {
     {MessageId::CliNoChecksums, Attention,
      "The directory file of tape '%s' keeps no checksums (it was made from the tape, or by an older version): "
      "nothing to print."},
+    {MessageId::TapeFullGoingOn, Info,
+     "Tape '%s' is full: '%s' did not fit whole and goes on the next tape (the part written is not listed)."},
+    {MessageId::TapeNearlyFullGoingOn, Info,
+     "Tape '%s' is nearly full after '%s': the other files go on the next tape."},
+    {MessageId::CatalogFullGoingOn, Info,
+     "The DirFile of tape '%s' has room for no more files: the other files go on the next tape."},
+    {MessageId::CliContinueWith, Info,
+     "To back up the files that did not fit, run (it takes the next tape from the autoloader, or asks for it):\n%s"},
+    {MessageId::CliLoadNextTape, Question,
+     "Tape '%s' is full. Load the next tape for '%s' (a blank one, or one of its tapes), then answer yes to go on."},
+    {MessageId::CliSpanStopped, Error, "Error: %s Nothing more was backed up. To back up the files left, run:\n%s"},
+    {MessageId::CliUnchangedLeftOutSpan, Info,
+     "%s not changed since their last backup on the tapes of '%s': not backed up again."},
 };
 
 static_assert(sizeof kMessageTable / sizeof kMessageTable[0] == static_cast<std::size_t>(MessageId::Count),
