@@ -79,6 +79,10 @@ CartridgeFacts FactsFor(int adapter, int target) {
     struct stat status {};
     facts.exists = ::stat(facts.image.c_str(), &status) == 0;
     facts.readOnly = drive.Loaded() != nullptr && drive.Loaded()->ReadOnly();
+    if (drive.Loaded() != nullptr && facts.exists) {
+        facts.capacity = static_cast<long long>(drive.Loaded()->Capacity());
+        facts.used = static_cast<long long>(status.st_size);
+    }
     char resolved[PATH_MAX];
     if (facts.exists && ::realpath(facts.image.c_str(), resolved) != nullptr) facts.holders = ProcessesHolding(resolved);
     return facts;

@@ -17,6 +17,10 @@ struct CartridgeFacts {
     bool readOnly = false;
     // Other processes that have the image (or the node) open: "1234 (tapewren-cli)".
     std::vector<std::string> holders;
+    // The loaded cartridge's capacity and the bytes its image takes up to
+    // the end of data; -1 where unknown.
+    long long capacity = -1;
+    long long used = -1;
 
     // SCSI generic drives.
     std::string node;     // "/dev/sg1"

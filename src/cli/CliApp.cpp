@@ -113,6 +113,8 @@ std::string SuccessLine(const CommandLine& line, CliSession& session) {
         text += ", " + std::to_string(files) + (files == 1 ? " file" : " files");
         if (c != "verify") text += ", " + std::to_string(session.Report().bytes) + " bytes";
     }
+    // A warning the cron mail must not hold back.
+    if (!session.Shortage().empty()) text += "; little room left: " + session.Shortage();
     return text;
 }
 

@@ -54,6 +54,9 @@ public:
     // The tapes a spanning backup went over, for its last line.
     void SetTapesUsed(std::vector<std::string> tapes) { tapesUsed_ = std::move(tapes); }
     const std::vector<std::string>& TapesUsed() const { return tapesUsed_; }
+    // What the tape a backup ended on runs short of, for its last line.
+    void SetShortage(std::string shortage) { shortage_ = std::move(shortage); }
+    const std::string& Shortage() const { return shortage_; }
     // The messages with the command line's own means: guarded questions.
     CliMessages& Answers() { return answers_; }
     JobContext& Context() { return context_; }
@@ -64,5 +67,6 @@ private:
     CliJobEvents events_;
     JobReport report_;
     std::vector<std::string> tapesUsed_;
+    std::string shortage_;
     JobContext context_;
 };

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "app/DriveBrowser.h"
+#include "app/TapeRoom.h"
 #include "cli/CliSession.h"
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"
@@ -170,8 +171,16 @@ int TransferCommands::Backup(const std::vector<std::string>& operands) {
     all.tapeFull = false;
     session_.Keep(std::move(all));
     if (spanning) session_.SetTapesUsed(span.Tapes());
+    if (result == kExitOk) WarnOfShortage();
     // What was left out fails the run, unless the user expects it.
     return result == kExitOk && skipped > 0 && !line_.skipOthers ? kExitFailed : result;
+}
+
+void TransferCommands::WarnOfShortage() {
+    const std::string shortage = RoomOf(session_, session_.CurrentDirFilePath()).Shortage();
+    if (shortage.empty()) return;
+    session_.Messages().ShowMessage(MessageId::TapeRoomLow, {session_.CurrentTapeName(), shortage});
+    session_.SetShortage(shortage);
 }
 
 std::int64_t TransferCommands::LeaveOut(BackupRequest& request, const JobReport& report,

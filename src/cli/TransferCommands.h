@@ -59,6 +59,9 @@ private:
     // Leaves out of request the files the report has backed up; the sum of
     // the sizes of those left, and in doneBytes of those backed up.
     std::int64_t LeaveOut(BackupRequest& request, const JobReport& report, std::int64_t& doneBytes) const;
+    // Warns when the tape the backup ended on has fewer than 10% of its
+    // catalog entries or capacity left.
+    void WarnOfShortage();
     // The command that backs up request's files on the tapes of set.
     std::string ContinueCommand(const BackupRequest& request, const std::string& set) const;
     // The inserted tape's catalog entries the names name (a name's last

@@ -141,6 +141,7 @@ enum class MessageId : std::uint16_t {
     CliLoadNextTape,
     CliSpanStopped,
     CliUnchangedLeftOutSpan,
+    TapeRoomLow,
 
     Count
 };
@@ -324,6 +325,7 @@ inline constexpr MessageEntry kMessageTable[] = {
     {MessageId::CliSpanStopped, Error, "Error: %s Nothing more was backed up. To back up the files left, run:\n%s"},
     {MessageId::CliUnchangedLeftOutSpan, Info,
      "%s not changed since their last backup on the tapes of '%s': not backed up again."},
+    {MessageId::TapeRoomLow, Attention, "Tape '%s' has little room left: %s. Have the next tape ready."},
 };
 
 static_assert(sizeof kMessageTable / sizeof kMessageTable[0] == static_cast<std::size_t>(MessageId::Count),

@@ -234,3 +234,44 @@ TEST_F(CliSpanTest, NightlyBackupsForAMonthKeepEveryVersion) {
             << "record: " << restored << "\n";
     if (const char* file = std::getenv("TW_NIGHTLY_SUMMARY")) std::ofstream(file) << summary.str();
 }
+
+// What status says of the loaded tape and its room, and the warning of a
+// backup that leaves little room (in the one line of --quiet too).
+struct RoomCase {
+    const char* name;
+    int fileBytes;  // backed up to tape Daily first; 0: the tape stays blank
+    std::vector<std::string> args;
+    bool toOut;  // where the text is: standard output, else standard error
+    const char* expected;
+};
+
+class CliRoomTest : public CliSpanTest, public testing::WithParamInterface<RoomCase> {};
+
+TEST_P(CliRoomTest, SaysWhatTheTapeHoldsAndWarnsBeforeItFills) {
+    cli->SetEnvironment("TAPEWREN_VTAPE_CAPACITY_MB", "1");
+    const RoomCase& c = GetParam();
+    if (c.fileBytes > 0) {
+        ASSERT_EQ(cli->Run({"format", "Daily", "--yes"}).status, 0);
+        Write("src/f.bin", Pattern(static_cast<std::size_t>(c.fileBytes), 5));
+        if (c.args.front() != "backup") {
+            ASSERT_EQ(cli->Run({"backup", "../src/f.bin"}).status, 0);
+        }
+    }
+    const CliRun run = cli->Run(c.args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE((c.toOut ? run.out : run.err).find(c.expected), std::string::npos) << run.out << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rooms, CliRoomTest,
+    testing::Values(
+        RoomCase{"BlankTape", 0, {"status"}, true,
+                 " Ready.\nThe tape is blank: it has not been formatted.\nSpace left: 1048576 of 1048576 bytes\n"},
+        RoomCase{"RecordsAndSpace", 100000, {"status"}, true,
+                 "Tape: Daily\nRecords: 1 used, 998 left\nBytes used: 100000\nSpace left: "},
+        RoomCase{"StatusWarns", 950000, {"status"}, true, "Warning: little room left: "},
+        RoomCase{"BackupWarns", 950000, {"backup", "../src/f.bin"}, false,
+                 "Attention: Tape 'Daily' has little room left: "},
+        RoomCase{"QuietBackupWarns", 950000, {"backup", "--quiet", "../src/f.bin"}, false,
+                 "1 file, 950000 bytes; little room left: "}),
+    [](const testing::TestParamInfo<RoomCase>& info) { return std::string(info.param.name); });
