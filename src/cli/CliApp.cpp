@@ -140,6 +140,16 @@ int CliApp::Run(const std::vector<std::string>& arguments) {
         std::fprintf(streams_.err, "tapewren-cli: %s\nTry 'tapewren-cli --help'.\n", error.c_str());
         return kExitUsage;
     }
+    if (line.help && !line.command.empty()) {
+        const std::string text = CommandHelpText(line.command);
+        if (text.empty()) {
+            std::fprintf(streams_.err, "tapewren-cli: unknown command '%s'\nTry 'tapewren-cli --help'.\n",
+                         line.command.c_str());
+            return kExitUsage;
+        }
+        std::fputs(text.c_str(), streams_.out);
+        return CheckOutput(streams_.out, streams_.err, kExitOk);
+    }
     if (line.help) {
         std::fputs(HelpText(), streams_.out);
         return CheckOutput(streams_.out, streams_.err, kExitOk);

@@ -108,6 +108,12 @@ bool Number(const std::string& text, int limit, int& value) {
 
 }  // namespace
 
+bool CommandLine::OptionBelongs(const std::string& option, const std::string& command) {
+    for (const OptionRule& rule : kOptionRules)
+        if (option == rule.option) return Listed(rule.commands, command);
+    return true;
+}
+
 int CommandLine::Option(const std::string& name, const std::vector<std::string>& arguments, std::size_t& i,
                         std::string& error) {
     auto value = [&](std::string& out) {

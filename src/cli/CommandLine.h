@@ -11,6 +11,9 @@ class CommandLine {
 public:
     // 0, or -1 with error set to what is wrong.
     int Parse(const std::vector<std::string>& arguments, std::string& error);
+    // Whether command takes option (by its long name): those that belong to
+    // some commands only, and every other.
+    static bool OptionBelongs(const std::string& option, const std::string& command);
 
     std::string command;
     std::vector<std::string> operands;

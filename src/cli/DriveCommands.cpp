@@ -192,6 +192,14 @@ int DriveCommands::Check() {
 
 int DriveCommands::Eject() {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
+    // A single image has no magazine: there is nothing to take it out to,
+    // and the next run loads it again.
+    const DriveAddress& a = session_.Selector().Address();
+    const CartridgeFacts facts = FactsFor(a.adapter, a.target);
+    if (facts.virtualDrive && !VirtualAutoloader(a.adapter)) {
+        session_.Messages().ShowMessage(MessageId::CliCannotEject, {facts.image});
+        return kExitFailed;
+    }
     return ExitFor(session_.MaintenanceFor(session_.Events()).EjectTape());
 }
 

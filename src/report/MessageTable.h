@@ -142,6 +142,7 @@ enum class MessageId : std::uint16_t {
     CliSpanStopped,
     CliUnchangedLeftOutSpan,
     TapeRoomLow,
+    CliCannotEject,
 
     Count
 };
@@ -326,6 +327,9 @@ inline constexpr MessageEntry kMessageTable[] = {
     {MessageId::CliUnchangedLeftOutSpan, Info,
      "%s not changed since their last backup on the tapes of '%s': not backed up again."},
     {MessageId::TapeRoomLow, Attention, "Tape '%s' has little room left: %s. Have the next tape ready."},
+    {MessageId::CliCannotEject, Error,
+     "Error: the drive cannot eject: it is the virtual drive with the single image %s, which stays loaded. To "
+     "change tapes, set TAPEWREN_VTAPE to another image, or to a folder of cartridges (an autoloader)."},
 };
 
 static_assert(sizeof kMessageTable / sizeof kMessageTable[0] == static_cast<std::size_t>(MessageId::Count),

@@ -147,16 +147,26 @@ TEST_F(CliSpanTest, WithoutSpanTheFullTapeNamesTheCommandThatGoesOn) {
 }
 
 // A single image has no next cartridge: --yes cannot wait for the operator
-// and stops, naming what is left and the command; nothing is lost.
-TEST_F(CliSpanTest, WithoutAutoloaderYesStopsWithTheCommandThatGoesOn) {
+// and stops; without a terminal the question to load one is answered no.
+// Either way the files left and the command that goes on are named, and
+// nothing is lost.
+struct OperatorCase {
+    const char* name;
+    const char* answer;
+    const char* why;
+};
+
+class CliSpanOperatorTest : public CliSpanTest, public testing::WithParamInterface<OperatorCase> {};
+
+TEST_P(CliSpanOperatorTest, WithoutAutoloaderTheRunStopsWithTheCommandThatGoesOn) {
     std::vector<std::string> args = FiveFiles();
     cli->SetEnvironment("TAPEWREN_VTAPE", Tape());
     ASSERT_EQ(cli->Run({"format", "Daily", "--yes"}).status, 0);
-    args.insert(args.begin(), {"backup", "--span", "Daily", "--yes"});
+    args.insert(args.begin(), {"backup", "--span", "Daily", GetParam().answer});
     const CliRun run = cli->Run(args);
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("Error: tape 'Daily' is full, and --yes cannot wait for the next tape on a drive without "
-                           "an autoloader. Nothing more was backed up. To back up the files left, run:\n"
+    EXPECT_NE(run.err.find(std::string("Error: ") + GetParam().why +
+                           " Nothing more was backed up. To back up the files left, run:\n"
                            "tapewren-cli backup --span Daily " +
                            Path("src/d.bin") + " " + Path("src/e.bin")),
               std::string::npos)
@@ -164,6 +174,14 @@ TEST_F(CliSpanTest, WithoutAutoloaderYesStopsWithTheCommandThatGoesOn) {
     EXPECT_EQ(Copies().count("d.bin"), 0u);
     EXPECT_EQ(Copies().at("c.bin").front().first, "Daily");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, CliSpanOperatorTest,
+    testing::Values(OperatorCase{"Yes", "--yes",
+                                 "tape 'Daily' is full, and --yes cannot wait for the next tape on a drive without an "
+                                 "autoloader."},
+                    OperatorCase{"NoTerminal", "--quiet", "tape 'Daily' is full and no next tape was loaded."}),
+    [](const testing::TestParamInfo<OperatorCase>& info) { return std::string(info.param.name); });
 
 // A month of nights: 300 files, then 10 new and 5 changed each night, with
 // --changed --span on an autoloader of small cartridges. Every night ends
@@ -275,3 +293,36 @@ INSTANTIATE_TEST_SUITE_P(
         RoomCase{"QuietBackupWarns", 950000, {"backup", "--quiet", "../src/f.bin"}, false,
                  "1 file, 950000 bytes; little room left: "}),
     [](const testing::TestParamInfo<RoomCase>& info) { return std::string(info.param.name); });
+
+// A command's own help, and an eject the drive cannot do.
+struct PlainCase {
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    bool toOut;
+    const char* expected;
+    const char* absent;  // must not be there
+};
+
+class CliPlainAnswerTest : public CliSpanTest, public testing::WithParamInterface<PlainCase> {};
+
+TEST_P(CliPlainAnswerTest, SaysJustWhatWasAsked) {
+    const PlainCase& c = GetParam();
+    cli->SetEnvironment("TAPEWREN_VTAPE", Tape());
+    const CliRun run = cli->Run(c.args);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    const std::string& text = c.toOut ? run.out : run.err;
+    EXPECT_NE(text.find(c.expected), std::string::npos) << text;
+    EXPECT_EQ(text.find(c.absent), std::string::npos) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, CliPlainAnswerTest,
+    testing::Values(PlainCase{"BackupHelp", {"backup", "--help"}, 0, true,
+                              "Usage: tapewren-cli backup [OPTIONS] [OPERANDS]\n\n  backup FILE...", "restore --to"},
+                    PlainCase{"BackupHelpHasItsOptions", {"backup", "--help"}, 0, true, "  --span NAME", "--keep-dates"},
+                    PlainCase{"RestoreHelp", {"restore", "-h"}, 0, true, "restore --to DIR NAME --record N", "--exclude"},
+                    PlainCase{"EjectOfASingleImage", {"eject"}, 1, false,
+                              "Error: the drive cannot eject: it is the virtual drive with the single image",
+                              "Check device condition!"}),
+    [](const testing::TestParamInfo<PlainCase>& info) { return std::string(info.param.name); });
