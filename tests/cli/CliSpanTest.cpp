@@ -125,6 +125,32 @@ TEST_F(CliSpanTest, FullTapeGoesOnWithTheAutoloadersNextCartridge) {
     }
 }
 
+// A catalog with room for 4 more entries takes 4 of 10 files; the other 6
+// go on Daily-2.
+TEST_F(CliSpanTest, FullCatalogGoesOnWithTheNextTape) {
+    std::vector<std::string> first = {"backup"}, next = {"backup", "--span", "Daily"};
+    for (int i = 0; i < 995 + 10; ++i) {
+        const std::string name = "n" + std::to_string(i);
+        Write("src/" + name, "x");
+        (i < 995 ? first : next).push_back("../src/" + name);
+    }
+    ASSERT_EQ(cli->Run({"format", "Daily", "--yes"}).status, 0);
+    ASSERT_EQ(cli->Run(first).status, 0);
+    const CliRun run = cli->Run(next);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("has room for no more files: the other files go on the next tape."), std::string::npos)
+        << run.err;
+    const auto copies = Copies();
+    int onFirst = 0, onSecond = 0;
+    for (int i = 995; i < 1005; ++i) {
+        const auto& tape = copies.at("n" + std::to_string(i)).front().first;
+        onFirst += tape == "Daily";
+        onSecond += tape == "Daily-2";
+    }
+    EXPECT_EQ(onFirst, 4);
+    EXPECT_EQ(onSecond, 6);
+}
+
 // Without --span the message names the files that did not fit and the
 // command that goes on, which runs as written.
 TEST_F(CliSpanTest, WithoutSpanTheFullTapeNamesTheCommandThatGoesOn) {
