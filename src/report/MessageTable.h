@@ -326,7 +326,8 @@ inline constexpr MessageEntry kMessageTable[] = {
     {MessageId::CliSpanStopped, Error, "Error: %s Nothing more was backed up. To back up the files left, run:\n%s"},
     {MessageId::CliUnchangedLeftOutSpan, Info,
      "%s not changed since their last backup on the tapes of '%s': not backed up again."},
-    {MessageId::TapeRoomLow, Attention, "Tape '%s' has little room left: %s. Have the next tape ready."},
+    // Info: --quiet keeps its one line, which carries the warning.
+    {MessageId::TapeRoomLow, Info, "Tape '%s' has little room left: %s. Have the next tape ready."},
     {MessageId::CliCannotEject, Error,
      "Error: the drive cannot eject: it is the virtual drive with the single image %s, which stays loaded. To "
      "change tapes, set TAPEWREN_VTAPE to another image, or to a folder of cartridges (an autoloader)."},

@@ -315,7 +315,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "Tape: Daily\nRecords: 1 used, 998 left\nBytes used: 100000\nSpace left: "},
         RoomCase{"StatusWarns", 950000, {"status"}, true, "Warning: little room left: "},
         RoomCase{"BackupWarns", 950000, {"backup", "../src/f.bin"}, false,
-                 "Attention: Tape 'Daily' has little room left: "},
+                 "Info: Tape 'Daily' has little room left: "},
         RoomCase{"QuietBackupWarns", 950000, {"backup", "--quiet", "../src/f.bin"}, false,
                  "1 file, 950000 bytes; little room left: "}),
     [](const testing::TestParamInfo<RoomCase>& info) { return std::string(info.param.name); });
