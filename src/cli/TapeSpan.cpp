@@ -120,6 +120,9 @@ int TapeSpan::TakeLoaded(const std::string& command) {
 
 bool TapeSpan::WaitReady() {
     const DriveAddress& a = session_.Selector().Address();
+    // A drive that does not load an inserted cartridge by itself (and the
+    // virtual drive, whose image the operator replaced) is asked to.
+    session_.Device().Load(a.adapter, a.target, a.lun);
     for (int waited = 0; waited <= kReadyWaitMs; waited += kPollMs) {
         session_.Device().TestUnitReady(a.adapter, a.target, a.lun);
         if (session_.Device().LastTestUnitReadyGood()) return true;
