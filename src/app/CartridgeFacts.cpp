@@ -63,6 +63,11 @@ std::string VirtualImage(int adapter) {
     return image.empty() ? VirtualTapeConfig::FromEnvironment().source : image;
 }
 
+bool VirtualAutoloader(int adapter) {
+    return dynamic_cast<VirtualHostAdapter*>(HostAdapterList::At(adapter)) != nullptr &&
+           VirtualTapeConfig::FromEnvironment().sourceIsFolder;
+}
+
 CartridgeFacts FactsFor(int adapter, int target) {
     CartridgeFacts facts;
     if (const auto* sg = dynamic_cast<const SgHostAdapter*>(HostAdapterList::At(adapter))) return SgFacts(*sg, target);
@@ -74,6 +79,10 @@ CartridgeFacts FactsFor(int adapter, int target) {
     struct stat status {};
     facts.exists = ::stat(facts.image.c_str(), &status) == 0;
     facts.readOnly = drive.Loaded() != nullptr && drive.Loaded()->ReadOnly();
+    if (drive.Loaded() != nullptr && facts.exists) {
+        facts.capacity = static_cast<long long>(drive.Loaded()->Capacity());
+        facts.used = static_cast<long long>(status.st_size);
+    }
     char resolved[PATH_MAX];
     if (facts.exists && ::realpath(facts.image.c_str(), resolved) != nullptr) facts.holders = ProcessesHolding(resolved);
     return facts;

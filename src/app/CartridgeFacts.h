@@ -17,6 +17,10 @@ struct CartridgeFacts {
     bool readOnly = false;
     // Other processes that have the image (or the node) open: "1234 (tapewren-cli)".
     std::vector<std::string> holders;
+    // The loaded cartridge's capacity and the bytes its image takes up to
+    // the end of data; -1 where unknown.
+    long long capacity = -1;
+    long long used = -1;
 
     // SCSI generic drives.
     std::string node;     // "/dev/sg1"
@@ -34,6 +38,10 @@ CartridgeFacts FactsFor(int adapter, int target = 0);
 // without the look at every process that FactsFor takes; empty for any
 // other adapter.
 std::string VirtualImage(int adapter);
+
+// The drive at that adapter is the virtual drive with a folder of
+// cartridges: an eject loads the next one.
+bool VirtualAutoloader(int adapter);
 
 // The processes other than this one that have path open (those whose
 // descriptors this user may look at).

@@ -99,13 +99,22 @@ std::string FailureLine(const CommandLine& line, CliSession& session) {
 std::string SuccessLine(const CommandLine& line, CliSession& session) {
     const std::string tape = session.CurrentTapeName().empty() ? line.tape : session.CurrentTapeName();
     std::string text = "tapewren-cli " + line.command + ": done";
-    if (!tape.empty()) text += ", tape '" + TerminalText(tape, false) + "'";
+    const std::vector<std::string>& tapes = session.TapesUsed();
+    if (tapes.size() > 1) {
+        text += ", tapes";
+        for (std::size_t i = 0; i < tapes.size(); ++i)
+            text += (i == 0 ? " '" : ", '") + TerminalText(tapes[i], false) + "'";
+    } else if (!tape.empty()) {
+        text += ", tape '" + TerminalText(tape, false) + "'";
+    }
     const std::string& c = line.command;
     if (c == "backup" || c == "restore" || c == "verify") {
         const int files = session.Report().Count(RecordOutcome::Done);
         text += ", " + std::to_string(files) + (files == 1 ? " file" : " files");
         if (c != "verify") text += ", " + std::to_string(session.Report().bytes) + " bytes";
     }
+    // A warning the cron mail must not hold back.
+    if (!session.Shortage().empty()) text += "; little room left: " + session.Shortage();
     return text;
 }
 
@@ -130,6 +139,16 @@ int CliApp::Run(const std::vector<std::string>& arguments) {
     if (line.Parse(arguments, error) != 0) {
         std::fprintf(streams_.err, "tapewren-cli: %s\nTry 'tapewren-cli --help'.\n", error.c_str());
         return kExitUsage;
+    }
+    if (line.help && !line.command.empty()) {
+        const std::string text = CommandHelpText(line.command);
+        if (text.empty()) {
+            std::fprintf(streams_.err, "tapewren-cli: unknown command '%s'\nTry 'tapewren-cli --help'.\n",
+                         line.command.c_str());
+            return kExitUsage;
+        }
+        std::fputs(text.c_str(), streams_.out);
+        return CheckOutput(streams_.out, streams_.err, kExitOk);
     }
     if (line.help) {
         std::fputs(HelpText(), streams_.out);

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/Session.h"
 #include "cli/CliJobEvents.h"
@@ -50,6 +51,12 @@ public:
     // The report of the run's job, for its last line.
     const JobReport& Keep(JobReport report) { return report_ = std::move(report); }
     const JobReport& Report() const { return report_; }
+    // The tapes a spanning backup went over, for its last line.
+    void SetTapesUsed(std::vector<std::string> tapes) { tapesUsed_ = std::move(tapes); }
+    const std::vector<std::string>& TapesUsed() const { return tapesUsed_; }
+    // What the tape a backup ended on runs short of, for its last line.
+    void SetShortage(std::string shortage) { shortage_ = std::move(shortage); }
+    const std::string& Shortage() const { return shortage_; }
     // The messages with the command line's own means: guarded questions.
     CliMessages& Answers() { return answers_; }
     JobContext& Context() { return context_; }
@@ -59,5 +66,7 @@ private:
     CliMessages& answers_;
     CliJobEvents events_;
     JobReport report_;
+    std::vector<std::string> tapesUsed_;
+    std::string shortage_;
     JobContext context_;
 };

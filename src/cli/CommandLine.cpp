@@ -39,6 +39,7 @@ constexpr OptionRule kOptionRules[] = {
     {"--skip-others", "backup"},
     {"--stream", "backup restore verify"},
     {"--changed", "backup"},
+    {"--span", "backup"},
     {"--sha256", "backup"},
     {"--record", "restore"},
     {"--ignore-case", "find"},
@@ -84,6 +85,7 @@ constexpr Value kValues[] = {
     {"--in", &CommandLine::in},
     {"--tape", &CommandLine::tape},
     {"--catalogs", &CommandLine::catalogs},
+    {"--span", &CommandLine::span},
 };
 
 const CommandRule* RuleFor(const std::string& command) {
@@ -105,6 +107,12 @@ bool Number(const std::string& text, int limit, int& value) {
 }
 
 }  // namespace
+
+bool CommandLine::OptionBelongs(const std::string& option, const std::string& command) {
+    for (const OptionRule& rule : kOptionRules)
+        if (option == rule.option) return Listed(rule.commands, command);
+    return true;
+}
 
 int CommandLine::Option(const std::string& name, const std::vector<std::string>& arguments, std::size_t& i,
                         std::string& error) {
@@ -227,6 +235,8 @@ int CommandLine::CheckCommand(std::string& error) const {
     if (command == "restore" && to.empty()) return error = "restore: --to DIR is required", -1;
     if (command == "restore" && all && count > 0) return error = "restore: --all takes no names", -1;
     if (command == "restore" && record > 0 && count != 1) return error = "restore: --record takes one name", -1;
+    // The tapes of a span change under the backup.
+    if (!span.empty() && !tape.empty()) return error = "--span and --tape exclude each other", -1;
     if (command == "verify" && in.empty()) return error = "verify: --in DIR is required", -1;
     return 0;
 }

@@ -11,6 +11,9 @@ class CommandLine {
 public:
     // 0, or -1 with error set to what is wrong.
     int Parse(const std::vector<std::string>& arguments, std::string& error);
+    // Whether command takes option (by its long name): those that belong to
+    // some commands only, and every other.
+    static bool OptionBelongs(const std::string& option, const std::string& command);
 
     std::string command;
     std::vector<std::string> operands;
@@ -35,6 +38,9 @@ public:
     bool skipOthers = false;    // backup: skipping folders and such is no failure
     bool stream = false;        // backup, restore, verify: the drive's streaming mode
     bool changed = false;       // backup: only files new or changed since their last backup
+    // backup: the name of a set of tapes (NAME, NAME-2, ...) the backup
+    // goes on when one fills; empty: none.
+    std::string span;
     bool ignoreCase = false;    // find
     bool json = false;
     bool quiet = false;

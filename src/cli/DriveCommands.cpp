@@ -3,6 +3,7 @@
 #include "app/CartridgeFacts.h"
 #include "app/DriveChecks.h"
 #include "app/TapeProbe.h"
+#include "app/TapeRoom.h"
 #include "catalog/DirFile.h"
 #include "catalog/DirFilePath.h"
 #include "cli/CliSession.h"
@@ -81,14 +82,46 @@ int DriveCommands::Status() {
     // Why not: the status query's own failure, in words.
     std::string reason;
     session_.Device().KeepOutcome();
-    const CommandFailure& asked = session_.Device().LastFailure();
-    if (!ready && asked.present) reason = FailureExplanation::Sentence(asked, FactsFor(a.adapter, a.target));
+    const CommandFailure asked = session_.Device().LastFailure();
+    const CartridgeFacts facts = FactsFor(a.adapter, a.target);
+    if (!ready && asked.present) reason = FailureExplanation::Sentence(asked, facts);
+    // The image itself says why the virtual drive has no tape, even where
+    // no command reported a failure.
+    const bool busy = !ready && !facts.holders.empty();
+    const bool missing = !ready && facts.virtualDrive && !facts.exists;
+    if (reason.empty() && busy)
+        reason = "The drive is busy: " + std::string(facts.virtualDrive ? "the image " : "") +
+                 (facts.virtualDrive ? facts.image : facts.node) + " is held by process " + facts.holders.front() + ".";
+    if (reason.empty() && missing) reason = "The image " + facts.image + " is missing: it does not exist.";
+
+    // What the tape holds and the room it has left.
+    std::string tapeName, date, version, catalogPath;
+    const TapeContents contents = ready ? ProbeTape(session_) : TapeContents::Unknown;
+    const bool blank = ready && contents == TapeContents::Blank;
+    if (ready && !blank && session_.Volume().ReadIdentBlock(tapeName, date, version) == 0) {
+        std::string catalogName, catalogDate;
+        if (DirFilePath(session_.StartDirectory(), tapeName, catalogPath) != 0 ||
+            session_.Catalog().ReadIdent(catalogPath, catalogName, catalogDate, version) != 0 ||
+            catalogName != tapeName || catalogDate != date)
+            catalogPath.clear();
+    }
+    const TapeRoom room = ready ? RoomOf(session_, catalogPath) : TapeRoom{};
+    const std::string shortage = room.Shortage();
 
     session_.BeforeOutput();
     if (line_.json) {
         std::string text = accepted ? selection.status.text : selection.notice;
         if (!text.empty() && text.front() == ' ') text.erase(0, 1);
         WriteJson(out_, {{"status", text},
+                         {"tape", tapeName.empty() ? nlohmann::json() : nlohmann::json(tapeName)},
+                         {"blank", blank},
+                         {"busy", busy},
+                         {"missing", missing},
+                         {"records_used", Number(room.entries)},
+                         {"records_left", Number(room.EntriesLeft())},
+                         {"bytes_used", Number(room.entries < 0 ? -1 : room.fileBytes)},
+                         {"space_left", Number(room.BytesLeft())},
+                         {"warning", shortage.empty() ? nlohmann::json() : nlohmann::json(shortage)},
                          {"usable", accepted},
                          {"ready", ready},
                          {"write_protected", writeProtected},
@@ -99,6 +132,19 @@ int DriveCommands::Status() {
         std::fprintf(out_, "%s%s\n", accepted ? selection.status.text.c_str() : selection.notice.c_str(),
                      writeProtected ? " The tape is write-protected." : "");
         if (!reason.empty()) std::fprintf(out_, "%s\n", reason.c_str());
+        if (blank) std::fprintf(out_, "The tape is blank: it has not been formatted.\n");
+        if (!tapeName.empty()) std::fprintf(out_, "Tape: %s\n", TerminalText(tapeName, false).c_str());
+        if (!tapeName.empty() && room.entries < 0)
+            std::fprintf(out_, "Records: unknown (no directory file of this tape in the catalog folder)\n");
+        if (room.entries >= 0)
+            std::fprintf(out_, "Records: %d used, %d left\nBytes used: %lld\n", room.entries, room.EntriesLeft(),
+                         static_cast<long long>(room.fileBytes));
+        if (ready && room.BytesLeft() >= 0)
+            std::fprintf(out_, "Space left: %lld of %lld bytes\n", room.BytesLeft(), room.capacity);
+        else if (ready)
+            std::fprintf(out_, "Space left: not reported by the drive\n");
+        if (!shortage.empty())
+            std::fprintf(out_, "Warning: little room left: %s. Have the next tape ready.\n", shortage.c_str());
         std::fprintf(out_, "Capacity: %s MB\nBlock Size: %s Bytes\n", selection.capacity.c_str(),
                      selection.blockSize.c_str());
     }
@@ -146,6 +192,14 @@ int DriveCommands::Check() {
 
 int DriveCommands::Eject() {
     if (session_.SelectDrive(line_.adapter, line_.target) != 0) return kExitFailed;
+    // A single image has no magazine: there is nothing to take it out to,
+    // and the next run loads it again.
+    const DriveAddress& a = session_.Selector().Address();
+    const CartridgeFacts facts = FactsFor(a.adapter, a.target);
+    if (facts.virtualDrive && !VirtualAutoloader(a.adapter)) {
+        session_.Messages().ShowMessage(MessageId::CliCannotEject, {facts.image});
+        return kExitFailed;
+    }
     return ExitFor(session_.MaintenanceFor(session_.Events()).EjectTape());
 }
 

@@ -1,5 +1,10 @@
 #include "cli/HelpText.h"
 
+#include <sstream>
+#include <vector>
+
+#include "cli/CommandLine.h"
+
 const char* HelpText() {
     return R"(Usage: tapewren-cli COMMAND [OPTIONS] [OPERANDS]
 
@@ -93,6 +98,14 @@ Options:
   --changed     backup: only the files that are new or whose size or
                 exact time (the day, for entries without sums record)
                 differs from their newest copy on the tape
+  --span NAME   backup: when the tape or its catalog fills, go on with the
+                next tape: the autoloader's next cartridge (a folder of
+                the virtual drive), or after a question one the operator
+                loads (--yes does not wait: it stops, naming the command
+                that goes on). A blank tape is formatted as NAME, NAME-2,
+                NAME-3, ...; a tape of another name is never written on.
+                Every file lies whole on one tape ("find" names it); with
+                --changed the newest copy on any of NAME's tapes counts
   --sha256      backup: SHA-256 checksums, which "sums" prints for
                 sha256sum -c, in place of XXH3-128 (slower)
   --stream      backup, restore, verify: keep the drive streaming: large
@@ -138,4 +151,46 @@ Exit status: 0 done, 1 failed, refused, a difference found, nothing found,
 a damaged catalog, a question answered no or output that could not be
 written, 2 wrong command line.
 )";
+}
+
+namespace {
+
+// The blocks of a section: a line indented by two, and the lines indented
+// deeper that continue it.
+std::vector<std::string> Blocks(const std::string& section) {
+    std::vector<std::string> blocks;
+    std::istringstream in(section);
+    for (std::string line; std::getline(in, line);) {
+        if (line.size() > 2 && line.compare(0, 2, "  ") == 0 && line[2] != ' ')
+            blocks.push_back(line + "\n");
+        else if (!blocks.empty() && line.size() > 2 && line.compare(0, 3, "   ") == 0)
+            blocks.back() += line + "\n";
+    }
+    return blocks;
+}
+
+// The text between a heading line and the next empty line.
+std::string Section(const std::string& text, const std::string& heading) {
+    const std::size_t start = text.find("\n" + heading + "\n");
+    if (start == std::string::npos) return {};
+    const std::size_t from = start + heading.size() + 2;
+    return text.substr(from, text.find("\n\n", from) - from);
+}
+
+}  // namespace
+
+std::string CommandHelpText(const std::string& command) {
+    const std::string text = HelpText();
+    std::string commands;
+    for (const std::string& block : Blocks(Section(text, "Commands:"))) {
+        const std::size_t end = block.find_first_of(" \n", 2);
+        if (block.compare(2, end - 2, command) == 0) commands += block;
+    }
+    if (commands.empty()) return {};
+    std::string options;
+    for (const std::string& block : Blocks(Section(text, "Options:"))) {
+        const std::string option = block.substr(2, block.find_first_of(" ,\n", 2) - 2);
+        if (CommandLine::OptionBelongs(option, command)) options += block;
+    }
+    return "Usage: tapewren-cli " + command + " [OPTIONS] [OPERANDS]\n\n" + commands + "\nOptions:\n" + options;
 }

@@ -9,12 +9,14 @@
 #include <cstdlib>
 
 #include "app/DriveBrowser.h"
+#include "app/TapeRoom.h"
 #include "cli/CliSession.h"
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"
 #include "cli/OutputText.h"
 #include "cli/ResultPrinter.h"
 #include "cli/TapeCatalog.h"
+#include "cli/TapeSpan.h"
 #include "jobs/BackupJob.h"
 #include "jobs/RestoreJob.h"
 #include "jobs/CatalogSums.h"
@@ -118,18 +120,99 @@ int TransferCommands::Backup(const std::vector<std::string>& operands) {
 
     if (session_.SelectDriveToWrite(line_.adapter, line_.target) != 0) return kExitFailed;
     if (session_.RequireTape(line_.tape) != 0) return kExitFailed;
+    TapeSpan span(session_, line_);
+    const bool spanning = !line_.span.empty();
+    if (spanning && span.TakeLoaded(ContinueCommand(request, line_.span)) != 0) return kExitFailed;
     if (line_.changed) {
-        const int kept = KeepChanged(request, total);
+        const int kept = KeepChanged(request, total, spanning ? span.Catalogs() : std::vector<std::string>{});
         if (kept < 0) return kExitFailed;
         // Nothing new: the night's work is done.
         if (kept == 0) return skipped > 0 && !line_.skipOthers ? kExitFailed : kExitOk;
     }
-    session_.Counters().bytesTotal = total;
+    request.spanning = spanning;
     session_.Volume().SetStreaming(line_.stream);
     if (line_.sha256) session_.Context().volume.SetSumKind(SumKind::Sha256);
-    const int result = ExitFor(session_.Keep(BackupJob(session_.Context()).Run(request)).result);
+    JobReport all;
+    int result = kExitOk;
+    for (;;) {
+        session_.Counters().bytesTotal = total;
+        const JobReport report = BackupJob(session_.Context()).Run(request);
+        all.records.insert(all.records.end(), report.records.begin(), report.records.end());
+        all.result = report.result;
+        const int done = report.Count(RecordOutcome::Done);
+        // The bytes of the files backed up, not those of a copy cut short.
+        std::int64_t doneBytes = 0;
+        total = LeaveOut(request, report, doneBytes);
+        all.bytes += doneBytes;
+        if (!report.tapeFull || request.Count() == 0) {
+            result = ExitFor(report.result);
+            break;
+        }
+        const std::string set =
+            spanning ? line_.span : TapeSpan::SetOf(session_.CurrentTapeName(), session_.StartDirectory());
+        const std::string command = ContinueCommand(request, set);
+        if (!spanning) {
+            session_.Messages().ShowMessage(MessageId::CliContinueWith, {command});
+            result = kExitFailed;
+            break;
+        }
+        // A file larger than a whole tape would take every blank tape there is.
+        if (done == 0 && span.Fresh()) {
+            const std::string& first = request.archives.empty() ? request.files.front() : request.archives.front();
+            span.Stop("'" + request.folder + first + "' does not fit on a whole tape.", command);
+            result = kExitFailed;
+            break;
+        }
+        if (span.Next(command) != 0) {
+            result = kExitFailed;
+            break;
+        }
+    }
+    all.tapeFull = false;
+    session_.Keep(std::move(all));
+    if (spanning) session_.SetTapesUsed(span.Tapes());
+    if (result == kExitOk) WarnOfShortage();
     // What was left out fails the run, unless the user expects it.
     return result == kExitOk && skipped > 0 && !line_.skipOthers ? kExitFailed : result;
+}
+
+void TransferCommands::WarnOfShortage() {
+    const std::string shortage = RoomOf(session_, session_.CurrentDirFilePath()).Shortage();
+    if (shortage.empty()) return;
+    session_.Messages().ShowMessage(MessageId::TapeRoomLow, {session_.CurrentTapeName(), shortage});
+    session_.SetShortage(shortage);
+}
+
+std::int64_t TransferCommands::LeaveOut(BackupRequest& request, const JobReport& report,
+                                        std::int64_t& doneBytes) const {
+    std::int64_t total = 0;
+    doneBytes = 0;
+    for (std::vector<std::string>* names : {&request.archives, &request.files}) {
+        std::vector<std::string> left;
+        for (const std::string& name : *names) {
+            const bool done = std::any_of(report.records.begin(), report.records.end(), [&](const RecordReport& r) {
+                return r.outcome == RecordOutcome::Done && r.name == name;
+            });
+            struct stat status {};
+            const std::int64_t size = ::stat((request.folder + name).c_str(), &status) == 0 ? status.st_size : 0;
+            (done ? doneBytes : total) += size;
+            if (!done) left.push_back(name);
+        }
+        *names = std::move(left);
+    }
+    return total;
+}
+
+std::string TransferCommands::ContinueCommand(const BackupRequest& request, const std::string& set) const {
+    std::string command = "tapewren-cli backup --span " + TapeSpan::Quoted(set);
+    if (!line_.catalogs.empty()) command += " --catalogs " + TapeSpan::Quoted(session_.StartDirectory());
+    if (line_.adapter >= 0) command += " --adapter " + std::to_string(line_.adapter);
+    if (line_.target >= 0) command += " --target " + std::to_string(line_.target);
+    if (line_.stream) command += " --stream";
+    if (line_.sha256) command += " --sha256";
+    for (const auto* names : {&request.archives, &request.files})
+        for (const std::string& name : *names) command += " " + TapeSpan::Quoted(request.folder + name);
+    return command;
 }
 
 int TransferCommands::BackupRequestFor(const std::string& folder, const std::vector<std::string>& names,
@@ -165,19 +248,32 @@ int TransferCommands::BackupRequestFor(const std::string& folder, const std::vec
     return 0;
 }
 
-int TransferCommands::KeepChanged(BackupRequest& request, std::int64_t& total) {
-    std::vector<FileHeader> entries;
-    if (TapeCatalog::Load(session_, entries) != 0) return -1;
-    CatalogSums sums;
-    sums.Load(session_.Catalog(), session_.CurrentDirFilePath());
-    // The newest entry of a name is its last.
+int TransferCommands::KeepChanged(BackupRequest& request, std::int64_t& total, std::vector<std::string> catalogs) {
+    std::vector<FileHeader> loaded;
+    if (TapeCatalog::Load(session_, loaded) != 0) return -1;
+    const bool spanning = !catalogs.empty();
+    if (!spanning) catalogs.push_back(session_.CurrentDirFilePath());
+    // Each catalog's entries and sums, oldest tape first.
+    std::vector<std::vector<FileHeader>> entries(catalogs.size());
+    std::vector<CatalogSums> sums(catalogs.size());
+    for (std::size_t t = 0; t < catalogs.size(); ++t) {
+        if (catalogs[t] == session_.CurrentDirFilePath())
+            entries[t] = loaded;
+        else if (TapeCatalog::Read(session_, catalogs[t], entries[t]) != 0)
+            return -1;
+        sums[t].Load(session_.Catalog(), catalogs[t]);
+    }
+    // The newest entry of a name is its last on the newest tape that has it.
     int newestAt = -1;
-    auto newest = [&entries, &newestAt](const std::string& name) -> const FileHeader* {
-        for (auto e = entries.rbegin(); e != entries.rend(); ++e)
-            if (e->name == name) {
-                newestAt = static_cast<int>(entries.rend() - e) - 1;
-                return &*e;
-            }
+    std::size_t newestTape = 0;
+    auto newest = [&](const std::string& name) -> const FileHeader* {
+        for (std::size_t t = entries.size(); t-- > 0;)
+            for (auto e = entries[t].rbegin(); e != entries[t].rend(); ++e)
+                if (e->name == name) {
+                    newestAt = static_cast<int>(entries[t].rend() - e) - 1;
+                    newestTape = t;
+                    return &*e;
+                }
         return nullptr;
     };
     int unchanged = 0;
@@ -190,7 +286,7 @@ int TransferCommands::KeepChanged(BackupRequest& request, std::int64_t& total) {
             const FileHeader* entry = newest(name);
             // The catalog keeps the day of a file's date; its sums file,
             // where it has one for the entry, the exact time.
-            const FileFacts* facts = entry != nullptr ? sums.Facts(newestAt) : nullptr;
+            const FileFacts* facts = entry != nullptr ? sums[newestTape].Facts(newestAt) : nullptr;
             const bool same =
                 facts != nullptr && facts->known
                     ? facts->size == status.st_size &&
@@ -209,9 +305,9 @@ int TransferCommands::KeepChanged(BackupRequest& request, std::int64_t& total) {
     }
     const int left = static_cast<int>(request.Count());
     if (unchanged > 0)
-        session_.Messages().ShowMessage(MessageId::CliUnchangedLeftOut,
+        session_.Messages().ShowMessage(spanning ? MessageId::CliUnchangedLeftOutSpan : MessageId::CliUnchangedLeftOut,
                                         {std::to_string(unchanged) + (unchanged == 1 ? " file has" : " files have"),
-                                         session_.CurrentTapeName()});
+                                         spanning ? line_.span : session_.CurrentTapeName()});
     return left;
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "jobs/JobReport.h"
 #include "jobs/JobRequests.h"
 
 class CliSession;
@@ -52,7 +53,17 @@ private:
     // Leaves out of request the files whose newest copy on the loaded tape
     // has their size and day (says how many); the number left, or -1 after
     // an Error message. Recomputes total.
-    int KeepChanged(BackupRequest& request, std::int64_t& total);
+    // catalogs: those of a span's tapes, oldest first, which all count;
+    // empty: the loaded tape's.
+    int KeepChanged(BackupRequest& request, std::int64_t& total, std::vector<std::string> catalogs);
+    // Leaves out of request the files the report has backed up; the sum of
+    // the sizes of those left, and in doneBytes of those backed up.
+    std::int64_t LeaveOut(BackupRequest& request, const JobReport& report, std::int64_t& doneBytes) const;
+    // Warns when the tape the backup ended on has fewer than 10% of its
+    // catalog entries or capacity left.
+    void WarnOfShortage();
+    // The command that backs up request's files on the tapes of set.
+    std::string ContinueCommand(const BackupRequest& request, const std::string& set) const;
     // The inserted tape's catalog entries the names name (a name's last
     // entry, the newest copy), or all of them; listed: the catalog's entries.
     // Sets the job's bytesTotal. kExitOk, or kExitFailed after a message.

@@ -124,7 +124,11 @@ JobResult BackupJob::Stopped(const std::string& name, std::size_t next) {
     const bool drop = stop == TapeVolume::WriteStop::Interrupted || c_.volume.LostBufferedRecords();
     const int entries = EndEntries(drop);
     if (stop == TapeVolume::WriteStop::EndOfTape && entries == 0) {
-        c_.messages.ShowFailure(MessageId::TapeFull, failure, {name, NotBackedUp(next, "The next tape can take")});
+        report_.tapeFull = true;
+        if (spanning_)
+            c_.messages.ShowMessage(MessageId::TapeFullGoingOn, {c_.currentTapeName, name});
+        else
+            c_.messages.ShowFailure(MessageId::TapeFull, failure, {name, NotBackedUp(next, "The next tape can take")});
         c_.events.ShowDriveStatus();
     } else if (stop == TapeVolume::WriteStop::Interrupted && entries == 0) {
         c_.messages.ShowFailure(MessageId::BackupInterrupted, failure,
@@ -171,7 +175,12 @@ JobResult BackupJob::WriteFiles(const std::string& folder, int& record, std::int
                 return JobResult::Failed;
             }
             c_.events.CatalogChanged(c_.currentDirFilePath);
-            c_.messages.ShowMessage(MessageId::TapeNearlyFull, {name, NotBackedUp(i + 1, "The next tape can take")});
+            report_.tapeFull = true;
+            if (spanning_)
+                c_.messages.ShowMessage(MessageId::TapeNearlyFullGoingOn, {c_.currentTapeName, name});
+            else
+                c_.messages.ShowMessage(MessageId::TapeNearlyFull,
+                                        {name, NotBackedUp(i + 1, "The next tape can take")});
             c_.events.ShowDriveStatus();
             return JobResult::Failed;
         }
@@ -194,8 +203,16 @@ JobResult BackupJob::LocateWritePosition(std::size_t selected, int& entries) {
         return JobResult::Refused;
     }
     const int room = DirFileFormat::kMaxEntries - std::min(entries, DirFileFormat::kMaxEntries);
-    if (static_cast<std::size_t>(room) < selected) {
-        c_.messages.ShowMessage(MessageId::NoRoomInCatalog, {std::to_string(room)});
+    // Spanning, the catalog takes what it has room for and the rest goes on.
+    if (spanning_ && room > 0 && static_cast<std::size_t>(room) < selected) {
+        order_.resize(static_cast<std::size_t>(room));
+        catalogFilled_ = true;
+    } else if (static_cast<std::size_t>(room) < selected) {
+        report_.tapeFull = true;
+        if (spanning_)
+            c_.messages.ShowMessage(MessageId::CatalogFullGoingOn, {c_.currentTapeName});
+        else
+            c_.messages.ShowMessage(MessageId::NoRoomInCatalog, {std::to_string(room)});
         c_.events.ShowDriveStatus();
         return JobResult::Refused;
     }
@@ -246,6 +263,8 @@ JobReport BackupJob::RunOnDrive(const BackupRequest& request) {
         report_.result = result;
         return report_;
     };
+    spanning_ = request.spanning;
+    catalogFilled_ = false;
     order_.clear();
     order_.reserve(request.Count());
     for (const auto* names : {&request.archives, &request.files})
@@ -298,6 +317,12 @@ JobReport BackupJob::RunOnDrive(const BackupRequest& request) {
 
     c_.events.CatalogChanged(c_.currentDirFilePath);
     c_.events.ShowDriveStatus();
+    if (catalogFilled_) {
+        report_.bytes = c_.counters.bytesDone;
+        report_.tapeFull = true;
+        c_.messages.ShowMessage(MessageId::CatalogFullGoingOn, {c_.currentTapeName});
+        return end(JobResult::Failed);
+    }
     const std::int64_t elapsed = c_.now() - start;
     report_.bytes = c_.counters.bytesDone;
     const SummaryFigures f = JobSummaryFigures(c_.counters.bytesDone, elapsed, transferSeconds);

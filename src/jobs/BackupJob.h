@@ -82,4 +82,8 @@ private:
     bool flushFailed_ = false;
     // Where a stop the user asked for ended the run (order_.size(): it did not).
     std::size_t stoppedAt_ = 0;
+    // The request's: a full tape or catalog is where the next tape takes over.
+    bool spanning_ = false;
+    // Spanning: the catalog had room for only the first files of order_.
+    bool catalogFilled_ = false;
 };

@@ -35,6 +35,9 @@ struct JobReport {
     JobResult result = JobResult::Done;
     std::vector<RecordReport> records;
     std::int64_t bytes = 0;
+    // Backup: the run stopped because the tape or its catalog had no room
+    // for the rest of the files; those not Done can go on another tape.
+    bool tapeFull = false;
 
     void Add(int record, const std::string& name, RecordOutcome outcome, RecordFault fault = RecordFault::None,
              const CommandFailure& failure = {}) {

@@ -12,6 +12,10 @@ struct BackupRequest {
     std::string folder;                 // where the files are
     std::vector<std::string> archives;  // written first, in this order
     std::vector<std::string> files;     // then these
+    // The files that do not fit go on another tape: a full tape or catalog
+    // ends the run with a notice instead of an error, and as many files as
+    // the catalog has room for are written.
+    bool spanning = false;
 
     std::size_t Count() const { return archives.size() + files.size(); }
 };

@@ -137,6 +137,15 @@ enum class MessageId : std::uint16_t {
     // What a copy of directory files to or from removable media copied.
     CatalogsExported,
     CatalogsImported,
+    TapeFullGoingOn,
+    TapeNearlyFullGoingOn,
+    CatalogFullGoingOn,
+    CliContinueWith,
+    CliLoadNextTape,
+    CliSpanStopped,
+    CliUnchangedLeftOutSpan,
+    TapeRoomLow,
+    CliCannotEject,
 
     Count
 };
@@ -309,6 +318,24 @@ inline constexpr MessageEntry kMessageTable[] = {
      "nothing to print."},
     {MessageId::CatalogsExported, Success, "Copied to %s:\n%s"},
     {MessageId::CatalogsImported, Success, "Copied from %s to %s:\n%s"},
+    {MessageId::TapeFullGoingOn, Info,
+     "Tape '%s' is full: '%s' did not fit whole and goes on the next tape (the part written is not listed)."},
+    {MessageId::TapeNearlyFullGoingOn, Info,
+     "Tape '%s' is nearly full after '%s': the other files go on the next tape."},
+    {MessageId::CatalogFullGoingOn, Info,
+     "The catalog of tape '%s' has room for no more files: the other files go on the next tape."},
+    {MessageId::CliContinueWith, Info,
+     "To back up the files that did not fit, run (it takes the next tape from the autoloader, or asks for it):\n%s"},
+    {MessageId::CliLoadNextTape, Question,
+     "Tape '%s' is full. Load the next tape for '%s' (a blank one, or one of its tapes), then answer yes to go on."},
+    {MessageId::CliSpanStopped, Error, "Error: %s Nothing more was backed up. To back up the files left, run:\n%s"},
+    {MessageId::CliUnchangedLeftOutSpan, Info,
+     "%s not changed since their last backup on the tapes of '%s': not backed up again."},
+    // Info: --quiet keeps its one line, which carries the warning.
+    {MessageId::TapeRoomLow, Info, "Tape '%s' has little room left: %s. Have the next tape ready."},
+    {MessageId::CliCannotEject, Error,
+     "Error: the drive cannot eject: it is the virtual drive with the single image %s, which stays loaded. To "
+     "change tapes, set TAPEWREN_VTAPE to another image, or to a folder of cartridges (an autoloader)."},
 };
 
 static_assert(sizeof kMessageTable / sizeof kMessageTable[0] == static_cast<std::size_t>(MessageId::Count),
