@@ -24,7 +24,7 @@ const std::string kFormatBlank = std::string(kFormatQuestion) +
                                  "\n\nThe tape in the drive has no name: it is blank or was not formatted by this program.";
 // The window says what a failure means, as the command line does.
 const std::string kBlankIdent = "Error reading IdentBlock from tape\n\nThe tape is blank: it has not been formatted. "
-                                "Format it with \"tapewren-cli format NAME\" first.";
+                                "Format it on the Utilities tab with \"FORMAT Tape\" first.";
 
 }  // namespace
 

@@ -259,8 +259,8 @@ TEST_F(IscsiWindowTest, FormatOnTheLowerLunLeavesTheChosenOneBlank) {
     const auto checked = Click(kCheckTape, 1);
     ASSERT_EQ(checked.size(), 1u);
     EXPECT_EQ(checked[0].text, "Error reading IdentBlock from tape\n\nThe start of the tape cannot be read: the tape is "
-                               "blank, or written in a format that this drive cannot read. Format it with "
-                               "\"tapewren-cli format NAME\" to use it.");
+                               "blank, or written in a format that this drive cannot read. Format it on the "
+                               "Utilities tab with \"FORMAT Tape\" to use it.");
 }
 
 // Portals that do not work. Every wait has a deadline, so the window opens;
@@ -327,7 +327,7 @@ TEST_F(IscsiWindowTest, DriveThatGoesAwayGivesAnErrorNotATapeName) {
     ASSERT_EQ(checked.size(), 1u);
     EXPECT_EQ(checked[0].title, "Error");
     EXPECT_EQ(checked[0].text, "Error reading IdentBlock from tape\n\nNo drive answers at the selected target any "
-                               "more. Check that it is switched on and connected, then look at \"tapewren-cli "
-                               "adapters\".");
+                               "more. Check that it is switched on and connected, then look at the list under "
+                               "\"Select SCSI Adapter\".");
     EXPECT_EQ(TextOf(kStatusLine), " Selected device not installed");
 }

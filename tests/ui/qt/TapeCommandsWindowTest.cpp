@@ -188,7 +188,7 @@ TEST_F(TapeCommandsWindowTest, EjectLoadsTheNextCartridge) {
     EXPECT_TRUE(Click(kEjectTape).empty());
     EXPECT_EQ(Click(kCheckTape, {true}),
               std::vector<std::string>{"Error reading IdentBlock from tape\n\nThe tape is blank: it has not been "
-                                       "formatted. Format it with \"tapewren-cli format NAME\" first."});
+                                       "formatted. Format it on the Utilities tab with \"FORMAT Tape\" first."});
     Format("Weekly", {true});
     EXPECT_EQ(Click(kCheckTape, {true}),
               std::vector<std::string>{"Tape name: Weekly\nDate of formatting: " + TodayText() +
