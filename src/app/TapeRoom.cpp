@@ -35,7 +35,15 @@ TapeRoom RoomOf(Session& session, const std::string& catalogPath) {
         }
         catalog.Close();
     }
+    // A drive that reports its room (to the MiB) is believed; the virtual
+    // drive without that page is asked through its cartridge.
     const DriveAddress& a = session.Selector().Address();
+    long long remaining = -1, maximum = -1;
+    if (session.Device().ReadTapeCapacity(remaining, maximum, a.adapter, a.target, a.lun) == 0 && maximum > 0) {
+        room.capacity = maximum;
+        room.used = maximum > remaining ? maximum - remaining : 0;
+        return room;
+    }
     const CartridgeFacts facts = FactsFor(a.adapter, a.target);
     room.capacity = facts.capacity;
     room.used = facts.used;

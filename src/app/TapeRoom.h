@@ -1,7 +1,7 @@
 #pragma once
 // How much room the loaded tape has left: its catalog's entries and, where
-// the drive says (the virtual drive's cartridge), its bytes; so that a
-// nightly backup can warn before the tape fills.
+// known (the virtual drive's cartridge, or a drive's tape capacity log
+// page), its bytes; so that a nightly backup can warn before the tape fills.
 
 #include <cstdint>
 #include <string>

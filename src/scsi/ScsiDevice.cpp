@@ -19,9 +19,12 @@ constexpr BYTE kRecoveredError = 0x1;
 constexpr BYTE kBufferedModeBits = 0x70;
 constexpr BYTE kLogSense = 0x4D;
 constexpr BYTE kTapeAlertPage = 0x2E;
+constexpr BYTE kTapeCapacityPage = 0x31;
 constexpr int kTapeAlertFlags = 64;
 // Page header and one 5-byte parameter per flag.
 constexpr int kTapeAlertLength = 4 + kTapeAlertFlags * 5;
+// Four parameters of 4-byte values, with room for a drive that sends more.
+constexpr int kTapeCapacityLength = 4 + 8 * 8;
 constexpr int kInquiryDataLength = 32;
 constexpr int kInquiryTextOffset = 8;
 constexpr int kInquiryTextLength = 23;
@@ -464,41 +467,71 @@ int ScsiDevice::CheckReady(BYTE adapter, BYTE target, BYTE lun) {
     return status == SS_COMP ? 0 : -1;
 }
 
-int ScsiDevice::ReadTapeAlert(std::uint64_t& flags, BYTE adapter, BYTE target, BYTE lun) {
+int ScsiDevice::ReadLogPage(BYTE page, BYTE* data, int length, BYTE adapter, BYTE target, BYTE lun) {
     AwaitPendingTestUnitReady();
-    flags = 0;
-    if (tapeAlertUnsupported_ && SameAddress(tapeAlertAddress_, adapter, target, lun)) return 1;
-    BYTE data[kTapeAlertLength] = {};
-    // LOG SENSE(10): current cumulative values of the TapeAlert page.
-    Fill(SRB_DIR_IN, adapter, target, lun, sizeof data, data, kLogSense, 0, 0x40 | kTapeAlertPage, 0, 0, 0);
+    // LOG SENSE(10): current cumulative values.
+    Fill(SRB_DIR_IN, adapter, target, lun, length, data, kLogSense, 0, 0x40 | page, 0, 0, 0);
     SRB_ExecSCSICmd& r = *srbPointer_;
     r.SRB_CDBLen = 10;
     r.CDBByte[6] = 0;
-    r.CDBByte[7] = Byte1(kTapeAlertLength);
-    r.CDBByte[8] = Byte0(kTapeAlertLength);
+    r.CDBByte[7] = Byte1(length);
+    r.CDBByte[8] = Byte0(length);
     r.CDBByte[9] = 0;
     const BYTE status = Settle(RunOnce());
     r.SRB_CDBLen = 6;
     if (status != SS_COMP) {
-        // A drive without the page (or without LOG SENSE) is left alone.
+        // A drive without the page (or without LOG SENSE) refuses the field.
         const bool refused = r.SRB_TargStat == STATUS_CHKCOND && SenseData::Key(r.SenseArea) == SenseKey::IllegalRequest;
-        if (!refused) return -1;
-        tapeAlertUnsupported_ = true;
-        tapeAlertAddress_ = DriveAddress{adapter, target, lun};
-        return 1;
+        return refused ? 1 : -1;
     }
-    if ((data[0] & 0x3F) != kTapeAlertPage) return -1;
-    const int length = std::min(kTapeAlertLength - 4, (data[2] << 8) | data[3]);
-    // Parameters: code (2 bytes, the flag's number), control, length, value.
-    for (int at = 4; at + 4 <= 4 + length;) {
-        const int code = (data[at] << 8) | data[at + 1];
+    return (data[0] & 0x3F) == page ? 0 : -1;
+}
+
+namespace {
+// Calls f(code, value, valueLength) for each parameter of a log page
+// (header: page code, subpage, 2-byte length; parameter: 2-byte code,
+// control byte, length, value), none reaching past the page or the buffer.
+template <class F>
+void ForEachLogParameter(const BYTE* data, int bufferLength, F f) {
+    const int end = 4 + std::min(bufferLength - 4, (data[2] << 8) | data[3]);
+    for (int at = 4; at + 4 <= end;) {
         const int valueLength = data[at + 3];
-        if (at + 4 + valueLength > 4 + length) break;
-        if (code >= 1 && code <= kTapeAlertFlags && valueLength >= 1 && (data[at + 4] & 0x01) != 0)
-            flags |= std::uint64_t{1} << (code - 1);
+        if (at + 4 + valueLength > end) break;
+        f((data[at] << 8) | data[at + 1], data + at + 4, valueLength);
         at += 4 + valueLength;
     }
+}
+}  // namespace
+
+int ScsiDevice::ReadTapeAlert(std::uint64_t& flags, BYTE adapter, BYTE target, BYTE lun) {
+    flags = 0;
+    if (tapeAlertUnsupported_ && SameAddress(tapeAlertAddress_, adapter, target, lun)) return 1;
+    BYTE data[kTapeAlertLength] = {};
+    const int read = ReadLogPage(kTapeAlertPage, data, sizeof data, adapter, target, lun);
+    if (read == 1) {
+        tapeAlertUnsupported_ = true;
+        tapeAlertAddress_ = DriveAddress{adapter, target, lun};
+    }
+    if (read != 0) return read;
+    ForEachLogParameter(data, sizeof data, [&](int code, const BYTE* value, int valueLength) {
+        if (code >= 1 && code <= kTapeAlertFlags && valueLength >= 1 && (value[0] & 0x01) != 0)
+            flags |= std::uint64_t{1} << (code - 1);
+    });
     return 0;
+}
+
+int ScsiDevice::ReadTapeCapacity(long long& remaining, long long& maximum, BYTE adapter, BYTE target, BYTE lun) {
+    remaining = maximum = -1;
+    BYTE data[kTapeCapacityLength] = {};
+    const int read = ReadLogPage(kTapeCapacityPage, data, sizeof data, adapter, target, lun);
+    if (read != 0) return read;
+    // The main partition's remaining (1) and maximum (3) capacity, in MiB.
+    ForEachLogParameter(data, sizeof data, [&](int code, const BYTE* value, int valueLength) {
+        if ((code != 1 && code != 3) || valueLength != 4) return;
+        const long long mib = (static_cast<long long>(value[0]) << 24) | (value[1] << 16) | (value[2] << 8) | value[3];
+        (code == 1 ? remaining : maximum) = mib << 20;
+    });
+    return remaining >= 0 && maximum >= 0 ? 0 : 1;
 }
 
 void ScsiDevice::KeepOutcome() { KeepOutcome(SrbStatus(srbPointer_->SRB_Status)); }

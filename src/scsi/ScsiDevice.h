@@ -71,6 +71,10 @@ public:
     // the drive does not support the page, which it is not asked again; -1
     // when the command failed otherwise.
     int ReadTapeAlert(std::uint64_t& flags, BYTE adapter, BYTE target, BYTE lun);
+    // The loaded cartridge's room in bytes, as the drive reports it (LOG
+    // SENSE page 31h, in MiB): 0 with both set; 1 when the drive does not
+    // report it; -1 when the command failed otherwise.
+    int ReadTapeCapacity(long long& remaining, long long& maximum, BYTE adapter, BYTE target, BYTE lun);
 
     // Streaming: a transfer or WRITE FILEMARKS uses the block length of the
     // last MODE SENSE of its drive instead of asking again, until anything
@@ -120,6 +124,9 @@ public:
 
 private:
     int Finished(BYTE status, const char* failureFormat);
+    // LOG SENSE of one page into data: 0 when it came; 1 when the drive
+    // refused it as not supported; -1 otherwise.
+    int ReadLogPage(BYTE page, BYTE* data, int length, BYTE adapter, BYTE target, BYTE lun);
     // KeepOutcome for the request's status as Settle judged it.
     void KeepOutcome(BYTE status);
     // The status of the command just run, with SS_COMP for one the drive

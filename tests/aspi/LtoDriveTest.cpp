@@ -181,7 +181,7 @@ TEST_F(LtoDrive, TapeAlertPageShowsFlagsOnceAndClearsThem) {
     EXPECT_EQ(TestUnitReady().Triple(), "00/00/17");
     std::vector<BYTE> pages(16, 0xEE);
     ASSERT_TRUE(LogSense(0x00, pages).Good());
-    EXPECT_EQ(std::vector<BYTE>(pages.begin(), pages.begin() + 7), (std::vector<BYTE>{0, 0, 0, 2, 0, 0x2E, 0xEE}));
+    EXPECT_EQ(std::vector<BYTE>(pages.begin(), pages.begin() + 8), (std::vector<BYTE>{0, 0, 0, 3, 0, 0x2E, 0x31, 0xEE}));
     for (const bool firstRead : {true, false}) {
         std::vector<BYTE> page(400, 0xEE);
         ASSERT_TRUE(LogSense(0x2E, page).Good());

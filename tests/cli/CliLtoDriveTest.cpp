@@ -40,6 +40,16 @@ protected:
     }
 };
 
+// The drive's own report of its room (to the MiB): 2 MiB, of which the
+// formatted tape's ident block takes part of the first.
+TEST_F(CliLtoDriveTest, StatusShowsTheRoomTheDriveReports) {
+    cli->SetEnvironment("TAPEWREN_VTAPE_CAPACITY_MB", "2");
+    ASSERT_EQ(cli->Run({"format", "Daily", "--yes"}).status, 0);
+    const CliRun status = cli->Run({"status"});
+    EXPECT_EQ(status.status, 0) << status.err;
+    EXPECT_NE(status.out.find("Space left: 1048576 of 2097152 bytes\n"), std::string::npos) << status.out;
+}
+
 // 1 MiB with an early-warning zone of 400 KiB: d.bin's first transfer
 // reaches it. d.bin is finished and listed; e.bin and f.bin are named for
 // the next tape, and the run fails.

@@ -102,6 +102,26 @@ TEST_P(TapeCommand, Eject_Unloads) {
     }
 }
 
+// The room status shows for a drive that reports it; one that does not is
+// told apart from a failure, so status says "not reported".
+TEST_P(TapeCommand, LogSense_TapeCapacityShrinksAsTheTapeFills) {
+    long long remaining = 0, maximum = 0;
+    const int blank = device_.ReadTapeCapacity(remaining, maximum, Ha(), Target(), 0);
+    if (!quirks_.reportsTapeCapacity) {
+        EXPECT_EQ(blank, 1);
+        EXPECT_EQ(maximum, -1);
+        return;
+    }
+    ASSERT_EQ(blank, 0);
+    EXPECT_GT(maximum, 0);
+    EXPECT_EQ(maximum % (1 << 20), 0) << "reported in MiB";
+    EXPECT_LE(remaining, maximum);
+    UseBlockLength(1024);
+    for (int record = 1; record <= 48; ++record) WriteRecord(record, 64);
+    long long after = 0;
+    ASSERT_EQ(device_.ReadTapeCapacity(after, maximum, Ha(), Target(), 0), 0);
+    EXPECT_LE(after, remaining - (2 << 20)) << "3 MiB written";
+}
 
 // The shared checks whose answers differ between drives: what the program
 // relies on holds everywhere (the check), the sense data are the drive's own.

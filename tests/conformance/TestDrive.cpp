@@ -75,6 +75,7 @@ public:
     DriveQuirks Quirks() const override {
         DriveQuirks q;
         q.loadsNextAfterUnload = true;
+        q.reportsTapeCapacity = lto_;
         return q;
     }
     int EmptyTarget() const override { return 5; }

@@ -22,6 +22,9 @@ struct DriveQuirks {
     bool unloadTakesTapeOut = true;
     // After an unload the drive loads its next cartridge (an autoloader).
     bool loadsNextAfterUnload = false;
+    // LOG SENSE answers the tape capacity page (31h); a drive without it
+    // refuses the page as an invalid field.
+    bool reportsTapeCapacity = false;
 };
 
 // The built-in drive as it is by default, the same in its LTO-like

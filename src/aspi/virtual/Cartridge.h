@@ -59,6 +59,9 @@ public:
     bool ReadOnly() const { return readOnly_; }
     const std::string& Path() const { return path_; }
     std::uint64_t Capacity() const { return capacity_; }
+    // The bytes the image takes up to its end of data, counted against the
+    // capacity as a write is.
+    std::uint64_t Used() const { return window_.FileSize(); }
     const TapeIndex& Index() const { return index_; }
     TapePosition Position() const { return position_; }
 

@@ -16,6 +16,7 @@ using CdbFields::CopyOut;
 using CdbFields::PutBe24;
 
 constexpr std::uint8_t kLogSense = 0x4D;
+constexpr std::uint8_t kTapeCapacityPage = 0x31;
 constexpr std::uint8_t kRecoveredError = 0x1;
 constexpr std::uint8_t kMediumTypeLoaded = 0x01;
 constexpr std::uint8_t kWriteProtect = 0x80;
@@ -255,8 +256,25 @@ void VirtualTapeDrive::LogSense(ScsiExec& exec) {
     const std::size_t allocation = (static_cast<std::size_t>(cdb[7]) << 8) | cdb[8];
     const std::uint8_t page = cdb[2] & 0x3F;
     if (page == 0x00) {
-        const std::uint8_t supported[] = {0x00, 0x00, 0x00, 0x02, 0x00, TapeAlert::kPage};
+        const std::uint8_t supported[] = {0x00, 0x00, 0x00, 0x03, 0x00, TapeAlert::kPage, kTapeCapacityPage};
         CopyOut(exec, supported, sizeof supported, allocation);
+    } else if (page == kTapeCapacityPage) {
+        if (!cartridge_) return Fail(exec, NoMedium());
+        // Remaining and maximum capacity of the main partition (parameters 1
+        // and 3) and of the alternate one (2 and 4, none here), in MiB.
+        const std::uint64_t capacity = cartridge_->Capacity();
+        const std::uint64_t used = std::min(cartridge_->Used(), capacity);
+        const std::uint64_t values[4] = {(capacity - used) >> 20, 0, capacity >> 20, 0};
+        std::uint8_t data[4 + 4 * 8] = {kTapeCapacityPage, 0, 0, 4 * 8};
+        for (int i = 0; i < 4; ++i) {
+            std::uint8_t* parameter = &data[4 + i * 8];
+            parameter[1] = static_cast<std::uint8_t>(i + 1);
+            parameter[3] = 4;
+            const auto v = static_cast<std::uint32_t>(std::min<std::uint64_t>(values[i], 0xFFFFFFFF));
+            parameter[4] = static_cast<std::uint8_t>(v >> 24);
+            PutBe24(&parameter[5], v);
+        }
+        CopyOut(exec, data, sizeof data, allocation);
     } else if (page == TapeAlert::kPage) {
         std::uint8_t data[TapeAlert::kPageLength];
         alerts_.TakePage(data);
