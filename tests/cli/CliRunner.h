@@ -1,7 +1,8 @@
 #pragma once
 // Runs the built tapewren-cli as a user's shell would: in a start folder,
 // with the virtual drive and the floppy folder set in its environment,
-// standard input from a file (not a terminal), and its two outputs caught.
+// standard input from a file (or a terminal an operator answers on), and its
+// two outputs caught.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -10,6 +11,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
 #include <cstdlib>
 #include <fstream>
 #include <initializer_list>
@@ -49,6 +51,14 @@ public:
         return Run(arguments, "", after);
     }
 
+    // As Run, with standard input a terminal: once standard error holds
+    // `prompt`, `operatorAction` runs and `typed` is typed on the terminal.
+    CliRun RunAnswering(const std::vector<std::string>& arguments, const std::string& prompt,
+                        const std::function<void()>& operatorAction, const std::string& typed) const {
+        const Operator op{prompt, operatorAction, typed};
+        return Run(arguments, "", std::chrono::microseconds(-1), &op);
+    }
+
     // A variable for the runs that follow (TAPEWREN_VTAPE too: it replaces
     // the tapes folder); an empty value removes it again.
     void SetEnvironment(const std::string& name, const std::string& value) {
@@ -67,8 +77,14 @@ public:
     }
 
 private:
+    struct Operator {
+        std::string prompt;
+        std::function<void()> action;
+        std::string typed;
+    };
+
     CliRun Run(const std::vector<std::string>& arguments, const std::string& stdinText,
-               std::chrono::microseconds killAfter) const {
+               std::chrono::microseconds killAfter, const Operator* op = nullptr) const {
         const std::string in = scratch_ + "/stdin", out = scratch_ + "/stdout", err = scratch_ + "/stderr";
         std::ofstream(in, std::ios::binary) << stdinText;
 
@@ -95,7 +111,20 @@ private:
 
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+        // The operator's terminal: a pseudo-terminal whose other end the
+        // test types on.
+        int terminal = -1;
+        std::string terminalPath;
+        if (op != nullptr) {
+            terminal = posix_openpt(O_RDWR | O_NOCTTY);
+            if (terminal < 0 || grantpt(terminal) != 0 || unlockpt(terminal) != 0 || ptsname(terminal) == nullptr) {
+                if (terminal >= 0) close(terminal);
+                return CliRun{-1, "", "could not open a pseudo-terminal"};
+            }
+            terminalPath = ptsname(terminal);
+        }
+        posix_spawn_file_actions_addopen(&actions, 0, op != nullptr ? terminalPath.c_str() : in.c_str(),
+                                         op != nullptr ? O_RDWR | O_NOCTTY : O_RDONLY, 0);
         const std::string& outPath = outPath_.empty() ? out : outPath_;
         posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -105,16 +134,34 @@ private:
         const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         if (spawned != 0) {
+            if (terminal >= 0) close(terminal);
             run.err = "could not start " + args[0];
             return run;
+        }
+        int wstatus = 0;
+        bool reaped = false;
+        if (op != nullptr) {
+            // Waits up to a minute for the question, and gives up at once if
+            // the program ends without asking it.
+            for (int waited = 0; waited < 60000 && !reaped; waited += 20) {
+                if (Slurp(err).find(op->prompt) != std::string::npos) {
+                    op->action();
+                    const ssize_t n = write(terminal, op->typed.data(), op->typed.size());
+                    if (n != static_cast<ssize_t>(op->typed.size())) kill(pid, SIGKILL);
+                    break;
+                }
+                reaped = waitpid(pid, &wstatus, WNOHANG) == pid;
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
         }
         if (killAfter.count() >= 0) {
             // Not reaped before the kill: the process id cannot be reused.
             std::this_thread::sleep_for(killAfter);
             kill(pid, SIGKILL);
         }
-        int wstatus = 0;
-        if (waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus)) run.status = WEXITSTATUS(wstatus);
+        if (!reaped) reaped = waitpid(pid, &wstatus, 0) == pid;
+        if (terminal >= 0) close(terminal);
+        if (reaped && WIFEXITED(wstatus)) run.status = WEXITSTATUS(wstatus);
         if (outPath_.empty()) run.out = Slurp(out);
         run.err = Slurp(err);
         return run;

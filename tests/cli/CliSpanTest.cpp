@@ -209,6 +209,37 @@ INSTANTIATE_TEST_SUITE_P(
                     OperatorCase{"NoTerminal", "--quiet", "tape 'Daily' is full and no next tape was loaded."}),
     [](const testing::TestParamInfo<OperatorCase>& info) { return std::string(info.param.name); });
 
+// With an operator at the terminal: asked to load the next tape, who takes
+// the full image out and puts a blank (empty) one in its place before answering
+// yes. The blank tape becomes Daily-2 and takes the rest, the cut file
+// whole.
+TEST_F(CliSpanTest, OperatorLoadsTheNextTapeWhenAskedOnTheTerminal) {
+    std::vector<std::string> args = FiveFiles();
+    cli->SetEnvironment("TAPEWREN_VTAPE", Tape());
+    ASSERT_EQ(cli->Run({"format", "Daily", "--yes"}).status, 0);
+    args.insert(args.begin(), {"backup", "--span", "Daily"});
+    const std::string first = Path("tapes/first.tap");
+    bool asked = false;
+    const CliRun run = cli->RunAnswering(
+        args, "Load the next tape for 'Daily'",
+        [&] {
+            asked = true;
+            std::filesystem::rename(Tape(), first);
+            std::ofstream(Tape()).close();
+        },
+        "y\n");
+    EXPECT_TRUE(asked) << run.err;
+    EXPECT_EQ(run.status, 0) << run.err;
+    const auto copies = Copies();
+    ASSERT_EQ(copies.size(), 5u) << run.err;
+    EXPECT_EQ(copies.at("c.bin").front().first, "Daily");
+    for (const char* name : {"d.bin", "e.bin"}) EXPECT_EQ(copies.at(name).size(), 1u) << name;
+    EXPECT_EQ(copies.at("d.bin").front().first, "Daily-2");
+    const std::map<std::string, std::string> images = {{"Daily", first}, {"Daily-2", Tape()}};
+    for (const auto& [name, where] : copies)
+        EXPECT_EQ(Restored(images, where.front().first, name, where.front().second), Read("src/" + name)) << name;
+}
+
 // A month of nights: 300 files, then 10 new and 5 changed each night, with
 // --changed --span on an autoloader of small cartridges. Every night ends
 // well with one line; every version of every file is on exactly one tape
