@@ -152,6 +152,29 @@ TEST_F(LtoJobFixture, RestoreInterruptedByAResetNamesWhatItRestored) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dst()), std::filesystem::directory_iterator()), 1);
 }
 
+// The same reset during a verify: the first file is verified, the verify
+// stops at the second and says so, and no row calls a file on disk changed.
+TEST_F(LtoJobFixture, VerifyInterruptedByAResetStopsAndSaysWhere) {
+    Format();
+    MakeFile("f0.bin", 1000, 1);
+    MakeFile("f1.bin", 3500, 2);
+    MakeFile("f2.bin", 6000, 3);
+    BackUp({"f0.bin", "f1.bin", "f2.bin"});
+    Restart("read#6=reset");
+    messages.shown.clear();
+    ListCatalog(CatalogPath("Daily"));
+    MarkRows({0, 1, 2}, 19, 20);
+    window.folder = Src();
+    EXPECT_EQ(StartCommand(kVerifyJobTab), JobResult::Failed);
+    EXPECT_EQ(ShownWith("The drive was reset or its tape was changed during the verify: it stopped at 'f1.bin', "
+                        "where the tape's position was lost. Run the verify again."),
+              1)
+        << testing::PrintToString(Texts());
+    ASSERT_EQ(results.Rows().size(), 1u);
+    EXPECT_EQ(results.Rows()[0].name, "f0.bin");
+    EXPECT_EQ(results.Rows()[0].status, "OK");
+}
+
 // ---- reads that stop early: residues ----
 
 struct ShortRead {
