@@ -98,6 +98,22 @@ INSTANTIATE_TEST_SUITE_P(
                    "The tape is encrypted, and the drive has no key for it"},
         DeviceCase{"CartridgeTheDriveCannotRead", [](CliOperatorTest& t) { LtoCartridge(t, "unsupported"); }, false,
                    {"check"}, "The drive cannot read this cartridge: its generation"},
+        DeviceCase{"DeferredError",
+                   [](CliOperatorTest& t) {
+                       LtoCartridge(t, "");
+                       t.cli->SetEnvironment("TAPEWREN_VTAPE_FAULTS", "write#1=deferred");
+                   },
+                   false, {"backup", "../src/b.zip"},
+                   "The drive could not write data it had already accepted (a deferred error)"},
+        // A WRITE FILEMARKS that waits for the tape reports its failure itself:
+        // the backup fails instead of ending "successfully" with the record
+        // missing from the tape.
+        DeviceCase{"FilemarkThatFailsOnTheTape",
+                   [](CliOperatorTest& t) {
+                       LtoCartridge(t, "");
+                       t.cli->SetEnvironment("TAPEWREN_VTAPE_FAULTS", "filemarks#1=deferred");
+                   },
+                   false, {"backup", "../src/a.txt"}, "Error writing FileMark\nThe drive cannot write on this tape"},
         DeviceCase{"CartridgeTheDriveCannotWrite", [](CliOperatorTest& t) { LtoCartridge(t, "unsupported"); }, false,
                    {"format", "Daily", "--yes", "--force"}, "The drive cannot write on this cartridge: its generation"}),
     [](const testing::TestParamInfo<DeviceCase>& info) { return std::string(info.param.name); });

@@ -170,8 +170,11 @@ bool VirtualTapeDrive::InjectFaults(ScsiExec& exec) {
         if (due.medium) alerts_.Set(TapeAlertFlag::Media);
         const FixedSense sense =
             FixedSense(SenseKey::MediumError, writing ? 0x0C : 0x11, 0x00).Information(count);
-        // Without a buffer there is nothing to fail later: the write fails now.
-        if (due.medium || (Lto() && bufferedMode_ == 0)) {
+        // Without a buffer there is nothing to fail later: the write fails
+        // now; so does a WRITE FILEMARKS without the immediate bit, which
+        // answers only once everything before it is on the tape.
+        const bool synchronizing = cdb[0] == Op::WriteFilemarks && (cdb[1] & 0x01) == 0;
+        if (due.medium || (Lto() && bufferedMode_ == 0) || synchronizing) {
             Fail(exec, sense);
             return true;
         }
