@@ -227,11 +227,11 @@ JobResult BackupJob::LocateWritePosition(std::size_t selected, int& entries) {
     switch (c_.volume.MoveToAppendPoint(entries)) {
     case 0:
         return JobResult::Done;
-    case kAppendUnlisted:
+    case AppendResult::Unlisted:
         c_.messages.ShowMessage(MessageId::UnlistedRecords, {RecordCountText(c_.volume.UnlistedRecords())});
         c_.events.ShowDriveStatus();
         return JobResult::Refused;
-    case kAppendUnreadable:
+    case AppendResult::Unreadable:
         Fail(MessageId::TapeDamagedAfterCatalog, c_.volume.LastCommandFailure());
         return JobResult::Failed;
     default:

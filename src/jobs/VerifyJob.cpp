@@ -13,7 +13,7 @@ VerifyJob::VerifyJob(JobContext& context, VerifyResults& results, VerifyResultsS
     : c_(context), results_(results), view_(view), check_(context), drive_(context) {}
 
 bool VerifyJob::AddResult(int record, const std::string& name, int result) {
-    if (result == kVerifyFailed) {
+    if (result == VerifyResult::Failed) {
         const RecordFault fault = c_.volume.LastFault();
         const bool interrupted = fault == RecordFault::Interrupted;
         report_.Add(record, name, interrupted ? RecordOutcome::Failed : RecordOutcome::Damaged, fault,
@@ -26,17 +26,17 @@ bool VerifyJob::AddResult(int record, const std::string& name, int result) {
     int image = JobImages::kVerifyProblem;
     std::string difference;
     RecordOutcome outcome = RecordOutcome::Differs;
-    if (result == kVerifyCannotOpen) {
+    if (result == VerifyResult::CannotOpen) {
         status = "File not found";
         outcome = RecordOutcome::NotFound;
-    } else if (result == kVerifyIdentical) {
+    } else if (result == VerifyResult::Identical) {
         status = "OK";
-        image = JobImages::kVerifyIdentical;
+        image = JobImages::kVerifyOk;
         outcome = RecordOutcome::Done;
-    } else if (result == kVerifyTapeDamaged) {
+    } else if (result == VerifyResult::TapeDamaged) {
         status = "Tape damaged";
         outcome = RecordOutcome::Damaged;
-    } else if (result == kVerifyDiffersAtStart) {
+    } else if (result == VerifyResult::DiffersAtStart) {
         // Offset 0 would read as "identical"; the volume reports it apart.
         difference = "0";
     } else if (result > 0) {

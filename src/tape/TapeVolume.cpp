@@ -673,18 +673,18 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
         fault_ = RecordFault::Drive;
         return ShowError();
     }
-    if (PositionLost()) return kVerifyFailed;
+    if (PositionLost()) return VerifyResult::Failed;
     const Expected expected{expectedName, expectedModificationDate, expectedSize, expectedBlockCount};
     if (ReadCheckedHeader(&expected, blockLength) != 0) {
         if (!error_.text.empty()) ShowError();
-        return kVerifyFailed;
+        return VerifyResult::Failed;
     }
     const FileHeader& h = header_;
     ShowFileStart("Verifying");
 
     JoinPath(folder, h.name, path_);
     LocalFile in;
-    if (in.OpenForReading(path_, true) != 0) return kVerifyCannotOpen;
+    if (in.OpenForReading(path_, true) != 0) return VerifyResult::CannotOpen;
 
     const std::uint8_t* tape = buffer1_.get();
     const std::int64_t block = blockLength;
@@ -743,13 +743,13 @@ int TapeVolume::VerifyFile(const std::string& expectedName, const std::string& e
         result = -1;
     }
     in.Close();
-    if (result < 0) return kVerifyFailed;
+    if (result < 0) return VerifyResult::Failed;
     if (summing && !EndReadSum()) {
         fault_ = RecordFault::SumDiffers;
-        return kVerifyTapeDamaged;
+        return VerifyResult::TapeDamaged;
     }
-    if (result > 0) return difference == 0 ? kVerifyDiffersAtStart : static_cast<int>(difference);
-    return kVerifyIdentical;
+    if (result > 0) return difference == 0 ? VerifyResult::DiffersAtStart : static_cast<int>(difference);
+    return VerifyResult::Identical;
 }
 
 int TapeVolume::ReadListedHeader() {
@@ -804,9 +804,9 @@ int TapeVolume::MoveToAppendPoint(int recordCount) {
     // behind the tape, and writing would destroy them.
     if (device_.SpaceFilemarks(1, a.adapter, a.target, a.lun) != 0) {
         if (LastTapeStop(device_) == TapeStop::EndOfData) return toAppendPoint();
-        return kAppendUnreadable;
+        return AppendResult::Unreadable;
     }
     unlisted_ = 1;
     while (device_.SpaceFilemarks(1, a.adapter, a.target, a.lun) == 0) ++unlisted_;
-    return kAppendUnlisted;
+    return AppendResult::Unlisted;
 }

@@ -28,17 +28,21 @@
 // that differs; a file on hard drive shorter than its recorded size differs
 // at its end. A difference at offset 0 cannot be told from "identical" by
 // that rule and has its own code.
-inline constexpr int kVerifyIdentical = 0;
-inline constexpr int kVerifyFailed = -1;      // tape error or header mismatch (message shown)
-inline constexpr int kVerifyCannotOpen = -2;  // file on hard drive cannot be opened (no message)
-inline constexpr int kVerifyDiffersAtStart = -3;
+namespace VerifyResult {
+inline constexpr int Identical = 0;
+inline constexpr int Failed = -1;      // tape error or header mismatch (message shown)
+inline constexpr int CannotOpen = -2;  // file on hard drive cannot be opened (no message)
+inline constexpr int DiffersAtStart = -3;
 // The record was read whole but its data does not match the checksum the
 // catalog keeps: the tape is damaged, whatever the file on hard drive holds.
-inline constexpr int kVerifyTapeDamaged = -4;
+inline constexpr int TapeDamaged = -4;
+}  // namespace VerifyResult
 
 // Results of MoveToAppendPoint besides 0 and -1.
-inline constexpr int kAppendUnlisted = -3;
-inline constexpr int kAppendUnreadable = -4;
+namespace AppendResult {
+inline constexpr int Unlisted = -3;
+inline constexpr int Unreadable = -4;
+}  // namespace AppendResult
 
 class TapeVolume {
 public:
@@ -83,7 +87,7 @@ public:
     // RestoreFile, RestoreNextFile or VerifyFile reads (null: none); that
     // call uses them once. A restore whose data does not match their
     // checksum puts the file under its name + ".tapewren-damaged" and fails
-    // with fault SumDiffers; VerifyFile returns kVerifyTapeDamaged.
+    // with fault SumDiffers; VerifyFile returns VerifyResult::TapeDamaged.
     // name: for RestoreNextFile, the facts are used only for a record of
     // this name and their size.
     void ExpectFacts(const FileFacts* facts, const std::string* name = nullptr) {
@@ -151,9 +155,9 @@ public:
     // The files the restores write: their policy, groups and leftovers.
     RestoredFiles& Files() { return files_; }
     // Compares the record at the current position with folder + "/" + name.
-    // Results: see kVerify* above; a file on hard drive longer than the
+    // Results: see VerifyResult above; a file on hard drive longer than the
     // record differs at the record's size. A record whose filemark does not
-    // follow its last block is damaged (kVerifyFailed); after a whole record
+    // follow its last block is damaged (VerifyResult::Failed); after a whole record
     // found identical the tape stands after its filemark.
     int VerifyFile(const std::string& expectedName, const std::string& expectedModificationDate,
                    std::int32_t expectedSize, std::int32_t expectedBlockCount, int blockLength,
@@ -188,8 +192,8 @@ public:
     // tape files (filemarks only) or one last record without its filemark
     // (what a failed or interrupted backup leaves): the next write cuts
     // them off. -1 when the tape cannot be positioned there (message
-    // shown). kAppendUnlisted when records with a filemark follow that the
-    // catalog does not list (UnlistedRecords() of them), kAppendUnreadable
+    // shown). AppendResult::Unlisted when records with a filemark follow that the
+    // catalog does not list (UnlistedRecords() of them), AppendResult::Unreadable
     // when what follows can be neither read nor spaced over to the end of
     // data; neither shows a message and nothing may be written then.
     int MoveToAppendPoint(int recordCount);

@@ -289,7 +289,7 @@ TEST_F(BackupFileTest, FileThatGrowsIsBackedUpAsLongAsItWasWhenOpened) {
     std::string n, d, v;
     ASSERT_EQ(volume->ReadIdentBlock(n, d, v), 0);
     ASSERT_EQ(Space(1), 0);
-    EXPECT_EQ(volume->VerifyFile("grows", DateText(std::time(nullptr)), 5000, 5, 1024, Src()), kVerifyIdentical);
+    EXPECT_EQ(volume->VerifyFile("grows", DateText(std::time(nullptr)), 5000, 5, 1024, Src()), VerifyResult::Identical);
 }
 
 // ---- durability ----

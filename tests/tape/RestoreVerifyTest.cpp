@@ -83,7 +83,7 @@ TEST_F(RestoreVerifyTest, FullRestoreResetsCountersPerFile) {
 }
 
 TEST_F(RestoreVerifyTest, VerifyShowsStatusAndCountsTheFile) {
-    ASSERT_EQ(Verify(Src()), kVerifyIdentical);
+    ASSERT_EQ(Verify(Src()), VerifyResult::Identical);
     EXPECT_EQ(status.statuses, std::vector<std::string>{"Verifying 'f.bin'..."});
     EXPECT_EQ(status.progress.front(), Progress(0, static_cast<std::int64_t>(kSize)));
     EXPECT_EQ(status.progress.back(), Progress(static_cast<std::int64_t>(kSize), static_cast<std::int64_t>(kSize)));
@@ -95,7 +95,7 @@ TEST_F(RestoreVerifyTest, VerifyShowsStatusAndCountsTheFile) {
 TEST_F(RestoreVerifyTest, NoHeaderAtEndOfDataGivesMinusOneSilently) {
     ASSERT_EQ(volume->MoveToEOD(), 0);
     EXPECT_EQ(Restore(Dst()), -1);
-    EXPECT_EQ(Verify(Src()), kVerifyFailed);
+    EXPECT_EQ(Verify(Src()), VerifyResult::Failed);
     EXPECT_TRUE(messages.shown.empty());
 }
 
@@ -119,7 +119,7 @@ TEST_P(HeaderMismatchTest, RestoreRefusesWithMessage) {
 TEST_P(HeaderMismatchTest, VerifyRefusesWithMessage) {
     const auto m = GetParam();
     EXPECT_EQ(volume->VerifyFile(m.name, m.wrongDate ? "01.01.1999" : today, m.size, m.blocks, 1024, Src()),
-              kVerifyFailed);
+              VerifyResult::Failed);
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{"Error: file infos do not match", Error}}));
 }
 
@@ -235,7 +235,7 @@ INSTANTIATE_TEST_SUITE_P(Occupants, OccupiedNameTest,
 
 TEST_F(RestoreVerifyTest, VerifyOfDeletedFileIsMinusTwoSilently) {
     std::filesystem::remove(Src() + "f.bin");
-    EXPECT_EQ(Verify(Src()), kVerifyCannotOpen);
+    EXPECT_EQ(Verify(Src()), VerifyResult::CannotOpen);
     EXPECT_TRUE(messages.shown.empty());
 }
 
@@ -286,7 +286,7 @@ INSTANTIATE_TEST_SUITE_P(Offsets, LongRecordVerifyTest,
 TEST_F(TapeFixture, LongRecordIsIdenticalUntilTheFileGrows) {
     constexpr std::size_t kLong = 9 * 65536 + 10240 + 1;
     Bytes content = FormatAndBackUp("h.bin", kLong, 6);
-    for (const int expected : {kVerifyIdentical, static_cast<int>(kLong)}) {
+    for (const int expected : {VerifyResult::Identical, static_cast<int>(kLong)}) {
         Rewind();
         ASSERT_EQ(Space(1), 0);
         EXPECT_EQ(volume->VerifyFile("h.bin", TodayText(), static_cast<std::int32_t>(kLong), 587, 1024, Src()),
@@ -300,7 +300,7 @@ TEST_F(RestoreVerifyTest, DifferenceAtFirstByteIsNotIdentical) {
     Bytes changed = content;
     changed[0] ^= 1;
     WriteFile(Src() + "f.bin", changed);
-    EXPECT_EQ(Verify(Src()), kVerifyDiffersAtStart);
+    EXPECT_EQ(Verify(Src()), VerifyResult::DiffersAtStart);
 }
 
 class ShortFileTest : public RestoreVerifyTest, public ::testing::WithParamInterface<std::size_t> {};
@@ -308,7 +308,7 @@ class ShortFileTest : public RestoreVerifyTest, public ::testing::WithParamInter
 TEST_P(ShortFileTest, FileShorterThanRecordedDiffersAtItsEnd) {
     const std::size_t length = GetParam();
     WriteFile(Src() + "f.bin", Bytes(content.begin(), content.begin() + static_cast<std::ptrdiff_t>(length)));
-    EXPECT_EQ(Verify(Src()), length == 0 ? kVerifyDiffersAtStart : static_cast<int>(length));
+    EXPECT_EQ(Verify(Src()), length == 0 ? VerifyResult::DiffersAtStart : static_cast<int>(length));
 }
 
 // Ends inside each transfer, and one byte short.
@@ -324,7 +324,7 @@ TEST_F(RestoreVerifyTest, FileThatGrewDiffersWhereItsRecordEnds) {
 
 // A short file must not be compared with what the buffer held before.
 TEST_F(RestoreVerifyTest, ShortFileIsNotComparedWithStaleBuffer) {
-    ASSERT_EQ(Verify(Src()), kVerifyIdentical);  // buffers now hold the file
+    ASSERT_EQ(Verify(Src()), VerifyResult::Identical);  // buffers now hold the file
     WriteFile(Src() + "f.bin", Bytes(content.begin(), content.begin() + 70000));
     ToRecord();
     EXPECT_EQ(Verify(Src()), 70000);
@@ -355,7 +355,7 @@ TEST_P(DamagedTapeTest, RestoreNamesTheTransferAndLeavesTheOldFileAlone) {
 TEST_P(DamagedTapeTest, VerifyNamesTheTransfer) {
     const auto c = GetParam();
     DamageDataBlock(c.block);
-    EXPECT_EQ(Verify(Src()), kVerifyFailed);
+    EXPECT_EQ(Verify(Src()), VerifyResult::Failed);
     EXPECT_EQ(messages.shown, (std::vector<RecordedMessage>{{c.text, Error}}));
 }
 
@@ -420,7 +420,7 @@ TEST_F(MoveToEODTest, AppendPointDropsUnterminatedRecord) {
     ASSERT_EQ(volume->BackupFile("c", Src(), 1024), 0);
     Rewind();
     ASSERT_EQ(Space(2), 0);
-    EXPECT_EQ(volume->VerifyFile("c", TodayText(), 3000, 3, 1024, Src()), kVerifyIdentical);
+    EXPECT_EQ(volume->VerifyFile("c", TodayText(), 3000, 3, 1024, Src()), VerifyResult::Identical);
     // ident+mark, a (header, 3 blocks, mark), c (header, 3 blocks, mark): b is gone.
     EXPECT_EQ(Objects().size(), 2u + 5 + 5);
     EXPECT_TRUE(messages.shown.empty());

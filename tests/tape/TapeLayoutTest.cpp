@@ -61,7 +61,7 @@ TEST_F(TapeLayoutTest, HandBuiltRecordIsReadRestoredAndVerified) {
     EXPECT_EQ(ReadFile(Dst() + "notes.txt"), content);
     Rewind();
     ASSERT_EQ(Space(1), 0);
-    EXPECT_EQ(volume->VerifyFile("notes.txt", "03.04.2024", 1500, 2, 1024, Dst()), kVerifyIdentical);
+    EXPECT_EQ(volume->VerifyFile("notes.txt", "03.04.2024", 1500, 2, 1024, Dst()), VerifyResult::Identical);
 }
 
 TEST_F(TapeLayoutTest, WrittenHeaderMatchesHandBuiltFieldsAndDataIsZeroPadded) {
@@ -147,7 +147,7 @@ TEST_F(TapeLayoutTest, TypeTwoRecordIsRestoredAndVerifiedLikeTypeOne) {
     EXPECT_EQ(ReadFile(Dst() + "two"), content);
     Rewind();
     ASSERT_EQ(Space(1), 0);
-    EXPECT_EQ(volume->VerifyFile("two", "01.01.2026", 10, 1, 1024, Dst()), kVerifyIdentical);
+    EXPECT_EQ(volume->VerifyFile("two", "01.01.2026", 10, 1, 1024, Dst()), VerifyResult::Identical);
 }
 
 // ---- names from tape are never allowed to leave the destination ----
@@ -177,7 +177,7 @@ TEST_P(UnsafeNameTest, VerifyRefusesNameFromCatalogAndTape) {
               Block(HandBuilt::Header(1024, 1, bad, "01.01.2026", "02.01.2026", 3, 1)), Block(Bytes(1024, 'A')),
               Mark()});
     ASSERT_EQ(Space(1), 0);
-    EXPECT_EQ(volume->VerifyFile(bad, "01.01.2026", 3, 1, 1024, Dst()), kVerifyFailed);
+    EXPECT_EQ(volume->VerifyFile(bad, "01.01.2026", 3, 1, 1024, Dst()), VerifyResult::Failed);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "Error: file name on tape not allowed: '" + bad + "'");
 }
@@ -195,7 +195,7 @@ TEST_F(TapeLayoutTest, HeaderWhoseSizeAndBlockCountDisagreeIsDamaged) {
     EXPECT_EQ(volume->RestoreFile("odd", "01.01.2026", 1000, 3, 1024, Dst()), -1);
     Rewind();
     ASSERT_EQ(Space(1), 0);
-    EXPECT_EQ(volume->VerifyFile("odd", "01.01.2026", 1000, 3, 1024, Src()), kVerifyFailed);
+    EXPECT_EQ(volume->VerifyFile("odd", "01.01.2026", 1000, 3, 1024, Src()), VerifyResult::Failed);
     Rewind();
     ASSERT_EQ(Space(1), 0);
     EXPECT_EQ(volume->RestoreNextFile(1024, Dst()), -1);

@@ -67,7 +67,7 @@ TEST_P(TapeRoundTripTest, RestoredAndVerifiedFilesAreByteIdentical) {
     for (std::size_t i = 0; i < sizes.size(); ++i) {
         EXPECT_EQ(volume->VerifyFile(NameOf(i), DateText(std::time(nullptr)), static_cast<std::int32_t>(sizes[i]),
                                      static_cast<std::int32_t>(sizes[i] / blockLength + 1), blockLength, Dst()),
-                  kVerifyIdentical)
+                  VerifyResult::Identical)
             << NameOf(i);
     }
     EXPECT_TRUE(messages.shown.empty());
