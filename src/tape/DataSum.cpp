@@ -1,23 +1,24 @@
+// OpenSSL's EVP makes its SHA-256 state anew at every start (an allocation
+// per file); the plain SHA-256 functions keep it in a struct of ours and
+// run the same code. They are marked deprecated from OpenSSL 3 on, so this
+// file asks for the 1.1.1 interface, where they are not.
+#define OPENSSL_API_COMPAT 0x10101000L
+
 #include "tape/DataSum.h"
 
-#include <openssl/evp.h>
+#include <openssl/sha.h>
 #include <xxhash.h>
 
 #include <new>
 
 struct DataSum::State {
     XXH3_state_t* xxh = nullptr;
-    EVP_MD_CTX* sha = nullptr;
-    const EVP_MD* md = nullptr;
+    SHA256_CTX sha{};
 };
 
 DataSum::DataSum() : state_(new State) {
     state_->xxh = XXH3_createState();
-    state_->sha = EVP_MD_CTX_new();
-    state_->md = EVP_sha256();
-    if (state_->xxh == nullptr || state_->sha == nullptr || state_->md == nullptr) {
-        XXH3_freeState(state_->xxh);
-        EVP_MD_CTX_free(state_->sha);
+    if (state_->xxh == nullptr) {
         delete state_;
         throw std::bad_alloc();
     }
@@ -25,19 +26,17 @@ DataSum::DataSum() : state_(new State) {
 
 DataSum::~DataSum() {
     XXH3_freeState(state_->xxh);
-    EVP_MD_CTX_free(state_->sha);
     delete state_;
 }
 
 void DataSum::Begin() {
     if (kind_ == SumKind::Xxh3_128) XXH3_128bits_reset(state_->xxh);
-    // XXH3's state is reused as it is; OpenSSL may make SHA-256's anew.
-    if (kind_ == SumKind::Sha256) EVP_DigestInit_ex(state_->sha, state_->md, nullptr);
+    if (kind_ == SumKind::Sha256) SHA256_Init(&state_->sha);
 }
 
 void DataSum::Add(const void* data, std::size_t count) {
     if (kind_ == SumKind::Xxh3_128) XXH3_128bits_update(state_->xxh, data, count);
-    if (kind_ == SumKind::Sha256) EVP_DigestUpdate(state_->sha, data, count);
+    if (kind_ == SumKind::Sha256) SHA256_Update(&state_->sha, data, count);
 }
 
 void DataSum::End(Digest& digest) {
@@ -49,7 +48,7 @@ void DataSum::End(Digest& digest) {
         static_assert(sizeof canonical.digest == 16);
         for (std::size_t i = 0; i < sizeof canonical.digest; ++i) digest.bytes[i] = canonical.digest[i];
     } else if (kind_ == SumKind::Sha256) {
-        unsigned int length = 0;
-        if (EVP_DigestFinal_ex(state_->sha, digest.bytes, &length) != 1 || length != 32) digest.kind = SumKind::None;
+        static_assert(sizeof digest.bytes >= SHA256_DIGEST_LENGTH);
+        if (SHA256_Final(digest.bytes, &state_->sha) != 1) digest.kind = SumKind::None;
     }
 }
