@@ -85,13 +85,36 @@ TEST_F(WindowSizeTest, EnlargedTheListsAndFieldsGrowAndTheButtonsKeepTheirNeighb
     EXPECT_EQ(list->columnWidth(0), 99);
 }
 
+// Where a run names its screen (TW_TEST_SCREEN, "960x540@2"), the window is
+// on that one: the size tests then hold at that scale.
+TEST_F(WindowSizeTest, TheWholeWindowIsOnTheScreen) {
+    Open();
+    QScreen* screen = window->screen();
+    const QString named = qEnvironmentVariable("TW_TEST_SCREEN");
+    if (!named.isEmpty()) {
+        const QSize size = screen->size();
+        EXPECT_EQ(QString("%1x%2@%3").arg(size.width()).arg(size.height()).arg(screen->devicePixelRatio()), named);
+    }
+    RememberedSize::Save(QSize(5000, 5000));
+    Open();
+    const QRect available = screen->availableGeometry();
+    for (int id : {kExit, kStart, kStatusLine, kRightList}) {
+        const QRect control(window->Control(id)->mapToGlobal(QPoint(0, 0)), window->Control(id)->size());
+        EXPECT_TRUE(available.contains(control)) << "control " << id << " is off the screen";
+    }
+}
+
 TEST_F(WindowSizeTest, TheSizeTheUserLeftIsTheSizeOfTheNextRunNeverSmallerThanTheDefault) {
     Open();
     const QSize standard = window->size();
-    ResizeTo(QSize(760, 540));
+    // Larger than the default, as far as the screen has room (the frame
+    // and title bar come on top).
+    const QSize left = QSize(760, 540).boundedTo(window->screen()->availableSize() - QSize(16, 48));
+    ASSERT_GT(left.width(), standard.width());
+    ResizeTo(left);
     QTest::mouseClick(Get<QPushButton>(kExit), Qt::LeftButton);
     Open();
-    EXPECT_EQ(window->size(), QSize(760, 540));
+    EXPECT_EQ(window->size(), left);
 
     // Kept from a larger screen: the window and its title bar fit this one.
     RememberedSize::Save(QSize(5000, 5000));
