@@ -35,6 +35,7 @@ constexpr unsigned kRetryPauseMs = 500;
 constexpr unsigned kPollMs = 1;
 
 int Get24(const BYTE* p) { return (p[0] << 16) | (p[1] << 8) | p[2]; }
+long long Get32(const BYTE* p) { return (static_cast<long long>(p[0]) << 24) | Get24(p + 1); }
 
 bool SameAddress(const DriveAddress& a, BYTE adapter, BYTE target, BYTE lun) {
     return a.adapter == adapter && a.target == target && a.lun == lun;
@@ -177,8 +178,7 @@ long long ScsiDevice::LastResidue() const {
     const BYTE* sense = r.SenseArea;
     // The INFORMATION field counts only with the valid bit.
     if (r.SRB_TargStat != STATUS_CHKCOND || (sense[0] & 0x80) == 0) return -1;
-    return static_cast<long long>((static_cast<unsigned long>(sense[3]) << 24) | (sense[4] << 16) |
-                                  (sense[5] << 8) | sense[6]);
+    return Get32(sense + 3);
 }
 
 void ScsiDevice::AwaitPendingTestUnitReady() {
@@ -528,8 +528,7 @@ int ScsiDevice::ReadTapeCapacity(long long& remaining, long long& maximum, BYTE 
     // The main partition's remaining (1) and maximum (3) capacity, in MiB.
     ForEachLogParameter(data, sizeof data, [&](int code, const BYTE* value, int valueLength) {
         if ((code != 1 && code != 3) || valueLength != 4) return;
-        const long long mib = (static_cast<long long>(value[0]) << 24) | (value[1] << 16) | (value[2] << 8) | value[3];
-        (code == 1 ? remaining : maximum) = mib << 20;
+        (code == 1 ? remaining : maximum) = Get32(value) << 20;
     });
     return remaining >= 0 && maximum >= 0 ? 0 : 1;
 }

@@ -11,9 +11,9 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <functional>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <iterator>

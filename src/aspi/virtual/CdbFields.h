@@ -20,6 +20,11 @@ inline void PutBe24(std::uint8_t* p, std::uint32_t v) {
     p[2] = static_cast<std::uint8_t>(v);
 }
 
+inline void PutBe32(std::uint8_t* p, std::uint32_t v) {
+    p[0] = static_cast<std::uint8_t>(v >> 24);
+    PutBe24(p + 1, v);
+}
+
 // The 24-bit SPACE count is two's complement.
 inline std::int64_t SignedBe24(const std::uint8_t* p) {
     const std::uint32_t v = Be24(p);

@@ -14,6 +14,7 @@ namespace Op = ScsiOp;
 using CdbFields::Be24;
 using CdbFields::CopyOut;
 using CdbFields::PutBe24;
+using CdbFields::PutBe32;
 
 constexpr std::uint8_t kLogSense = 0x4D;
 constexpr std::uint8_t kTapeCapacityPage = 0x31;
@@ -273,9 +274,7 @@ void VirtualTapeDrive::LogSense(ScsiExec& exec) {
             std::uint8_t* parameter = &data[4 + i * 8];
             parameter[1] = static_cast<std::uint8_t>(i + 1);
             parameter[3] = 4;
-            const auto v = static_cast<std::uint32_t>(std::min<std::uint64_t>(values[i], 0xFFFFFFFF));
-            parameter[4] = static_cast<std::uint8_t>(v >> 24);
-            PutBe24(&parameter[5], v);
+            PutBe32(&parameter[4], static_cast<std::uint32_t>(std::min<std::uint64_t>(values[i], 0xFFFFFFFF)));
         }
         CopyOut(exec, data, sizeof data, allocation);
     } else if (page == TapeAlert::kPage) {
